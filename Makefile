@@ -1,0 +1,31 @@
+# Two commands set everything up on a fresh Debian machine:
+#   make run    installs what is missing, builds and starts the viewer
+#   make test   installs what is missing, builds and runs every test
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+PROGRAM_DIR := $(BUILD_DIR)/bin
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	./scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: configure
+	cmake --build $(BUILD_DIR) --parallel $(JOBS)
+
+# The viewer keeps its files beside itself and its download script names
+# them relative to the working directory, so it runs from its own folder.
+run: build
+	cd $(PROGRAM_DIR) && ./huntmark-viewer
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <span>
+
+// The built-in, read-only reference data: regions and their unique monsters,
+// quest groups and their quests. The order of every table is part of the
+// progress file format (one flag per entry, in this order), so an entry may
+// never be inserted, removed or moved without a new file format.
+namespace catalog {
+
+inline constexpr int RegionCount = 19;
+inline constexpr int QuestGroupCount = 11;
+inline constexpr int UniqueMonsterCount = 157;
+inline constexpr int QuestCount = 63;
+inline constexpr int MaxQuestItems = 7;
+
+struct UniqueMonster
+{
+    const char *name;
+    const char *level;
+    const char *location;
+    const char *appearance; // empty when the monster appears without conditions
+};
+
+struct Quest
+{
+    const char *name;
+    const char *location; // empty for a story milestone
+    std::array<const char *, MaxQuestItems> items; // steps in order; unused slots are null
+};
+
+struct Region
+{
+    const char *caption;
+    std::span<const UniqueMonster> entries;
+};
+
+struct QuestGroup
+{
+    const char *caption; // the unique monster whose prerequisites the group lists
+    std::span<const Quest> quests;
+};
+
+std::span<const Region> regions();
+std::span<const QuestGroup> questGroups();
+
+// Entry (r, i) or (g, i), or null for any pair outside the tables: a list
+// index of -1 (no selection), the Quests tab (r = 19), an index at or beyond
+// the entry count.
+const UniqueMonster *findUniqueMonster(int region, int index);
+const Quest *findQuest(int group, int index);
+
+int uniqueMonsterCount(int region); // 0 outside the table
+int questCount(int group); // 0 outside the table
+
+QStringList questItems(const Quest &quest);
+
+// Both pictures of an entry carry the monster's name exactly as listed; they
+// differ only in the folder.
+inline const QString MonsterPictureFolder = QStringLiteral("Monsters");
+inline const QString LocationPictureFolder = QStringLiteral("Locations");
+QString pictureFileName(const UniqueMonster &monster);
+QString monsterPicturePath(const QString &programFolder, const UniqueMonster &monster);
+QString locationPicturePath(const QString &programFolder, const UniqueMonster &monster);
+
+} // namespace catalog

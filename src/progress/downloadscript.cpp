@@ -1,0 +1,41 @@
+#include "progress/downloadscript.h"
+
+namespace progress {
+
+FtpAccount configuredFtpAccount()
+{
+    return {HUNTMARK_FTP_HOST, HUNTMARK_FTP_ACCOUNT, "marrowfen"};
+}
+
+namespace {
+
+QByteArray downloadLine(const FtpAccount &account, QByteArrayView file)
+{
+    QByteArray line = "ncftpget.exe -C -u ";
+    line += account.user;
+    line += " -p ";
+    line += account.password;
+    line += ' ';
+    line += account.host;
+    line += " \"";
+    line += file;
+    line += "\" \"";
+    line += file;
+    line += "\"\r\n";
+    return line;
+}
+
+} // namespace
+
+QByteArray downloadScript(const FtpAccount &account)
+{
+    QByteArray script;
+    script += downloadLine(account, "QuestsCleared.txt");
+    script += downloadLine(account, "UniquesDefeated.txt");
+    script += "@echo off\r\n";
+    script += "del \"QV_data.bat\"\r\n";
+    script += "exit\r\n";
+    return script;
+}
+
+} // namespace progress

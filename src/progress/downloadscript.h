@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace progress {
+
+inline const QString DownloadScriptName = QStringLiteral("QV_Data.bat");
+inline const QString UniquesFileName = QStringLiteral("UniquesDefeated.txt");
+inline const QString QuestsFileName = QStringLiteral("QuestsCleared.txt");
+
+struct FtpAccount
+{
+    QByteArrayView host;
+    QByteArrayView user;
+    QByteArrayView password;
+};
+
+// The account the build was configured with.
+FtpAccount configuredFtpAccount();
+
+// The download script: two downloads, quests first, then the script removes
+// itself. Its last line names it with a lower-case "d"; the command
+// interpreter matches names without regard to case, so it is the same file.
+QByteArray downloadScript(const FtpAccount &account);
+
+// The refresh countdown kept in the timer's tag starts here again after
+// every fetch.
+inline constexpr int TicksPerFetch = 60;
+
+} // namespace progress

@@ -1,0 +1,86 @@
+#include "progress/firstfield.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace progress {
+
+namespace {
+
+constexpr qint64 ReadChunkSize = 64 * 1024;
+
+// Runs the scanner over a device until the field ends, the device runs dry or
+// `maxLength` field bytes have been handed on.
+template<typename Sink>
+bool scanDevice(QIODevice &device, qint64 maxLength, FirstFieldScanner &scanner, Sink &&sink)
+{
+    std::array<char, ReadChunkSize> buffer;
+    qint64 taken = 0;
+    bool more = true;
+    while (more && taken < maxLength) {
+        const qint64 got = device.read(buffer.data(), qint64(buffer.size()));
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        more = scanner.feed(QByteArrayView(buffer.data(), got), [&](const char *data, qsizetype size) {
+            const qint64 room = maxLength - taken;
+            const qsizetype used = qsizetype(std::min<qint64>(size, room));
+            sink(data, used);
+            taken += used;
+        });
+    }
+    return scanner.foundField();
+}
+
+} // namespace
+
+std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position)
+{
+    FlagScan scan;
+    FirstFieldScanner scanner;
+    const bool found = scanDevice(device, MaxFlagTextLength, scanner, [&](const char *data, qsizetype size) {
+        const qint64 first = scan.length + 1;
+        if (position >= first && position < first + size)
+            scan.flagAt = data[position - first];
+        scan.ones += std::count(data, data + size, '1');
+        scan.length += size;
+    });
+    if (!found)
+        return std::nullopt;
+    return scan;
+}
+
+std::optional<FlagScan> scanFlagFile(const QString &path, qint64 position)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return scanFlagText(file, position);
+}
+
+FlagScan defaultFlagScan(qint64 length, qint64 position)
+{
+    FlagScan scan;
+    scan.length = length;
+    scan.flagAt = (position >= 1 && position <= length) ? '0' : '\0';
+    return scan;
+}
+
+std::optional<QByteArray> readFirstField(const QString &path, qsizetype maxLength)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray field;
+    FirstFieldScanner scanner;
+    if (!scanDevice(file, maxLength, scanner,
+                    [&](const char *data, qsizetype size) { field.append(data, size); }))
+        return std::nullopt;
+    return field;
+}
+
+} // namespace progress

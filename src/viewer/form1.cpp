@@ -1,0 +1,286 @@
+// The window as designed: every control, its place, captions and fonts.
+#include "viewer/form1.h"
+
+#include "viewer/tabcontrol.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+// The layout is measured in twips, 15 to a pixel at 96 dots per inch; Qt's
+// high-DPI scaling takes it from there.
+constexpr int px(int twips)
+{
+    return (twips + 7) / 15;
+}
+
+QRect twipRect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+constexpr int QuestsTabIndex = catalog::RegionCount;
+constexpr qreal TabRowHeight = 520 / 15.0;
+
+QFont labelFont()
+{
+    // The design's face is the old Windows dialog font. Where it is missing,
+    // a face of the same narrow build stands in, so the captions fit the
+    // boxes drawn for them; failing those, the platform's sans-serif face.
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                    QStringLiteral("Nimbus Sans"), QStringLiteral("FreeSans")});
+        return true;
+    }();
+    Q_UNUSED(substituted);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(9.75);
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+QString elementName(const char *name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+template<typename Widget>
+Widget *place(Widget *widget, const char *name, int index, const QRect &geometry)
+{
+    widget->setObjectName(elementName(name, index));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QLabel *caption(QWidget *page, const char *name, int index, const QString &text, const QRect &geometry)
+{
+    auto *label = place(new QLabel(text, page), name, index, geometry);
+    label->setFont(labelFont());
+    // Captions hang from their top edge, clear of a box placed just below.
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QCheckBox *checkBox(QWidget *page, const char *name, int index, const QString &text, const QRect &geometry)
+{
+    auto *box = place(new QCheckBox(text, page), name, index, geometry);
+    box->setFont(labelFont());
+    return box;
+}
+
+QListWidget *listBox(QWidget *page, const char *name, int index, const QRect &geometry)
+{
+    auto *list = place(new QListWidget(page), name, index, geometry);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+QLineEdit *textBox(QWidget *page, const char *name, int index, const QRect &geometry)
+{
+    return place(new QLineEdit(page), name, index, geometry);
+}
+
+// A flag box that holds text for the code but is never seen or focused.
+QLineEdit *hiddenTextBox(QWidget *page, const char *name, int index, const QRect &geometry)
+{
+    auto *box = textBox(page, name, index, geometry);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->hide();
+    return box;
+}
+
+void chainFocus(std::initializer_list<QWidget *> widgets, QWidget *&last)
+{
+    for (QWidget *widget : widgets) {
+        QWidget::setTabOrder(last, widget);
+        last = widget;
+    }
+}
+
+} // namespace
+
+Form1::Form1(const QString &programFolder, QWidget *parent)
+    : QMainWindow(parent), m_programFolder(programFolder)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Huntmark (Viewer)"));
+    setWindowIcon(QIcon(QStringLiteral(":/huntmark/huntmark.ico")));
+    createMenu();
+    createWindowControls();
+    for (int r = 0; r < catalog::RegionCount; ++r)
+        createRegionPage(r);
+    for (int j = 0; j < catalog::QuestGroupCount; ++j)
+        createQuestGroupPage(j);
+
+    setFocusOrder();
+    connectHandlers();
+
+    // The layout does not follow the window's size, so the window keeps the
+    // size it was designed for and opens in the middle of the screen.
+    setFixedSize(sizeHint());
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void Form1::createMenu()
+{
+    File = menuBar()->addMenu(QStringLiteral("&File"));
+    File->setObjectName(QStringLiteral("File"));
+    Exit = File->addAction(QStringLiteral("E&xit"));
+    Exit->setObjectName(QStringLiteral("Exit"));
+    Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+void Form1::createWindowControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(px(13950), px(8325));
+    setCentralWidget(client);
+
+    LabelDefeated = new QLabel(QStringLiteral("Uniques Beaten: 0"), client);
+    LabelDefeated->setObjectName(QStringLiteral("LabelDefeated"));
+    LabelDefeated->setGeometry(twipRect(0, 0, 13935, 255));
+    LabelDefeated->setFont(labelFont());
+    LabelDefeated->setIndent(px(120));
+    // Windows paints this strip in the colour of active title-bar text,
+    // white on every stock scheme.
+    LabelDefeated->setAutoFillBackground(true);
+    QPalette strip = LabelDefeated->palette();
+    strip.setColor(QPalette::Window, Qt::white);
+    strip.setColor(QPalette::WindowText, Qt::black);
+    LabelDefeated->setPalette(strip);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    Timer1->setTimerType(Qt::CoarseTimer);
+    Timer1->setProperty("Tag", QStringLiteral("60"));
+    Timer1->start();
+
+    QVLocations = new TabControl(catalog::RegionCount + 1, 7, TabRowHeight, client);
+    QVLocations->setObjectName(QStringLiteral("QVLocations"));
+    QVLocations->setGeometry(twipRect(0, 240, 13815, 7815));
+    for (int r = 0; r < catalog::RegionCount; ++r)
+        QVLocations->setTabCaption(r, QString::fromLatin1(catalog::regions()[r].caption));
+    QVLocations->setTabCaption(QuestsTabIndex, QStringLiteral("Quests"));
+    QVLocations->setTab(1);
+
+    QuestsTab = new TabControl(catalog::QuestGroupCount, 3, TabRowHeight, QVLocations->page(QuestsTabIndex));
+    QuestsTab->setObjectName(QStringLiteral("QuestsTab"));
+    QuestsTab->setGeometry(twipRect(720, 360, 12255, 6015));
+    for (int j = 0; j < catalog::QuestGroupCount; ++j)
+        QuestsTab->setTabCaption(j, QString::fromLatin1(catalog::questGroups()[j].caption));
+}
+
+void Form1::createRegionPage(int r)
+{
+    QWidget *page = QVLocations->page(r);
+    RegionControls &c = m_regions[size_t(r)];
+    c.ListOfUniques = listBox(page, "ListOfUniques", r, twipRect(240, 240, 2655, 3180));
+    c.LabelLevel = caption(page, "LabelLevel", r, QStringLiteral("Level"), twipRect(3120, 240, 615, 255));
+    c.TextLevel = textBox(page, "TextLevel", r, twipRect(3120, 480, 615, 285));
+    c.LabelLocation =
+            caption(page, "LabelLocation", r, QStringLiteral("Location"), twipRect(3120, 840, 975, 255));
+    c.TextLocation = textBox(page, "TextLocation", r, twipRect(3120, 1080, 5535, 285));
+    c.LabelAppearanceConditions =
+            caption(page, "LabelAppearanceConditions", r, QStringLiteral("Appearance Conditions"),
+                    twipRect(3120, 1440, 2535, 255));
+    c.TextAppearance = textBox(page, "TextAppearance", r, twipRect(3120, 1680, 5535, 285));
+    c.CheckDefeated = checkBox(page, "CheckDefeated", r, QStringLiteral("Defeated this Playthough"),
+                               twipRect(3120, 2040, 3015, 255));
+    c.TextDefeated = hiddenTextBox(page, "TextDefeated", r, twipRect(6120, 2040, 375, 285));
+
+    // The monster picture keeps its own size with its top-left corner fixed;
+    // the place is stretched to fill its square.
+    c.ImageUniqueMonster = place(new QLabel(page), "ImageUniqueMonster", r, twipRect(3120, 2400, 5475, 4200));
+    c.ImageUniqueMonster->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    c.ImageUniqueLocation =
+            place(new QLabel(page), "ImageUniqueLocation", r, twipRect(8880, 120, 4500, 4500));
+    c.ImageUniqueLocation->setScaledContents(true);
+}
+
+void Form1::createQuestGroupPage(int j)
+{
+    QWidget *page = QuestsTab->page(j);
+    QuestGroupControls &c = m_groups[size_t(j)];
+    c.PrerequisitesLabel = caption(page, "PrerequisitesLabel", j, QStringLiteral("Prerequisites"),
+                                   twipRect(120, 120, 1395, 240));
+    c.Quests = listBox(page, "Quests", j, twipRect(120, 360, 3255, j == 2 ? 3375 : 3180));
+    c.LocationLabel =
+            caption(page, "LocationLabel", j, QStringLiteral("Location"), twipRect(3480, 120, 900, 360));
+    c.QuestLocation = textBox(page, "QuestLocation", j, twipRect(3480, 360, 7335, 285));
+    c.QuestLocation->setReadOnly(true);
+    c.QuestLocation->setEnabled(j != 6);
+    c.CompleteLabel = caption(page, "CompleteLabel", j, QStringLiteral("To Complete Quest"),
+                              twipRect(5880, 720, 2010, 240));
+    c.QuestCompleted = checkBox(page, "QuestCompleted", j, QStringLiteral("Quest Completed"),
+                                twipRect(3480, 840, 2175, 255));
+    c.QuestItems = listBox(page, "QuestItems", j, twipRect(5880, 960, 4935, 2790));
+    c.TextCompleted = hiddenTextBox(page, "TextCompleted", j, twipRect(3480, 1200, 495, 285));
+}
+
+// The Tab key runs through the tab control first, then the page's controls in
+// an order that differs between the first page and the others.
+void Form1::setFocusOrder()
+{
+    QWidget *last = QVLocations;
+    for (int r = 0; r < catalog::RegionCount; ++r) {
+        const RegionControls &c = m_regions[size_t(r)];
+        if (r == 0)
+            chainFocus({c.ListOfUniques, c.TextLevel, c.TextLocation, c.TextAppearance, c.CheckDefeated},
+                       last);
+        else
+            chainFocus({c.CheckDefeated, c.TextAppearance, c.TextLocation, c.TextLevel, c.ListOfUniques},
+                       last);
+    }
+    chainFocus({QuestsTab}, last);
+    for (int j = 0; j < catalog::QuestGroupCount; ++j) {
+        const QuestGroupControls &c = m_groups[size_t(j)];
+        if (j == 0)
+            chainFocus({c.Quests, c.QuestLocation, c.QuestItems, c.QuestCompleted}, last);
+        else
+            chainFocus({c.QuestCompleted, c.QuestItems, c.QuestLocation, c.Quests}, last);
+    }
+
+    QVLocations->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::connectHandlers()
+{
+    connect(Exit, &QAction::triggered, this, &Form1::Exit_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(QVLocations, &TabControl::Click, this, &Form1::QVLocations_Click);
+    connect(QuestsTab, &TabControl::Click, this, &Form1::QuestsTab_Click);
+    for (int r = 0; r < catalog::RegionCount; ++r) {
+        const RegionControls &c = m_regions[size_t(r)];
+        connect(c.ListOfUniques, &QListWidget::currentRowChanged, this,
+                [this, r] { ListOfUniques_Click(r); });
+        connect(c.CheckDefeated, &QCheckBox::stateChanged, this, [this, r] { CheckDefeated_Click(r); });
+    }
+    for (int j = 0; j < catalog::QuestGroupCount; ++j) {
+        const QuestGroupControls &c = m_groups[size_t(j)];
+        connect(c.Quests, &QListWidget::currentRowChanged, this, [this, j] { Quests_Click(j); });
+        connect(c.QuestCompleted, &QCheckBox::stateChanged, this, [this, j] { QuestCompleted_Click(j); });
+    }
+}
+
+int Form1::currentRegion() const
+{
+    return QVLocations->tab();
+}
+
+int Form1::currentQuestGroup() const
+{
+    return QuestsTab->tab();
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "catalog/catalog.h"
+#include "progress/firstfield.h"
+
+#include <QMainWindow>
+
+#include <array>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QTimer;
+class TabControl;
+
+// The viewer's one window. Its controls are the program's whole state: the
+// procedures below take nothing and return nothing, and talk to each other
+// through the current tabs, the lists' selections, the hidden flag boxes and
+// the countdown in the timer's tag. Nothing is cached.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Builds the window as designed (region tab 1, quest group 0, empty
+    // lists) and runs nothing else; Form_Load() starts it up.
+    explicit Form1(const QString &programFolder, QWidget *parent = nullptr);
+
+    QString programFolder() const { return m_programFolder; }
+
+    // --- procedures --------------------------------------------------------
+    // Catalog and details of the unique monsters.
+    virtual void FillUniqueLists();
+    virtual void ShowUniqueDetails();
+    // Clearing of the region details.
+    virtual void ClearUniqueDetails();
+    // Progress files, fetch and tab memory.
+    virtual void ReadUniquesDefeated();
+    virtual void ReadQuestsCleared();
+    virtual void FetchProgress();
+    virtual void SaveTabs();
+    virtual void LoadTabs();
+    // Catalog and details of the quests.
+    virtual void FillQuestLists();
+    virtual void ShowQuestDetails();
+
+public slots:
+    void Form_Load();
+    void Exit_Click();
+    void QVLocations_Click(int previousTab);
+    void QuestsTab_Click(int previousTab);
+    void Timer1_Timer();
+    void ListOfUniques_Click(int index);
+    void CheckDefeated_Click(int index);
+    void Quests_Click(int index);
+    void QuestCompleted_Click(int index);
+
+private:
+    struct RegionControls
+    {
+        QListWidget *ListOfUniques;
+        QLabel *LabelLevel;
+        QLineEdit *TextLevel;
+        QLabel *LabelLocation;
+        QLineEdit *TextLocation;
+        QLabel *LabelAppearanceConditions;
+        QLineEdit *TextAppearance;
+        QCheckBox *CheckDefeated;
+        QLineEdit *TextDefeated;
+        QLabel *ImageUniqueMonster;
+        QLabel *ImageUniqueLocation;
+    };
+    struct QuestGroupControls
+    {
+        QLabel *PrerequisitesLabel;
+        QListWidget *Quests;
+        QLabel *LocationLabel;
+        QLineEdit *QuestLocation;
+        QLabel *CompleteLabel;
+        QListWidget *QuestItems;
+        QCheckBox *QuestCompleted;
+        QLineEdit *TextCompleted;
+    };
+
+    // Layout, as designed.
+    void createMenu();
+    void createWindowControls();
+    void createRegionPage(int r);
+    void createQuestGroupPage(int j);
+    void setFocusOrder();
+    void connectHandlers();
+
+    // The tab that is current, read afresh each time.
+    int currentRegion() const;
+    int currentQuestGroup() const;
+
+    // Puts a picture into a picture control; a picture that cannot be loaded
+    // leaves the control as it was.
+    void showMonsterPicture(int r, const QString &path);
+    void showLocationPicture(int r, const QString &path);
+    void clearPicture(QLabel *picture);
+
+    // Reads a progress file's flag for the entry at `position`, falling back
+    // to the all-"0" default.
+    progress::FlagScan readFlags(const QString &fileName, qint64 defaultLength, qint64 position) const;
+
+    // Selects the tabs a remembered field names; false as soon as a part of
+    // it is no tab index, leaving what was selected up to then.
+    bool selectTabs(QByteArrayView field);
+
+    QString m_programFolder;
+
+    QMenu *File = nullptr;
+    QAction *Exit = nullptr;
+    QLabel *LabelDefeated = nullptr;
+    QTimer *Timer1 = nullptr;
+    TabControl *QVLocations = nullptr;
+    TabControl *QuestsTab = nullptr;
+    std::array<RegionControls, catalog::RegionCount> m_regions{};
+    std::array<QuestGroupControls, catalog::QuestGroupCount> m_groups{};
+};

@@ -1,0 +1,127 @@
+// The progress files, the fetch and the tab memory.
+#include "viewer/form1.h"
+
+#include "platform/files.h"
+#include "platform/programfolder.h"
+#include "platform/scriptlauncher.h"
+#include "progress/downloadscript.h"
+#include "progress/tabmemory.h"
+#include "viewer/tabcontrol.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+namespace {
+
+const QString TabsFileName = QStringLiteral("Tabs.ini");
+
+// The progress position of the selected line of list `current`: one past the
+// lines of every list before it. Nothing when the list has no selection: a
+// reader would otherwise show the previous list's last flag as this one's.
+template<typename Controls, typename ListOf>
+std::optional<qint64> selectedPosition(const Controls &controls, int current, ListOf list)
+{
+    const int selected = list(controls[size_t(current)])->currentRow();
+    if (selected < 0)
+        return std::nullopt;
+    qint64 position = 1 + selected;
+    for (int k = 0; k < current; ++k)
+        position += list(controls[size_t(k)])->count();
+    return position;
+}
+
+QString flagText(bool done)
+{
+    return done ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+progress::FlagScan Form1::readFlags(const QString &fileName, qint64 defaultLength, qint64 position) const
+{
+    const QString path = platform::programFilePath(m_programFolder, fileName);
+    return progress::scanFlagFile(path, position)
+            .value_or(progress::defaultFlagScan(defaultLength, position));
+}
+
+void Form1::ReadUniquesDefeated()
+{
+    const int r = currentRegion();
+    std::optional<qint64> position;
+    if (r < catalog::RegionCount)
+        position = selectedPosition(m_regions, r, [](const RegionControls &c) { return c.ListOfUniques; });
+
+    const progress::FlagScan flags =
+            readFlags(progress::UniquesFileName, catalog::UniqueMonsterCount, position.value_or(0));
+    LabelDefeated->setText(QStringLiteral("Uniques Beaten: ") + QString::number(flags.ones));
+    if (!position)
+        return;
+
+    const RegionControls &c = m_regions[size_t(r)];
+    const bool defeated = flags.flagAt == '1';
+    c.TextDefeated->setText(flagText(defeated));
+    c.CheckDefeated->setChecked(defeated);
+}
+
+void Form1::ReadQuestsCleared()
+{
+    const int j = currentQuestGroup();
+    const bool questsShown = currentRegion() == catalog::RegionCount;
+    std::optional<qint64> position;
+    if (questsShown)
+        position = selectedPosition(m_groups, j, [](const QuestGroupControls &c) { return c.Quests; });
+
+    // The file is read even when nothing of it is shown, so every reader
+    // costs the same and sees the file as it is now.
+    const progress::FlagScan flags =
+            readFlags(progress::QuestsFileName, catalog::QuestCount, position.value_or(0));
+    if (!position)
+        return;
+
+    const QuestGroupControls &c = m_groups[size_t(j)];
+    const bool cleared = flags.flagAt == '1';
+    c.TextCompleted->setText(flagText(cleared));
+    c.QuestCompleted->setChecked(cleared);
+}
+
+void Form1::FetchProgress()
+{
+    // A folder that cannot be written starts nothing, but the files already
+    // there are still read.
+    const QString script = platform::programFilePath(m_programFolder, progress::DownloadScriptName);
+    const QByteArray text = progress::downloadScript(progress::configuredFtpAccount());
+    if (platform::writeOwnerOnlyFile(script, text))
+        platform::startScriptHidden(script, m_programFolder);
+    ReadUniquesDefeated();
+    ReadQuestsCleared();
+}
+
+void Form1::SaveTabs()
+{
+    // A folder that cannot be written loses the memory, not the tab change.
+    const QByteArray line = progress::formatTabsLine(QVLocations->tab(), QuestsTab->tab());
+    platform::replaceFileAtomically(platform::programFilePath(m_programFolder, TabsFileName), line);
+}
+
+void Form1::LoadTabs()
+{
+    const auto field = progress::readFirstField(platform::programFilePath(m_programFolder, TabsFileName));
+    if (!field || !selectTabs(*field))
+        selectTabs(progress::DefaultTabsField);
+}
+
+bool Form1::selectTabs(QByteArrayView field)
+{
+    const progress::TabsLine line = progress::splitTabsField(field);
+    const std::optional<int> outer = progress::toTabIndex(line.outer);
+    if (!outer || *outer < 0 || *outer >= QVLocations->count())
+        return false;
+    QVLocations->setTab(*outer);
+    const std::optional<int> inner = progress::toTabIndex(line.inner);
+    if (!inner || *inner < 0 || *inner >= QuestsTab->count())
+        return false;
+    QuestsTab->setTab(*inner);
+    return true;
+}

@@ -1,0 +1,85 @@
+// The unique monsters: filling the region lists and showing an entry.
+#include "viewer/form1.h"
+
+#include "platform/pictureloader.h"
+#include "progress/textvalue.h"
+#include "viewer/tabcontrol.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+void Form1::FillUniqueLists()
+{
+    for (const RegionControls &c : m_regions)
+        c.ListOfUniques->clear();
+    for (int r = 0; r < catalog::RegionCount; ++r) {
+        QStringList names;
+        for (const catalog::UniqueMonster &monster : catalog::regions()[r].entries)
+            names.append(QString::fromLatin1(monster.name));
+        m_regions[size_t(r)].ListOfUniques->addItems(names);
+    }
+}
+
+void Form1::ShowUniqueDetails()
+{
+    const int r = currentRegion();
+    if (r >= catalog::RegionCount)
+        return;
+    const RegionControls &c = m_regions[size_t(r)];
+    const catalog::UniqueMonster *monster = catalog::findUniqueMonster(r, c.ListOfUniques->currentRow());
+    if (!monster)
+        return;
+    c.TextLevel->setText(QString::fromLatin1(monster->level));
+    c.TextLocation->setText(QString::fromLatin1(monster->location));
+    c.TextAppearance->setText(QString::fromLatin1(monster->appearance));
+    showMonsterPicture(r, catalog::monsterPicturePath(m_programFolder, *monster));
+    showLocationPicture(r, catalog::locationPicturePath(m_programFolder, *monster));
+}
+
+void Form1::ListOfUniques_Click(int)
+{
+    ShowUniqueDetails();
+    const int r = currentRegion();
+    if (r >= catalog::RegionCount)
+        return;
+    const RegionControls &c = m_regions[size_t(r)];
+    if (c.ListOfUniques->currentRow() == -1)
+        c.CheckDefeated->setChecked(false);
+    else
+        ReadUniquesDefeated();
+}
+
+void Form1::CheckDefeated_Click(int)
+{
+    const int r = currentRegion();
+    if (r >= catalog::RegionCount)
+        return;
+    const RegionControls &c = m_regions[size_t(r)];
+    c.CheckDefeated->setChecked(progress::numericValue(c.TextDefeated->text()) != 0);
+}
+
+void Form1::showMonsterPicture(int r, const QString &path)
+{
+    const QImage image = platform::loadPicture(path);
+    if (image.isNull())
+        return;
+    QLabel *picture = m_regions[size_t(r)].ImageUniqueMonster;
+    picture->setPixmap(QPixmap::fromImage(image));
+    picture->resize(image.size());
+}
+
+void Form1::showLocationPicture(int r, const QString &path)
+{
+    QLabel *picture = m_regions[size_t(r)].ImageUniqueLocation;
+    // Decoding straight at the size of the square costs a fraction of a
+    // full decode, and the picture is stretched to the square anyway.
+    const qreal ratio = picture->devicePixelRatioF();
+    const QImage image = platform::loadPicture(path, picture->size() * ratio);
+    if (image.isNull())
+        return;
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(ratio);
+    picture->setPixmap(pixmap);
+}

@@ -1,0 +1,193 @@
+#include "viewer/tabcontrol.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyleOptionFocusRect>
+
+TabControl::TabControl(int tabCount, int tabsPerRow, qreal rowHeight, QWidget *parent)
+    : QWidget(parent), m_tabsPerRow(tabsPerRow), m_rowHeight(rowHeight)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+    m_pages.reserve(size_t(tabCount));
+    for (int i = 0; i < tabCount; ++i) {
+        auto *page = new QWidget(this);
+        page->setVisible(i == m_current);
+        m_pages.push_back(page);
+        m_captions.append(QString());
+    }
+    layoutPages();
+}
+
+int TabControl::rowCount() const
+{
+    return (count() + m_tabsPerRow - 1) / m_tabsPerRow;
+}
+
+void TabControl::setTab(int index)
+{
+    if (index == m_current || index < 0 || index >= count())
+        return;
+    const int previous = m_current;
+    m_current = index;
+    // Show the new page before hiding the old one, so the focus, when it sat
+    // on the old page, does not fall through to an unrelated widget.
+    m_pages[size_t(index)]->setVisible(true);
+    m_pages[size_t(previous)]->setVisible(false);
+    update();
+    emit Click(previous);
+}
+
+void TabControl::setTabCaption(int index, const QString &caption)
+{
+    m_captions[index] = caption;
+    update(tabRect(index));
+}
+
+QRect TabControl::pageRect() const
+{
+    const int rowsTop = qRound(height() - rowCount() * m_rowHeight);
+    return QRect(0, 0, width(), rowsTop);
+}
+
+QRect TabControl::tabRect(int index) const
+{
+    // The first row stands right under the pages, the last at the bottom
+    // edge. Edges are rounded from exact fractions so the rows tile the strip
+    // without gaps whatever the control's width.
+    const int row = index / m_tabsPerRow;
+    const int column = index % m_tabsPerRow;
+    const qreal tabWidth = qreal(width()) / m_tabsPerRow;
+    const qreal rowsTop = height() - rowCount() * m_rowHeight;
+    const int left = qRound(column * tabWidth);
+    const int right = qRound((column + 1) * tabWidth);
+    const int top = qRound(rowsTop + row * m_rowHeight);
+    const int bottom = qRound(rowsTop + (row + 1) * m_rowHeight);
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+QSize TabControl::sizeHint() const
+{
+    return size();
+}
+
+int TabControl::tabAt(const QPoint &pos) const
+{
+    for (int i = 0; i < count(); ++i) {
+        if (tabRect(i).contains(pos))
+            return i;
+    }
+    return -1;
+}
+
+void TabControl::layoutPages()
+{
+    const QRect area = pageRect();
+    for (QWidget *page : m_pages)
+        page->setGeometry(area);
+}
+
+void TabControl::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutPages();
+}
+
+void TabControl::mousePressEvent(QMouseEvent *event)
+{
+    const int index = tabAt(event->position().toPoint());
+    if (index < 0 || event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    setTab(index);
+}
+
+void TabControl::keyPressEvent(QKeyEvent *event)
+{
+    int target = m_current;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        target = m_current - 1;
+        break;
+    case Qt::Key_Right:
+        target = m_current + 1;
+        break;
+    case Qt::Key_Up:
+        target = m_current - m_tabsPerRow;
+        break;
+    case Qt::Key_Down:
+        target = m_current + m_tabsPerRow;
+        break;
+    case Qt::Key_Home:
+        target = 0;
+        break;
+    case Qt::Key_End:
+        target = count() - 1;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    setTab(qBound(0, target, count() - 1));
+}
+
+void TabControl::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRect strip(0, pageRect().bottom() + 1, width(), height() - pageRect().height());
+    painter.fillRect(strip, palette().color(QPalette::Mid).lighter(125));
+    for (int i = 0; i < count(); ++i)
+        paintTab(painter, i);
+    // A line joins the current tab to the page it opens.
+    painter.setPen(QPen(palette().color(QPalette::Dark), 1));
+    painter.drawLine(QPointF(0, pageRect().bottom() + 0.5), QPointF(width(), pageRect().bottom() + 0.5));
+}
+
+void TabControl::paintTab(QPainter &painter, int index) const
+{
+    const QRectF box = QRectF(tabRect(index)).adjusted(1.5, 1.5, -1.5, -1.5);
+    const bool current = index == m_current;
+    const QPalette &pal = palette();
+
+    QPainterPath shape;
+    shape.addRoundedRect(box, 4, 4);
+    QLinearGradient fill(box.topLeft(), box.bottomLeft());
+    if (current) {
+        fill.setColorAt(0, pal.color(QPalette::Base));
+        fill.setColorAt(1, pal.color(QPalette::Button));
+    } else {
+        fill.setColorAt(0, pal.color(QPalette::Button));
+        fill.setColorAt(1, pal.color(QPalette::Button).darker(112));
+    }
+    painter.fillPath(shape, fill);
+    painter.setPen(
+            QPen(current ? pal.color(QPalette::Highlight) : pal.color(QPalette::Mid), current ? 1.6 : 1.0));
+    painter.drawPath(shape);
+    if (current) {
+        const QRectF accent(box.left() + 4, box.top() + 1, box.width() - 8, 3);
+        painter.fillRect(accent, pal.color(QPalette::Highlight));
+    }
+
+    QFont font = painter.font();
+    font.setBold(current);
+    painter.setFont(font);
+    painter.setPen(pal.color(QPalette::ButtonText));
+    const QRect textBox = box.toRect().adjusted(4, 2, -4, 0);
+    const QString text =
+            painter.fontMetrics().elidedText(m_captions.value(index), Qt::ElideRight, textBox.width());
+    painter.drawText(textBox, Qt::AlignCenter, text);
+
+    if (current && hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = textBox.adjusted(2, 4, -2, -3);
+        option.backgroundColor = pal.color(QPalette::Button);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+#include <vector>
+
+// A tab control whose tabs stand in several rows of equal-width tabs along
+// its bottom edge, with the pages above them. QTabBar keeps its tabs in one
+// scrolling row, which hides most of twenty regions; here every tab is in
+// view at once.
+//
+// Pages cover the control from its top-left corner down to the first row of
+// tabs, so their children are placed relative to the whole control.
+class TabControl : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(int Tab READ tab WRITE setTab NOTIFY Click)
+
+public:
+    TabControl(int tabCount, int tabsPerRow, qreal rowHeight, QWidget *parent = nullptr);
+
+    int count() const { return int(m_pages.size()); }
+    int tab() const { return m_current; }
+    int rowCount() const;
+
+    // Selects a tab. Selecting the current tab, or one the control does not
+    // have, changes nothing and notifies nothing.
+    void setTab(int index);
+
+    QWidget *page(int index) const { return m_pages.at(size_t(index)); }
+    void setTabCaption(int index, const QString &caption);
+    QString tabCaption(int index) const { return m_captions.value(index); }
+
+    // Where tab `index` is drawn, in the control's coordinates.
+    QRect tabRect(int index) const;
+    QRect pageRect() const;
+
+    QSize sizeHint() const override;
+
+signals:
+    // After every change of the current tab, made by the user or in code;
+    // carries the tab that was current before.
+    void Click(int previousTab);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    int tabAt(const QPoint &pos) const;
+    void layoutPages();
+    void paintTab(QPainter &painter, int index) const;
+
+    std::vector<QWidget *> m_pages;
+    QStringList m_captions;
+    int m_tabsPerRow;
+    qreal m_rowHeight;
+    int m_current = 0;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "viewer/form1.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// A program folder of its own for each test: the viewer reads and writes
+// every file there.
+class ProgramFolder
+{
+public:
+    ProgramFolder();
+
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+    void write(const QString &name, const QByteArray &bytes) const;
+    QByteArray read(const QString &name) const;
+    bool exists(const QString &name) const;
+    // Copies the generated pictures of the build's program folder in, so
+    // tests can break single ones without touching the real ones.
+    void copyPictures() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Finds a control of the window by its name, "ListOfUniques" with index 7
+// being "ListOfUniques(7)". Fails the calling test when it is missing.
+template<typename Widget>
+Widget *control(const QObject *window, const char *name, int index = -1)
+{
+    const QString objectName = index < 0 ? QString::fromLatin1(name)
+                                         : QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+    auto *found = window->findChild<Widget *>(objectName);
+    if (!found)
+        qFatal("no control named %s", qPrintable(objectName));
+    return found;
+}
+
+// The window as the user first sees it: built, started up.
+std::unique_ptr<Form1> startedWindow(const ProgramFolder &folder);
+
+// The current tab of a tab control, and selecting one, through its property.
+int currentTab(const QObject *window, const char *tabControl);
+void selectTab(const QObject *window, const char *tabControl, int index);
