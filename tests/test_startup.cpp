@@ -205,7 +205,7 @@ void StartupTest::codeChangesNotifyOnceSynchronouslyAndOnlyOnChange()
     QCOMPARE(listSpy.count(), 1);
 
     auto *box = control<QCheckBox>(window.get(), "CheckDefeated", 6);
-    QSignalSpy boxSpy(box, &QCheckBox::stateChanged);
+    QSignalSpy boxSpy(box, &QCheckBox::toggled);
     control<QLineEdit>(window.get(), "TextDefeated", 6)->setText(QStringLiteral("1"));
     box->setChecked(true);
     QCOMPARE(boxSpy.count(), 1);

@@ -262,16 +262,20 @@ void Form1::connectHandlers()
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(QVLocations, &TabControl::Click, this, &Form1::QVLocations_Click);
     connect(QuestsTab, &TabControl::Click, this, &Form1::QuestsTab_Click);
+    // A check box is followed through toggled(), which fires on every change
+    // of its value. stateChanged() would do for changes made in code, but a
+    // value put back while a click is being handled leaves it one change
+    // behind, and the next click would go unnoticed.
     for (int r = 0; r < catalog::RegionCount; ++r) {
         const RegionControls &c = m_regions[size_t(r)];
         connect(c.ListOfUniques, &QListWidget::currentRowChanged, this,
                 [this, r] { ListOfUniques_Click(r); });
-        connect(c.CheckDefeated, &QCheckBox::stateChanged, this, [this, r] { CheckDefeated_Click(r); });
+        connect(c.CheckDefeated, &QCheckBox::toggled, this, [this, r] { CheckDefeated_Click(r); });
     }
     for (int j = 0; j < catalog::QuestGroupCount; ++j) {
         const QuestGroupControls &c = m_groups[size_t(j)];
         connect(c.Quests, &QListWidget::currentRowChanged, this, [this, j] { Quests_Click(j); });
-        connect(c.QuestCompleted, &QCheckBox::stateChanged, this, [this, j] { QuestCompleted_Click(j); });
+        connect(c.QuestCompleted, &QCheckBox::toggled, this, [this, j] { QuestCompleted_Click(j); });
     }
 }
 

@@ -1,0 +1,174 @@
+// Taking the first field of a progress file: what counts as the field, what
+// is skipped, and that a file of any size is read in bounded memory.
+#include "progress/firstfield.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The field as the scanner hands it on, fed in chunks of `chunkSize` bytes.
+std::optional<QByteArray> fieldOf(const QByteArray &text, qsizetype chunkSize)
+{
+    progress::FirstFieldScanner scanner;
+    QByteArray field;
+    for (qsizetype at = 0; at < text.size(); at += chunkSize) {
+        const QByteArrayView chunk = QByteArrayView(text).sliced(at, std::min(chunkSize, text.size() - at));
+        if (!scanner.feed(chunk, [&](const char *data, qsizetype size) { field.append(data, size); }))
+            break;
+    }
+    if (!scanner.foundField())
+        return std::nullopt;
+    return field;
+}
+
+std::optional<progress::FlagScan> scanOf(const QByteArray &text, qint64 position)
+{
+    QByteArray copy = text;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return progress::scanFlagText(buffer, position);
+}
+
+} // namespace
+
+class FirstFieldTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void takesTheFirstField_data();
+    void takesTheFirstField();
+    void fileWithoutAFieldHasNone_data();
+    void fileWithoutAFieldHasNone();
+    void countsOnesAndPicksThePosition();
+    void countsPastSixteenBits();
+    void stopsLookingAtAHugeField();
+    void missingFileOrFolderFailsAndDefaultIsAllZero();
+    void readsASmallFieldFromAFile();
+};
+
+void FirstFieldTest::takesTheFirstField_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("alone") << QByteArray("0110") << QByteArray("0110");
+    QTest::newRow("with a line end") << QByteArray("0110\r\n") << QByteArray("0110");
+    QTest::newRow("later lines ignored") << QByteArray("01\r\n11\r\n") << QByteArray("01");
+    QTest::newRow("quoted") << QByteArray("\"0110\"\r\n") << QByteArray("0110");
+    QTest::newRow("quoted keeps commas and spaces") << QByteArray("\"1, 0\",1") << QByteArray("1, 0");
+    QTest::newRow("text after the closing quote ignored") << QByteArray("\"01\"11") << QByteArray("01");
+    QTest::newRow("quote left open runs to the end") << QByteArray("\"01\r\n10") << QByteArray("01\r\n10");
+    QTest::newRow("cut at a comma") << QByteArray("0110,1111") << QByteArray("0110");
+    QTest::newRow("leading spaces and blank lines skipped")
+            << QByteArray("  \r\n\r\n 011") << QByteArray("011");
+    QTest::newRow("inner spaces belong to it") << QByteArray("5  3\r\n") << QByteArray("5  3");
+    QTest::newRow("carriage returns alone end a line") << QByteArray("10\r01\r") << QByteArray("10");
+    QTest::newRow("line feeds alone end a line") << QByteArray("10\n01") << QByteArray("10");
+    QTest::newRow("empty quotes are an empty field") << QByteArray("\"\"11") << QByteArray("");
+    QTest::newRow("byte-order mark skipped") << QByteArray("\xEF\xBB\xBF"
+                                                           "101")
+                                             << QByteArray("101");
+    QTest::newRow("half a mark is text") << QByteArray("\xEF\xBB"
+                                                       "1")
+                                         << QByteArray("\xEF\xBB"
+                                                       "1");
+    QTest::newRow("NUL bytes are text") << QByteArray("1\0"
+                                                      "1",
+                                                      3)
+                                        << QByteArray("1\0"
+                                                      "1",
+                                                      3);
+}
+
+void FirstFieldTest::takesTheFirstField()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, field);
+    // However the file arrives in pieces, the field is the same.
+    for (qsizetype chunk : {qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(1024)}) {
+        const auto found = fieldOf(text, chunk);
+        QVERIFY2(found.has_value(), qPrintable(QString::number(chunk)));
+        QCOMPARE(*found, field);
+    }
+}
+
+void FirstFieldTest::fileWithoutAFieldHasNone_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("spaces and line ends only") << QByteArray("  \r\n \n\r ");
+    QTest::newRow("a byte-order mark only") << QByteArray("\xEF\xBB\xBF");
+}
+
+void FirstFieldTest::fileWithoutAFieldHasNone()
+{
+    QFETCH(QByteArray, text);
+    QVERIFY(!fieldOf(text, 1).has_value());
+    QVERIFY(!scanOf(text, 1).has_value());
+}
+
+void FirstFieldTest::countsOnesAndPicksThePosition()
+{
+    const auto scan = scanOf("\"1001011\",1111\r\n", 4);
+    QVERIFY(scan);
+    QCOMPARE(scan->ones, 4);
+    QCOMPARE(scan->length, 7);
+    QCOMPARE(scan->flagAt, '1');
+    QCOMPARE(scanOf("1001011", 1)->flagAt, '1');
+    QCOMPARE(scanOf("1001011", 2)->flagAt, '0');
+    QCOMPARE(scanOf("1001011", 7)->flagAt, '1');
+    QCOMPARE(scanOf("1001011", 8)->flagAt, '\0'); // past the end reads as not done
+    QCOMPARE(scanOf("1001011", 0)->flagAt, '\0');
+}
+
+void FirstFieldTest::countsPastSixteenBits()
+{
+    // Far more than a 16-bit count holds, and a position beyond it.
+    QByteArray text(70000, '1');
+    text[69999] = '0';
+    const auto scan = scanOf(text, 70000);
+    QCOMPARE(scan->ones, 69999);
+    QCOMPARE(scan->flagAt, '0');
+}
+
+void FirstFieldTest::stopsLookingAtAHugeField()
+{
+    // A field longer than any flag text is only looked at up to the limit,
+    // so neither memory nor time depends on what the file holds.
+    const QByteArray text(progress::MaxFlagTextLength + 4096, '1');
+    const auto scan = scanOf(text, progress::MaxFlagTextLength + 10);
+    QVERIFY(scan);
+    QCOMPARE(scan->length, progress::MaxFlagTextLength);
+    QCOMPARE(scan->ones, progress::MaxFlagTextLength);
+    QCOMPARE(scan->flagAt, '\0');
+}
+
+void FirstFieldTest::missingFileOrFolderFailsAndDefaultIsAllZero()
+{
+    QTemporaryDir dir;
+    QVERIFY(!progress::scanFlagFile(dir.filePath("missing.txt"), 1));
+    QVERIFY(!progress::scanFlagFile(dir.path(), 1));
+    QVERIFY(!progress::readFirstField(dir.path()));
+
+    const progress::FlagScan fallback = progress::defaultFlagScan(157, 157);
+    QCOMPARE(fallback.ones, 0);
+    QCOMPARE(fallback.length, 157);
+    QCOMPARE(fallback.flagAt, '0');
+    QCOMPARE(progress::defaultFlagScan(157, 158).flagAt, '\0');
+}
+
+void FirstFieldTest::readsASmallFieldFromAFile()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("Tabs.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(" 19 10\r\n");
+    file.close();
+    QCOMPARE(progress::readFirstField(file.fileName()), QByteArray("19 10"));
+    QCOMPARE(progress::readFirstField(file.fileName(), 2), QByteArray("19"));
+}
+
+QTEST_APPLESS_MAIN(FirstFieldTest)
+#include "test_firstfield.moc"
