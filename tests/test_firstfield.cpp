@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The field as the scanner hands it on, fed in chunks of `chunkSize` bytes.
@@ -151,6 +153,11 @@ void FirstFieldTest::missingFileOrFolderFailsAndDefaultIsAllZero()
     QVERIFY(!progress::scanFlagFile(dir.filePath("missing.txt"), 1));
     QVERIFY(!progress::scanFlagFile(dir.path(), 1));
     QVERIFY(!progress::readFirstField(dir.path()));
+    // A named pipe without a writer would block whoever opens it.
+    const QByteArray pipe = QFile::encodeName(dir.filePath("pipe.txt"));
+    QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+    QVERIFY(!progress::scanFlagFile(QString::fromLocal8Bit(pipe), 1));
+    QVERIFY(!progress::readFirstField(QString::fromLocal8Bit(pipe)));
 
     const progress::FlagScan fallback = progress::defaultFlagScan(157, 157);
     QCOMPARE(fallback.ones, 0);

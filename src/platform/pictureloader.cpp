@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 
 namespace platform {
@@ -24,8 +25,9 @@ bool looksLikeWholeJpeg(const QByteArray &bytes)
 
 QByteArray readSmallFile(const QString &path)
 {
+    // A named pipe or device under a picture's name would block the window.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxPictureFileSize)
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > MaxPictureFileSize)
         return {};
     return file.read(MaxPictureFileSize + 1);
 }

@@ -1,6 +1,7 @@
 #include "progress/firstfield.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
@@ -11,6 +12,13 @@ namespace progress {
 namespace {
 
 constexpr qint64 ReadChunkSize = 64 * 1024;
+
+// Only plain files are read: a folder fails to open anyway, but a named pipe
+// or a device of that name would block the window or never end.
+bool openRegularFile(QFile &file)
+{
+    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly);
+}
 
 // Runs the scanner over a device until the field ends, the device runs dry or
 // `maxLength` field bytes have been handed on.
@@ -57,7 +65,7 @@ std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position)
 std::optional<FlagScan> scanFlagFile(const QString &path, qint64 position)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openRegularFile(file))
         return std::nullopt;
     return scanFlagText(file, position);
 }
@@ -73,7 +81,7 @@ FlagScan defaultFlagScan(qint64 length, qint64 position)
 std::optional<QByteArray> readFirstField(const QString &path, qsizetype maxLength)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openRegularFile(file))
         return std::nullopt;
     QByteArray field;
     FirstFieldScanner scanner;
