@@ -29,7 +29,11 @@ void Form1::ShowQuestDetails()
     if (!quest)
         return;
     c.QuestLocation->setText(QString::fromLatin1(quest->location));
-    c.QuestItems->addItems(catalog::questItems(*quest));
+    // A long step is cut short in the list; its tool tip shows it whole.
+    for (const QString &step : catalog::questItems(*quest)) {
+        auto *item = new QListWidgetItem(step, c.QuestItems);
+        item->setToolTip(step);
+    }
 }
 
 void Form1::Quests_Click(int)

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionFocusRect>
@@ -37,7 +38,8 @@ void TabControl::setTab(int index)
     // on the old page, does not fall through to an unrelated widget.
     m_pages[size_t(index)]->setVisible(true);
     m_pages[size_t(previous)]->setVisible(false);
-    update();
+    update(tabRect(previous));
+    update(tabRect(index));
     emit Click(previous);
 }
 
@@ -136,14 +138,21 @@ void TabControl::keyPressEvent(QKeyEvent *event)
     setTab(qBound(0, target, count() - 1));
 }
 
-void TabControl::paintEvent(QPaintEvent *)
+void TabControl::paintEvent(QPaintEvent *event)
 {
+    // Most repaints come from a control on the page above; only the tabs the
+    // repaint actually reaches are drawn.
+    const QRect strip(0, pageRect().bottom() + 1, width(), height() - pageRect().height());
+    const QRect exposed = event->rect();
+    if (!exposed.intersects(strip))
+        return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRect strip(0, pageRect().bottom() + 1, width(), height() - pageRect().height());
-    painter.fillRect(strip, palette().color(QPalette::Mid).lighter(125));
-    for (int i = 0; i < count(); ++i)
-        paintTab(painter, i);
+    painter.fillRect(strip & exposed, palette().color(QPalette::Mid).lighter(125));
+    for (int i = 0; i < count(); ++i) {
+        if (tabRect(i).intersects(exposed))
+            paintTab(painter, i);
+    }
     // A line joins the current tab to the page it opens.
     painter.setPen(QPen(palette().color(QPalette::Dark), 1));
     painter.drawLine(QPointF(0, pageRect().bottom() + 0.5), QPointF(width(), pageRect().bottom() + 0.5));
