@@ -1,0 +1,245 @@
+// Measures what the user waits for, each time beside the floor of the work
+// that cannot be avoided, taken in the same run: absolute times on a shared
+// machine are noisy, ratios much less so.
+#include "platform/scriptlauncher.h"
+#include "progress/firstfield.h"
+#include "viewer/form1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+double medianMicroseconds(int repetitions, const std::function<void(int)> &work)
+{
+    std::vector<double> samples;
+    samples.reserve(size_t(repetitions));
+    for (int n = 0; n < repetitions; ++n) {
+        QElapsedTimer timer;
+        timer.start();
+        work(n);
+        samples.push_back(double(timer.nsecsElapsed()) / 1000.0);
+    }
+    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+    return samples[samples.size() / 2];
+}
+
+void report(const char *figure, double ours, double floor, const char *floorName)
+{
+    std::printf("%-22s %10.1f us   floor %10.1f us (%s)   ratio %5.2f\n", figure, ours, floor, floorName,
+                ours / floor);
+    std::fflush(stdout);
+}
+
+qint64 residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A program folder like the user's: the generated pictures, progress files,
+// and an ncftpget.exe that ends at once instead of reaching for a server.
+class BenchFolder
+{
+public:
+    explicit BenchFolder(const QString &builtProgramFolder)
+    {
+        for (const char *pictures : {"Monsters", "Locations"})
+            QFile::link(builtProgramFolder + QLatin1Char('/') + QLatin1String(pictures),
+                        m_dir.filePath(QLatin1String(pictures)));
+        write(QStringLiteral("UniquesDefeated.txt"), QByteArray(80, '1') + QByteArray(77, '0') + "\r\n");
+        write(QStringLiteral("QuestsCleared.txt"), QByteArray(30, '1') + QByteArray(33, '0') + "\r\n");
+        write(QStringLiteral("ncftpget.exe"), "#!/bin/sh\nexit 0\n");
+        QFile::setPermissions(m_dir.filePath(QStringLiteral("ncftpget.exe")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+    QTemporaryDir m_dir;
+};
+
+QListWidget *list(const Form1 &window, const char *name, int index)
+{
+    return window.findChild<QListWidget *>(QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index));
+}
+
+void benchSelectingAUnique(const BenchFolder &folder, int repetitions)
+{
+    Form1 window(folder.path());
+    window.Form_Load();
+    window.show();
+    const int region = 0;
+    window.findChild<QWidget *>(QStringLiteral("QVLocations"))->setProperty("Tab", region);
+    QListWidget *uniques = list(window, "ListOfUniques", region);
+    const int count = uniques->count();
+    const double ours = medianMicroseconds(repetitions, [&](int n) {
+        uniques->setCurrentRow(n % count);
+        QCoreApplication::processEvents(); // the repaint the selection asks for
+    });
+
+    const catalog::UniqueMonster &monster = catalog::regions()[region].entries[0];
+    const QString monsterPath = catalog::monsterPicturePath(folder.path(), monster);
+    const QString locationPath = catalog::locationPicturePath(folder.path(), monster);
+    const double floor = medianMicroseconds(repetitions, [&](int) {
+        QImageReader(monsterPath).read();
+        QImageReader(locationPath).read();
+    });
+    report("select a unique", ours, floor, "decode both JPEGs");
+}
+
+void benchSelectingAQuest(const BenchFolder &folder, int repetitions)
+{
+    Form1 window(folder.path());
+    window.Form_Load();
+    window.show();
+    window.findChild<QWidget *>(QStringLiteral("QVLocations"))->setProperty("Tab", 19);
+    window.findChild<QWidget *>(QStringLiteral("QuestsTab"))->setProperty("Tab", 7);
+    QListWidget *quests = list(window, "Quests", 7);
+    const int count = quests->count();
+    const double ours = medianMicroseconds(repetitions, [&](int n) {
+        quests->setCurrentRow(n % count);
+        QCoreApplication::processEvents();
+    });
+    const QString flags = folder.filePath(QStringLiteral("QuestsCleared.txt"));
+    const double floor =
+            medianMicroseconds(repetitions, [&](int n) { progress::scanFlagFile(flags, n % 63 + 1); });
+    report("select a quest", ours, floor, "read the flag file");
+}
+
+void benchStartUp(const BenchFolder &folder, int repetitions)
+{
+    const double ours = medianMicroseconds(repetitions, [&](int) {
+        Form1 window(folder.path());
+        window.Form_Load();
+        window.show();
+        window.grab();
+    });
+    const double floor = medianMicroseconds(repetitions, [&](int) {
+        QMainWindow window;
+        window.setCentralWidget(new QLabel(QStringLiteral("Huntmark (Viewer)")));
+        window.show();
+        window.grab();
+    });
+    report("start-up", ours, floor, "bare window, one label");
+}
+
+void benchRefresh(const BenchFolder &folder, int repetitions)
+{
+    Form1 window(folder.path());
+    window.Form_Load();
+    const double ours = medianMicroseconds(repetitions, [&](int) { window.FetchProgress(); });
+    const double floor = medianMicroseconds(repetitions, [&](int) {
+        QProcess process;
+        process.setProgram(QStringLiteral("/bin/true"));
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.startDetached();
+    });
+    report("one refresh", ours, floor, "start /bin/true detached");
+}
+
+void benchIdle(const BenchFolder &folder, int seconds)
+{
+    Form1 window(folder.path());
+    window.Form_Load();
+    window.show();
+    QCoreApplication::processEvents();
+    const double before = cpuSeconds();
+    QTimer::singleShot(seconds * 1000, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    const double used = cpuSeconds() - before;
+    std::printf("%-22s %10.3f s CPU over %d s of ticks (%.3f s per minute)\n", "idle", used, seconds,
+                used * 60.0 / seconds);
+    std::fflush(stdout);
+}
+
+void benchMemory(const BenchFolder &folder)
+{
+    Form1 window(folder.path());
+    window.Form_Load();
+    window.show();
+    QCoreApplication::processEvents();
+    auto selectEveryMonster = [&] {
+        for (int r = 0; r < catalog::RegionCount; ++r) {
+            window.findChild<QWidget *>(QStringLiteral("QVLocations"))->setProperty("Tab", r);
+            QListWidget *uniques = list(window, "ListOfUniques", r);
+            for (int i = 0; i < uniques->count(); ++i) {
+                uniques->setCurrentRow(i);
+                QCoreApplication::processEvents();
+            }
+        }
+    };
+    const qint64 afterStartUp = residentKiB();
+    selectEveryMonster(); // the first round fills caches that stay
+    const qint64 afterFirstRound = residentKiB();
+    for (int round = 1; round < 10; ++round)
+        selectEveryMonster();
+    const qint64 afterTenRounds = residentKiB();
+    std::printf("%-22s %10lld KiB after start-up, %lld KiB after one round of 157 selections, "
+                "%lld KiB after ten: growth over the last nine %lld KiB\n",
+                "memory", afterStartUp, afterFirstRound, afterTenRounds, afterTenRounds - afterFirstRound);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int idleSeconds = args.size() > 1 ? args.at(1).toInt() : 60;
+    const QString builtFolder = QStringLiteral(HUNTMARK_PROGRAM_DIR);
+    platform::setScriptHelperPath(builtFolder + QStringLiteral("/huntmark-batch"));
+    if (!QDir(builtFolder + QStringLiteral("/Monsters")).exists()) {
+        std::fprintf(stderr, "no pictures in %s: build the project first\n", qPrintable(builtFolder));
+        return 1;
+    }
+    BenchFolder folder(builtFolder);
+    std::printf("Huntmark Viewer benchmark (medians; ours against the floor measured in the same run)\n");
+    benchSelectingAUnique(folder, 400);
+    benchSelectingAQuest(folder, 2000);
+    benchStartUp(folder, 30);
+    benchRefresh(folder, 200);
+    benchMemory(folder);
+    benchIdle(folder, idleSeconds);
+    return 0;
+}

@@ -1,0 +1,6 @@
+# Prints every speed and memory figure beside its floor; takes about two
+# minutes, one of which is spent idling to measure the cost of the ticks.
+.PHONY: bench
+bench: build
+	cmake --build $(BUILD_DIR) --target bench_viewer
+	$(BUILD_DIR)/bench/bench_viewer $(BENCH_IDLE_SECONDS)
