@@ -10,8 +10,9 @@ PROGRAM_DIR := $(BUILD_DIR)/bin
 
 all: build
 
+# The desktop and real-X-server tests need a few more of Debian's tools.
 deps:
-	./scripts/install-deps.sh
+	./scripts/install-deps.sh xvfb xauth xdotool desktop-file-utils appstream imagemagick
 
 configure: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
@@ -29,3 +30,7 @@ test: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Further targets (benchmarks, sanitizers, fuzzers, installation) live in
+# fragments of their own.
+include $(wildcard mk/*.mk)

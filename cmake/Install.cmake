@@ -1,0 +1,160 @@
+# Installation.
+#
+# The viewer writes into its own folder (Tabs.ini, the download script and the
+# progress files it fetches), so its program folder must be writable by the
+# user who runs it. By default everything therefore goes into the user's own
+# data folders, the layout of ~/.local:
+#
+#   <prefix>/share/huntmark-viewer/     program folder: huntmark-viewer,
+#                                       huntmark-batch, Monsters/, Locations/
+#   <prefix>/bin/huntmark-viewer        launcher: runs the viewer in its folder
+#   <prefix>/share/applications/        desktop entry
+#   <prefix>/share/icons/hicolor/       icons, 16x16 to 256x256
+#   <prefix>/share/metainfo/            AppStream metainfo
+#   <prefix>/share/doc/huntmark-viewer/ README.md, LICENSE
+#
+# with <prefix> = $HOME/.local unless CMAKE_INSTALL_PREFIX says otherwise.
+# The launcher finds the program folder relative to itself, so
+# `cmake --install --prefix` and DESTDIR staging both work.
+#
+# A second, separate set of rules (component "bundle", never part of a plain
+# install) lays out the program folder alone at the root of the install tree;
+# CPack packs that as the portable bundle (see Packaging.cmake).
+
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT AND NOT "$ENV{HOME}" STREQUAL "")
+  set(CMAKE_INSTALL_PREFIX "$ENV{HOME}/.local" CACHE PATH
+      "Install prefix: the program folder goes to <prefix>/share/huntmark-viewer" FORCE)
+endif()
+
+include(GNUInstallDirs)
+
+set(HUNTMARK_INSTALL_PROGRAMDIR "${CMAKE_INSTALL_DATADIR}/huntmark-viewer" CACHE STRING
+    "Program folder (viewer, script helper, pictures), relative to the install prefix")
+set(HUNTMARK_INSTALL_DOCDIR "${CMAKE_INSTALL_DATADIR}/doc/huntmark-viewer")
+set(HUNTMARK_ICON_SIZES 16 32 48 64 128 256)
+set(HUNTMARK_ICON_FOLDER "${CMAKE_BINARY_DIR}/generated/icons")
+
+# A folder under the prefix may not be writable for the users who start the
+# viewer: a system prefix needs root to install, and then nobody else can
+# write the program folder. The launcher refuses to start there and says why.
+get_filename_component(huntmarkHome "$ENV{HOME}" REALPATH)
+get_filename_component(huntmarkPrefix "${CMAKE_INSTALL_PREFIX}" REALPATH)
+string(FIND "${huntmarkPrefix}/" "${huntmarkHome}/" huntmarkPrefixInHome)
+if("$ENV{HOME}" STREQUAL "" OR NOT huntmarkPrefixInHome EQUAL 0)
+  message(WARNING
+    "Installing to ${CMAKE_INSTALL_PREFIX}, outside your home folder. The viewer "
+    "writes its settings and the downloaded progress files into its program folder "
+    "${CMAKE_INSTALL_PREFIX}/${HUNTMARK_INSTALL_PROGRAMDIR}, which other users cannot "
+    "write: for them the launcher refuses to start. Install per user instead "
+    "(the default prefix is ~/.local) or use the portable bundle (make bundle).")
+endif()
+
+# --- the program folder ------------------------------------------------------
+
+# Everything the viewer needs in its folder, installed to `destination`.
+function(huntmark_install_program_folder destination component)
+  set(extra ${ARGN})
+  install(TARGETS huntmark-viewer huntmark-batch
+    RUNTIME DESTINATION "${destination}" COMPONENT ${component} ${extra})
+  # The pictures are drawn at build time into the build's program folder.
+  install(DIRECTORY "${HUNTMARK_PROGRAM_DIR}/Monsters" "${HUNTMARK_PROGRAM_DIR}/Locations"
+    DESTINATION "${destination}" COMPONENT ${component} ${extra}
+    FILES_MATCHING PATTERN "*.jpg")
+endfunction()
+
+huntmark_install_program_folder("${HUNTMARK_INSTALL_PROGRAMDIR}" program)
+
+# --- the launcher --------------------------------------------------------------
+
+if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
+  set(huntmarkBinDir "${CMAKE_INSTALL_BINDIR}")
+else()
+  set(huntmarkBinDir "/prefix/${CMAKE_INSTALL_BINDIR}")
+endif()
+if(IS_ABSOLUTE "${HUNTMARK_INSTALL_PROGRAMDIR}")
+  set(huntmarkProgramDir "${HUNTMARK_INSTALL_PROGRAMDIR}")
+else()
+  set(huntmarkProgramDir "/prefix/${HUNTMARK_INSTALL_PROGRAMDIR}")
+endif()
+file(RELATIVE_PATH HUNTMARK_LAUNCHER_TO_PROGRAM "${huntmarkBinDir}" "${huntmarkProgramDir}")
+configure_file("${PROJECT_SOURCE_DIR}/packaging/huntmark-viewer-launcher.sh.in"
+  "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer" @ONLY)
+install(PROGRAMS "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer"
+  DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT program)
+
+# --- desktop integration -------------------------------------------------------
+
+# The desktop entry starts the launcher by its absolute path: a desktop session
+# does not always have ~/.local/bin on its search path. That path is known
+# only when installing (`cmake --install --prefix` may change the prefix), so
+# the entry is written then. A copy for the configured prefix is written now,
+# for the validator tests and for a look.
+set(huntmarkDesktopTemplate "${PROJECT_SOURCE_DIR}/packaging/huntmark-viewer.desktop.in")
+set(huntmarkDesktopScript "${CMAKE_BINARY_DIR}/packaging/write-desktop-entry.cmake")
+file(WRITE "${huntmarkDesktopScript}" [=[
+# Writes the desktop entry for a launcher at LAUNCHER into OUTPUT.
+# Within a quoted Exec argument ", `, $ and \ are escaped with a backslash, a
+# literal % is doubled, and the whole value then escapes \ once more.
+string(REPLACE "\\" "\\\\" quoted "${LAUNCHER}")
+foreach(special "\"" "`" "$")
+  string(REPLACE "${special}" "\\${special}" quoted "${quoted}")
+endforeach()
+string(REPLACE "%" "%%" quoted "${quoted}")
+set(HUNTMARK_DESKTOP_EXEC "\"${quoted}\"")
+string(REPLACE "\\" "\\\\" HUNTMARK_DESKTOP_EXEC "${HUNTMARK_DESKTOP_EXEC}")
+string(REPLACE "\\" "\\\\" HUNTMARK_DESKTOP_TRYEXEC "${LAUNCHER}")
+configure_file("${TEMPLATE}" "${OUTPUT}" @ONLY)
+]=])
+
+set(HUNTMARK_DESKTOP_FILE "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer.desktop")
+execute_process(COMMAND ${CMAKE_COMMAND}
+  "-DLAUNCHER=${CMAKE_INSTALL_FULL_BINDIR}/huntmark-viewer"
+  "-DTEMPLATE=${huntmarkDesktopTemplate}"
+  "-DOUTPUT=${HUNTMARK_DESKTOP_FILE}"
+  -P "${huntmarkDesktopScript}"
+  COMMAND_ERROR_IS_FATAL ANY)
+set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  "${huntmarkDesktopTemplate}")
+
+# At install time: one scratch file per destination, so that installs to
+# different places at the same time do not overwrite each other's entry.
+install(CODE "
+  if(IS_ABSOLUTE \"${CMAKE_INSTALL_BINDIR}\")
+    set(huntmarkLauncher \"${CMAKE_INSTALL_BINDIR}/huntmark-viewer\")
+  else()
+    set(huntmarkLauncher \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/huntmark-viewer\")
+  endif()
+  string(MD5 huntmarkScratch \"\$ENV{DESTDIR}|\${huntmarkLauncher}\")
+  set(huntmarkScratch \"${CMAKE_BINARY_DIR}/packaging/installed-\${huntmarkScratch}\")
+  execute_process(COMMAND \"${CMAKE_COMMAND}\"
+    \"-DLAUNCHER=\${huntmarkLauncher}\"
+    \"-DTEMPLATE=${huntmarkDesktopTemplate}\"
+    \"-DOUTPUT=\${huntmarkScratch}/huntmark-viewer.desktop\"
+    -P \"${huntmarkDesktopScript}\"
+    COMMAND_ERROR_IS_FATAL ANY)
+  file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
+    TYPE FILE FILES \"\${huntmarkScratch}/huntmark-viewer.desktop\")
+  file(REMOVE_RECURSE \"\${huntmarkScratch}\")
+" COMPONENT program)
+
+set(HUNTMARK_METAINFO_FILE "${CMAKE_BINARY_DIR}/packaging/org.huntmark.Viewer.metainfo.xml")
+configure_file("${PROJECT_SOURCE_DIR}/packaging/org.huntmark.Viewer.metainfo.xml.in"
+  "${HUNTMARK_METAINFO_FILE}" @ONLY)
+install(FILES "${HUNTMARK_METAINFO_FILE}"
+  DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo" COMPONENT program)
+
+# The icons are drawn at build time by tools/makeicon.
+foreach(size IN LISTS HUNTMARK_ICON_SIZES)
+  install(FILES "${HUNTMARK_ICON_FOLDER}/${size}x${size}/huntmark-viewer.png"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
+    COMPONENT program)
+endforeach()
+
+install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE"
+  DESTINATION "${HUNTMARK_INSTALL_DOCDIR}" COMPONENT program)
+
+# --- the portable bundle -------------------------------------------------------
+
+huntmark_install_program_folder(. bundle EXCLUDE_FROM_ALL)
+install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE"
+  DESTINATION . COMPONENT bundle EXCLUDE_FROM_ALL)

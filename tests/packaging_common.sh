@@ -1,0 +1,113 @@
+# Shared by the install, bundle and X server tests. POSIX sh.
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+note() {
+    echo "-- $*"
+}
+
+# require TOOL PACKAGE: the tool is on the search path, or the test fails
+# naming the Debian package that brings it.
+require() {
+    command -v "$1" >/dev/null 2>&1 || fail "$1 not found: install the Debian package $2"
+}
+
+# A scratch folder that every user may enter (a test runs the launcher as
+# another user), removed when the test ends.
+make_scratch() {
+    scratch=$(mktemp -d "${TMPDIR:-/tmp}/huntmark-$1.XXXXXX") || fail "no scratch folder"
+    chmod 755 "$scratch"
+    trap 'cleanup' EXIT
+    trap 'exit 2' HUP INT TERM
+}
+
+cleanup_hook() { :; }
+cleanup() {
+    cleanup_hook
+    [ -n "${scratch:-}" ] && rm -rf "$scratch"
+}
+
+# An ncftpget.exe for the program folder FOLDER: the download script finds it
+# there before any real FTP client. It notes its arguments in ncftpget.log and
+# sleeps SECONDS, so the script is still there to look at.
+fake_ftp_client() {
+    cat >"$1/ncftpget.exe" <<SCRIPT
+#!/bin/sh
+echo "\$*" >>ncftpget.log
+sleep $2
+SCRIPT
+    chmod 755 "$1/ncftpget.exe"
+}
+
+# wait_for SECONDS COMMAND...: polls until the command succeeds.
+wait_for() {
+    limit=$(($1 * 10))
+    shift
+    tries=0
+    until "$@"; do
+        tries=$((tries + 1))
+        [ "$tries" -ge "$limit" ] && return 1
+        sleep 0.1
+    done
+}
+
+# check_program_folder FOLDER BUILD_PROGRAM_DIR EXTRA...: FOLDER holds the
+# viewer, its script helper, the two picture folders with exactly the
+# pictures of the build, the EXTRA names and nothing else (no settings or
+# progress files from a run of the build).
+check_program_folder() {
+    folder=$1
+    built=$2
+    shift 2
+    [ -f "$folder/huntmark-viewer" ] && [ -x "$folder/huntmark-viewer" ] || fail "no viewer in $folder"
+    [ -f "$folder/huntmark-batch" ] && [ -x "$folder/huntmark-batch" ] || fail "no script helper in $folder"
+    expected=$(printf '%s\n' huntmark-viewer huntmark-batch Monsters Locations "$@" | sort)
+    actual=$(ls -A "$folder" | sort)
+    [ "$actual" = "$expected" ] || fail "$folder holds
+$actual
+instead of
+$expected"
+    for pictures in Monsters Locations; do
+        count=$(find "$folder/$pictures" -type f -name '*.jpg' | wc -l)
+        [ "$count" -eq 157 ] || fail "$folder/$pictures holds $count pictures instead of 157"
+        [ "$(ls -A "$folder/$pictures")" = "$(ls -A "$built/$pictures")" ] ||
+            fail "$folder/$pictures differs from the build's $built/$pictures"
+        # The installed files are the build's files, byte for byte.
+        first=$(ls "$built/$pictures" | head -n 1)
+        cmp -s "$folder/$pictures/$first" "$built/$pictures/$first" || fail "$folder/$pictures/$first differs"
+    done
+}
+
+# The executables load Qt from the system and nothing from a build tree.
+check_no_build_paths() {
+    for binary in "$@"; do
+        paths=$(readelf -d "$binary" | grep -E '\((RPATH|RUNPATH)\)' || true)
+        [ -z "$paths" ] || fail "$binary carries a library search path: $paths"
+        missing=$(ldd "$binary" | grep 'not found' || true)
+        [ -z "$missing" ] || fail "$binary misses libraries: $missing"
+    done
+}
+
+# run_offscreen FOLDER COMMAND...: starts the viewer on Qt's offscreen
+# platform with a fake FTP client in its program folder FOLDER and expects it
+# to be still running after 3 s, having written Tabs.ini and started its
+# download script there.
+run_offscreen() {
+    folder=$1
+    shift
+    rm -f "$folder/Tabs.ini" "$folder/ncftpget.log"
+    fake_ftp_client "$folder" 0
+    status=0
+    (cd / && QT_QPA_PLATFORM=offscreen timeout 3 "$@" </dev/null) || status=$?
+    [ "$status" -eq 124 ] || fail "$* ended with status $status before 3 s were up"
+    [ -f "$folder/Tabs.ini" ] || fail "the viewer wrote no Tabs.ini in $folder"
+    wait_for 10 test -f "$folder/ncftpget.log" ||
+        fail "the download script never ran in $folder"
+    # Two downloads, then the script deletes itself.
+    wait_for 10 test ! -e "$folder/QV_Data.bat" || fail "the download script did not finish in $folder"
+    [ "$(wc -l <"$folder/ncftpget.log")" -eq 2 ] || fail "the script ran $(wc -l <"$folder/ncftpget.log") downloads, not 2"
+    rm -f "$folder/Tabs.ini" "$folder/ncftpget.log" "$folder/ncftpget.exe"
+}

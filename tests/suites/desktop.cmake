@@ -1,0 +1,34 @@
+# The program as a user gets it: the desktop files, an installed tree, the
+# portable bundle, and the installed viewer under a real X server. These need
+# the Debian packages xvfb, xauth, xdotool, desktop-file-utils, appstream and
+# imagemagick; a missing tool fails its test with a message naming it.
+#
+# The files under test are written by cmake/Install.cmake and
+# cmake/Packaging.cmake into the build folder.
+
+set(huntmarkPackagingDir ${CMAKE_BINARY_DIR}/packaging)
+
+add_test(NAME desktop_files
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/desktop_files_test.sh
+    ${huntmarkPackagingDir}/huntmark-viewer.desktop
+    ${huntmarkPackagingDir}/org.huntmark.Viewer.metainfo.xml)
+
+add_test(NAME install_layout
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/install_test.sh
+    ${CMAKE_COMMAND} ${CMAKE_BINARY_DIR} ${HUNTMARK_PROGRAM_DIR})
+
+add_test(NAME portable_bundle
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/bundle_test.sh
+    ${CMAKE_CPACK_COMMAND} ${CMAKE_BINARY_DIR} ${HUNTMARK_PROGRAM_DIR}
+    huntmark-viewer-${PROJECT_VERSION}-Linux)
+
+add_test(NAME xserver_installed_viewer
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/xserver_test.sh
+    ${CMAKE_COMMAND} ${CMAKE_BINARY_DIR}
+    ${CMAKE_CURRENT_BINARY_DIR}/xserver-screenshot.png
+    ${HUNTMARK_FTP_HOST} ${HUNTMARK_FTP_ACCOUNT})
+
+set_tests_properties(desktop_files PROPERTIES TIMEOUT 60 LABELS desktop)
+set_tests_properties(install_layout PROPERTIES TIMEOUT 180 LABELS desktop)
+set_tests_properties(portable_bundle PROPERTIES TIMEOUT 300 LABELS desktop)
+set_tests_properties(xserver_installed_viewer PROPERTIES TIMEOUT 180 LABELS "desktop;xserver")

@@ -1,0 +1,121 @@
+#!/bin/sh
+# The installed viewer under a real X server: the launcher starts it, its
+# window appears with its caption and size, it writes Tabs.ini and starts its
+# download script in its program folder, and Ctrl+Q ends it.
+#   xserver_test.sh CMAKE BUILD_DIR SCREENSHOT FTP_HOST FTP_ACCOUNT
+# Runs itself again inside xvfb-run with "--inside PREFIX SCREENSHOT HOST ACCOUNT".
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/packaging_common.sh"
+
+# The window's client area is 930 x 555 pixels; the menu bar comes on top.
+ClientWidth=930
+ClientHeight=555
+
+inside() {
+    prefix=$1
+    shot=$2
+    host=$3
+    account=$4
+    folder="$prefix/share/huntmark-viewer"
+
+    "$prefix/bin/huntmark-viewer" </dev/null &
+    viewer=$!
+    # Whatever happens, the viewer started here does not outlive the test.
+    trap 'kill "$viewer" 2>/dev/null || true' EXIT
+
+    note "waiting for the window"
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Huntmark \(Viewer\)$' | head -n 1) ||
+        fail "no window captioned 'Huntmark (Viewer)' within 30 s"
+    [ -n "$window" ] || fail "no window captioned 'Huntmark (Viewer)'"
+    owner=$(xdotool getwindowpid "$window") || fail "the window names no process"
+    [ "$owner" = "$viewer" ] || fail "the window belongs to process $owner, not to the viewer $viewer"
+
+    note "its files, right after start"
+    [ -f "$folder/Tabs.ini" ] || fail "no Tabs.ini in $folder"
+    grep -Eq '^[0-9]+ [0-9]+' "$folder/Tabs.ini" || fail "Tabs.ini holds '$(cat "$folder/Tabs.ini")'"
+    # The fake FTP client sleeps on its first download, so the script waits.
+    wait_for 10 test -f "$folder/ncftpget.log" || fail "the download script never ran in $folder"
+    [ -f "$folder/QV_Data.bat" ] || fail "no QV_Data.bat in $folder while it runs"
+    mode=$(stat -c %a "$folder/QV_Data.bat")
+    [ "${mode#?}" = "00" ] || fail "QV_Data.bat has mode $mode: it holds the password and must be the owner's alone"
+    grep -q " -u $account -p " "$folder/ncftpget.log" || fail "the script logs in as someone else: $(cat "$folder/ncftpget.log")"
+    grep -q " $host QuestsCleared.txt QuestsCleared.txt\$" "$folder/ncftpget.log" ||
+        fail "the script fetches from elsewhere: $(cat "$folder/ncftpget.log")"
+
+    note "its size"
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    [ "$WIDTH" -eq "$ClientWidth" ] || fail "the window is $WIDTH pixels wide, not $ClientWidth"
+    menu=$((HEIGHT - ClientHeight))
+    [ "$menu" -ge 15 ] && [ "$menu" -le 40 ] ||
+        fail "the window is $HEIGHT pixels high: $ClientHeight plus a menu bar of $menu pixels"
+
+    note "a screenshot"
+    import -window root "$shot" || fail "import could not take a screenshot"
+    set -- $(identify -format '%w %h %k' "$shot")
+    [ "$1x$2" = "1280x1024" ] || fail "the screenshot is $1x$2"
+    # An empty screen is one colour; the window brings text, frames and icons.
+    [ "$3" -ge 16 ] || fail "the screenshot shows only $3 colours"
+    import -window "$window" "$shot.window.png" || fail "import could not take the window"
+    set -- $(identify -format '%w %h %k' "$shot.window.png")
+    [ "$1x$2" = "${WIDTH}x$HEIGHT" ] || fail "the window's picture is $1x$2"
+    [ "$3" -ge 16 ] || fail "the window shows only $3 colours"
+    rm -f "$shot.window.png"
+
+    note "Ctrl+Q"
+    # Without a window manager nothing gives the window the focus.
+    xdotool windowfocus --sync "$window" || fail "cannot focus the window"
+    xdotool key --clearmodifiers ctrl+q
+    # A watchdog ends a viewer that ignores the keys; it then ends with the
+    # status of SIGTERM instead of 0.
+    (sleep 10; kill "$viewer") >/dev/null 2>&1 &
+    watchdog=$!
+    status=0
+    wait "$viewer" || status=$?
+    kill "$watchdog" 2>/dev/null || true
+    trap - EXIT
+    [ "$status" -ne 143 ] || fail "the viewer still ran 10 s after Ctrl+Q"
+    [ "$status" -eq 0 ] || fail "the viewer ended with status $status"
+
+    # The script is on its own: it finishes and deletes itself after the
+    # viewer has gone.
+    wait_for 30 test ! -e "$folder/QV_Data.bat" || fail "the download script did not delete itself"
+    [ "$(wc -l <"$folder/ncftpget.log")" -eq 2 ] || fail "the script ran $(wc -l <"$folder/ncftpget.log") downloads, not 2"
+    note "the viewer ran under X and ended on Ctrl+Q"
+}
+
+if [ "${1:-}" = "--inside" ]; then
+    shift
+    inside "$@"
+    exit 0
+fi
+
+cmake=$1
+build=$2
+shot=$3
+host=$4
+account=$5
+require xvfb-run "xvfb and xauth"
+require xauth xauth
+require xdotool xdotool
+require import imagemagick
+require identify imagemagick
+make_scratch xserver
+
+note "installing"
+prefix="$scratch/prefix"
+"$cmake" --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1 ||
+    { cat "$scratch/install.log"; fail "cmake --install failed"; }
+fake_ftp_client "$prefix/share/huntmark-viewer" 5
+rm -f "$shot"
+
+note "xvfb-run"
+status=0
+xvfb-run -a -e "$scratch/xvfb.log" -s "-screen 0 1280x1024x24" \
+    sh "$here/$(basename "$0")" --inside "$prefix" "$shot" "$host" "$account" </dev/null || status=$?
+if [ "$status" -ne 0 ]; then
+    cat "$scratch/xvfb.log" >&2
+    fail "the run under the X server failed (status $status)"
+fi
+[ -s "$shot" ] || fail "no screenshot at $shot"
+note "screenshot: $shot"
