@@ -20,6 +20,7 @@ std::optional<QByteArray> fieldOf(const QByteArray &text, qsizetype chunkSize)
         if (!scanner.feed(chunk, [&](const char *data, qsizetype size) { field.append(data, size); }))
             break;
     }
+    scanner.finish([&](const char *data, qsizetype size) { field.append(data, size); });
     if (!scanner.foundField())
         return std::nullopt;
     return field;
@@ -76,6 +77,7 @@ void FirstFieldTest::takesTheFirstField_data()
                                                        "1")
                                          << QByteArray("\xEF\xBB"
                                                        "1");
+    QTest::newRow("a file ending in half a mark") << QByteArray("\xEF\xBB") << QByteArray("\xEF\xBB");
     QTest::newRow("NUL bytes are text") << QByteArray("1\0"
                                                       "1",
                                                       3)

@@ -27,6 +27,12 @@ bool scanDevice(QIODevice &device, qint64 maxLength, FirstFieldScanner &scanner,
 {
     std::array<char, ReadChunkSize> buffer;
     qint64 taken = 0;
+    const auto bounded = [&](const char *data, qsizetype size) {
+        const qint64 room = maxLength - taken;
+        const qsizetype used = qsizetype(std::min<qint64>(size, room));
+        sink(data, used);
+        taken += used;
+    };
     bool more = true;
     while (more && taken < maxLength) {
         const qint64 got = device.read(buffer.data(), qint64(buffer.size()));
@@ -34,13 +40,10 @@ bool scanDevice(QIODevice &device, qint64 maxLength, FirstFieldScanner &scanner,
             return false;
         if (got == 0)
             break;
-        more = scanner.feed(QByteArrayView(buffer.data(), got), [&](const char *data, qsizetype size) {
-            const qint64 room = maxLength - taken;
-            const qsizetype used = qsizetype(std::min<qint64>(size, room));
-            sink(data, used);
-            taken += used;
-        });
+        more = scanner.feed(QByteArrayView(buffer.data(), got), bounded);
     }
+    if (more)
+        scanner.finish(bounded);
     return scanner.foundField();
 }
 

@@ -28,12 +28,19 @@ public:
     template<typename Sink>
     bool feed(QByteArrayView chunk, Sink &&sink);
 
+    // Ends the data: a byte-order mark broken off part way was text after
+    // all, and is handed on as such.
+    template<typename Sink>
+    void finish(Sink &&sink);
+
     // True when the field began before the data ran out. A file that holds
     // nothing but spaces and line ends has no first field at all.
     bool foundField() const { return m_state != State::Leading && m_state != State::ByteOrderMark; }
 
 private:
     enum class State { ByteOrderMark, Leading, Quoted, Unquoted, Done };
+
+    static constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
 
     State m_state = State::ByteOrderMark;
     qsizetype m_bomMatched = 0;
@@ -70,7 +77,7 @@ std::optional<QByteArray> readFirstField(const QString &path, qsizetype maxLengt
 template<typename Sink>
 bool FirstFieldScanner::feed(QByteArrayView chunk, Sink &&sink)
 {
-    static constexpr char Bom[] = "\xEF\xBB\xBF";
+    const char *Bom = ByteOrderMark;
     qsizetype i = 0;
     const qsizetype n = chunk.size();
     const char *data = chunk.data();
@@ -130,6 +137,15 @@ bool FirstFieldScanner::feed(QByteArrayView chunk, Sink &&sink)
         }
     }
     return m_state != State::Done;
+}
+
+template<typename Sink>
+void FirstFieldScanner::finish(Sink &&sink)
+{
+    if (m_state == State::ByteOrderMark && m_bomMatched > 0) {
+        m_state = State::Unquoted;
+        sink(ByteOrderMark, m_bomMatched);
+    }
 }
 
 } // namespace progress
