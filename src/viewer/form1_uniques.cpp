@@ -62,12 +62,15 @@ void Form1::CheckDefeated_Click(int)
 
 void Form1::showMonsterPicture(int r, const QString &path)
 {
-    const QImage image = platform::loadPicture(path);
+    QImage image = platform::loadPicture(path);
     if (image.isNull())
         return;
     QLabel *picture = m_regions[size_t(r)].ImageUniqueMonster;
-    picture->setPixmap(QPixmap::fromImage(image));
-    picture->resize(image.size());
+    const QSize size = image.size();
+    // Handing the decoded image over lets the pixmap take its pixels
+    // instead of copying them.
+    picture->setPixmap(QPixmap::fromImage(std::move(image)));
+    picture->resize(size);
 }
 
 void Form1::showLocationPicture(int r, const QString &path)
@@ -76,10 +79,10 @@ void Form1::showLocationPicture(int r, const QString &path)
     // Decoding straight at the size of the square costs a fraction of a
     // full decode, and the picture is stretched to the square anyway.
     const qreal ratio = picture->devicePixelRatioF();
-    const QImage image = platform::loadPicture(path, picture->size() * ratio);
+    QImage image = platform::loadPicture(path, picture->size() * ratio);
     if (image.isNull())
         return;
-    QPixmap pixmap = QPixmap::fromImage(image);
+    QPixmap pixmap = QPixmap::fromImage(std::move(image));
     pixmap.setDevicePixelRatio(ratio);
     picture->setPixmap(pixmap);
 }
