@@ -1,0 +1,303 @@
+#include "badinput_support.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace badinput {
+
+QByteArray flagText(int length, std::initializer_list<int> ones)
+{
+    QByteArray text(length, '0');
+    for (int position : ones)
+        text[position - 1] = '1';
+    return text;
+}
+
+QByteArray defaultUniques()
+{
+    return QByteArray(catalog::UniqueMonsterCount, '0');
+}
+
+QByteArray defaultQuests()
+{
+    return QByteArray(catalog::QuestCount, '0');
+}
+
+int uniquePosition(int r, int i)
+{
+    int position = 1 + i;
+    for (int k = 0; k < r; ++k)
+        position += catalog::uniqueMonsterCount(k);
+    return position;
+}
+
+int questPosition(int g, int i)
+{
+    int position = 1 + i;
+    for (int k = 0; k < g; ++k)
+        position += catalog::questCount(k);
+    return position;
+}
+
+QList<Probe> uniqueProbes()
+{
+    const int lastRegion = catalog::RegionCount - 1;
+    return {{0, 0}, {0, 1},  {3, 0},
+            {7, 0}, {12, 2}, {lastRegion, catalog::uniqueMonsterCount(lastRegion) - 1}};
+}
+
+QList<Probe> questProbes()
+{
+    const int lastGroup = catalog::QuestGroupCount - 1;
+    return {{0, 0}, {1, 0}, {7, catalog::questCount(7) - 1}, {lastGroup, catalog::questCount(lastGroup) - 1}};
+}
+
+bool flagAt(const QByteArray &flags, int position)
+{
+    return position >= 1 && position <= flags.size() && flags.at(position - 1) == '1';
+}
+
+QString beatenLabel(qint64 ones)
+{
+    return QStringLiteral("Uniques Beaten: ") + QString::number(ones);
+}
+
+QString labelText(const Form1 *window)
+{
+    return control<QLabel>(window, "LabelDefeated")->text();
+}
+
+namespace {
+
+// A box and its hidden flag that disagree break the read-only rule whatever
+// the file said.
+bool agreeingFlag(const QLineEdit *text, const QCheckBox *box, const char *what, int tab)
+{
+    const bool checked = box->isChecked();
+    if (text->text() != (checked ? QLatin1String("1") : QLatin1String("0"))) {
+        QTest::qFail(qPrintable(QStringLiteral("%1(%2): hidden flag \"%3\" but the box is %4")
+                                        .arg(QLatin1String(what))
+                                        .arg(tab)
+                                        .arg(text->text(), checked ? u"checked" : u"unchecked")),
+                     __FILE__, __LINE__);
+    }
+    return checked;
+}
+
+// Switching to a tab the user was not on shows its list without a
+// selection; anything else means a tab handler did not run.
+void expectFreshTab(Form1 *window, int r)
+{
+    if (r >= catalog::RegionCount)
+        return;
+    if (control<QListWidget>(window, "ListOfUniques", r)->currentRow() != -1 ||
+        !control<QLineEdit>(window, "TextLevel", r)->text().isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("region %1 not cleared by the tab change").arg(r)), __FILE__,
+                     __LINE__);
+    }
+}
+
+} // namespace
+
+bool selectUniqueAndRead(Form1 *window, int r, int i)
+{
+    if (currentTab(window, "QVLocations") != r) {
+        selectTab(window, "QVLocations", r);
+        expectFreshTab(window, r);
+    }
+    auto *list = control<QListWidget>(window, "ListOfUniques", r);
+    // A row that is already selected raises nothing; going through "no
+    // selection" makes every call a fresh read.
+    list->setCurrentRow(-1);
+    list->setCurrentRow(i);
+    const catalog::UniqueMonster *monster = catalog::findUniqueMonster(r, i);
+    if (!monster || control<QLineEdit>(window, "TextLevel", r)->text() != QLatin1String(monster->level))
+        QTest::qFail(qPrintable(QStringLiteral("entry (%1, %2) shows no details").arg(r).arg(i)), __FILE__,
+                     __LINE__);
+    return agreeingFlag(control<QLineEdit>(window, "TextDefeated", r),
+                        control<QCheckBox>(window, "CheckDefeated", r), "TextDefeated", r);
+}
+
+bool selectQuestAndRead(Form1 *window, int g, int i)
+{
+    selectTab(window, "QVLocations", catalog::RegionCount);
+    selectTab(window, "QuestsTab", g);
+    auto *list = control<QListWidget>(window, "Quests", g);
+    list->setCurrentRow(-1);
+    list->setCurrentRow(i);
+    return agreeingFlag(control<QLineEdit>(window, "TextCompleted", g),
+                        control<QCheckBox>(window, "QuestCompleted", g), "TextCompleted", g);
+}
+
+void stopClock(Form1 *window)
+{
+    control<QTimer>(window, "Timer1")->stop();
+}
+
+void tick(Form1 *window, int count)
+{
+    for (int n = 0; n < count; ++n)
+        window->Timer1_Timer();
+}
+
+QString countdown(const Form1 *window)
+{
+    return control<QTimer>(window, "Timer1")->property("Tag").toString();
+}
+
+void checkSelections(Form1 *window, const QByteArray &uniques, const QByteArray &quests)
+{
+    const QString label = beatenLabel(uniques.count('1'));
+    for (const Probe &probe : uniqueProbes()) {
+        const bool expected = flagAt(uniques, uniquePosition(probe.tab, probe.index));
+        QCOMPARE(selectUniqueAndRead(window, probe.tab, probe.index), expected);
+        QCOMPARE(labelText(window), label);
+        // The user's click is undone at once.
+        auto *box = control<QCheckBox>(window, "CheckDefeated", probe.tab);
+        box->click();
+        QCOMPARE(box->isChecked(), expected);
+    }
+    for (const Probe &probe : questProbes()) {
+        const bool expected = flagAt(quests, questPosition(probe.tab, probe.index));
+        QCOMPARE(selectQuestAndRead(window, probe.tab, probe.index), expected);
+        auto *box = control<QCheckBox>(window, "QuestCompleted", probe.tab);
+        box->click();
+        QCOMPARE(box->isChecked(), expected);
+    }
+}
+
+void driveAndCheckFlags(Form1 *window, const QByteArray &uniques, const QByteArray &quests)
+{
+    const QString label = beatenLabel(uniques.count('1'));
+    QCOMPARE(labelText(window), label);
+    checkSelections(window, uniques, quests);
+    if (QTest::currentTestFailed())
+        return;
+
+    // Leaving a region and coming back clears its selection; the box shows
+    // what the last read left in the hidden flag.
+    const Probe last = uniqueProbes().constLast();
+    const bool lastFlag = flagAt(uniques, uniquePosition(last.tab, last.index));
+    QCOMPARE(selectUniqueAndRead(window, last.tab, last.index), lastFlag);
+    selectTab(window, "QVLocations", 1);
+    selectTab(window, "QVLocations", last.tab);
+    expectFreshTab(window, last.tab);
+    QCOMPARE(control<QCheckBox>(window, "CheckDefeated", last.tab)->isChecked(), lastFlag);
+
+    // A full countdown with an entry selected: the fetch's own readers put
+    // the same flag and count back.
+    QCOMPARE(selectUniqueAndRead(window, last.tab, last.index), lastFlag);
+    control<QLabel>(window, "LabelDefeated")->clear();
+    tick(window, TicksPerFetch);
+    QCOMPARE(countdown(window), QString::number(TicksPerFetch));
+    QCOMPARE(labelText(window), label);
+    QCOMPARE(control<QCheckBox>(window, "CheckDefeated", last.tab)->isChecked(), lastFlag);
+
+    // The same with the Quests tab current.
+    const Probe lastQuest = questProbes().constLast();
+    const bool lastQuestFlag = flagAt(quests, questPosition(lastQuest.tab, lastQuest.index));
+    QCOMPARE(selectQuestAndRead(window, lastQuest.tab, lastQuest.index), lastQuestFlag);
+    control<QLineEdit>(window, "TextCompleted", lastQuest.tab)
+            ->setText(lastQuestFlag ? QStringLiteral("0") : QStringLiteral("1"));
+    tick(window, TicksPerFetch);
+    QCOMPARE(countdown(window), QString::number(TicksPerFetch));
+    QCOMPARE(control<QLineEdit>(window, "TextCompleted", lastQuest.tab)->text(),
+             lastQuestFlag ? QStringLiteral("1") : QStringLiteral("0"));
+    QCOMPARE(control<QCheckBox>(window, "QuestCompleted", lastQuest.tab)->isChecked(), lastQuestFlag);
+    QCOMPARE(labelText(window), label);
+}
+
+bool runningAsRoot()
+{
+    return ::geteuid() == 0;
+}
+
+bool setMode(const QString &path, int mode)
+{
+    return ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
+}
+
+ModeRestorer::~ModeRestorer()
+{
+    for (const auto &[path, mode] : std::as_const(m_paths))
+        setMode(path, mode);
+}
+
+QList<pid_t> processesWorkingIn(const QString &folder)
+{
+    const QString wanted = QFileInfo(folder).canonicalFilePath();
+    QList<pid_t> found;
+    if (wanted.isEmpty())
+        return found;
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isPid = false;
+        const pid_t pid = pid_t(entry.toInt(&isPid));
+        if (!isPid || pid == ::getpid())
+            continue;
+        const QByteArray link = QFile::encodeName(proc.filePath(entry) + QStringLiteral("/cwd"));
+        char target[4096];
+        const ssize_t size = ::readlink(link.constData(), target, sizeof(target) - 1);
+        if (size <= 0)
+            continue; // gone meanwhile, or not ours to look at
+        if (QFile::decodeName(QByteArray(target, size)) == wanted)
+            found.append(pid);
+    }
+    return found;
+}
+
+void killProcesses(const QList<pid_t> &pids)
+{
+    for (pid_t pid : pids)
+        ::kill(pid, SIGKILL);
+}
+
+QStringList folderListing(const QString &folder)
+{
+    QStringList listing;
+    const QDir base(folder);
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        listing.append(base.relativeFilePath(info.filePath()) +
+                       (info.isDir() ? QStringLiteral("/") : QStringLiteral(" %1").arg(info.size())));
+    }
+    listing.sort();
+    return listing;
+}
+
+void writeExecutable(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(text), text.size());
+    file.close();
+    QVERIFY(setMode(path, 0700));
+}
+
+EnvironmentGuard::EnvironmentGuard(const char *name)
+    : m_name(name), m_value(qgetenv(name)), m_wasSet(qEnvironmentVariableIsSet(name))
+{ }
+
+EnvironmentGuard::~EnvironmentGuard()
+{
+    if (m_wasSet)
+        qputenv(m_name, m_value);
+    else
+        qunsetenv(m_name);
+}
+
+} // namespace badinput

@@ -1,0 +1,122 @@
+#pragma once
+
+// What the bad-input suites share: driving the window through everything a
+// user and the clock do to it, checking after every step what it shows.
+
+#include "testsupport.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <initializer_list>
+#include <sys/types.h>
+
+namespace badinput {
+
+inline const QString UniquesFile = QStringLiteral("UniquesDefeated.txt");
+inline const QString QuestsFile = QStringLiteral("QuestsCleared.txt");
+inline const QString TabsFile = QStringLiteral("Tabs.ini");
+inline const QString ScriptName = QStringLiteral("QV_Data.bat");
+inline const QString ClientName = QStringLiteral("ncftpget.exe");
+
+// A fetch on every 60th tick of the countdown.
+inline constexpr int TicksPerFetch = 60;
+
+// A flag text of `length` characters "0" with a "1" at each 1-based position.
+QByteArray flagText(int length, std::initializer_list<int> ones);
+QByteArray defaultUniques();
+QByteArray defaultQuests();
+
+// Progress positions from the catalog's counts, so the tests follow the
+// catalog rather than a copy of its numbers.
+int uniquePosition(int r, int i);
+int questPosition(int g, int i);
+
+// Entries whose flags the drive looks at: the first and last position of
+// each file and a few in between, on tabs far apart.
+struct Probe
+{
+    int tab; // region, or quest group
+    int index;
+};
+QList<Probe> uniqueProbes();
+QList<Probe> questProbes();
+
+// The flag a flag text holds for a position, as the readers take it: only
+// "1" is done, and positions past its end are not.
+bool flagAt(const QByteArray &flags, int position);
+QString beatenLabel(qint64 ones);
+
+// Selects every probe in turn and clicks its read-only check box, checking
+// that the window shows what `uniques` and `quests` say. Ends on the
+// Quests tab.
+void checkSelections(Form1 *window, const QByteArray &uniques, const QByteArray &quests);
+
+// Runs the window through selections of every probe, clicks on the read-only
+// check boxes, tab changes and a full countdown, checking after each step
+// that it shows what `uniques` and `quests` say: the flag texts the
+// progress files read as. Fails the calling test at the first difference.
+// Leaves the Quests tab current.
+void driveAndCheckFlags(Form1 *window, const QByteArray &uniques, const QByteArray &quests);
+
+// Selects entry i of region r (or quest group g) as the user would, and
+// tells what the window shows for it. The hidden flag and the check box must
+// agree; a difference fails the calling test.
+bool selectUniqueAndRead(Form1 *window, int r, int i);
+bool selectQuestAndRead(Form1 *window, int g, int i);
+QString labelText(const Form1 *window);
+
+// Runs `count` ticks of the countdown by hand; the window's own timer is
+// stopped so that waits in a test do not tick it.
+void stopClock(Form1 *window);
+void tick(Form1 *window, int count);
+QString countdown(const Form1 *window);
+
+// Permission bits do not stop root, which is what CI runs as.
+bool runningAsRoot();
+bool setMode(const QString &path, int mode);
+
+// Puts permissions back, so temporary folders can be removed even when a
+// check failed half way.
+class ModeRestorer
+{
+public:
+    ModeRestorer() = default;
+    ~ModeRestorer();
+    Q_DISABLE_COPY_MOVE(ModeRestorer)
+    void add(const QString &path, int restoreTo = 0700) { m_paths.prepend({path, restoreTo}); }
+
+private:
+    QList<std::pair<QString, int>> m_paths;
+};
+
+// The processes whose working directory is `folder`: the script helper and
+// whatever it started there. Tests make a fresh folder for each case, so
+// every process found is one the test itself caused.
+QList<pid_t> processesWorkingIn(const QString &folder);
+void killProcesses(const QList<pid_t> &pids);
+
+// The entries of a folder, recursively, with sizes: tells whether anything
+// was written.
+QStringList folderListing(const QString &folder);
+
+// Writes an executable file.
+void writeExecutable(const QString &path, const QByteArray &text);
+
+// Puts an environment variable back when the test leaves, however it leaves.
+class EnvironmentGuard
+{
+public:
+    explicit EnvironmentGuard(const char *name);
+    ~EnvironmentGuard();
+    Q_DISABLE_COPY_MOVE(EnvironmentGuard)
+
+private:
+    const char *m_name;
+    QByteArray m_value;
+    bool m_wasSet;
+};
+
+} // namespace badinput

@@ -1,0 +1,41 @@
+# Reliability and security: damaged inputs, a long run of refreshes, the
+# script file and its helper, and the inputs the fuzzers found.
+
+# The window suites for damaged inputs share a driver of their own.
+function(huntmark_bad_input_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "" ${ARGN})
+  huntmark_test(${name}
+    SOURCES ${name}.cpp testsupport.h testsupport.cpp badinput_support.h badinput_support.cpp
+    LIBS huntmark_viewer
+    TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+huntmark_bad_input_test(test_bad_progress_files TIMEOUT 180)
+huntmark_bad_input_test(test_bad_tabs_ini TIMEOUT 180)
+huntmark_bad_input_test(test_bad_pictures TIMEOUT 180)
+huntmark_bad_input_test(test_bad_fetch TIMEOUT 300)
+huntmark_bad_input_test(test_security TIMEOUT 180)
+# The soak run's download client is a program of its own: a shell script per
+# download would cost more than everything else in a cycle.
+add_executable(huntmark-soak-client soak_client.cpp)
+huntmark_bad_input_test(test_soak TIMEOUT 900)
+target_compile_definitions(test_soak PRIVATE HUNTMARK_SOAK_CLIENT="$<TARGET_FILE:huntmark-soak-client>")
+add_dependencies(test_soak huntmark-soak-client)
+
+# The fuzz targets' checks over their seeds and findings, built with the
+# ordinary compiler: each target's entry point gets a name of its own.
+set(HUNTMARK_FUZZ_DIR ${PROJECT_SOURCE_DIR}/fuzz)
+foreach(target firstfield tabsline batchline)
+  set_source_files_properties(${HUNTMARK_FUZZ_DIR}/fuzz_${target}.cpp
+    PROPERTIES COMPILE_DEFINITIONS "LLVMFuzzerTestOneInput=fuzz_${target}")
+endforeach()
+huntmark_test(fuzz_regressions
+  SOURCES fuzz_regressions.cpp
+    ${HUNTMARK_FUZZ_DIR}/fuzz_firstfield.cpp
+    ${HUNTMARK_FUZZ_DIR}/fuzz_tabsline.cpp
+    ${HUNTMARK_FUZZ_DIR}/fuzz_batchline.cpp
+    ${HUNTMARK_FUZZ_DIR}/fuzzcheck.h
+    ${HUNTMARK_FUZZ_DIR}/reference.h
+  LIBS huntmark_progress huntmark_platform_core)
+target_include_directories(fuzz_regressions PRIVATE ${HUNTMARK_FUZZ_DIR})
+target_compile_definitions(fuzz_regressions PRIVATE HUNTMARK_FUZZ_DIR="${HUNTMARK_FUZZ_DIR}")

@@ -1,0 +1,591 @@
+// Fetches that go wrong: no download client, one that fails or never ends,
+// a server that refuses, keeps silent or cuts a transfer short, two scripts
+// at once, a program folder nothing can be written to. The window never
+// waits for any of it and keeps showing what the local files say; a script
+// that runs to its end removes itself and leaves no process behind.
+#include "badinput_support.h"
+
+#include "platform/scriptlauncher.h"
+#include "progress/downloadscript.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace badinput;
+
+namespace {
+
+const QString Python = QStringLiteral("/usr/bin/python3");
+const QByteArray Password = "marrowfen";
+// Everything below happens over loopback; the limit only keeps a broken run
+// from hanging.
+constexpr int SettleTimeoutMs = 30000;
+// Bytes the misbehaving server sends of a file before it hangs up.
+constexpr int CutAfter = 40;
+
+// A server of the test's own for what a real one does not do on request:
+// "silent" accepts connections and never says a word; "cut" speaks enough
+// FTP for the download client and hangs up part way through each file.
+const char MischiefServer[] = R"py(
+import os, socket, sys, threading
+mode, port_file, serve_dir, cut = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
+listener = socket.socket()
+listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+listener.bind(("127.0.0.1", 0))
+listener.listen(16)
+with open(port_file + ".part", "w") as f:
+    f.write(str(listener.getsockname()[1]))
+os.rename(port_file + ".part", port_file)
+silenced = []
+def session(conn):
+    if mode == "silent":
+        silenced.append(conn)
+        return
+    control = conn.makefile("rwb", buffering=0)
+    def say(text):
+        control.write((text + "\r\n").encode())
+    say("220 ready")
+    data = None
+    for raw in control:
+        command, _, argument = raw.decode(errors="replace").strip().partition(" ")
+        command = command.upper()
+        path = os.path.join(serve_dir, os.path.basename(argument))
+        if command == "USER": say("331 password please")
+        elif command == "PASS": say("230 logged in")
+        elif command == "PWD": say('257 "/"')
+        elif command == "TYPE": say("200 type set")
+        elif command == "SIZE" and os.path.isfile(path): say("213 %d" % os.path.getsize(path))
+        elif command == "PASV":
+            data = socket.socket()
+            data.bind(("127.0.0.1", 0))
+            data.listen(1)
+            port = data.getsockname()[1]
+            say("227 Entering Passive Mode (127,0,0,1,%d,%d)" % (port >> 8, port & 255))
+        elif command == "RETR" and data is not None and os.path.isfile(path):
+            say("150 sending")
+            transfer, _ = data.accept()
+            with open(path, "rb") as source:
+                transfer.sendall(source.read()[:cut])
+            transfer.close()
+            conn.close()
+            return
+        elif command == "QUIT":
+            say("221 bye")
+            conn.close()
+            return
+        else: say("502 not here")
+while True:
+    conn, _ = listener.accept()
+    threading.Thread(target=session, args=(conn,), daemon=True).start()
+)py";
+
+sockaddr_in loopback(quint16 port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+// A port nobody listens on right now: the system picks one for a socket
+// bound to port 0, and the socket is closed again at once.
+quint16 freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return 0;
+    sockaddr_in address = loopback(0);
+    socklen_t size = sizeof(address);
+    quint16 port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+bool accepts(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    const sockaddr_in address = loopback(port);
+    const bool connected = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0;
+    ::close(fd);
+    return connected;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::ReadWrite | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(file.flush());
+    QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// How many of the processes run the script helper.
+int helpersAmong(const QList<pid_t> &pids)
+{
+    const QByteArray helper = QFileInfo(QStringLiteral(HUNTMARK_BATCH_HELPER)).fileName().toLocal8Bit();
+    int count = 0;
+    for (pid_t pid : pids) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().split('\0').value(0).endsWith(helper))
+            ++count;
+    }
+    return count;
+}
+
+void stopProcess(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.kill();
+    process.waitForFinished(5000);
+}
+
+// What the local files hold before a fetch, and what the server offers.
+QByteArray localUniques()
+{
+    return flagText(catalog::UniqueMonsterCount, {uniquePosition(0, 0), uniquePosition(3, 0), 100});
+}
+
+QByteArray localQuests()
+{
+    return flagText(catalog::QuestCount, {questPosition(0, 0), 20});
+}
+
+QByteArray servedUniques()
+{
+    const int lastRegion = catalog::RegionCount - 1;
+    return flagText(catalog::UniqueMonsterCount,
+                    {uniquePosition(0, 1), uniquePosition(7, 0), 9, 30, 120,
+                     uniquePosition(lastRegion, catalog::uniqueMonsterCount(lastRegion) - 1)});
+}
+
+QByteArray servedQuests()
+{
+    const int lastGroup = catalog::QuestGroupCount - 1;
+    return flagText(
+            catalog::QuestCount,
+            {questPosition(1, 0), 5, 30, 40, questPosition(lastGroup, catalog::questCount(lastGroup) - 1)});
+}
+
+enum class Outcome { LocalStays, CutShort, Hangs };
+
+} // namespace
+
+class BadFetchTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void windowKeepsWorking_data();
+    void windowKeepsWorking();
+    void overlappingScriptsBothFinish();
+    void readOnlyFolderStartsNothing();
+
+private:
+    bool startFtpServer();
+    bool startMischief(QProcess &server, const char *mode, quint16 &port);
+    // Fills in the ports and the log of a client template.
+    QByteArray client(QByteArray text, const QString &log = QString()) const;
+    // Waits until no process works in the folder any more and the script
+    // is gone.
+    bool settled(const ProgramFolder &folder) const;
+
+    QTemporaryDir m_scratch;
+    QTemporaryDir m_served;
+    QProcess m_ftp;
+    QProcess m_silent;
+    QProcess m_cutting;
+    quint16 m_ftpPort = 0;
+    quint16 m_silentPort = 0;
+    quint16 m_cuttingPort = 0;
+    quint16 m_closedPort = 0;
+    std::unique_ptr<EnvironmentGuard> m_home;
+    std::unique_ptr<EnvironmentGuard> m_path;
+    QByteArray m_originalPath;
+    int m_logs = 0;
+    QList<QString> m_folders;
+};
+
+void BadFetchTest::initTestCase()
+{
+    QVERIFY(m_scratch.isValid() && m_served.isValid());
+    // These come with the build's dependencies: a missing one is a broken
+    // set-up, not a reason to skip.
+    QVERIFY2(QFileInfo(QStringLiteral(HUNTMARK_BATCH_HELPER)).isExecutable(),
+             "the script helper was not built: " HUNTMARK_BATCH_HELPER);
+    QVERIFY2(QProcess::execute(Python, {QStringLiteral("-c"), QStringLiteral("import pyftpdlib")}) == 0,
+             "/usr/bin/python3 cannot import pyftpdlib: install python3-pyftpdlib (scripts/install-deps.sh)");
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("ncftpget")).isEmpty(),
+             "ncftpget is not on PATH: install ncftp (scripts/install-deps.sh)");
+
+    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    // The download client keeps a folder in the home folder; keep it out of
+    // the real one. The script helper and the client inherit it.
+    m_home = std::make_unique<EnvironmentGuard>("HOME");
+    qputenv("HOME", QFile::encodeName(m_scratch.path()));
+    m_path = std::make_unique<EnvironmentGuard>("PATH");
+    m_originalPath = qgetenv("PATH");
+
+    // Newer than every local copy, so the client never skips a download.
+    const QDateTime now = QDateTime::currentDateTime();
+    writeFile(m_served.filePath(UniquesFile), servedUniques(), now);
+    writeFile(m_served.filePath(QuestsFile), servedQuests(), now);
+
+    QVERIFY(startFtpServer());
+    QVERIFY(startMischief(m_silent, "silent", m_silentPort));
+    QVERIFY(startMischief(m_cutting, "cut", m_cuttingPort));
+    m_closedPort = freePort();
+    QVERIFY(m_closedPort != 0 && !accepts(m_closedPort));
+}
+
+void BadFetchTest::cleanupTestCase()
+{
+    stopProcess(m_ftp);
+    stopProcess(m_silent);
+    stopProcess(m_cutting);
+    platform::setScriptHelperPath(QString());
+    m_path.reset();
+    m_home.reset();
+}
+
+void BadFetchTest::cleanup()
+{
+    // Whatever a failed test left running in its folders ends here.
+    for (const QString &folder : std::as_const(m_folders))
+        killProcesses(processesWorkingIn(folder));
+    m_folders.clear();
+    qputenv("PATH", m_originalPath);
+}
+
+bool BadFetchTest::startFtpServer()
+{
+    const progress::FtpAccount account = progress::configuredFtpAccount();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        m_ftpPort = freePort();
+        m_ftp.setProgram(Python);
+        m_ftp.setArguments({QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
+                            QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_ftpPort),
+                            QStringLiteral("-u"), QString::fromLatin1(account.user.toByteArray()),
+                            QStringLiteral("-P"), QString::fromLatin1(Password), QStringLiteral("-d"),
+                            m_served.path()});
+        // Its log goes to a file: a pipe nobody drains would stall it.
+        m_ftp.setStandardOutputFile(m_scratch.filePath(QStringLiteral("ftp.log")), QIODevice::Append);
+        m_ftp.setStandardErrorFile(m_scratch.filePath(QStringLiteral("ftp.log")), QIODevice::Append);
+        m_ftp.start();
+        if (!m_ftp.waitForStarted(5000))
+            continue;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 10000 && m_ftp.state() == QProcess::Running) {
+            if (accepts(m_ftpPort))
+                return true;
+            QTest::qWait(100);
+        }
+        stopProcess(m_ftp);
+    }
+    return false;
+}
+
+bool BadFetchTest::startMischief(QProcess &server, const char *mode, quint16 &port)
+{
+    const QString script = m_scratch.filePath(QStringLiteral("mischief.py"));
+    if (!QFile::exists(script)) {
+        QFile file(script);
+        if (!file.open(QIODevice::WriteOnly) || file.write(MischiefServer) < 0)
+            return false;
+    }
+    const QString portFile = m_scratch.filePath(QStringLiteral("%1.port").arg(QLatin1String(mode)));
+    server.setProgram(Python);
+    server.setArguments({script, QLatin1String(mode), portFile, m_served.path(), QString::number(CutAfter)});
+    server.setStandardOutputFile(QProcess::nullDevice());
+    server.setStandardErrorFile(m_scratch.filePath(QStringLiteral("%1.log").arg(QLatin1String(mode))));
+    server.start();
+    if (!server.waitForStarted(5000))
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000 && server.state() == QProcess::Running) {
+        port = quint16(readFile(portFile).toUInt());
+        if (port != 0)
+            return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+QByteArray BadFetchTest::client(QByteArray text, const QString &log) const
+{
+    return text.replace("@LOG@", "'" + QFile::encodeName(log) + "'")
+            .replace("@FTP@", QByteArray::number(m_ftpPort))
+            .replace("@SILENT@", QByteArray::number(m_silentPort))
+            .replace("@CUT@", QByteArray::number(m_cuttingPort))
+            .replace("@CLOSED@", QByteArray::number(m_closedPort));
+}
+
+bool BadFetchTest::settled(const ProgramFolder &folder) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < SettleTimeoutMs) {
+        if (processesWorkingIn(folder.path()).isEmpty() && !folder.exists(ScriptName))
+            return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+void BadFetchTest::windowKeepsWorking_data()
+{
+    QTest::addColumn<QByteArray>("clientText");
+    QTest::addColumn<bool>("emptyPath");
+    QTest::addColumn<int>("outcome");
+
+    // The script calls the client with: -C -u USER -p PASSWORD HOST
+    // "remote" "local". The stand-ins below note each call in a log, then
+    // pass it on to the real client, aimed at a server on this machine with
+    // short time limits, and note how it ended.
+    const QByteArray note = "#!/bin/sh\necho \"$7\" >> @LOG@\n";
+    const auto real = [&](const QByteArray &options, const QByteArray &password, const QByteArray &remote) {
+        return note + "ncftpget -V -r 0 -t 2 " + options + " -C -u \"$3\" -p " + password + " 127.0.0.1 " +
+                remote + " \"$8\"\necho \"$7 $?\" >> @LOG@\n";
+    };
+
+    QTest::newRow("no client anywhere") << QByteArray() << true << int(Outcome::LocalStays);
+    QTest::newRow("client not executable") << QByteArray("-") << true << int(Outcome::LocalStays);
+    QTest::newRow("client fails at once") << note + "exit 1\n" << false << int(Outcome::LocalStays);
+    QTest::newRow("client talks, reads its input, fails")
+            << note + "echo noise\necho more noise >&2\ncat\nexit 3\n"
+            << false << int(Outcome::LocalStays);
+    QTest::newRow("client killed by a signal") << note + "kill -9 $$\n" << false << int(Outcome::LocalStays);
+    QTest::newRow("server refuses the connection")
+            << real("-P @CLOSED@", "\"$5\"", "\"$7\"") << false << int(Outcome::LocalStays);
+    QTest::newRow("server refuses the login")
+            << real("-P @FTP@", "not-the-password", "\"$7\"") << false << int(Outcome::LocalStays);
+    QTest::newRow("server lacks the files")
+            << real("-P @FTP@", "\"$5\"", "\"gone-$7\"") << false << int(Outcome::LocalStays);
+    QTest::newRow("server does not answer")
+            << real("-P @SILENT@", "\"$5\"", "\"$7\"") << false << int(Outcome::LocalStays);
+    QTest::newRow("server cuts the transfer short")
+            << real("-P @CUT@", "\"$5\"", "\"$7\"") << false << int(Outcome::CutShort);
+    // Last: a viewer that waited for its script would hang here for good,
+    // after the slow cases above have already shown it.
+    QTest::newRow("client hangs") << note + "exec sleep 600\n" << false << int(Outcome::Hangs);
+}
+
+void BadFetchTest::windowKeepsWorking()
+{
+    QFETCH(QByteArray, clientText);
+    QFETCH(bool, emptyPath);
+    QFETCH(int, outcome);
+
+    ProgramFolder folder;
+    m_folders.append(folder.path());
+    const QDateTime longAgo = QDateTime::currentDateTime().addDays(-2);
+    writeFile(folder.filePath(UniquesFile), localUniques(), longAgo);
+    writeFile(folder.filePath(QuestsFile), localQuests(), longAgo);
+    const QString log = m_scratch.filePath(QStringLiteral("client-%1.log").arg(++m_logs));
+    if (clientText == "-") {
+        folder.write(ClientName, "#!/bin/sh\nexit 0\n");
+        QVERIFY(setMode(folder.filePath(ClientName), 0600));
+    } else if (!clientText.isEmpty()) {
+        writeExecutable(folder.filePath(ClientName), client(clientText, log));
+    }
+    QTemporaryDir emptyBin;
+    if (emptyPath)
+        qputenv("PATH", QFile::encodeName(emptyBin.path()));
+
+    QElapsedTimer clock;
+    clock.start();
+    auto window = startedWindow(folder);
+    stopClock(window.get());
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("start-up took %1 ms").arg(clock.elapsed())));
+
+    // What the files hold once the download has done what it could: the
+    // client writes a file in place as it arrives, so a transfer cut short
+    // leaves the part that came.
+    QByteArray uniques = localUniques();
+    QByteArray quests = localQuests();
+    if (Outcome(outcome) == Outcome::CutShort) {
+        uniques = servedUniques().left(CutAfter);
+        quests = servedQuests().left(CutAfter);
+    }
+
+    if (Outcome(outcome) == Outcome::Hangs) {
+        // The first download never ends, so the script stays; the window
+        // reads on regardless, and the next fetch does not wait either.
+        QTRY_VERIFY(!processesWorkingIn(folder.path()).isEmpty());
+        checkSelections(window.get(), uniques, quests);
+        clock.restart();
+        tick(window.get(), TicksPerFetch);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("fetch took %1 ms").arg(clock.elapsed())));
+        QCOMPARE(countdown(window.get()), QString::number(TicksPerFetch));
+        QVERIFY(folder.exists(ScriptName));
+        checkSelections(window.get(), uniques, quests);
+        killProcesses(processesWorkingIn(folder.path()));
+        QTRY_VERIFY(processesWorkingIn(folder.path()).isEmpty());
+        return;
+    }
+
+    QVERIFY2(settled(folder), qPrintable(folderListing(folder.path()).join(u' ')));
+    QCOMPARE(folder.read(UniquesFile), uniques);
+    QCOMPARE(folder.read(QuestsFile), quests);
+    // The case happened as described: the client ran once for each file,
+    // quests first, and every real download failed.
+    const QByteArray calls = readFile(log);
+    if (!clientText.startsWith("#!")) {
+        QVERIFY(!QFile::exists(log));
+    } else if (!clientText.contains("ncftpget")) {
+        QCOMPARE(calls, QByteArray("QuestsCleared.txt\nUniquesDefeated.txt\n"));
+    } else {
+        const QList<QByteArray> lines = calls.trimmed().split('\n');
+        QVERIFY2(lines.size() == 4, calls.constData());
+        QCOMPARE(lines[0], "QuestsCleared.txt");
+        QCOMPARE(lines[2], "UniquesDefeated.txt");
+        QVERIFY2(lines[1].startsWith("QuestsCleared.txt "), calls.constData());
+        QVERIFY2(lines[3].startsWith("UniquesDefeated.txt "), calls.constData());
+        // With a local copy present, the client reports a missing remote
+        // file as success; every other failure shows in its status.
+        if (!clientText.contains("gone-")) {
+            QVERIFY2(!lines[1].endsWith(" 0"), calls.constData());
+            QVERIFY2(!lines[3].endsWith(" 0"), calls.constData());
+        }
+    }
+    driveAndCheckFlags(window.get(), uniques, quests);
+    if (QTest::currentTestFailed())
+        return;
+
+    // The drive's fetches run the same way and change nothing more.
+    QVERIFY2(settled(folder), qPrintable(folderListing(folder.path()).join(u' ')));
+    QCOMPARE(folder.read(UniquesFile), uniques);
+    QCOMPARE(folder.read(QuestsFile), quests);
+    checkSelections(window.get(), uniques, quests);
+}
+
+void BadFetchTest::overlappingScriptsBothFinish()
+{
+    ProgramFolder folder;
+    m_folders.append(folder.path());
+    const QDateTime longAgo = QDateTime::currentDateTime().addDays(-2);
+    writeFile(folder.filePath(UniquesFile), localUniques(), longAgo);
+    writeFile(folder.filePath(QuestsFile), localQuests(), longAgo);
+    // Each download waits a little first, so the scripts of the fetches
+    // below are all running at once. The downloads themselves take turns:
+    // how two clients writing one file at the same moment end up is the
+    // client's affair, not the viewer's.
+    const QByteArray lock = QFile::encodeName(m_scratch.filePath(QStringLiteral("client.lock")));
+    writeExecutable(
+            folder.filePath(ClientName),
+            client("#!/bin/sh\nsleep 0.4\nexec flock '" + lock +
+                   "' ncftpget -V -r 0 -t 5 -P @FTP@ -C -u \"$3\" -p \"$5\" 127.0.0.1 \"$7\" \"$8\"\n"));
+
+    auto window = startedWindow(folder);
+    stopClock(window.get());
+    QElapsedTimer clock;
+    clock.start();
+    window->FetchProgress();
+    tick(window.get(), TicksPerFetch);
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+
+    // Until the downloads are through, every read shows the old flags or
+    // whatever part of the new ones has arrived: the client writes in place,
+    // and an empty file reads as the default.
+    const auto shownBy = [](const QByteArray &flags, int position) {
+        return std::pair{flags.count('1'), flagAt(flags, position)};
+    };
+    int reads = 0;
+    int mostHelpers = 0;
+    clock.restart();
+    while (clock.elapsed() < SettleTimeoutMs &&
+           (folder.exists(ScriptName) || !processesWorkingIn(folder.path()).isEmpty())) {
+        mostHelpers = std::max(mostHelpers, helpersAmong(processesWorkingIn(folder.path())));
+        const Probe probe = uniqueProbes().at(reads % uniqueProbes().size());
+        const int position = uniquePosition(probe.tab, probe.index);
+        const bool flag = selectUniqueAndRead(window.get(), probe.tab, probe.index);
+        const std::pair seen{labelText(window.get()).section(QLatin1Char(' '), -1).toLongLong(), flag};
+        bool allowed = seen == shownBy(localUniques(), position);
+        for (qsizetype arrived = 0; !allowed && arrived <= servedUniques().size(); ++arrived)
+            allowed = seen == shownBy(servedUniques().left(arrived), position);
+        QVERIFY2(allowed,
+                 qPrintable(QStringLiteral("%1, entry (%2, %3) %4")
+                                    .arg(labelText(window.get()))
+                                    .arg(probe.tab)
+                                    .arg(probe.index)
+                                    .arg(flag ? "checked" : "unchecked")));
+        ++reads;
+        QTest::qWait(5);
+    }
+    QVERIFY2(settled(folder), qPrintable(folderListing(folder.path()).join(u' ')));
+    QVERIFY(reads > 0);
+    // The scripts did overlap.
+    QVERIFY2(mostHelpers >= 2, qPrintable(QStringLiteral("at most %1 script at a time").arg(mostHelpers)));
+    QCOMPARE(folder.read(UniquesFile), servedUniques());
+    QCOMPARE(folder.read(QuestsFile), servedQuests());
+    driveAndCheckFlags(window.get(), servedUniques(), servedQuests());
+    QVERIFY2(settled(folder), qPrintable(folderListing(folder.path()).join(u' ')));
+}
+
+void BadFetchTest::readOnlyFolderStartsNothing()
+{
+    ProgramFolder folder;
+    m_folders.append(folder.path());
+    folder.write(UniquesFile, localUniques());
+    folder.write(QuestsFile, localQuests());
+    const QString mark = m_scratch.filePath(QStringLiteral("client-ran"));
+    writeExecutable(folder.filePath(ClientName), "#!/bin/sh\ntouch '" + QFile::encodeName(mark) + "'\n");
+    // Permission bits stop everyone but root; for root, folders in the
+    // places of the two files the viewer writes stop it the same way.
+    if (runningAsRoot()) {
+        QVERIFY(QDir(folder.path()).mkdir(ScriptName));
+        QVERIFY(QDir(folder.path()).mkdir(TabsFile));
+    }
+    ModeRestorer restorer;
+    restorer.add(folder.path());
+    QVERIFY(setMode(folder.path(), 0555));
+    const QStringList before = folderListing(folder.path());
+
+    auto window = startedWindow(folder);
+    stopClock(window.get());
+    QCOMPARE(currentTab(window.get(), "QVLocations"), 0);
+    QCOMPARE(currentTab(window.get(), "QuestsTab"), 0);
+    driveAndCheckFlags(window.get(), localUniques(), localQuests());
+    if (QTest::currentTestFailed())
+        return;
+    selectTab(window.get(), "QVLocations", 9);
+    selectTab(window.get(), "QuestsTab", 3);
+    window.reset();
+
+    // Give a start that should not have happened time to show.
+    QTest::qWait(500);
+    QVERIFY(!QFile::exists(mark));
+    QVERIFY(processesWorkingIn(folder.path()).isEmpty());
+    QCOMPARE(folderListing(folder.path()), before);
+}
+
+QTEST_MAIN(BadFetchTest)
+#include "test_bad_fetch.moc"
