@@ -19,6 +19,8 @@
 #include <QListWidget>
 #include <QSaveFile>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 using namespace badinput;
@@ -197,6 +199,13 @@ void SoakTest::refreshCyclesLeaveNothingBehind()
         QVERIFY(readMatches(cycle % 3, {uniquesVersion(before)}));
         tick(window.get(), 1);
         QCOMPARE(countdown(window.get()), QString::number(TicksPerFetch));
+        // The fetch's own read came right after the start of the script.
+        const QString fetched = labelText(window.get());
+        QVERIFY2(std::any_of(transition.begin(), transition.end(),
+                             [&](const QByteArray &version) {
+                                 return fetched == beatenLabel(version.count('1'));
+                             }),
+                 qPrintable(fetched));
 
         // Read while the download runs, until it is through.
         QElapsedTimer waiting;
