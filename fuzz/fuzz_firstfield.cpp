@@ -1,5 +1,5 @@
 // The first-field reader under arbitrary file contents, fed in arbitrary
-// chunks: it must take the field the rule gives, whatever the chunk
+// chunks: it must take the field the format gives, whatever the chunk
 // boundaries, and count and pick flags from exactly that field.
 //
 // Input: one byte choosing the chunk size, one the flag position, then the

@@ -1,5 +1,5 @@
 // The tab memory's line under arbitrary file contents: the first field is
-// split into the outer and inner index as the rule says, each part is an
+// split into the outer and inner index as the format says, each part is an
 // index only when it is a whole 16-bit decimal number, and every line the
 // viewer writes reads back as the tabs it was written from.
 //
@@ -107,13 +107,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray file(reinterpret_cast<const char *>(data), qsizetype(size));
 
-    // Each part converts on its own as the rule says.
+    // Each part converts on its own as the format says.
     const progress::TabsLine whole = progress::splitTabsField(file);
     FUZZ_CHECK(progress::toTabIndex(file) == tabIndex(file));
     FUZZ_CHECK(progress::toTabIndex(whole.outer) == tabIndex(whole.outer));
     FUZZ_CHECK(progress::toTabIndex(whole.inner) == tabIndex(whole.inner));
 
-    // The parts are where the rule puts them.
+    // The parts are where the format puts them.
     const qsizetype outerDigits = file.size() >= 2 && file[1] == ' ' ? 1 : 2;
     FUZZ_CHECK(whole.outer == file.first(std::min(outerDigits, file.size())));
     FUZZ_CHECK(whole.inner == (outerDigits + 1 < file.size() ? file.sliced(outerDigits + 1) : QByteArray()));

@@ -1,6 +1,6 @@
 #pragma once
 
-// Plain, one-pass readings of the rules the fuzz targets compare the
+// Plain, one-pass readings of the formats the fuzz targets compare the
 // program's code against. They favour being obviously right over being fast.
 
 #include <QByteArray>

@@ -20,7 +20,7 @@ using namespace badinput;
 
 namespace {
 
-// The script as the rules put it together, from the account the build was
+// The script exactly as it must read, from the account the build was
 // configured with.
 QByteArray expectedScript()
 {
