@@ -60,5 +60,7 @@ fuzz:
 	    echo "fuzz_$$target: $$(grep -h 'stat::number_of_executed_units' $(FUZZ_DIR)/fuzz_$$target.log)"; \
 	done
 
+# The run is one test function; QtTest would end it after five minutes.
 soak-long: build
-	cd $(BUILD_DIR) && HUNTMARK_SOAK_CYCLES=$(SOAK_CYCLES) QT_QPA_PLATFORM=offscreen ./tests/test_soak
+	cd $(BUILD_DIR) && HUNTMARK_SOAK_CYCLES=$(SOAK_CYCLES) QT_QPA_PLATFORM=offscreen \
+	    QTEST_FUNCTION_TIMEOUT=86400000 ./tests/test_soak
