@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -277,6 +278,11 @@ QStringList folderListing(const QString &folder)
     }
     listing.sort();
     return listing;
+}
+
+void endWithThisProcess(QProcess &process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
 void writeExecutable(const QString &path, const QByteArray &text)

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -101,6 +102,10 @@ void killProcesses(const QList<pid_t> &pids);
 // The entries of a folder, recursively, with sizes: tells whether anything
 // was written.
 QStringList folderListing(const QString &folder);
+
+// Makes a server or writer the test starts end with the test, even when the
+// test itself is killed (a time limit, a crash) and cannot stop it.
+void endWithThisProcess(QProcess &process);
 
 // Writes an executable file.
 void writeExecutable(const QString &path, const QByteArray &text);

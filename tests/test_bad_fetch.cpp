@@ -297,6 +297,7 @@ bool BadFetchTest::startFtpServer()
         // Its log goes to a file: a pipe nobody drains would stall it.
         m_ftp.setStandardOutputFile(m_scratch.filePath(QStringLiteral("ftp.log")), QIODevice::Append);
         m_ftp.setStandardErrorFile(m_scratch.filePath(QStringLiteral("ftp.log")), QIODevice::Append);
+        endWithThisProcess(m_ftp);
         m_ftp.start();
         if (!m_ftp.waitForStarted(5000))
             continue;
@@ -325,6 +326,7 @@ bool BadFetchTest::startMischief(QProcess &server, const char *mode, quint16 &po
     server.setArguments({script, QLatin1String(mode), portFile, m_served.path(), QString::number(CutAfter)});
     server.setStandardOutputFile(QProcess::nullDevice());
     server.setStandardErrorFile(m_scratch.filePath(QStringLiteral("%1.log").arg(QLatin1String(mode))));
+    endWithThisProcess(server);
     server.start();
     if (!server.waitForStarted(5000))
         return false;
@@ -447,8 +449,13 @@ void BadFetchTest::windowKeepsWorking()
         QCOMPARE(countdown(window.get()), QString::number(TicksPerFetch));
         QVERIFY(folder.exists(ScriptName));
         checkSelections(window.get(), uniques, quests);
-        killProcesses(processesWorkingIn(folder.path()));
-        QTRY_VERIFY(processesWorkingIn(folder.path()).isEmpty());
+        // A helper still starting up may start its client after a first
+        // round of killing, so keep at it until none is left.
+        const auto ended = [&] {
+            killProcesses(processesWorkingIn(folder.path()));
+            return processesWorkingIn(folder.path()).isEmpty();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ended(), SettleTimeoutMs);
         return;
     }
 

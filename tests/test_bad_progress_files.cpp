@@ -290,6 +290,7 @@ void BadProgressFilesTest::readsWhileAnotherProcessRewrites()
                            folder.filePath(QStringLiteral("older")),
                            folder.filePath(QStringLiteral("newer"))});
     rewriter.setStandardOutputFile(QProcess::nullDevice());
+    endWithThisProcess(rewriter);
     rewriter.start();
     QVERIFY(rewriter.waitForStarted());
     const auto stop = qScopeGuard([&] {
