@@ -17,14 +17,6 @@
 
 namespace badinput {
 
-QByteArray flagText(int length, std::initializer_list<int> ones)
-{
-    QByteArray text(length, '0');
-    for (int position : ones)
-        text[position - 1] = '1';
-    return text;
-}
-
 QByteArray defaultUniques()
 {
     return QByteArray(catalog::UniqueMonsterCount, '0');
@@ -33,22 +25,6 @@ QByteArray defaultUniques()
 QByteArray defaultQuests()
 {
     return QByteArray(catalog::QuestCount, '0');
-}
-
-int uniquePosition(int r, int i)
-{
-    int position = 1 + i;
-    for (int k = 0; k < r; ++k)
-        position += catalog::uniqueMonsterCount(k);
-    return position;
-}
-
-int questPosition(int g, int i)
-{
-    int position = 1 + i;
-    for (int k = 0; k < g; ++k)
-        position += catalog::questCount(k);
-    return position;
 }
 
 QList<Probe> uniqueProbes()

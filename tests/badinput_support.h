@@ -25,15 +25,9 @@ inline const QString ClientName = QStringLiteral("ncftpget.exe");
 // A fetch on every 60th tick of the countdown.
 inline constexpr int TicksPerFetch = 60;
 
-// A flag text of `length` characters "0" with a "1" at each 1-based position.
-QByteArray flagText(int length, std::initializer_list<int> ones);
+// The flag texts the files fall back to when they cannot be read.
 QByteArray defaultUniques();
 QByteArray defaultQuests();
-
-// Progress positions from the catalog's counts, so the tests follow the
-// catalog rather than a copy of its numbers.
-int uniquePosition(int r, int i);
-int questPosition(int g, int i);
 
 // Entries whose flags the drive looks at: the first and last position of
 // each file and a few in between, on tabs far apart.

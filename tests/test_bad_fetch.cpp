@@ -165,26 +165,26 @@ void stopProcess(QProcess &process)
 // What the local files hold before a fetch, and what the server offers.
 QByteArray localUniques()
 {
-    return flagText(catalog::UniqueMonsterCount, {uniquePosition(0, 0), uniquePosition(3, 0), 100});
+    return flagsWithOnesAt(catalog::UniqueMonsterCount, {uniquePosition(0, 0), uniquePosition(3, 0), 100});
 }
 
 QByteArray localQuests()
 {
-    return flagText(catalog::QuestCount, {questPosition(0, 0), 20});
+    return flagsWithOnesAt(catalog::QuestCount, {questPosition(0, 0), 20});
 }
 
 QByteArray servedUniques()
 {
     const int lastRegion = catalog::RegionCount - 1;
-    return flagText(catalog::UniqueMonsterCount,
-                    {uniquePosition(0, 1), uniquePosition(7, 0), 9, 30, 120,
-                     uniquePosition(lastRegion, catalog::uniqueMonsterCount(lastRegion) - 1)});
+    return flagsWithOnesAt(catalog::UniqueMonsterCount,
+                           {uniquePosition(0, 1), uniquePosition(7, 0), 9, 30, 120,
+                            uniquePosition(lastRegion, catalog::uniqueMonsterCount(lastRegion) - 1)});
 }
 
 QByteArray servedQuests()
 {
     const int lastGroup = catalog::QuestGroupCount - 1;
-    return flagText(
+    return flagsWithOnesAt(
             catalog::QuestCount,
             {questPosition(1, 0), 5, 30, 40, questPosition(lastGroup, catalog::questCount(lastGroup) - 1)});
 }

@@ -23,15 +23,15 @@ enum class Kind { Missing, File, Folder, Unreadable, SymlinkLoop, NamedPipe };
 QByteArray baseUniques()
 {
     const int lastRegion = catalog::RegionCount - 1;
-    return flagText(catalog::UniqueMonsterCount,
-                    {uniquePosition(0, 0), uniquePosition(7, 0), 20, 100,
-                     uniquePosition(lastRegion, catalog::uniqueMonsterCount(lastRegion) - 1)});
+    return flagsWithOnesAt(catalog::UniqueMonsterCount,
+                           {uniquePosition(0, 0), uniquePosition(7, 0), 20, 100,
+                            uniquePosition(lastRegion, catalog::uniqueMonsterCount(lastRegion) - 1)});
 }
 
 QByteArray baseQuests()
 {
-    return flagText(catalog::QuestCount,
-                    {questPosition(0, 0), questPosition(7, catalog::questCount(7) - 1), 30});
+    return flagsWithOnesAt(catalog::QuestCount,
+                           {questPosition(0, 0), questPosition(7, catalog::questCount(7) - 1), 30});
 }
 
 // Every "0" becomes another byte that is not "1": the field's length and its
@@ -255,8 +255,8 @@ void BadProgressFilesTest::readsWhileAnotherProcessRewrites()
     QList<int> positions;
     for (const Probe &probe : probes)
         positions.append(position(probe.tab, probe.index));
-    const QByteArray older = flagText(length, {positions[0], 3, 5});
-    const QByteArray newer = flagText(length, {positions[1], 2, 6, 8, 10});
+    const QByteArray older = flagsWithOnesAt(length, {positions[0], 3, 5});
+    const QByteArray newer = flagsWithOnesAt(length, {positions[1], 2, 6, 8, 10});
     QVERIFY(positions[0] <= split && positions[1] > split);
     QVERIFY(!flagAt(older, positions[2]) && !flagAt(newer, positions[2]));
 

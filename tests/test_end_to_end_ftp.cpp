@@ -35,30 +35,6 @@ const QByteArray Password = "marrowfen";
 // run from hanging.
 constexpr int ArrivalTimeoutMs = 20000;
 
-QByteArray flags(int length, std::initializer_list<int> ones)
-{
-    QByteArray text(length, '0');
-    for (int position : ones)
-        text[position - 1] = '1';
-    return text;
-}
-
-int uniquePosition(int r, int i)
-{
-    int position = 1 + i;
-    for (int k = 0; k < r; ++k)
-        position += catalog::uniqueMonsterCount(k);
-    return position;
-}
-
-int questPosition(int g, int i)
-{
-    int position = 1 + i;
-    for (int k = 0; k < g; ++k)
-        position += catalog::questCount(k);
-    return position;
-}
-
 // Writes a file and gives it a modification time. The download client skips
 // a file whose local copy has the same size and is not older, so every
 // served file must be newer than the local copy it is meant to replace.
@@ -288,15 +264,17 @@ void EndToEndFtpTest::fetchBringsServerFlagsToTheNextRead()
     ProgramFolder folder;
     writeClient(folder);
     const QDateTime now = QDateTime::currentDateTime();
-    writeFile(folder.filePath(UniquesFile), flags(catalog::UniqueMonsterCount, {}), now.addDays(-2));
-    writeFile(folder.filePath(QuestsFile), flags(catalog::QuestCount, {}), now.addDays(-2));
+    writeFile(folder.filePath(UniquesFile), flagsWithOnesAt(catalog::UniqueMonsterCount, {}),
+              now.addDays(-2));
+    writeFile(folder.filePath(QuestsFile), flagsWithOnesAt(catalog::QuestCount, {}), now.addDays(-2));
 
     const int region7 = uniquePosition(7, 0);
     const int lastUnique = uniquePosition(18, catalog::uniqueMonsterCount(18) - 1);
     const QByteArray uniques =
-            flags(catalog::UniqueMonsterCount, {uniquePosition(0, 0), region7, 100, lastUnique});
+            flagsWithOnesAt(catalog::UniqueMonsterCount, {uniquePosition(0, 0), region7, 100, lastUnique});
     const int lastQuest = catalog::questCount(10) - 1;
-    const QByteArray quests = flags(catalog::QuestCount, {questPosition(0, 0), questPosition(10, lastQuest)});
+    const QByteArray quests =
+            flagsWithOnesAt(catalog::QuestCount, {questPosition(0, 0), questPosition(10, lastQuest)});
     writeFile(served(UniquesFile), uniques, now.addDays(-1));
     writeFile(served(QuestsFile), quests, now.addDays(-1));
 
@@ -347,8 +325,8 @@ void EndToEndFtpTest::unreachableServerLeavesLocalFiles()
     ProgramFolder folder;
     writeClient(folder);
     const QDateTime longAgo = QDateTime::currentDateTime().addDays(-3);
-    const QByteArray uniques = flags(catalog::UniqueMonsterCount, {uniquePosition(3, 1), 50, 60});
-    const QByteArray quests = flags(catalog::QuestCount, {questPosition(4, 2)});
+    const QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {uniquePosition(3, 1), 50, 60});
+    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {questPosition(4, 2)});
     writeFile(folder.filePath(UniquesFile), uniques, longAgo);
     writeFile(folder.filePath(QuestsFile), quests, longAgo);
 
@@ -382,8 +360,8 @@ void EndToEndFtpTest::missingClientLeavesWindowWorking()
 
     ProgramFolder folder;
     const QByteArray uniques =
-            flags(catalog::UniqueMonsterCount, {uniquePosition(5, 0), uniquePosition(5, 2)});
-    const QByteArray quests = flags(catalog::QuestCount, {questPosition(7, 0)});
+            flagsWithOnesAt(catalog::UniqueMonsterCount, {uniquePosition(5, 0), uniquePosition(5, 2)});
+    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {questPosition(7, 0)});
     folder.write(UniquesFile, uniques);
     folder.write(QuestsFile, quests);
 

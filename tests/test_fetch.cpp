@@ -48,25 +48,6 @@ QByteArray expectedScript()
     return script;
 }
 
-// A flag text of `length` characters "0" with a "1" at each 1-based position.
-QByteArray flags(int length, std::initializer_list<int> ones)
-{
-    QByteArray text(length, '0');
-    for (int position : ones)
-        text[position - 1] = '1';
-    return text;
-}
-
-// The progress position of entry i of region r, from the filled lists'
-// counts, so the test follows the catalog rather than its current content.
-int uniquePosition(int r, int i)
-{
-    int position = 1 + i;
-    for (int k = 0; k < r; ++k)
-        position += catalog::uniqueMonsterCount(k);
-    return position;
-}
-
 // The permission bits in octal, as chmod shows them.
 QString fileMode(const QString &path)
 {
@@ -311,7 +292,7 @@ void FetchTest::everySixtiethTickFetches()
 
     // Only a fetch reads the file again without user activity, so the label
     // tells when the readers of a fetch ran.
-    folder.write(UniquesFile, flags(catalog::UniqueMonsterCount, {2, 9}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {2, 9}));
     for (int cycle = 1; cycle <= 2; ++cycle) {
         QVERIFY(QFile::remove(folder.filePath(ScriptName)));
         for (int tick = 1; tick < 60; ++tick) {
@@ -333,8 +314,8 @@ void FetchTest::unwritableFolderStillReadsAndStartsNothing()
 {
     ProgramFolder folder;
     const int first = uniquePosition(0, 0);
-    folder.write(UniquesFile, flags(catalog::UniqueMonsterCount, {first, 20, 157}));
-    folder.write(QuestsFile, flags(catalog::QuestCount, {1}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {first, 20, 157}));
+    folder.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {1}));
     // A folder in the script's place cannot be opened for writing by anyone,
     // root included, for whom the read-only folder alone would change
     // nothing.
@@ -408,10 +389,10 @@ void FetchTest::scriptRunsInProgramFolderAndShowsAtNextRead()
 
     const int entry0 = uniquePosition(0, 0);
     const int entry1 = uniquePosition(0, 1);
-    folder.write(UniquesFile, flags(catalog::UniqueMonsterCount, {}));
-    folder.write(QuestsFile, flags(catalog::QuestCount, {}));
-    const QByteArray firstUniques = flags(catalog::UniqueMonsterCount, {entry0, 30, 70, 100, 157});
-    const QByteArray quests = flags(catalog::QuestCount, {1, 63});
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {}));
+    folder.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {}));
+    const QByteArray firstUniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {entry0, 30, 70, 100, 157});
+    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {1, 63});
     writeFile(served.filePath(UniquesFile), firstUniques);
     writeFile(served.filePath(QuestsFile), quests);
 
@@ -438,7 +419,8 @@ void FetchTest::scriptRunsInProgramFolderAndShowsAtNextRead()
     QVERIFY(check->isChecked());
 
     // The server changes; the fetch's own reads still see the last download.
-    const QByteArray secondUniques = flags(catalog::UniqueMonsterCount, {entry1, 30, 70, 100, 120, 140, 157});
+    const QByteArray secondUniques =
+            flagsWithOnesAt(catalog::UniqueMonsterCount, {entry1, 30, 70, 100, 120, 140, 157});
     writeFile(served.filePath(UniquesFile), secondUniques);
     window->FetchProgress();
     QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 5"));

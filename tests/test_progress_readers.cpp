@@ -12,15 +12,6 @@ namespace {
 const QString Uniques = QStringLiteral("UniquesDefeated.txt");
 const QString Quests = QStringLiteral("QuestsCleared.txt");
 
-// A flag text with "1" at the given positions only.
-QByteArray flagsWithOnesAt(int length, std::initializer_list<int> positions)
-{
-    QByteArray flags(length, '0');
-    for (int position : positions)
-        flags[position - 1] = '1';
-    return flags;
-}
-
 QString beaten(const Form1 *window)
 {
     return control<QLabel>(window, "LabelDefeated")->text();

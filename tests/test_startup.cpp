@@ -39,26 +39,6 @@ private:
     void trace(const char *name) { calls.append(QString::fromLatin1(name)); }
 };
 
-void fillRegion(Form1 *window, int r)
-{
-    control<QLineEdit>(window, "TextLevel", r)->setText(QStringLiteral("12"));
-    control<QLineEdit>(window, "TextLocation", r)->setText(QStringLiteral("Somewhere"));
-    control<QLineEdit>(window, "TextAppearance", r)->setText(QStringLiteral("Night"));
-    QPixmap pixmap(8, 8);
-    pixmap.fill(Qt::red);
-    control<QLabel>(window, "ImageUniqueMonster", r)->setPixmap(pixmap);
-    control<QLabel>(window, "ImageUniqueLocation", r)->setPixmap(pixmap);
-}
-
-bool regionIsCleared(Form1 *window, int r)
-{
-    return control<QLineEdit>(window, "TextLevel", r)->text().isEmpty() &&
-            control<QLineEdit>(window, "TextLocation", r)->text().isEmpty() &&
-            control<QLineEdit>(window, "TextAppearance", r)->text().isEmpty() &&
-            control<QLabel>(window, "ImageUniqueMonster", r)->pixmap().isNull() &&
-            control<QLabel>(window, "ImageUniqueLocation", r)->pixmap().isNull();
-}
-
 } // namespace
 
 class StartupTest : public QObject

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 
 ProgramFolder::ProgramFolder()
 {
@@ -58,4 +60,48 @@ int currentTab(const QObject *window, const char *tabControl)
 void selectTab(const QObject *window, const char *tabControl, int index)
 {
     control<QWidget>(window, tabControl)->setProperty("Tab", index);
+}
+
+QByteArray flagsWithOnesAt(int length, std::initializer_list<int> positions)
+{
+    QByteArray flags(length, '0');
+    for (int position : positions)
+        flags[position - 1] = '1';
+    return flags;
+}
+
+int uniquePosition(int r, int i)
+{
+    int position = 1 + i;
+    for (int k = 0; k < r; ++k)
+        position += catalog::uniqueMonsterCount(k);
+    return position;
+}
+
+int questPosition(int g, int i)
+{
+    int position = 1 + i;
+    for (int k = 0; k < g; ++k)
+        position += catalog::questCount(k);
+    return position;
+}
+
+void fillRegion(const Form1 *window, int r)
+{
+    control<QLineEdit>(window, "TextLevel", r)->setText(QStringLiteral("12"));
+    control<QLineEdit>(window, "TextLocation", r)->setText(QStringLiteral("Somewhere"));
+    control<QLineEdit>(window, "TextAppearance", r)->setText(QStringLiteral("Night"));
+    QPixmap pixmap(8, 8);
+    pixmap.fill(Qt::red);
+    control<QLabel>(window, "ImageUniqueMonster", r)->setPixmap(pixmap);
+    control<QLabel>(window, "ImageUniqueLocation", r)->setPixmap(pixmap);
+}
+
+bool regionIsCleared(const Form1 *window, int r)
+{
+    return control<QLineEdit>(window, "TextLevel", r)->text().isEmpty() &&
+            control<QLineEdit>(window, "TextLocation", r)->text().isEmpty() &&
+            control<QLineEdit>(window, "TextAppearance", r)->text().isEmpty() &&
+            control<QLabel>(window, "ImageUniqueMonster", r)->pixmap().isNull() &&
+            control<QLabel>(window, "ImageUniqueLocation", r)->pixmap().isNull();
 }

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <initializer_list>
 #include <memory>
 
 // A program folder of its own for each test: the viewer reads and writes
@@ -44,6 +45,19 @@ Widget *control(const QObject *window, const char *name, int index = -1)
 
 // The window as the user first sees it: built, started up.
 std::unique_ptr<Form1> startedWindow(const ProgramFolder &folder);
+
+// A flag text of `length` characters "0" with a "1" at each 1-based position.
+QByteArray flagsWithOnesAt(int length, std::initializer_list<int> positions);
+
+// The progress position of entry i of region r or group g, from the
+// catalog's counts, so tests follow the catalog rather than its content.
+int uniquePosition(int r, int i);
+int questPosition(int g, int i);
+
+// Puts texts and pictures into a region's details, and tells whether they
+// are all empty again.
+void fillRegion(const Form1 *window, int r);
+bool regionIsCleared(const Form1 *window, int r);
 
 // The current tab of a tab control, and selecting one, through its property.
 int currentTab(const QObject *window, const char *tabControl);
