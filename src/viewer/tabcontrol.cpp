@@ -183,9 +183,8 @@ void TabControl::paintTab(QPainter &painter, int index) const
         painter.fillRect(accent, pal.color(QPalette::Highlight));
     }
 
-    QFont font = painter.font();
-    font.setBold(current);
-    painter.setFont(font);
+    // The current tab stands out by its shape and colour; its caption keeps
+    // the font of the others.
     painter.setPen(pal.color(QPalette::ButtonText));
     const QRect textBox = box.toRect().adjusted(4, 2, -4, 0);
     const QString text =
