@@ -1,9 +1,14 @@
 #include "viewer/form1.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 int main(int argc, char *argv[])
 {
+    // The viewer shows no errors and logs nothing, the toolkit's own
+    // warnings included (a damaged picture makes the decoder complain). A
+    // developer's QT_LOGGING_RULES still comes first.
+    QLoggingCategory::setFilterRules(QStringLiteral("*=false"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Huntmark Viewer"));
     QApplication::setDesktopFileName(QStringLiteral("huntmark-viewer"));

@@ -1,6 +1,7 @@
 // The window as designed: every control, its place, captions and fonts.
 #include "viewer/form1.h"
 
+#include "viewer/listbox.h"
 #include "viewer/tabcontrol.h"
 
 #include <QCheckBox>
@@ -79,8 +80,7 @@ QCheckBox *checkBox(QWidget *page, const char *name, int index, const QString &t
 
 QListWidget *listBox(QWidget *page, const char *name, int index, const QRect &geometry)
 {
-    auto *list = place(new QListWidget(page), name, index, geometry);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    auto *list = place(new ListBox(page), name, index, geometry);
     list->setUniformItemSizes(true);
     return list;
 }
@@ -277,6 +277,14 @@ void Form1::connectHandlers()
         connect(c.Quests, &QListWidget::currentRowChanged, this, [this, j] { Quests_Click(j); });
         connect(c.QuestCompleted, &QCheckBox::toggled, this, [this, j] { QuestCompleted_Click(j); });
     }
+}
+
+void Form1::showText(QLineEdit *box, const QString &text)
+{
+    // setText() leaves the cursor at the end, so a text wider than its box
+    // would show its end; the beginning is what names the place.
+    box->setText(text);
+    box->setCursorPosition(0);
 }
 
 int Form1::currentRegion() const

@@ -97,6 +97,9 @@ private:
     int currentRegion() const;
     int currentQuestGroup() const;
 
+    // Sets a detail text, shown from its first letter.
+    static void showText(QLineEdit *box, const QString &text);
+
     // Puts a picture into a picture control; a picture that cannot be loaded
     // leaves the control as it was.
     void showMonsterPicture(int r, const QString &path);

@@ -28,7 +28,7 @@ void Form1::ShowQuestDetails()
     const catalog::Quest *quest = catalog::findQuest(j, c.Quests->currentRow());
     if (!quest)
         return;
-    c.QuestLocation->setText(QString::fromLatin1(quest->location));
+    showText(c.QuestLocation, QString::fromLatin1(quest->location));
     // A long step is cut short in the list; its tool tip shows it whole.
     for (const QString &step : catalog::questItems(*quest)) {
         auto *item = new QListWidgetItem(step, c.QuestItems);

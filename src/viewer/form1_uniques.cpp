@@ -31,9 +31,9 @@ void Form1::ShowUniqueDetails()
     const catalog::UniqueMonster *monster = catalog::findUniqueMonster(r, c.ListOfUniques->currentRow());
     if (!monster)
         return;
-    c.TextLevel->setText(QString::fromLatin1(monster->level));
-    c.TextLocation->setText(QString::fromLatin1(monster->location));
-    c.TextAppearance->setText(QString::fromLatin1(monster->appearance));
+    showText(c.TextLevel, QString::fromLatin1(monster->level));
+    showText(c.TextLocation, QString::fromLatin1(monster->location));
+    showText(c.TextAppearance, QString::fromLatin1(monster->appearance));
     showMonsterPicture(r, catalog::monsterPicturePath(m_programFolder, *monster));
     showLocationPicture(r, catalog::locationPicturePath(m_programFolder, *monster));
 }

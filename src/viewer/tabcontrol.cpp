@@ -111,6 +111,18 @@ void TabControl::mousePressEvent(QMouseEvent *event)
 
 void TabControl::keyPressEvent(QKeyEvent *event)
 {
+    // Ctrl+Tab reaches the innermost tab control around the focus first, from
+    // wherever on its pages the focus is.
+    if (const std::optional<int> step = pageStep(event)) {
+        setFocus(Qt::TabFocusReason);
+        setTab((m_current + *step + count()) % count());
+        return;
+    }
+    // Keys that a control on a page passes over are not meant for the tabs.
+    if (!hasFocus()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
     int target = m_current;
     switch (event->key()) {
     case Qt::Key_Left:
@@ -136,6 +148,23 @@ void TabControl::keyPressEvent(QKeyEvent *event)
         return;
     }
     setTab(qBound(0, target, count() - 1));
+}
+
+std::optional<int> TabControl::pageStep(const QKeyEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier))
+        return std::nullopt;
+    switch (event->key()) {
+    case Qt::Key_Tab:
+        return event->modifiers() & Qt::ShiftModifier ? -1 : 1;
+    case Qt::Key_Backtab:
+    case Qt::Key_PageUp:
+        return -1;
+    case Qt::Key_PageDown:
+        return 1;
+    default:
+        return std::nullopt;
+    }
 }
 
 void TabControl::paintEvent(QPaintEvent *event)

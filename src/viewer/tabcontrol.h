@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 // A tab control whose tabs stand in several rows of equal-width tabs along
@@ -51,6 +52,8 @@ protected:
 
 private:
     int tabAt(const QPoint &pos) const;
+    // +1 or -1 for the keys that switch to the next or previous tab.
+    static std::optional<int> pageStep(const QKeyEvent *event);
     void layoutPages();
     void paintTab(QPainter &painter, int index) const;
 
