@@ -192,6 +192,9 @@ void ProgressPublishTest::failureSaysWhyAndUploadsNothing_data()
             << QStringList{QStringLiteral("--password-file"), QStringLiteral("nothing-here"),
                            QStringLiteral("--port"), QStringLiteral("@PORT@")}
             << ncftpput << true << int(progresstool::FileError) << QStringLiteral("nothing-here");
+    QTest::newRow("a line break in the user")
+            << QStringList{QStringLiteral("--user"), QStringLiteral("me\npass guessed")} << ncftpput << true
+            << int(progresstool::UsageError) << QStringLiteral("one line");
     QTest::newRow("port out of range")
             << QStringList{QStringLiteral("--port"), QStringLiteral("70000")} << ncftpput << true
             << int(progresstool::UsageError) << QStringLiteral("--port");

@@ -382,6 +382,11 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
     target.host = options.host.value_or(target.host);
     target.user = options.user.value_or(target.user);
     target.port = options.port;
+    // One line each in the login file: a line break would start another entry.
+    for (const QString &value : {target.host, target.user}) {
+        if (value.isEmpty() || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
+            return failure(UsageError, QStringLiteral("the FTP host and user must be one line of text each"));
+    }
     if (options.passwordFile) {
         QString problem;
         const auto password =
