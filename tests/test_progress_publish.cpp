@@ -156,6 +156,12 @@ void ProgressPublishTest::uploadsBothFilesByteForByte()
         QFile served(QDir(onServer).filePath(name));
         QVERIFY2(served.open(QIODevice::ReadOnly), qPrintable(name));
         QCOMPARE(served.readAll(), folder.read(name));
+        // Written under another name and renamed when complete, so a
+        // download never meets half a file.
+        const QByteArray log = (viewerAccount ? m_viewerServer : m_publisherServer).log();
+        const QByteArray path = QFile::encodeName(served.fileName());
+        QVERIFY2(log.contains("STOR " + path + ".part ") && log.contains("RNTO " + path + " 250"),
+                 log.constData());
     }
     QCOMPARE(QDir(onServer).entryList(QDir::Files | QDir::Hidden), QStringList({Quests, Uniques}));
     QCOMPARE(loginFilesLeft(), QStringList());
