@@ -8,6 +8,7 @@
 #   <prefix>/share/huntmark-viewer/     program folder: huntmark-viewer,
 #                                       huntmark-batch, Monsters/, Locations/
 #   <prefix>/bin/huntmark-viewer        launcher: runs the viewer in its folder
+#   <prefix>/bin/huntmark-progress      marks and publishes progress files
 #   <prefix>/share/applications/        desktop entry
 #   <prefix>/share/icons/hicolor/       icons, 16x16 to 256x256
 #   <prefix>/share/metainfo/            AppStream metainfo
@@ -81,6 +82,11 @@ configure_file("${PROJECT_SOURCE_DIR}/packaging/huntmark-viewer-launcher.sh.in"
   "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer" @ONLY)
 install(PROGRAMS "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer"
   DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT program)
+
+# The progress tool works on the files of whatever folder it is run in, so it
+# needs no program folder and goes straight onto the search path.
+install(TARGETS huntmark-progress
+  RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT program)
 
 # --- desktop integration -------------------------------------------------------
 
@@ -156,5 +162,6 @@ install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE"
 # --- the portable bundle -------------------------------------------------------
 
 huntmark_install_program_folder(. bundle EXCLUDE_FROM_ALL)
+install(TARGETS huntmark-progress RUNTIME DESTINATION . COMPONENT bundle EXCLUDE_FROM_ALL)
 install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE"
   DESTINATION . COMPONENT bundle EXCLUDE_FROM_ALL)

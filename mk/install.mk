@@ -2,7 +2,8 @@
 #
 #   make install     builds, installs for the current user (by default into
 #                    ~/.local: the program folder ~/.local/share/huntmark-viewer,
-#                    the launcher ~/.local/bin/huntmark-viewer, a desktop entry
+#                    the launcher ~/.local/bin/huntmark-viewer, the progress
+#                    tool ~/.local/bin/huntmark-progress, a desktop entry
 #                    and icons) and refreshes the desktop menu
 #   make uninstall   removes what the last `make install` installed; the
 #                    settings and progress files in the program folder stay

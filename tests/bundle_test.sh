@@ -1,6 +1,6 @@
 #!/bin/sh
 # CPack packs a portable bundle: one folder that is a complete program folder
-# and runs wherever it is unpacked.
+# and runs wherever it is unpacked, with the progress tool in it.
 #   bundle_test.sh CPACK BUILD_DIR BUILD_PROGRAM_DIR PACKAGE_NAME
 set -eu
 . "$(dirname "$0")/packaging_common.sh"
@@ -26,8 +26,11 @@ note "unpacked elsewhere, a complete program folder"
 mkdir "$scratch/elsewhere"
 tar -xzf "$archive" -C "$scratch/elsewhere"
 folder="$scratch/elsewhere/$name"
-check_program_folder "$folder" "$built" README.md LICENSE
-check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch"
+check_program_folder "$folder" "$built" README.md LICENSE huntmark-progress
+check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch" "$folder/huntmark-progress"
+
+note "the progress tool comes with it and runs"
+check_progress_tool "$folder/huntmark-progress"
 
 note "the unpacked viewer runs and keeps its files in its folder"
 run_offscreen "$folder" "$folder/huntmark-viewer"

@@ -1,6 +1,7 @@
 #!/bin/sh
 # `cmake --install` lays out a complete, working installation: the program
-# folder, the launcher, the desktop entry, the icons and the metainfo. The
+# folder, the launcher, the progress tool, the desktop entry, the icons and
+# the metainfo. The
 # launcher runs the viewer in its folder from anywhere and refuses a folder
 # it cannot write. A DESTDIR staging install names the final places.
 #   install_test.sh CMAKE BUILD_DIR BUILD_PROGRAM_DIR
@@ -29,6 +30,8 @@ check_layout() {
     folder="$root/share/huntmark-viewer"
     check_program_folder "$folder" "$built"
     check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch"
+
+    check_no_build_paths "$root/bin/huntmark-progress"
 
     launcher="$root/bin/huntmark-viewer"
     [ -f "$launcher" ] && [ -x "$launcher" ] || fail "no launcher at $launcher"
@@ -65,6 +68,9 @@ folder="$prefix/share/huntmark-viewer"
 
 note "the launcher runs the viewer in its program folder"
 run_offscreen "$folder" "$prefix/bin/huntmark-viewer"
+
+note "the progress tool is on the search path beside the launcher"
+(PATH="$prefix/bin:$PATH" && export PATH && check_progress_tool huntmark-progress)
 
 note "a link to the launcher from elsewhere works too"
 mkdir "$scratch/bin"

@@ -111,3 +111,25 @@ run_offscreen() {
     [ "$(wc -l <"$folder/ncftpget.log")" -eq 2 ] || fail "the script ran $(wc -l <"$folder/ncftpget.log") downloads, not 2"
     rm -f "$folder/Tabs.ini" "$folder/ncftpget.log" "$folder/ncftpget.exe"
 }
+
+# check_progress_tool COMMAND: the progress tool marks an entry it lists in a
+# folder of its own, writing the flag line the viewer reads, and refuses an
+# unknown name on standard error alone with status 1.
+check_progress_tool() {
+    work=$(mktemp -d "$scratch/progress.XXXXXX")
+    version=$(cd "$work" && "$1" --version) || fail "$1 --version failed"
+    echo "$version" | grep -q '^huntmark-progress [0-9]' || fail "$1 --version says: $version"
+    # The second unique monster of the first region, as the tool lists it.
+    region=$(cd "$work" && "$1" show | sed -n '2s/^  \(.*[^ ]\)  *[0-9]*\/[0-9]*$/\1/p')
+    name=$(cd "$work" && "$1" show "$region" | sed -n '3s/^\[ \] //p')
+    [ -n "$name" ] || fail "$1 show lists no entries"
+    (cd "$work" && "$1" mark "$name" >/dev/null) || fail "$1 mark \"$name\" failed"
+    expected=$(printf '01%0155d\r' 0)
+    [ "$(head -n 1 "$work/UniquesDefeated.txt")" = "$expected" ] ||
+        fail "$1 mark \"$name\" wrote $(od -c "$work/UniquesDefeated.txt" | head -n 3)"
+    status=0
+    (cd "$work" && "$1" mark "No Such Monster Here" >"$work/out" 2>"$work/err") || status=$?
+    [ "$status" -eq 1 ] || fail "$1 ended with status $status for an unknown name, not 1"
+    [ ! -s "$work/out" ] || fail "$1 printed on standard output for an unknown name: $(cat "$work/out")"
+    [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$1 did not say in one line why: $(cat "$work/err")"
+}
