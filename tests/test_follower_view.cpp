@@ -210,8 +210,13 @@ void FollowerViewTest::firstReadMarksWhatIsDoneAndNothingNew()
     folder.write(QuestsFile, quests);
     auto window = startedWindow(folder);
 
-    // The lines keep their names; one of the namesakes is done, the other not.
-    QCOMPARE(control<QListWidget>(window.get(), "ListOfUniques", 0)->item(0)->text(), uniqueName(1));
+    // The lines keep their names and their height, so a list shows as many;
+    // one of the namesakes is done, the other not.
+    auto *list = control<QListWidget>(window.get(), "ListOfUniques", 0);
+    QCOMPARE(list->item(0)->text(), uniqueName(1));
+    QListWidget plain;
+    plain.addItem(list->item(0)->text());
+    QCOMPARE(list->sizeHintForRow(0), plain.sizeHintForRow(0));
     expectUniques(window.get(), uniques, {});
     expectQuests(window.get(), quests, {});
     QCOMPARE(markOf(control<QListWidget>(window.get(), "Quests", second.first), second.second,
