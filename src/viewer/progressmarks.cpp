@@ -84,6 +84,10 @@ ProgressMarks::ProgressMarks(std::vector<QListWidget *> lists, TabControl *tabs,
         list->setIconSize(QSize(side, side));
         list->setItemDelegate(new MarkColumnDelegate(list));
     }
+    // Lines filled anew carry no marks yet: the next read must draw them
+    // even when the flags are the same.
+    for (QListWidget *list : m_lists)
+        connect(list->model(), &QAbstractItemModel::rowsInserted, this, [this] { m_linesAdded = true; });
     for (size_t k = 0; k < m_lists.size(); ++k)
         connect(m_lists[k], &QListWidget::currentRowChanged, this,
                 [this, k](int row) { forgetNew(int(k), row); });
@@ -97,6 +101,10 @@ void ProgressMarks::showTotalOn(TabControl *tabs, int index)
 
 void ProgressMarks::read(QByteArrayView flags)
 {
+    // Most reads find the file as the last one did; then all is drawn.
+    if (m_hasRead && !m_linesAdded && flags == QByteArrayView(m_flags))
+        return;
+    m_linesAdded = false;
     QStringList turnedDone;
     learn(flags, turnedDone);
     showMarks();

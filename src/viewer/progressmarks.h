@@ -57,6 +57,7 @@ private:
     QString m_doneWord;
     QIcon m_checkMark;
     bool m_hasRead = false;
+    bool m_linesAdded = false;
     QByteArray m_flags; // as the last read gave them
     std::vector<bool> m_new; // by position, counted from 0
 };
