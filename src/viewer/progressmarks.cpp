@@ -83,11 +83,10 @@ ProgressMarks::ProgressMarks(std::vector<QListWidget *> lists, TabControl *tabs,
     for (QListWidget *list : m_lists) {
         list->setIconSize(QSize(side, side));
         list->setItemDelegate(new MarkColumnDelegate(list));
-    }
-    // Lines filled anew carry no marks yet: the next read must draw them
-    // even when the flags are the same.
-    for (QListWidget *list : m_lists)
+        // Lines filled anew carry no marks yet: the next read must draw them
+        // even when the flags are the same.
         connect(list->model(), &QAbstractItemModel::rowsInserted, this, [this] { m_linesAdded = true; });
+    }
     for (size_t k = 0; k < m_lists.size(); ++k)
         connect(m_lists[k], &QListWidget::currentRowChanged, this,
                 [this, k](int row) { forgetNew(int(k), row); });
@@ -101,7 +100,8 @@ void ProgressMarks::showTotalOn(TabControl *tabs, int index)
 
 void ProgressMarks::read(QByteArrayView flags)
 {
-    // Most reads find the file as the last one did; then all is drawn.
+    // Most reads find the file as the last one did, and the lists already
+    // show it.
     if (m_hasRead && !m_linesAdded && flags == QByteArrayView(m_flags))
         return;
     m_linesAdded = false;
