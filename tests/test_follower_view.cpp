@@ -153,6 +153,7 @@ class FollowerViewTest : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void cleanup();
     void firstReadMarksWhatIsDoneAndNothingNew();
     void changesShowAsNewUntilSelectedOrTurnedBack_data();
@@ -179,6 +180,12 @@ void FollowerViewTest::initTestCase()
     QVERIFY2(m_serviceBus.isConnected(), "no private session bus");
     QVERIFY(m_serviceBus.registerObject(NotificationPath, &m_recorder, QDBusConnection::ExportAllSlots));
     QVERIFY(m_serviceBus.registerService(NotificationService));
+}
+
+void FollowerViewTest::cleanupTestCase()
+{
+    if (m_serviceBus.isConnected())
+        QDBusConnection::disconnectFromBus(m_serviceBus.name());
 }
 
 void FollowerViewTest::cleanup()
