@@ -165,6 +165,51 @@ void benchSelectingAQuest(const BenchFolder &folder, int repetitions)
     report("select a quest", ours, floor, "read the flag file");
 }
 
+// The read that follows a download, at its worst: every line of both files
+// changes, so every mark, bar and emphasis is redrawn. The window is the
+// active one, so no notification goes out.
+void benchReadAfterDownload(const BenchFolder &folder, int repetitions)
+{
+    Form1 window(folder.path());
+    window.Form_Load();
+    window.show();
+    window.activateWindow();
+    QCoreApplication::processEvents();
+    const QString uniques = folder.filePath(QStringLiteral("UniquesDefeated.txt"));
+    const QString quests = folder.filePath(QStringLiteral("QuestsCleared.txt"));
+    const auto writeAll = [](const QString &path, int length, char flag) {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(QByteArray(length, flag) + "\r\n");
+    };
+    std::vector<double> ours;
+    std::vector<double> painted;
+    std::vector<double> floor;
+    for (int n = 0; n < repetitions; ++n) {
+        const char flag = n % 2 ? '0' : '1';
+        writeAll(uniques, catalog::UniqueMonsterCount, flag);
+        writeAll(quests, catalog::QuestCount, flag);
+        QElapsedTimer timer;
+        timer.start();
+        window.ReadUniquesDefeated();
+        window.ReadQuestsCleared();
+        ours.push_back(double(timer.nsecsElapsed()) / 1000.0);
+        QCoreApplication::processEvents();
+        painted.push_back(double(timer.nsecsElapsed()) / 1000.0);
+        timer.restart();
+        progress::scanFlagFile(uniques, 1, catalog::UniqueMonsterCount);
+        progress::scanFlagFile(quests, 1, catalog::QuestCount);
+        floor.push_back(double(timer.nsecsElapsed()) / 1000.0);
+    }
+    auto median = [](std::vector<double> &samples) {
+        std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+        return samples[samples.size() / 2];
+    };
+    const double floorMedian = median(floor);
+    report("read after a download", median(ours), floorMedian, "read both flag files");
+    report("  ... and its repaint", median(painted), floorMedian, "read both flag files");
+}
+
 void benchStartUp(const BenchFolder &folder, int repetitions)
 {
     const auto [ours, floor] = medianPairMicroseconds(
@@ -261,6 +306,7 @@ int main(int argc, char *argv[])
     std::printf("Huntmark Viewer benchmark (medians; ours against the floor measured in the same run)\n");
     benchSelectingAUnique(folder, 400);
     benchSelectingAQuest(folder, 2000);
+    benchReadAfterDownload(folder, 400);
     benchStartUp(folder, 30);
     benchRefresh(folder, 200);
     benchMemory(folder);

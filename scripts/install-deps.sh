@@ -14,6 +14,7 @@ libgl-dev
 fonts-liberation2
 ncftp
 python3-pyftpdlib
+dbus-daemon
 "
 # The benchmarks, fuzzers and the real-X-server tests bring their own lists.
 for extra in "$@"; do

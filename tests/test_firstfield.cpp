@@ -26,12 +26,12 @@ std::optional<QByteArray> fieldOf(const QByteArray &text, qsizetype chunkSize)
     return field;
 }
 
-std::optional<progress::FlagScan> scanOf(const QByteArray &text, qint64 position)
+std::optional<progress::FlagScan> scanOf(const QByteArray &text, qint64 position, qsizetype headLength = 0)
 {
     QByteArray copy = text;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
-    return progress::scanFlagText(buffer, position);
+    return progress::scanFlagText(buffer, position, headLength);
 }
 
 } // namespace
@@ -96,6 +96,8 @@ void FirstFieldTest::takesTheFirstField()
         QVERIFY2(found.has_value(), qPrintable(QString::number(chunk)));
         QCOMPARE(*found, field);
     }
+    // The flag scan keeps the field's first characters and nothing beyond it.
+    QCOMPARE(scanOf(text, 1, 3)->head, field.left(3));
 }
 
 void FirstFieldTest::fileWithoutAFieldHasNone_data()
@@ -132,9 +134,11 @@ void FirstFieldTest::countsPastSixteenBits()
     // Far more than a 16-bit count holds, and a position beyond it.
     QByteArray text(70000, '1');
     text[69999] = '0';
-    const auto scan = scanOf(text, 70000);
-    QCOMPARE(scan->ones, 69999);
+    text[65537] = '0'; // just past the first chunk read
+    const auto scan = scanOf(text, 70000, 65538);
+    QCOMPARE(scan->ones, 69998);
     QCOMPARE(scan->flagAt, '0');
+    QCOMPARE(scan->head, text.left(65538));
 }
 
 void FirstFieldTest::stopsLookingAtAHugeField()

@@ -49,7 +49,7 @@ bool scanDevice(QIODevice &device, qint64 maxLength, FirstFieldScanner &scanner,
 
 } // namespace
 
-std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position)
+std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position, qsizetype headLength)
 {
     FlagScan scan;
     FirstFieldScanner scanner;
@@ -57,6 +57,8 @@ std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position)
         const qint64 first = scan.length + 1;
         if (position >= first && position < first + size)
             scan.flagAt = data[position - first];
+        if (scan.head.size() < headLength)
+            scan.head.append(data, std::min(size, headLength - scan.head.size()));
         scan.ones += std::count(data, data + size, '1');
         scan.length += size;
     });
@@ -65,18 +67,19 @@ std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position)
     return scan;
 }
 
-std::optional<FlagScan> scanFlagFile(const QString &path, qint64 position)
+std::optional<FlagScan> scanFlagFile(const QString &path, qint64 position, qsizetype headLength)
 {
     QFile file(path);
     if (!openRegularFile(file))
         return std::nullopt;
-    return scanFlagText(file, position);
+    return scanFlagText(file, position, headLength);
 }
 
-FlagScan defaultFlagScan(qint64 length, qint64 position)
+FlagScan defaultFlagScan(qint64 length, qint64 position, qsizetype headLength)
 {
     FlagScan scan;
     scan.length = length;
+    scan.head = QByteArray(qsizetype(std::min<qint64>(length, headLength)), '0');
     scan.flagAt = (position >= 1 && position <= length) ? '0' : '\0';
     return scan;
 }

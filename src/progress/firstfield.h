@@ -51,6 +51,7 @@ struct FlagScan
     qint64 length = 0; // characters of the flag text that were scanned
     qint64 ones = 0; // how many of them are "1"
     char flagAt = '\0'; // the character at the requested position, or 0 past the end
+    QByteArray head; // the flag text's first characters, as many as were asked for
 };
 
 // Longest flag text that is looked at. A real one has a character per catalog
@@ -58,15 +59,17 @@ struct FlagScan
 inline constexpr qint64 MaxFlagTextLength = 64 * 1024 * 1024;
 
 // Reads the first field of `device` as a flag text, counting its "1"
-// characters and picking the one at `position` (counted from 1). Returns
-// nothing when the device has no first field or fails while being read.
-std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position);
+// characters, picking the one at `position` (counted from 1) and keeping the
+// first `headLength` of them. Returns nothing when the device has no first
+// field or fails while being read.
+std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position, qsizetype headLength = 0);
 
 // The same for a file; a missing or unreadable file yields nothing.
-std::optional<FlagScan> scanFlagFile(const QString &path, qint64 position);
+std::optional<FlagScan> scanFlagFile(const QString &path, qint64 position, qsizetype headLength = 0);
 
-// The flag text every reader falls back to: `length` characters "0".
-FlagScan defaultFlagScan(qint64 length, qint64 position);
+// The flag text every reader falls back to: `length` characters "0", of
+// which the first `headLength` are kept.
+FlagScan defaultFlagScan(qint64 length, qint64 position, qsizetype headLength = 0);
 
 // The first field of a small file such as the tab memory, cut off after
 // `maxLength` bytes.

@@ -1,7 +1,9 @@
 // The window as designed: every control, its place, captions and fonts.
 #include "viewer/form1.h"
 
+#include "viewer/desktopnotifier.h"
 #include "viewer/listbox.h"
+#include "viewer/progressmarks.h"
 #include "viewer/tabcontrol.h"
 
 #include <QCheckBox>
@@ -124,6 +126,7 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
 
     setFocusOrder();
     connectHandlers();
+    createProgressMarks();
 
     // The layout does not follow the window's size, so the window keeps the
     // size it was designed for and opens in the middle of the screen.
@@ -285,6 +288,27 @@ void Form1::showText(QLineEdit *box, const QString &text)
     // would show its end; the beginning is what names the place.
     box->setText(text);
     box->setCursorPosition(0);
+}
+
+void Form1::createProgressMarks()
+{
+    // Created after the handlers are connected, so a selection that reads
+    // its line as newly done still counts as the user having seen it.
+    std::vector<QListWidget *> uniques;
+    for (const RegionControls &c : m_regions)
+        uniques.push_back(c.ListOfUniques);
+    m_uniqueMarks = new ProgressMarks(uniques, QVLocations, QStringLiteral("defeated"), this);
+
+    std::vector<QListWidget *> quests;
+    for (const QuestGroupControls &c : m_groups)
+        quests.push_back(c.Quests);
+    m_questMarks = new ProgressMarks(quests, QuestsTab, QStringLiteral("completed"), this);
+    m_questMarks->showTotalOn(QVLocations, QuestsTabIndex);
+
+    auto *notifier = new DesktopNotifier(this);
+    notifier->setObjectName(QStringLiteral("DesktopNotifier"));
+    for (ProgressMarks *marks : {m_uniqueMarks, m_questMarks})
+        connect(marks, &ProgressMarks::linesTurnedDone, notifier, &DesktopNotifier::linesTurnedDone);
 }
 
 int Form1::currentRegion() const

@@ -14,6 +14,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QTimer;
+class ProgressMarks;
 class TabControl;
 
 // The viewer's one window. Its controls are the program's whole state: the
@@ -92,6 +93,8 @@ private:
     void createQuestGroupPage(int j);
     void setFocusOrder();
     void connectHandlers();
+    // Check marks, tab bars and notifications: fed by the readers.
+    void createProgressMarks();
 
     // The tab that is current, read afresh each time.
     int currentRegion() const;
@@ -124,4 +127,6 @@ private:
     TabControl *QuestsTab = nullptr;
     std::array<RegionControls, catalog::RegionCount> m_regions{};
     std::array<QuestGroupControls, catalog::QuestGroupCount> m_groups{};
+    ProgressMarks *m_uniqueMarks = nullptr;
+    ProgressMarks *m_questMarks = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "platform/scriptlauncher.h"
 #include "progress/downloadscript.h"
 #include "progress/tabmemory.h"
+#include "viewer/progressmarks.h"
 #include "viewer/tabcontrol.h"
 
 #include <QCheckBox>
@@ -42,8 +43,9 @@ QString flagText(bool done)
 progress::FlagScan Form1::readFlags(const QString &fileName, qint64 defaultLength, qint64 position) const
 {
     const QString path = platform::programFilePath(m_programFolder, fileName);
-    return progress::scanFlagFile(path, position)
-            .value_or(progress::defaultFlagScan(defaultLength, position));
+    // The catalog's part of the flag text is kept for the list marks.
+    return progress::scanFlagFile(path, position, defaultLength)
+            .value_or(progress::defaultFlagScan(defaultLength, position, defaultLength));
 }
 
 void Form1::ReadUniquesDefeated()
@@ -56,6 +58,7 @@ void Form1::ReadUniquesDefeated()
     const progress::FlagScan flags =
             readFlags(progress::UniquesFileName, catalog::UniqueMonsterCount, position.value_or(0));
     LabelDefeated->setText(QStringLiteral("Uniques Beaten: ") + QString::number(flags.ones));
+    m_uniqueMarks->read(flags.head);
     if (!position)
         return;
 
@@ -77,6 +80,7 @@ void Form1::ReadQuestsCleared()
     // costs the same and sees the file as it is now.
     const progress::FlagScan flags =
             readFlags(progress::QuestsFileName, catalog::QuestCount, position.value_or(0));
+    m_questMarks->read(flags.head);
     if (!position)
         return;
 

@@ -1,11 +1,14 @@
 #include "viewer/tabcontrol.h"
 
+#include "viewer/markcolors.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 
 TabControl::TabControl(int tabCount, int tabsPerRow, qreal rowHeight, QWidget *parent)
     : QWidget(parent), m_tabsPerRow(tabsPerRow), m_rowHeight(rowHeight)
@@ -14,6 +17,7 @@ TabControl::TabControl(int tabCount, int tabsPerRow, qreal rowHeight, QWidget *p
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
     m_pages.reserve(size_t(tabCount));
+    m_progress.resize(size_t(tabCount));
     for (int i = 0; i < tabCount; ++i) {
         auto *page = new QWidget(this);
         page->setVisible(i == m_current);
@@ -47,6 +51,41 @@ void TabControl::setTabCaption(int index, const QString &caption)
 {
     m_captions[index] = caption;
     update(tabRect(index));
+}
+
+void TabControl::setTabProgress(int index, int done, int total, const QString &doneWord)
+{
+    TabProgress &progress = m_progress.at(size_t(index));
+    if (progress.done == done && progress.total == total && progress.doneWord == doneWord)
+        return;
+    progress = {done, total, doneWord};
+    update(tabRect(index));
+}
+
+QString TabControl::tabToolTip(int index) const
+{
+    if (index < 0 || index >= count())
+        return {};
+    const TabProgress &progress = m_progress[size_t(index)];
+    if (progress.total <= 0)
+        return {};
+    return QStringLiteral("%1 of %2 %3").arg(progress.done).arg(progress.total).arg(progress.doneWord);
+}
+
+bool TabControl::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const int index = tabAt(help->pos());
+    const QString text = tabToolTip(index);
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), text, this, tabRect(index));
+    }
+    return true;
 }
 
 QRect TabControl::pageRect() const
@@ -212,6 +251,8 @@ void TabControl::paintTab(QPainter &painter, int index) const
         painter.fillRect(accent, pal.color(QPalette::Highlight));
     }
 
+    paintProgress(painter, index, box);
+
     // The current tab stands out by its shape and colour; its caption keeps
     // the font of the others.
     painter.setPen(pal.color(QPalette::ButtonText));
@@ -227,4 +268,25 @@ void TabControl::paintTab(QPainter &painter, int index) const
         option.backgroundColor = pal.color(QPalette::Button);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
+}
+
+void TabControl::paintProgress(QPainter &painter, int index, const QRectF &box) const
+{
+    const TabProgress &progress = m_progress[size_t(index)];
+    if (progress.total <= 0)
+        return;
+    // A thin track inside the tab's rounded bottom edge, clear of the
+    // caption; the done part is filled in the colour of the list marks.
+    const QRectF track(box.left() + 6, box.bottom() - 5, box.width() - 12, 3);
+    const qreal share = qBound(0.0, qreal(progress.done) / progress.total, 1.0);
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette().color(QPalette::Mid));
+    painter.drawRoundedRect(track, 1.5, 1.5);
+    if (share > 0) {
+        painter.setBrush(doneColor(palette()));
+        painter.drawRoundedRect(QRectF(track.topLeft(), QSizeF(track.width() * share, track.height())), 1.5,
+                                1.5);
+    }
+    painter.restore();
 }

@@ -33,6 +33,12 @@ public:
     void setTabCaption(int index, const QString &caption);
     QString tabCaption(int index) const { return m_captions.value(index); }
 
+    // How far the entries behind a tab are done: drawn as a bar along the
+    // tab's bottom edge and told in its tool tip, "3 of 14 defeated". A tab
+    // without entries shows neither.
+    void setTabProgress(int index, int done, int total, const QString &doneWord);
+    Q_INVOKABLE QString tabToolTip(int index) const;
+
     // Where tab `index` is drawn, in the control's coordinates.
     QRect tabRect(int index) const;
     QRect pageRect() const;
@@ -45,6 +51,7 @@ signals:
     void Click(int previousTab);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -56,9 +63,18 @@ private:
     static std::optional<int> pageStep(const QKeyEvent *event);
     void layoutPages();
     void paintTab(QPainter &painter, int index) const;
+    void paintProgress(QPainter &painter, int index, const QRectF &box) const;
+
+    struct TabProgress
+    {
+        int done = 0;
+        int total = 0;
+        QString doneWord;
+    };
 
     std::vector<QWidget *> m_pages;
     QStringList m_captions;
+    std::vector<TabProgress> m_progress;
     int m_tabsPerRow;
     qreal m_rowHeight;
     int m_current = 0;

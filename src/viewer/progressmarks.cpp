@@ -1,0 +1,207 @@
+#include "viewer/progressmarks.h"
+
+#include "viewer/markcolors.h"
+#include "viewer/tabcontrol.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// The mark a line shows, kept on the line itself: lines are only redrawn when
+// their mark changes, and lines filled anew start without one.
+constexpr int MarkRole = Qt::UserRole + 1;
+
+// Keeps the check mark's place on every line, so the names stand in one
+// column whether they are done or not, and keeps the lines as high as their
+// text alone, so a list shows as many of them as without marks.
+class MarkColumnDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem textOnly = option;
+        QStyledItemDelegate::initStyleOption(&textOnly, index);
+        textOnly.features &= ~QStyleOptionViewItem::HasDecoration;
+        textOnly.icon = QIcon();
+        const QWidget *view = option.widget;
+        const QStyle *style = view ? view->style() : QApplication::style();
+        const int height =
+                style->sizeFromContents(QStyle::CT_ItemViewItem, &textOnly, QSize(), view).height();
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), height);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->features |= QStyleOptionViewItem::HasDecoration;
+    }
+};
+
+QPixmap checkMark(const QColor &color, int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(color, size * 0.18, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath tick;
+    tick.moveTo(size * 0.18, size * 0.54);
+    tick.lineTo(size * 0.42, size * 0.78);
+    tick.lineTo(size * 0.84, size * 0.26);
+    painter.drawPath(tick);
+    return pixmap;
+}
+
+// Green on the list, and in the selected line's text colour on its
+// highlight, where green would not stand out.
+QIcon checkMarkIcon(const QPalette &palette, int side)
+{
+    QIcon icon;
+    for (const int size : {side, 2 * side}) {
+        icon.addPixmap(checkMark(doneColor(palette), size), QIcon::Normal);
+        icon.addPixmap(checkMark(palette.color(QPalette::HighlightedText), size), QIcon::Selected);
+    }
+    return icon;
+}
+
+} // namespace
+
+ProgressMarks::ProgressMarks(std::vector<QListWidget *> lists, TabControl *tabs, const QString &doneWord,
+                             QObject *parent)
+    : QObject(parent), m_lists(std::move(lists)), m_tabs(tabs), m_doneWord(doneWord)
+{
+    // The mark fits in a line's height.
+    const int side = m_lists.front()->fontMetrics().height() - 4;
+    m_checkMark = checkMarkIcon(m_lists.front()->palette(), side);
+    for (QListWidget *list : m_lists) {
+        list->setIconSize(QSize(side, side));
+        list->setItemDelegate(new MarkColumnDelegate(list));
+        // Lines filled anew carry no marks yet: the next read must draw them
+        // even when the flags are the same.
+        connect(list->model(), &QAbstractItemModel::rowsInserted, this, [this] { m_linesAdded = true; });
+    }
+    for (size_t k = 0; k < m_lists.size(); ++k)
+        connect(m_lists[k], &QListWidget::currentRowChanged, this,
+                [this, k](int row) { forgetNew(int(k), row); });
+}
+
+void ProgressMarks::showTotalOn(TabControl *tabs, int index)
+{
+    m_totalTabs = tabs;
+    m_totalIndex = index;
+}
+
+void ProgressMarks::read(QByteArrayView flags)
+{
+    // Most reads find the file as the last one did, and the lists already
+    // show it.
+    if (m_hasRead && !m_linesAdded && flags == QByteArrayView(m_flags))
+        return;
+    m_linesAdded = false;
+    QStringList turnedDone;
+    learn(flags, turnedDone);
+    showMarks();
+    if (!turnedDone.isEmpty())
+        emit linesTurnedDone(m_doneWord.left(1).toUpper() + m_doneWord.mid(1), turnedDone);
+}
+
+bool ProgressMarks::isDone(qsizetype position) const
+{
+    return position < m_flags.size() && m_flags[position] == '1';
+}
+
+void ProgressMarks::learn(QByteArrayView flags, QStringList &turnedDone)
+{
+    const qsizetype length = std::max(m_flags.size(), flags.size());
+    if (qsizetype(m_new.size()) < length)
+        m_new.resize(size_t(length));
+    for (qsizetype position = 0; position < length; ++position) {
+        const bool done = position < flags.size() && flags[position] == '1';
+        if (!done) {
+            m_new[size_t(position)] = false;
+        } else if (m_hasRead && !isDone(position)) {
+            m_new[size_t(position)] = true;
+            if (const QString name = nameAt(position); !name.isEmpty())
+                turnedDone.append(name);
+        }
+    }
+    m_flags = flags.toByteArray();
+    m_hasRead = true;
+}
+
+void ProgressMarks::showMarks()
+{
+    qsizetype position = 0;
+    int allDone = 0;
+    for (size_t k = 0; k < m_lists.size(); ++k) {
+        QListWidget *list = m_lists[k];
+        int done = 0;
+        for (int row = 0; row < list->count(); ++row, ++position) {
+            Mark mark = Mark::None;
+            if (isDone(position)) {
+                mark = m_new[size_t(position)] ? Mark::New : Mark::Done;
+                ++done;
+            }
+            markLine(list, row, mark);
+        }
+        m_tabs->setTabProgress(int(k), done, list->count(), m_doneWord);
+        allDone += done;
+    }
+    if (m_totalTabs)
+        m_totalTabs->setTabProgress(m_totalIndex, allDone, int(position), m_doneWord);
+}
+
+void ProgressMarks::markLine(QListWidget *list, int row, Mark mark) const
+{
+    QListWidgetItem *line = list->item(row);
+    if (line->data(MarkRole).toInt() == int(mark))
+        return;
+    line->setData(MarkRole, int(mark));
+    if (mark == Mark::None) {
+        for (const int role : {Qt::DecorationRole, Qt::AccessibleTextRole, Qt::FontRole, Qt::ForegroundRole})
+            line->setData(role, QVariant());
+        return;
+    }
+    line->setIcon(m_checkMark);
+    const QString state = mark == Mark::New ? m_doneWord + QStringLiteral(", new") : m_doneWord;
+    line->setData(Qt::AccessibleTextRole, QStringLiteral("%1 (%2)").arg(line->text(), state));
+    if (mark == Mark::New) {
+        QFont bold = list->font();
+        bold.setBold(true);
+        line->setFont(bold);
+        line->setForeground(newColor(list->palette()));
+    } else {
+        line->setData(Qt::FontRole, QVariant());
+        line->setData(Qt::ForegroundRole, QVariant());
+    }
+}
+
+void ProgressMarks::forgetNew(int listIndex, int row)
+{
+    if (row < 0)
+        return;
+    qsizetype position = row;
+    for (int k = 0; k < listIndex; ++k)
+        position += m_lists[size_t(k)]->count();
+    if (position >= qsizetype(m_new.size()) || !m_new[size_t(position)])
+        return;
+    m_new[size_t(position)] = false;
+    markLine(m_lists[size_t(listIndex)], row, Mark::Done);
+}
+
+QString ProgressMarks::nameAt(qsizetype position) const
+{
+    for (QListWidget *list : m_lists) {
+        if (position < list->count())
+            return list->item(int(position))->text();
+        position -= list->count();
+    }
+    return {};
+}
