@@ -1,8 +1,8 @@
 #include "creaturebodies.h"
 
 #include "creatureparts.h"
-#include "paintkit.h"
-#include "pictureseed.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
 
 #include <cmath>
 

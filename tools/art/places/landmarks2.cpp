@@ -1,7 +1,7 @@
 #include "landmarks.h"
 
-#include "paintkit.h"
-#include "pictureseed.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
 
 #include <QLinearGradient>
 #include <QRadialGradient>
