@@ -232,6 +232,19 @@ void paintTusks(QPainter &painter, QPointF at, double size)
     paintShaded(painter, tusk, QColor(236, 226, 200), 0.8);
 }
 
+void paintAntennae(QPainter &painter, QPointF head, double size, const QColor &colour)
+{
+    painter.setPen(QPen(colour, 1.1, Qt::SolidLine, Qt::RoundCap));
+    painter.setBrush(Qt::NoBrush);
+    for (int side = 0; side < 2; ++side) {
+        QPainterPath feeler(head);
+        const QPointF tip = head + QPointF(size * (0.5 + side * 0.5), -size * (1.3 - side * 0.2));
+        feeler.quadTo(head + QPointF(size * 0.1, -size), tip);
+        painter.drawPath(feeler);
+        painter.drawEllipse(tip, 1.3, 1.3);
+    }
+}
+
 namespace {
 
 void paintMembraneWing(QPainter &painter, QPointF shoulder, double span, double lift, const QColor &colour)
