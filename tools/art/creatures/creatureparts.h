@@ -39,6 +39,8 @@ void paintAntlers(QPainter &painter, QPointF base, double spread, double size);
 void paintCrown(QPainter &painter, QPointF bottomCentre, double width);
 void paintSpikes(QPainter &painter, const QList<QPointF> &along, double height, const QColor &colour);
 void paintTusks(QPainter &painter, QPointF at, double size);
+// Two feelers curving up and forward from the head, each ending in a knob.
+void paintAntennae(QPainter &painter, QPointF head, double size, const QColor &colour);
 
 // One wing, rooted at the shoulder and spread up and back; a span below zero
 // spreads it forward instead.

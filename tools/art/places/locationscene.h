@@ -1,6 +1,6 @@
 #pragma once
 
-#include "regiontheme.h"
+#include "shared/regiontheme.h"
 
 #include <QColor>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "creatureparts.h"
 
-#include "paintkit.h"
-#include "pictureseed.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
 
 #include <QLinearGradient>
 #include <QRadialGradient>
@@ -230,6 +230,19 @@ void paintTusks(QPainter &painter, QPointF at, double size)
     tusk.quadTo(at + QPointF(size * 0.4, -size * 0.1), at + QPointF(-size * 0.1, -size * 0.25));
     tusk.closeSubpath();
     paintShaded(painter, tusk, QColor(236, 226, 200), 0.8);
+}
+
+void paintAntennae(QPainter &painter, QPointF head, double size, const QColor &colour)
+{
+    painter.setPen(QPen(colour, 1.1, Qt::SolidLine, Qt::RoundCap));
+    painter.setBrush(Qt::NoBrush);
+    for (int side = 0; side < 2; ++side) {
+        QPainterPath feeler(head);
+        const QPointF tip = head + QPointF(size * (0.5 + side * 0.5), -size * (1.3 - side * 0.2));
+        feeler.quadTo(head + QPointF(size * 0.1, -size), tip);
+        painter.drawPath(feeler);
+        painter.drawEllipse(tip, 1.3, 1.3);
+    }
 }
 
 namespace {

@@ -1,6 +1,9 @@
+// The sky over a place, with its sun or moon, stars, clouds and lightning, and
+// the weather that falls across the whole picture.
+
 #include "locationscene.h"
-#include "paintkit.h"
-#include "pictureseed.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -197,4 +200,46 @@ void paintSky(QPainter &painter, const Scene &scene, SeededRandom &random)
     paintClouds(painter, scene, colours, random);
     if (scene.sky.weather == Weather::Storm)
         paintLightning(painter, scene, random);
+}
+
+void paintWeather(QPainter &painter, const Scene &scene, SeededRandom &random)
+{
+    const QRectF picture(0, 0, LocationSize, LocationSize);
+    switch (scene.sky.weather) {
+    case Weather::Rain:
+    case Weather::Storm:
+        painter.fillRect(picture, QColor(20, 26, 36, 50));
+        paintkit::paintRain(painter, picture, 260, random);
+        break;
+    case Weather::Snow:
+        paintkit::paintParticles(painter, picture, paintkit::Particles::Snow, 170, random);
+        break;
+    case Weather::Fog:
+        for (int band = 0; band < 3; ++band) {
+            const double y = scene.horizon + band * 40 - 10;
+            QLinearGradient mist(0, y - 30, 0, y + 30);
+            mist.setColorAt(0, QColor(220, 224, 228, 0));
+            mist.setColorAt(0.5, litBy(scene.sky, QColor(220, 224, 228, 150)));
+            mist.setColorAt(1, QColor(220, 224, 228, 0));
+            painter.fillRect(QRectF(0, y - 30, LocationSize, 60), mist);
+        }
+        break;
+    case Weather::Heat: {
+        QLinearGradient haze(0, scene.horizon - 60, 0, LocationSize);
+        haze.setColorAt(0, QColor(255, 200, 120, 0));
+        haze.setColorAt(1, QColor(255, 170, 90, 70));
+        painter.fillRect(picture, haze);
+        break;
+    }
+    case Weather::Clear:
+    case Weather::Cloudy:
+        break;
+    }
+    const bool dim = scene.sky.time == TimeOfDay::Night || scene.sky.time == TimeOfDay::Dusk;
+    paintkit::Particles particles = scene.theme.particles;
+    if (particles == paintkit::Particles::Fireflies && !dim)
+        particles = paintkit::Particles::Dust;
+    if (particles != paintkit::Particles::Snow && particles != paintkit::Particles::Bubbles)
+        paintkit::paintParticles(painter, QRectF(0, scene.horizon - 40, LocationSize, 140), particles, 28,
+                                 random);
 }

@@ -8,8 +8,8 @@
 // shows up as a change.
 
 #include "catalog/catalog.h"
-#include "creaturepainter.h"
-#include "locationpainter.h"
+#include "creatures/creaturepainter.h"
+#include "places/locationpainter.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,64 +1,19 @@
+// Landmarks no one built: a cave, a crater, crystals, a waterfall and a great
+// tree.
+
 #include "landmarks.h"
 
-#include "paintkit.h"
-#include "pictureseed.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
 
 #include <QLinearGradient>
 #include <QRadialGradient>
 
-#include <algorithm>
 #include <cmath>
 
 namespace landmarks {
 
-using paintkit::mix;
 using paintkit::withAlpha;
-
-void paintStones(QPainter &painter, const Scene &scene, Placement at, SeededRandom &random)
-{
-    const int count = 5 + random.below(4);
-    const QColor stone = litBy(scene.sky, scene.theme.stone);
-    // Around an ellipse, the far stones first so the near ones overlap them.
-    for (int i = 0; i < count; ++i) {
-        const double angle = 3.14159 * (1.0 + double(i) / (count - 1));
-        const double depth = (std::sin(angle) + 1) / 2; // 0 far, 1 near
-        const QPointF b =
-                at.base + QPointF(std::cos(angle) * 70 * at.scale, -std::sin(angle) * 16 * at.scale);
-        const double s = at.scale * (0.75 + depth * 0.4);
-        const double h = random.between(32, 52) * s, w = random.between(11, 16) * s;
-        const double lean = (i == count / 2 ? 8 : random.between(-2, 2)) * s;
-        QPainterPath slab(b + QPointF(-w / 2, 0));
-        slab.lineTo(b + QPointF(-w / 2 + lean, -h * 0.8));
-        slab.quadTo(b + QPointF(lean, -h * 1.08), b + QPointF(w / 2 + lean, -h * 0.8));
-        slab.lineTo(b + QPointF(w / 2, 0));
-        slab.closeSubpath();
-        paintFace(painter, slab, stone.darker(int(130 - depth * 30)));
-    }
-}
-
-void paintBarrow(QPainter &painter, const Scene &scene, Placement at, SeededRandom &random)
-{
-    const double s = at.scale;
-    const QPointF b = at.base;
-    QPainterPath mound(b + QPointF(-90 * s, 4 * s));
-    mound.cubicTo(b + QPointF(-60 * s, -46 * s), b + QPointF(60 * s, -46 * s), b + QPointF(90 * s, 4 * s));
-    mound.closeSubpath();
-    paintFace(painter, mound, litBy(scene.sky, scene.theme.land).lighter(105));
-    const QColor stone = litBy(scene.sky, scene.theme.stone);
-    paintFace(painter,
-              polygonPath({b + QPointF(-14 * s, 4 * s), b + QPointF(-14 * s, -22 * s),
-                           b + QPointF(14 * s, -22 * s), b + QPointF(14 * s, 4 * s)}),
-              stone);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(12, 10, 12));
-    painter.drawRect(QRectF(b.x() - 8 * s, b.y() - 16 * s, 16 * s, 20 * s));
-    paintFace(painter,
-              polygonPath({b + QPointF(-19 * s, -20 * s), b + QPointF(19 * s, -21 * s),
-                           b + QPointF(19 * s, -27 * s), b + QPointF(-19 * s, -26 * s)}),
-              stone.lighter(110));
-    if (random.chance(0.5))
-        paintkit::paintGlow(painter, b + QPointF(0, -6 * s), 14 * s, QColor(140, 230, 200, 110));
-}
 
 void paintCave(QPainter &painter, const Scene &scene, Placement at, SeededRandom &random)
 {
@@ -88,25 +43,6 @@ void paintCave(QPainter &painter, const Scene &scene, Placement at, SeededRandom
         painter.drawLine(b + QPointF(-24 * s, -26 * s), b + QPointF(24 * s, -26 * s));
         paintkit::paintGlow(painter, b + QPointF(-12 * s, -14 * s), 14 * s, QColor(255, 200, 100, 170));
     }
-}
-
-void paintWreck(QPainter &painter, const Scene &scene, Placement at, SeededRandom &random)
-{
-    const double s = at.scale;
-    const QPointF b = at.base + QPointF(0, 14 * s);
-    const QColor wood = litBy(scene.sky, QColor(90, 66, 48));
-    painter.setBrush(Qt::NoBrush);
-    for (int rib = 0; rib < 7; ++rib) {
-        const double x = (-60 + rib * 20) * s;
-        const double h = (30 + 14 * std::sin(rib * 0.45)) * s;
-        QPainterPath curve(b + QPointF(x, 0));
-        curve.quadTo(b + QPointF(x - 10 * s, -h * 0.6), b + QPointF(x - 4 * s, -h));
-        painter.setPen(QPen(wood, 3.2 * s, Qt::SolidLine, Qt::RoundCap));
-        painter.drawPath(curve);
-    }
-    painter.setPen(QPen(wood.darker(120), 4 * s, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(b + QPointF(-66 * s, 0), b + QPointF(66 * s, -4 * s));
-    painter.drawLine(b + QPointF(10 * s, -4 * s), b + QPointF(10 * s + random.between(8, 20) * s, -76 * s));
 }
 
 void paintCrater(QPainter &painter, const Scene &scene, Placement at, SeededRandom &random)
@@ -208,85 +144,3 @@ void paintGreatTree(QPainter &painter, const Scene &scene, Placement at, SeededR
 }
 
 } // namespace landmarks
-
-namespace {
-
-using LandmarkPainter = void (*)(QPainter &, const Scene &, landmarks::Placement, SeededRandom &);
-
-struct LandmarkWords
-{
-    std::vector<const char *> words;
-    LandmarkPainter paint;
-};
-
-// The landmark named first in the place wins: "The Sluices, the great gate
-// east of the Reedwalk" is a sluice gate, not a boardwalk. Where two start at
-// the same place the earlier entry wins, so particular words come first
-// ("stepping stones" are a way across water, not a ring).
-const LandmarkWords Landmarks[] = {
-        {{"stepping stones", "jetty", "landing", "boardwalk", "reedwalk", "eel traps", "ferry"},
-         landmarks::paintJetty},
-        {{"windmill", "old mill"}, landmarks::paintWindmill},
-        {{"bridge", "millrace", "aqueduct"}, landmarks::paintBridge},
-        {{"falls"}, landmarks::paintWaterfall},
-        {{"gallows"}, landmarks::paintGallows},
-        {{"drowned lighthouse", "ruin", "statues", "causeway", "rampart", "foundation", "scriptorium"},
-         landmarks::paintRuins},
-        {{"lighthouse", "the light", "point light", "tower", "keep", "watch post", "beacon", "observatory",
-          "gatehouse", "outer buttress", "sluice"},
-         landmarks::paintTower},
-        {{"church", "chapel", "lychgate"}, landmarks::paintChurch},
-        {{"wreck", "ribs"}, landmarks::paintWreck},
-        {{"stones", "ring of nine", "cairn"}, landmarks::paintStones},
-        {{"barrow", "mound", "tomb"}, landmarks::paintBarrow},
-        {{"cave", "den ", "sett", "warren", "burrow", "mines", "shaft", "tunnel", "nest ledge", "eyrie"},
-         landmarks::paintCave},
-        {{"crater", "kiln", "caldera"}, landmarks::paintCrater},
-        {{"obsidian", "glass", "throne of ice", "ice "}, landmarks::paintCrystals},
-        {{"cottage", "farm", "barn", "inn", "croft", "lodge", "cowshed", "village", "market", "tanner",
-          "orchard", "hayrick", "camp", "pen", "fold", "rimeholt", "harrowgate", "pans"},
-         landmarks::paintCottages},
-        {{"tree", "cedar", "oak", "willow", "yew", "elm", "stumps", "grove", "heart of"},
-         landmarks::paintGreatTree},
-};
-
-} // namespace
-
-namespace {
-
-// Where the first of the words starts a word of the place, or -1.
-qsizetype firstMention(const QString &place, const std::vector<const char *> &words)
-{
-    qsizetype first = -1;
-    for (const char *word : words) {
-        const QLatin1String key(word);
-        for (qsizetype at = place.indexOf(key); at >= 0; at = place.indexOf(key, at + 1)) {
-            if (at == 0 || !place.at(at - 1).isLetter()) {
-                first = first < 0 ? at : std::min(first, at);
-                break;
-            }
-        }
-    }
-    return first;
-}
-
-} // namespace
-
-bool paintLandmark(QPainter &painter, const Scene &scene, SeededRandom &random)
-{
-    LandmarkPainter chosen = nullptr;
-    qsizetype chosenAt = -1;
-    for (const LandmarkWords &landmark : Landmarks) {
-        const qsizetype at = firstMention(scene.place, landmark.words);
-        if (at >= 0 && (chosenAt < 0 || at < chosenAt)) {
-            chosen = landmark.paint;
-            chosenAt = at;
-        }
-    }
-    if (!chosen)
-        return false;
-    const landmarks::Placement at{QPointF(random.between(110, 210), scene.horizon + random.between(40, 50)),
-                                  random.between(0.9, 1.12)};
-    chosen(painter, scene, at, random);
-    return true;
-}

@@ -1,53 +1,19 @@
+// Buildings and other works of wood and stone that still stand: a windmill,
+// cottages, a church, a tower and a gallows.
+
 #include "landmarks.h"
 
-#include "paintkit.h"
-#include "pictureseed.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
 
 #include <QLinearGradient>
-
-#include <cmath>
 
 namespace landmarks {
 
 using paintkit::mix;
 using paintkit::withAlpha;
 
-void paintFace(QPainter &painter, const QPainterPath &shape, const QColor &colour)
-{
-    const QRectF box = shape.boundingRect();
-    QLinearGradient light(box.topLeft(), box.topRight());
-    light.setColorAt(0, colour.lighter(118));
-    light.setColorAt(1, colour.darker(150));
-    painter.setPen(QPen(colour.darker(250), 0.8));
-    painter.setBrush(light);
-    painter.drawPath(shape);
-}
-
-QPainterPath polygonPath(std::initializer_list<QPointF> points)
-{
-    QPainterPath path;
-    path.addPolygon(QPolygonF(QList<QPointF>(points)));
-    path.closeSubpath();
-    return path;
-}
-
-void paintWindow(QPainter &painter, const Scene &scene, const QRectF &window)
-{
-    const bool lit = scene.sky.time == TimeOfDay::Night || scene.sky.time == TimeOfDay::Dusk ||
-            scene.sky.weather == Weather::Storm;
-    if (lit)
-        paintkit::paintGlow(painter, window.center(), window.height() * 2.2, QColor(255, 190, 90, 120));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(lit ? QColor(255, 210, 120) : QColor(30, 28, 34));
-    painter.drawRect(window);
-}
-
 namespace {
-
-QColor timber(const Scene &scene)
-{
-    return litBy(scene.sky, QColor(120, 86, 58));
-}
 
 void paintSmoke(QPainter &painter, QPointF from, SeededRandom &random)
 {
@@ -156,6 +122,8 @@ void paintChurch(QPainter &painter, const Scene &scene, Placement at, SeededRand
     }
 }
 
+namespace {
+
 void paintBonfire(QPainter &painter, QPointF base, double scale)
 {
     paintkit::paintGlow(painter, base + QPointF(0, -10 * scale), 50 * scale, QColor(255, 130, 40, 170));
@@ -173,6 +141,8 @@ void paintBonfire(QPainter &painter, QPointF base, double scale)
     painter.setBrush(fire);
     painter.drawPath(flame);
 }
+
+} // namespace
 
 void paintTower(QPainter &painter, const Scene &scene, Placement at, SeededRandom &random)
 {
@@ -232,50 +202,6 @@ void paintTower(QPainter &painter, const Scene &scene, Placement at, SeededRando
     paintWindow(painter, scene, QRectF(b.x() - 2 * s, b.y() - height * 0.4, 4 * s, 8 * s));
 }
 
-void paintBridge(QPainter &painter, const Scene &scene, Placement at, SeededRandom &random)
-{
-    const double s = at.scale;
-    const QPointF b = at.base + QPointF(0, 8 * s);
-    const double span = random.between(120, 150) * s;
-    const int arches = 2 + random.below(2);
-    QPainterPath deck(b + QPointF(-span / 2, 0));
-    deck.lineTo(b + QPointF(-span / 2, -30 * s));
-    deck.quadTo(b + QPointF(0, -40 * s), b + QPointF(span / 2, -30 * s));
-    deck.lineTo(b + QPointF(span / 2, 0));
-    for (int arch = arches - 1; arch >= 0; --arch) {
-        const double left = -span / 2 + span * (arch + 0.15) / arches;
-        const double right = -span / 2 + span * (arch + 0.85) / arches;
-        deck.lineTo(b + QPointF(right, 0));
-        deck.quadTo(b + QPointF((left + right) / 2, -34 * s), b + QPointF(left, 0));
-    }
-    deck.closeSubpath();
-    paintFace(painter, deck, litBy(scene.sky, scene.theme.stone));
-}
-
-void paintJetty(QPainter &painter, const Scene &scene, Placement at, SeededRandom &random)
-{
-    const double s = at.scale;
-    const QPointF b = at.base + QPointF(0, 22 * s);
-    const QColor wood = timber(scene);
-    painter.setPen(QPen(wood.darker(160), 2.4 * s));
-    for (int post = 0; post < 6; ++post) {
-        const double x = -70 + post * 26;
-        painter.drawLine(b + QPointF(x * s, -6 * s + post * 1.2 * s),
-                         b + QPointF(x * s, 10 * s + post * 1.2 * s));
-    }
-    paintFace(painter,
-              polygonPath({b + QPointF(-76 * s, -8 * s), b + QPointF(62 * s, -2 * s),
-                           b + QPointF(64 * s, 2 * s), b + QPointF(-76 * s, -3 * s)}),
-              wood);
-    const QPointF lamp = b + QPointF(random.between(20, 50) * s, -30 * s);
-    painter.setPen(QPen(wood.darker(200), 1.8 * s));
-    painter.drawLine(lamp + QPointF(0, 4 * s), QPointF(lamp.x(), b.y() - 4 * s));
-    paintkit::paintGlow(painter, lamp, 30 * s, QColor(255, 206, 110, 170));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 226, 150));
-    painter.drawRect(QRectF(lamp.x() - 3 * s, lamp.y() - 4 * s, 6 * s, 8 * s));
-}
-
 void paintGallows(QPainter &painter, const Scene &scene, Placement at, SeededRandom &random)
 {
     const double s = at.scale;
@@ -289,40 +215,6 @@ void paintGallows(QPainter &painter, const Scene &scene, Placement at, SeededRan
     painter.drawLine(b + QPointF(32 * s, -68 * s), b + QPointF(32 * s, -46 * s));
     painter.drawEllipse(b + QPointF(32 * s, -42 * s), 3 * s, 4 * s);
     paintkit::paintSoftShadow(painter, b + QPointF(random.between(8, 14) * s, 1 * s), 40 * s, 5 * s, 90);
-}
-
-void paintRuins(QPainter &painter, const Scene &scene, Placement at, SeededRandom &random)
-{
-    const double s = at.scale;
-    const QColor stone = litBy(scene.sky, mix(scene.theme.stone, QColor(220, 210, 190), 0.2));
-    for (int column = 0; column < 5; ++column) {
-        const QPointF b = at.base + QPointF((-60 + column * 30) * s, random.between(-4, 4) * s);
-        const double height =
-                (column == 1 || column == 2 ? random.between(50, 70) : random.between(14, 44)) * s;
-        const double tilt = random.between(-3, 3) * s;
-        // The broken top is a jagged edge rather than a flat cut.
-        paintFace(painter,
-                  polygonPath({b + QPointF(-7 * s, 0), b + QPointF(-7 * s + tilt, -height),
-                               b + QPointF(-1 * s + tilt, -height - random.between(2, 8) * s),
-                               b + QPointF(7 * s + tilt, -height + random.between(0, 6) * s),
-                               b + QPointF(7 * s, 0)}),
-                  stone);
-        painter.setPen(QPen(stone.darker(150), 0.8));
-        for (double x = -3; x <= 3; x += 3)
-            painter.drawLine(b + QPointF(x * s, -2 * s), b + QPointF(x * s + tilt, -height + 4 * s));
-    }
-    const QPointF lintel = at.base + QPointF(-30 * s, -66 * s);
-    paintFace(painter,
-              polygonPath({lintel + QPointF(-10 * s, 0), lintel + QPointF(42 * s, -2 * s),
-                           lintel + QPointF(42 * s, 8 * s), lintel + QPointF(-10 * s, 9 * s)}),
-              stone.darker(110));
-    for (int block = 0; block < 4; ++block) {
-        const QPointF b = at.base + QPointF(random.between(-80, 80) * s, random.between(2, 12) * s);
-        paintFace(painter,
-                  polygonPath({b, b + QPointF(12 * s, -2 * s), b + QPointF(14 * s, -9 * s),
-                               b + QPointF(2 * s, -8 * s)}),
-                  stone.darker(115));
-    }
 }
 
 } // namespace landmarks

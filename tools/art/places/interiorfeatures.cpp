@@ -1,6 +1,6 @@
 #include "interiorhall.h"
-#include "paintkit.h"
-#include "pictureseed.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>

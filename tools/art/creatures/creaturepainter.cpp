@@ -1,11 +1,11 @@
 #include "creaturepainter.h"
 
+#include "bodyplans.h"
 #include "catalog/catalog.h"
-#include "creaturebodies.h"
 #include "creatureparts.h"
-#include "paintkit.h"
-#include "pictureseed.h"
-#include "regiontheme.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
+#include "shared/regiontheme.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>

@@ -1,9 +1,9 @@
 #include "creaturetraits.h"
 
 #include "catalog/catalog.h"
-#include "paintkit.h"
-#include "pictureseed.h"
-#include "regiontheme.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
+#include "shared/regiontheme.h"
 
 #include <QStringList>
 

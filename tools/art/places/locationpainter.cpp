@@ -3,8 +3,8 @@
 #include "catalog/catalog.h"
 #include "interiorpainter.h"
 #include "locationscene.h"
-#include "paintkit.h"
-#include "pictureseed.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
 
 #include <QFontMetricsF>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #include "interiorpainter.h"
 
 #include "interiorhall.h"
-#include "paintkit.h"
-#include "pictureseed.h"
+#include "shared/paintkit.h"
+#include "shared/pictureseed.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>

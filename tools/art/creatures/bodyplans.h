@@ -4,7 +4,8 @@
 
 #include <QPainter>
 
-// One painter per body plan, each drawing on the stage of creatureparts.h.
+// One painter per body plan, each drawing on the stage of creatureparts.h and
+// each in a file named after its family (beasts.cpp, flyers.cpp...).
 namespace bodies {
 
 void paintBeast(QPainter &painter, const CreatureTraits &traits);
@@ -20,6 +21,9 @@ void paintChest(QPainter &painter, const CreatureTraits &traits);
 
 // Whether the creature floats above the ground (its shadow is fainter and
 // smaller) or, for a fish, leaps out of water.
-bool hovers(BodyPlan plan);
+inline bool hovers(BodyPlan plan)
+{
+    return plan == BodyPlan::Flyer || plan == BodyPlan::Wisp || plan == BodyPlan::Fish;
+}
 
 } // namespace bodies
