@@ -4,6 +4,7 @@
 // waits for any of it and keeps showing what the local files say; a script
 // that runs to its end removes itself and leaves no process behind.
 #include "badinput_support.h"
+#include "ftpserver.h"
 
 #include "platform/scriptlauncher.h"
 #include "progress/downloadscript.h"
@@ -16,10 +17,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <memory>
 
 using namespace badinput;
 
@@ -88,43 +86,6 @@ while True:
     conn, _ = listener.accept()
     threading.Thread(target=session, args=(conn,), daemon=True).start()
 )py";
-
-sockaddr_in loopback(quint16 port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
-// A port nobody listens on right now: the system picks one for a socket
-// bound to port 0, and the socket is closed again at once.
-quint16 freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address = loopback(0);
-    socklen_t size = sizeof(address);
-    quint16 port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
-bool accepts(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return false;
-    const sockaddr_in address = loopback(port);
-    const bool connected = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0;
-    ::close(fd);
-    return connected;
-}
 
 void writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified)
 {
@@ -208,7 +169,6 @@ private slots:
     void readOnlyFolderStartsNothing();
 
 private:
-    bool startFtpServer();
     bool startMischief(QProcess &server, const char *mode, quint16 &port);
     // Fills in the ports and the log of a client template.
     QByteArray client(QByteArray text, const QString &log = QString()) const;
@@ -218,10 +178,9 @@ private:
 
     QTemporaryDir m_scratch;
     QTemporaryDir m_served;
-    QProcess m_ftp;
+    std::unique_ptr<FtpServer> m_ftp;
     QProcess m_silent;
     QProcess m_cutting;
-    quint16 m_ftpPort = 0;
     quint16 m_silentPort = 0;
     quint16 m_cuttingPort = 0;
     quint16 m_closedPort = 0;
@@ -239,8 +198,6 @@ void BadFetchTest::initTestCase()
     // set-up, not a reason to skip.
     QVERIFY2(QFileInfo(QStringLiteral(HUNTMARK_BATCH_HELPER)).isExecutable(),
              "the script helper was not built: " HUNTMARK_BATCH_HELPER);
-    QVERIFY2(QProcess::execute(Python, {QStringLiteral("-c"), QStringLiteral("import pyftpdlib")}) == 0,
-             "/usr/bin/python3 cannot import pyftpdlib: install python3-pyftpdlib (scripts/install-deps.sh)");
     QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("ncftpget")).isEmpty(),
              "ncftpget is not on PATH: install ncftp (scripts/install-deps.sh)");
 
@@ -257,16 +214,18 @@ void BadFetchTest::initTestCase()
     writeFile(m_served.filePath(UniquesFile), servedUniques(), now);
     writeFile(m_served.filePath(QuestsFile), servedQuests(), now);
 
-    QVERIFY(startFtpServer());
+    m_ftp = std::make_unique<FtpServer>(m_served.path(), progress::configuredFtpAccount().user.toByteArray(),
+                                        Password);
+    QVERIFY2(m_ftp->start(), m_ftp->log().constData());
     QVERIFY(startMischief(m_silent, "silent", m_silentPort));
     QVERIFY(startMischief(m_cutting, "cut", m_cuttingPort));
-    m_closedPort = freePort();
-    QVERIFY(m_closedPort != 0 && !accepts(m_closedPort));
+    m_closedPort = freeLoopbackPort();
+    QVERIFY(m_closedPort != 0 && !acceptsConnections(m_closedPort));
 }
 
 void BadFetchTest::cleanupTestCase()
 {
-    stopProcess(m_ftp);
+    m_ftp.reset();
     stopProcess(m_silent);
     stopProcess(m_cutting);
     platform::setScriptHelperPath(QString());
@@ -281,36 +240,6 @@ void BadFetchTest::cleanup()
         killProcesses(processesWorkingIn(folder));
     m_folders.clear();
     qputenv("PATH", m_originalPath);
-}
-
-bool BadFetchTest::startFtpServer()
-{
-    const progress::FtpAccount account = progress::configuredFtpAccount();
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        m_ftpPort = freePort();
-        m_ftp.setProgram(Python);
-        m_ftp.setArguments({QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
-                            QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_ftpPort),
-                            QStringLiteral("-u"), QString::fromLatin1(account.user.toByteArray()),
-                            QStringLiteral("-P"), QString::fromLatin1(Password), QStringLiteral("-d"),
-                            m_served.path()});
-        // Its log goes to a file: a pipe nobody drains would stall it.
-        m_ftp.setStandardOutputFile(m_scratch.filePath(QStringLiteral("ftp.log")), QIODevice::Append);
-        m_ftp.setStandardErrorFile(m_scratch.filePath(QStringLiteral("ftp.log")), QIODevice::Append);
-        endWithThisProcess(m_ftp);
-        m_ftp.start();
-        if (!m_ftp.waitForStarted(5000))
-            continue;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 10000 && m_ftp.state() == QProcess::Running) {
-            if (accepts(m_ftpPort))
-                return true;
-            QTest::qWait(100);
-        }
-        stopProcess(m_ftp);
-    }
-    return false;
 }
 
 bool BadFetchTest::startMischief(QProcess &server, const char *mode, quint16 &port)
@@ -344,7 +273,7 @@ bool BadFetchTest::startMischief(QProcess &server, const char *mode, quint16 &po
 QByteArray BadFetchTest::client(QByteArray text, const QString &log) const
 {
     return text.replace("@LOG@", "'" + QFile::encodeName(log) + "'")
-            .replace("@FTP@", QByteArray::number(m_ftpPort))
+            .replace("@FTP@", QByteArray::number(m_ftp->port()))
             .replace("@SILENT@", QByteArray::number(m_silentPort))
             .replace("@CUT@", QByteArray::number(m_cuttingPort))
             .replace("@CLOSED@", QByteArray::number(m_closedPort));

@@ -2,6 +2,7 @@
 // viewer writes its script, the script helper runs it, the real download
 // client fetches both progress files, and the next read shows them. Then the
 // same without a server and without a client.
+#include "ftpserver.h"
 #include "testsupport.h"
 
 #include "platform/scriptlauncher.h"
@@ -14,21 +15,16 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <memory>
 
 namespace {
 
 const QString ScriptName = QStringLiteral("QV_Data.bat");
 const QString UniquesFile = QStringLiteral("UniquesDefeated.txt");
 const QString QuestsFile = QStringLiteral("QuestsCleared.txt");
-const QString Python = QStringLiteral("/usr/bin/python3");
 const QByteArray Password = "marrowfen";
 
 // Downloads over loopback take milliseconds; the limit only keeps a broken
@@ -45,49 +41,6 @@ void writeFile(const QString &path, const QByteArray &bytes, const QDateTime &mo
     QCOMPARE(file.write(bytes), bytes.size());
     QVERIFY(file.flush());
     QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-sockaddr_in loopback(quint16 port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
-// A port nobody listens on right now: the system picks one for a socket
-// bound to port 0, and the socket is closed again at once.
-quint16 freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address = loopback(0);
-    socklen_t size = sizeof(address);
-    quint16 port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
-bool accepts(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return false;
-    const sockaddr_in address = loopback(port);
-    const bool connected = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0;
-    ::close(fd);
-    return connected;
 }
 
 QString labelText(const Form1 *window)
@@ -156,20 +109,16 @@ private slots:
     void missingClientLeavesWindowWorking();
 
 private:
-    bool startServer();
-    void stopServer();
     // The client the script calls, standing in front of the real one: the
     // script names the configured host, the test's server listens on
     // 127.0.0.1 at a port of its own. Anything but the expected argument list
     // stops it, so a malformed script downloads nothing.
     void writeClient(const ProgramFolder &folder) const;
-    QString serverLog() const { return m_scratch.filePath(QStringLiteral("server.log")); }
     QString served(const QString &name) const { return m_serverFiles.filePath(name); }
 
     QTemporaryDir m_scratch;
     QTemporaryDir m_serverFiles;
-    QProcess m_server;
-    quint16 m_port = 0;
+    std::unique_ptr<FtpServer> m_server;
 };
 
 void EndToEndFtpTest::initTestCase()
@@ -179,64 +128,20 @@ void EndToEndFtpTest::initTestCase()
     // set-up, not a reason to skip.
     QVERIFY2(QFileInfo(QStringLiteral(HUNTMARK_BATCH_HELPER)).isExecutable(),
              "the script helper was not built: " HUNTMARK_BATCH_HELPER);
-    QVERIFY2(QProcess::execute(Python, {QStringLiteral("-c"), QStringLiteral("import pyftpdlib")}) == 0,
-             "/usr/bin/python3 cannot import pyftpdlib: install python3-pyftpdlib (scripts/install-deps.sh)");
     QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("ncftpget")).isEmpty(),
              "ncftpget is not on PATH: install ncftp (scripts/install-deps.sh)");
 
     platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
 
-    QVERIFY2(startServer(), readFile(serverLog()).constData());
+    m_server = std::make_unique<FtpServer>(m_serverFiles.path(),
+                                           progress::configuredFtpAccount().user.toByteArray(), Password);
+    QVERIFY2(m_server->start(), m_server->log().constData());
 }
 
 void EndToEndFtpTest::cleanupTestCase()
 {
-    stopServer();
+    m_server.reset();
     platform::setScriptHelperPath(QString());
-}
-
-bool EndToEndFtpTest::startServer()
-{
-    const progress::FtpAccount account = progress::configuredFtpAccount();
-    // The chosen port may be taken by someone else before the server binds
-    // it; another one is tried then.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        m_port = freePort();
-        if (m_port == 0)
-            continue;
-        m_server.setProgram(Python);
-        m_server.setArguments({QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
-                               QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
-                               QStringLiteral("-u"), QString::fromLatin1(account.user.toByteArray()),
-                               QStringLiteral("-P"), QString::fromLatin1(Password), QStringLiteral("-d"),
-                               m_serverFiles.path()});
-        // Its log goes to a file: a pipe nobody drains would stall it.
-        m_server.setStandardOutputFile(serverLog(), QIODevice::Append);
-        m_server.setStandardErrorFile(serverLog(), QIODevice::Append);
-        m_server.start();
-        if (!m_server.waitForStarted(5000))
-            continue;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 10000 && m_server.state() == QProcess::Running) {
-            if (accepts(m_port))
-                return true;
-            QTest::qWait(100);
-        }
-        stopServer();
-    }
-    return false;
-}
-
-void EndToEndFtpTest::stopServer()
-{
-    if (m_server.state() == QProcess::NotRunning)
-        return;
-    m_server.terminate();
-    if (!m_server.waitForFinished(5000)) {
-        m_server.kill();
-        m_server.waitForFinished(5000);
-    }
 }
 
 void EndToEndFtpTest::writeClient(const ProgramFolder &folder) const
@@ -251,7 +156,7 @@ void EndToEndFtpTest::writeClient(const ProgramFolder &folder) const
             "export NCFTPDIR\n"
             "exec ncftpget -P @PORT@ -V -r 0 -t 10 -C -u \"$3\" -p \"$5\" 127.0.0.1 \"$7\" \"$8\"\n";
     text.replace("@SETTINGS@", QFile::encodeName(m_scratch.filePath(QStringLiteral("ncftp"))));
-    text.replace("@PORT@", QByteArray::number(m_port));
+    text.replace("@PORT@", QByteArray::number(m_server->port()));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(text), text.size());
@@ -282,7 +187,7 @@ void EndToEndFtpTest::fetchBringsServerFlagsToTheNextRead()
     control<QTimer>(window.get(), "Timer1")->stop();
     QTRY_VERIFY2_WITH_TIMEOUT(!folder.exists(ScriptName) && folder.read(UniquesFile) == uniques &&
                                       folder.read(QuestsFile) == quests,
-                              readFile(serverLog()).right(2000).constData(), ArrivalTimeoutMs);
+                              m_server->log().constData(), ArrivalTimeoutMs);
 
     QVERIFY(selectedUniqueIsChecked(window.get(), 0, 0));
     QCOMPARE(labelText(window.get()), beaten(uniques));
@@ -319,8 +224,8 @@ void EndToEndFtpTest::fetchBringsServerFlagsToTheNextRead()
 
 void EndToEndFtpTest::unreachableServerLeavesLocalFiles()
 {
-    stopServer();
-    QVERIFY(!accepts(m_port));
+    m_server->stop();
+    QVERIFY(!acceptsConnections(m_server->port()));
 
     ProgramFolder folder;
     writeClient(folder);
