@@ -23,44 +23,11 @@
 #include <QTime>
 #include <QTimer>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace badinput;
 
 namespace {
-
-// The script as the rules put it together, piece by piece, from the account
-// the build was configured with.
-QByteArray expectedScript()
-{
-    const progress::FtpAccount account = progress::configuredFtpAccount();
-    QByteArray script;
-    for (const char *file : {"QuestsCleared.txt", "UniquesDefeated.txt"}) {
-        script += "ncftpget.exe -C -u ";
-        script += account.user.toByteArray();
-        script += " -p marrowfen ";
-        script += account.host.toByteArray();
-        script += " \"";
-        script += file;
-        script += "\" \"";
-        script += file;
-        script += "\"\r\n";
-    }
-    script += "@echo off\r\n";
-    script += "del \"QV_data.bat\"\r\n";
-    script += "exit\r\n";
-    return script;
-}
-
-// The permission bits in octal, as chmod shows them.
-QString fileMode(const QString &path)
-{
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return QStringLiteral("(missing)");
-    return QString::number(info.st_mode & 07777, 8);
-}
 
 void writeFile(const QString &path, const QByteArray &text)
 {
@@ -205,8 +172,6 @@ private slots:
     void cleanup();
 
     void scriptTextIsExactAndStartedFromTheProgramFolder();
-    void scriptReplacesAnOlderOneOwnerOnly_data();
-    void scriptReplacesAnOlderOneOwnerOnly();
     void everySixtiethTickFetches();
     void unwritableFolderStillReadsAndStartsNothing();
     void fetchShowsAsItLands();
@@ -290,37 +255,6 @@ void FetchTest::scriptTextIsExactAndStartedFromTheProgramFolder()
     const QString started = canonical(folder.path()) + QStringLiteral("|--report ") + folder.path() +
             QLatin1Char('/') + ScriptName;
     QTRY_COMPARE(recordedStarts(), QStringList{started});
-}
-
-void FetchTest::scriptReplacesAnOlderOneOwnerOnly_data()
-{
-    QTest::addColumn<bool>("hadScript");
-    QTest::addColumn<QByteArray>("oldText");
-    QTest::addColumn<int>("oldMode");
-
-    QTest::newRow("no earlier script") << false << QByteArray() << 0;
-    QTest::newRow("longer, writable by all") << true << QByteArray(4000, 'x') << 0666;
-    QTest::newRow("short, executable by all") << true << QByteArray("exit\r\n") << 0777;
-    QTest::newRow("read-only for everyone") << true << QByteArray("@echo off\r\n") << 0444;
-}
-
-void FetchTest::scriptReplacesAnOlderOneOwnerOnly()
-{
-    QFETCH(bool, hadScript);
-    QFETCH(QByteArray, oldText);
-    QFETCH(int, oldMode);
-
-    ProgramFolder folder;
-    if (hadScript) {
-        folder.write(ScriptName, oldText);
-        QVERIFY(setMode(folder.filePath(ScriptName), oldMode));
-    }
-    Form1 window(folder.path());
-    window.FetchProgress();
-    // The script holds the password: nobody but the owner may read it, and
-    // nothing of the older text may survive behind the new one.
-    QCOMPARE(fileMode(folder.filePath(ScriptName)), QStringLiteral("600"));
-    QCOMPARE(folder.read(ScriptName), expectedScript());
 }
 
 void FetchTest::everySixtiethTickFetches()
