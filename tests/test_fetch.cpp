@@ -543,15 +543,17 @@ void FetchTest::freshnessLabel_data()
     QTest::addColumn<bool>("arrivedBefore");
     QTest::addColumn<QByteArray>("failingClient");
     QTest::addColumn<QString>("why");
+    QTest::addColumn<bool>("helperMissing");
 
     const quint16 closed = freeLoopbackPort();
-    QTest::newRow("no client anywhere") << false << QByteArray() << "no FTP client";
+    QTest::newRow("no client anywhere") << false << QByteArray() << "no FTP client" << false;
     QTest::newRow("login refused") << true
                                    << "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " +
                     QByteArray::number(m_server->port()) +
                     " -C -u \"$3\" -p not-the-password \"$6\" \"$7\" \"$8\"\n"
-                                   << "refused the login";
-    QTest::newRow("server stopped") << true << clientFor(closed) << "cannot be reached";
+                                   << "refused the login" << false;
+    QTest::newRow("server stopped") << true << clientFor(closed) << "cannot be reached" << false;
+    QTest::newRow("no script helper") << true << clientFor(closed) << "could not be started" << true;
 }
 
 void FetchTest::freshnessLabel()
@@ -559,6 +561,7 @@ void FetchTest::freshnessLabel()
     QFETCH(bool, arrivedBefore);
     QFETCH(QByteArray, failingClient);
     QFETCH(QString, why);
+    QFETCH(bool, helperMissing);
     platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, {1});
     const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2});
@@ -592,17 +595,21 @@ void FetchTest::freshnessLabel()
     for (int failed = arrivedBefore ? 0 : 1; failed < 3; ++failed) {
         QCOMPARE(label->text(), arrival);
         useClient(failed == 2 ? failingClient : quickFailure);
+        if (failed == 2 && helperMissing)
+            platform::setScriptHelperPath(QStringLiteral("/nonexistent/huntmark-batch"));
         FETCH_AND_WAIT(window.get());
     }
+    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     const QString since = arrivedBefore ? QStringLiteral("no update since ") + arrival.section(u' ', 1)
                                         : QStringLiteral("no update yet");
     QCOMPARE(label->text(), since);
     QVERIFY2(label->toolTip().contains(why), qPrintable(label->toolTip()));
     const QColor warning = label->palette().color(QPalette::WindowText);
     QVERIFY(warning != before);
-    // The local copy stayed as it was, and nothing else is left.
+    // The local copy stayed as it was, and nothing else is left but a
+    // script that nothing could run.
     QCOMPARE(folder.read(UniquesFile), arrivedBefore ? first : QByteArray());
-    QCOMPARE(leftovers(folder), QStringList());
+    QCOMPARE(leftovers(folder), helperMissing ? QStringList{ScriptName} : QStringList());
 
     // The next fetch that brings the files puts it right.
     useClient(clientFor(m_server->port()));
