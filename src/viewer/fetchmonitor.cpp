@@ -57,7 +57,7 @@ bool FetchMonitor::start(const QString &scriptPath, const QString &workingFolder
 {
     const bool wasBusy = m_scripts->isRunning();
     if (!m_scripts->start(scriptPath, workingFolder)) {
-        countFailure(QStringLiteral("the download helper (huntmark-batch) could not be started."));
+        countFailure(QStringLiteral("the download script could not be started."));
         return false;
     }
     if (!wasBusy)
