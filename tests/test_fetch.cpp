@@ -1,8 +1,8 @@
 // The download script, the countdown that runs it, and how it is started:
-// hidden, in the program's folder, never waited for, never left as a zombie.
-// What a fetch brings is shown as soon as its script has ended, a fetch on
-// request waits for none running, the window takes a fetch in flight with
-// it, and a small label tells how fresh the progress is.
+// hidden, in the program's folder. What a fetch brings is shown as soon as
+// its script has ended, a fetch on request waits for none running, the
+// window takes a fetch in flight with it, and a small label tells how fresh
+// the progress is.
 #include "badinput_support.h"
 #include "ftpserver.h"
 
@@ -12,7 +12,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -56,39 +55,6 @@ QStringList readLines(const QString &path)
 QString canonical(const QString &path)
 {
     return QFileInfo(path).canonicalFilePath();
-}
-
-// The processes whose parent is this test, with their state: a child that
-// has ended and was never waited for shows as "Z". The test's own FTP server
-// is not counted.
-QStringList childProcesses()
-{
-    QStringList children;
-    const QByteArray self = QByteArray::number(qint64(::getpid()));
-    QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        bool isPid = false;
-        it.fileName().toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        QFile stat(it.filePath() + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue; // ended meanwhile
-        const QByteArray line = stat.readAll();
-        // "pid (name) state ppid ...": the name may hold spaces and
-        // parentheses, so the fields are counted from its last ')'.
-        const qsizetype close = line.lastIndexOf(')');
-        if (close < 0)
-            continue;
-        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        QFile commandLine(it.filePath() + QStringLiteral("/cmdline"));
-        const bool ftpServer =
-                commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().contains("pyftpdlib");
-        if (fields.size() > 1 && fields.at(1) == self && !ftpServer)
-            children.append(QString::fromLocal8Bit(line.left(close + 3)));
-    }
-    return children;
 }
 
 QString tag(const Form1 *window)
@@ -176,7 +142,6 @@ private slots:
     void unwritableFolderStillReadsAndStartsNothing();
     void fetchShowsAsItLands();
     void halfWrittenFileNeverShown();
-    void fetchDoesNotWaitForTheScript();
     void refreshNowFetchesAtOnceButNeverTwice();
     void windowTakesItsFetchAlong();
     void freshnessLabel_data();
@@ -424,47 +389,6 @@ void FetchTest::halfWrittenFileNeverShown()
     }
     shown.insert(labelText(window.get()));
     QCOMPARE(shown, (QSet<QString>{beatenLabel(4), beatenLabel(3)}));
-}
-
-void FetchTest::fetchDoesNotWaitForTheScript()
-{
-    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
-    ProgramFolder folder;
-    const QString startedMark = m_records.filePath(QStringLiteral("started"));
-    const QString doneLog = m_records.filePath(QStringLiteral("done.log"));
-    QFile::remove(startedMark);
-    QFile::remove(doneLog);
-    // The first download takes two seconds, far longer than a fetch may
-    // hold up the window.
-    writeExecutable(folder.filePath(QStringLiteral("ncftpget.exe")),
-                    shellScript("touch '@STARTED@'\n"
-                                "[ \"$7\" = QuestsCleared.txt ] && sleep 2\n"
-                                "echo \"$7\" >> '@LOG@'\n",
-                                {{"@STARTED@", startedMark}, {"@LOG@", doneLog}}));
-
-    Form1 window(folder.path());
-    control<QTimer>(&window, "Timer1")->stop();
-    QElapsedTimer clock;
-    clock.start();
-    window.FetchProgress();
-    QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
-
-    QTRY_VERIFY(QFile::exists(startedMark));
-    // The first download sleeps, so the script has not reached its end.
-    QVERIFY(folder.exists(ScriptName));
-
-    // A fetch while the earlier script still runs writes the script again
-    // and does not wait either.
-    clock.restart();
-    window.FetchProgress();
-    QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
-    QCOMPARE(folder.read(ScriptName), expectedScript());
-
-    // Both scripts run to their end: two downloads each, then the script is
-    // gone.
-    QTRY_VERIFY_WITH_TIMEOUT(readLines(doneLog).size() == 4 && !folder.exists(ScriptName), 10000);
-    QCOMPARE(readLines(doneLog).count(QStringLiteral("QuestsCleared.txt")), 2);
-    QTRY_VERIFY2(childProcesses().isEmpty(), qPrintable(childProcesses().join(QLatin1Char(';'))));
 }
 
 void FetchTest::refreshNowFetchesAtOnceButNeverTwice()
