@@ -1,6 +1,7 @@
 # The portable bundle: a .tar.gz holding one folder, a complete program folder
-# (the viewer, its script helper, Monsters/, Locations/, README.md, LICENSE)
-# that runs wherever it is unpacked, and the progress tool beside them. It packs the "bundle" install component
+# (the viewer, its script helper and download client, Monsters/, Locations/,
+# README.md, LICENSE) that runs wherever it is unpacked, and the progress tool
+# beside them. It packs the "bundle" install component
 # of Install.cmake, which must be included first.
 #
 #   cpack -G TGZ            in the build folder, or `make bundle`

@@ -27,7 +27,7 @@ mkdir "$scratch/elsewhere"
 tar -xzf "$archive" -C "$scratch/elsewhere"
 folder="$scratch/elsewhere/$name"
 check_program_folder "$folder" "$built" README.md LICENSE huntmark-progress
-check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch" "$folder/huntmark-progress"
+check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch" "$folder/ncftpget.exe" "$folder/huntmark-progress"
 
 note "the progress tool comes with it and runs"
 check_progress_tool "$folder/huntmark-progress"

@@ -55,6 +55,29 @@ bool acceptsConnections(quint16 port)
     return connected;
 }
 
+SilentServer::SilentServer(quint16 port)
+{
+    m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_socket < 0)
+        return;
+    const int reuse = 1;
+    ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof(reuse));
+    sockaddr_in address = loopback(port);
+    socklen_t size = sizeof(address);
+    // Nothing ever accepts: the system completes the connections on its own
+    // and holds them in the queue.
+    if (::bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0 &&
+        ::listen(m_socket, 64) == 0 &&
+        ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &size) == 0)
+        m_port = ntohs(address.sin_port);
+}
+
+SilentServer::~SilentServer()
+{
+    if (m_socket >= 0)
+        ::close(m_socket);
+}
+
 FtpServer::FtpServer(const QString &servedFolder, const QByteArray &user, const QByteArray &password,
                      Access access)
     : m_servedFolder(servedFolder), m_user(user), m_password(password), m_access(access)

@@ -42,6 +42,24 @@ private:
     quint16 m_port = 0;
 };
 
+// A server on 127.0.0.1 that takes every connection and never says a word,
+// as a server in trouble may: a client waits for its greeting until its own
+// time limit. Listens from construction to destruction.
+class SilentServer
+{
+public:
+    // On `port`, or on a free one for 0; port() is 0 when that failed.
+    explicit SilentServer(quint16 port = 0);
+    ~SilentServer();
+    Q_DISABLE_COPY_MOVE(SilentServer)
+
+    quint16 port() const { return m_port; }
+
+private:
+    int m_socket = -1;
+    quint16 m_port = 0;
+};
+
 // A loopback port nobody listens on right now.
 quint16 freeLoopbackPort();
 // Whether something on 127.0.0.1 accepts a connection at `port`.

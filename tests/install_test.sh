@@ -29,7 +29,7 @@ check_layout() {
     prefix=$2
     folder="$root/share/huntmark-viewer"
     check_program_folder "$folder" "$built"
-    check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch"
+    check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch" "$folder/ncftpget.exe"
 
     check_no_build_paths "$root/bin/huntmark-progress"
 

@@ -259,8 +259,6 @@ void FollowerViewTest::changesShowAsNewUntilSelectedOrTurnedBack()
     QFETCH(QString, trigger);
     QFETCH(bool, readsUniques);
     QFETCH(bool, readsQuests);
-    if (trigger == QLatin1String("download"))
-        QSKIP("the fetch does not read again after its download yet");
 
     const auto [first, second] = namesakes();
     const int namesakeA = questPosition(first.first, first.second);
