@@ -1,14 +1,9 @@
 // The fuzz targets' checks, run over their seed inputs and over every input
 // the fuzzers found, on each ordinary build: what was once wrong stays
 // tested without clang and without a fuzzing run.
-#include "progress/firstfield.h"
-#include "progress/tabmemory.h"
-
-#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstddef>
@@ -38,8 +33,6 @@ class FuzzRegressions : public QObject
 private slots:
     void replaysSeedsAndFindings_data();
     void replaysSeedsAndFindings();
-    void brokenOffMarkIsText_data();
-    void brokenOffMarkIsText();
 };
 
 void FuzzRegressions::replaysSeedsAndFindings_data()
@@ -93,38 +86,5 @@ void FuzzRegressions::replaysSeedsAndFindings()
     QVERIFY2(failedChecks.isEmpty(), qPrintable(failedChecks.join(u'\n')));
 }
 
-void FuzzRegressions::brokenOffMarkIsText_data()
-{
-    QTest::addColumn<QByteArray>("file");
-
-    // Found by both fuzzers for the first field: a file that is only the
-    // start of a byte-order mark had no field at all.
-    QTest::newRow("first byte of a mark") << QByteArray("\xEF");
-    QTest::newRow("first two bytes of a mark") << QByteArray("\xEF\xBB");
-}
-
-void FuzzRegressions::brokenOffMarkIsText()
-{
-    QFETCH(QByteArray, file);
-
-    // A mark broken off part way is text, as it is when more bytes follow
-    // ("\xEF\xBB" then "1" is the field "\xEF\xBB" "1"); so a file that ends
-    // there holds a field of those bytes, not none.
-    QByteArray bytes = file;
-    QBuffer device(&bytes);
-    QVERIFY(device.open(QIODevice::ReadOnly));
-    const std::optional<progress::FlagScan> scan = progress::scanFlagText(device, 1);
-    QVERIFY2(scan.has_value(), "no field found");
-    QCOMPARE(scan->length, file.size());
-    QCOMPARE(scan->flagAt, '\xEF');
-
-    QTemporaryDir dir;
-    QFile saved(dir.filePath(QStringLiteral("Tabs.ini")));
-    QVERIFY(saved.open(QIODevice::WriteOnly));
-    saved.write(file);
-    saved.close();
-    QCOMPARE(progress::readFirstField(saved.fileName()), std::optional<QByteArray>(file));
-}
-
-QTEST_MAIN(FuzzRegressions)
+QTEST_APPLESS_MAIN(FuzzRegressions)
 #include "fuzz_regressions.moc"

@@ -1,25 +1,29 @@
-// The pictures and the icon are drawn at build time; these checks read what
-// the build put into the program folder, so a generator that stops drawing,
-// misnames a file or changes its output from run to run is caught here.
+// The pictures: what the build draws into the program folder (every entry's
+// two JPEG files, sane sizes, never blank, the same bytes on every run, the
+// icon), what the loader refuses, and what the window shows when a picture
+// is missing or broken: the control keeps what it showed, which after a tab
+// change is nothing.
+#include "badinput_support.h"
 
-#include "catalog/catalog.h"
+#include "platform/pictureloader.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QImage>
 #include <QImageReader>
+#include <QLineEdit>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QSet>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include <cmath>
+#include <sys/stat.h>
+
+using namespace badinput;
 
 namespace {
 
-const QString ProgramFolder = QStringLiteral(HUNTMARK_PROGRAM_DIR);
+const QString BuiltFolder = QStringLiteral(HUNTMARK_PROGRAM_DIR);
 const QString IconPath = QStringLiteral(HUNTMARK_PROGRAM_DIR "/../generated/huntmark.ico");
 const QString GeneratorPath = QStringLiteral(HUNTMARK_PROGRAM_DIR "/../tools/makepictures");
 
@@ -56,113 +60,155 @@ double greySpread(const QImage &image)
     return std::sqrt(std::max(0.0, sumOfSquares / count - mean * mean));
 }
 
-QImage readJpeg(const QString &path, QByteArray *format = nullptr)
+enum class Damage { Missing, Empty, Truncated, Png, Text, Huge, Garbage, Folder, NamedPipe, Unreadable };
+
+QByteArray encoded(const QImage &image, const char *format)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    if (format)
-        *format = reader.format(); // from the content, before reading closes the file
-    return reader.read();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 90);
+    return bytes;
 }
+
+QByteArray damagedBytes(Damage damage)
+{
+    const QByteArray good = jpegBytes(QSize(64, 48), Qt::magenta);
+    switch (damage) {
+    case Damage::Truncated: {
+        // Busy enough that the cut falls in the picture data, well after the
+        // headers: the decoder would make half a picture of it.
+        QImage busy(320, 240, QImage::Format_RGB32);
+        for (int y = 0; y < busy.height(); ++y) {
+            for (int x = 0; x < busy.width(); ++x)
+                busy.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
+        }
+        const QByteArray whole = encoded(busy, "JPEG");
+        return whole.left(whole.size() * 2 / 3);
+    }
+    case Damage::Png:
+        return encoded(QImage(64, 48, QImage::Format_RGB32), "PNG");
+    case Damage::Text:
+        return "This is not a picture.\r\n";
+    case Damage::Huge: {
+        // The frame header (SOF0) holds height and width, two bytes each.
+        QByteArray huge = good;
+        const qsizetype frame = huge.indexOf("\xFF\xC0");
+        for (qsizetype at : {frame + 5, frame + 7}) {
+            huge[at] = char(30000 >> 8);
+            huge[at + 1] = char(30000 & 0xFF);
+        }
+        return huge;
+    }
+    case Damage::Garbage: {
+        // Start and end markers of a JPEG around bytes that are none.
+        QByteArray bytes("\xFF\xD8\xFF\xE0");
+        for (int i = 0; i < 4000; ++i)
+            bytes += char((i * 7919) >> 3);
+        return bytes + "\xFF\xD9";
+    }
+    default:
+        return {};
+    }
+}
+
+// Puts a damaged picture at `path` inside the folder.
+void damage(const ProgramFolder &folder, const QString &path, Damage kind, ModeRestorer &restorer)
+{
+    QFile::remove(folder.filePath(path));
+    switch (kind) {
+    case Damage::Missing:
+        return;
+    case Damage::Folder:
+        QVERIFY(QDir(folder.path()).mkpath(path));
+        return;
+    case Damage::NamedPipe:
+        QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath(path)).constData(), 0600), 0);
+        return;
+    case Damage::Unreadable:
+        folder.write(path, jpegBytes(QSize(64, 48), Qt::magenta));
+        restorer.add(folder.filePath(path), 0600);
+        QVERIFY(setMode(folder.filePath(path), 0));
+        return;
+    default:
+        folder.write(path, damagedBytes(kind));
+    }
+}
+
+QString picturePath(const QString &subFolder, int r, int i)
+{
+    return subFolder + QLatin1Char('/') + catalog::pictureFileName(*catalog::findUniqueMonster(r, i));
+}
+
+// Each entry's monster picture has a size of its own, so the control, which
+// takes the size of its picture, tells which one it shows.
+QSize monsterSize(int i)
+{
+    return QSize(60 + 10 * i, 40 + 5 * i);
+}
+
+const QColor Colours[] = {Qt::red, Qt::blue, Qt::green};
 
 } // namespace
 
-class TestPictures : public QObject
+class PicturesTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void everyEntryHasTwoJpegPictures();
-    void picturesFoldersHoldNothingElse();
-    void monsterPicturesFitTheirBoxAndVaryInSize();
-    void locationPicturesAreSquare();
-    void picturesAreNotBlank();
-    void noTwoMonsterPicturesAreAlike();
+    // The decoder's complaints about the garbage are expected.
+    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg=false")); }
+    void builtPicturesAreWholeSaneAndDistinct();
     void generatorDrawsTheSameBytesEveryRun();
     void iconIsOneTwentyFourBitImageOfThirtyTwoPixels();
+    void loaderRefusesBrokenFiles_data();
+    void loaderRefusesBrokenFiles();
+    void loaderTakesPaddedAndScaledPictures();
+    void brokenPictureKeepsWhatWasShown_data();
+    void brokenPictureKeepsWhatWasShown();
 };
 
-void TestPictures::everyEntryHasTwoJpegPictures()
+void PicturesTest::builtPicturesAreWholeSaneAndDistinct()
 {
-    for (const catalog::UniqueMonster *entry : allMonsters()) {
-        const catalog::UniqueMonster &monster = *entry;
-        for (const QString &path : {catalog::monsterPicturePath(ProgramFolder, monster),
-                                    catalog::locationPicturePath(ProgramFolder, monster)}) {
-            QVERIFY2(QFileInfo::exists(path), qPrintable(path + QStringLiteral(" is missing")));
-            QByteArray format;
-            const QImage image = readJpeg(path, &format);
-            QVERIFY2(!image.isNull(), qPrintable(path + QStringLiteral(" does not decode")));
-            QCOMPARE(format, QByteArray("jpeg"));
-            // The decoder forgives a file cut short; its end-of-image marker does not.
-            QVERIFY2(fileBytes(path).endsWith("\xff\xd9"),
-                     qPrintable(path + QStringLiteral(" is cut short")));
-        }
-    }
-}
-
-void TestPictures::picturesFoldersHoldNothingElse()
-{
-    // A picture drawn under a name the catalog does not use would never be shown.
-    for (const QString &folder : {catalog::MonsterPictureFolder, catalog::LocationPictureFolder}) {
-        const QDir dir(ProgramFolder + QLatin1Char('/') + folder);
-        QCOMPARE(dir.entryList(QDir::Files).size(), qsizetype(catalog::UniqueMonsterCount));
-    }
-}
-
-void TestPictures::monsterPicturesFitTheirBoxAndVaryInSize()
-{
-    QSet<QPair<int, int>> sizes;
-    for (const catalog::UniqueMonster *entry : allMonsters()) {
-        const catalog::UniqueMonster &monster = *entry;
-        const QString path = catalog::monsterPicturePath(ProgramFolder, monster);
-        const QImage image = readJpeg(path);
-        QVERIFY2(image.width() <= 360 && image.height() <= 248, qPrintable(path));
-        QVERIFY2(image.width() >= 240 && image.height() >= 160,
-                 qPrintable(path + QStringLiteral(" is too small")));
-        sizes.insert({image.width(), image.height()});
-    }
-    // The window shows each monster at its own size; one size for all would
-    // make the picture box look fixed.
-    QVERIFY(sizes.size() > 10);
-}
-
-void TestPictures::locationPicturesAreSquare()
-{
-    for (const catalog::UniqueMonster *entry : allMonsters()) {
-        const catalog::UniqueMonster &monster = *entry;
-        const QString path = catalog::locationPicturePath(ProgramFolder, monster);
-        const QImage image = readJpeg(path);
-        QVERIFY2(!image.isNull() && image.width() == image.height(), qPrintable(path));
-        QVERIFY2(image.width() >= 256, qPrintable(path + QStringLiteral(" is too small to stretch well")));
-    }
-}
-
-void TestPictures::picturesAreNotBlank()
-{
-    for (const catalog::UniqueMonster *entry : allMonsters()) {
-        const catalog::UniqueMonster &monster = *entry;
-        for (const QString &path : {catalog::monsterPicturePath(ProgramFolder, monster),
-                                    catalog::locationPicturePath(ProgramFolder, monster)}) {
-            const QImage image = readJpeg(path);
-            QVERIFY2(!image.isNull() && greySpread(image) > 12,
-                     qPrintable(path + QStringLiteral(" is flat")));
-        }
-    }
-}
-
-void TestPictures::noTwoMonsterPicturesAreAlike()
-{
+    QSet<QPair<int, int>> monsterSizes;
     QHash<QByteArray, QString> seen;
-    for (const catalog::UniqueMonster *entry : allMonsters()) {
-        const catalog::UniqueMonster &monster = *entry;
-        const QString path = catalog::monsterPicturePath(ProgramFolder, monster);
-        const QByteArray digest = QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256);
-        QVERIFY2(!seen.contains(digest), qPrintable(path + QStringLiteral(" repeats ") + seen.value(digest)));
-        seen.insert(digest, path);
+    for (const catalog::UniqueMonster *monster : allMonsters()) {
+        for (const QString &path : {catalog::monsterPicturePath(BuiltFolder, *monster),
+                                    catalog::locationPicturePath(BuiltFolder, *monster)}) {
+            const QByteArray bytes = fileBytes(path);
+            QBuffer buffer;
+            buffer.setData(bytes);
+            QImageReader reader(&buffer);
+            reader.setDecideFormatFromContent(true);
+            QCOMPARE(reader.format(), QByteArray("jpeg"));
+            const QImage image = reader.read();
+            QVERIFY2(!image.isNull(), qPrintable(path + QStringLiteral(" does not decode")));
+            // The decoder forgives a file cut short; its end-of-image marker does not.
+            QVERIFY2(bytes.endsWith("\xff\xd9"), qPrintable(path + QStringLiteral(" is cut short")));
+            QVERIFY2(greySpread(image) > 12, qPrintable(path + QStringLiteral(" is flat")));
+            const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+            QVERIFY2(!seen.contains(digest),
+                     qPrintable(path + QStringLiteral(" repeats ") + seen.value(digest)));
+            seen.insert(digest, path);
+            if (path.contains(catalog::LocationPictureFolder)) {
+                QVERIFY2(image.width() == image.height() && image.width() >= 256, qPrintable(path));
+            } else {
+                QVERIFY2(image.width() <= 360 && image.height() <= 248 && image.width() >= 240 &&
+                                 image.height() >= 160,
+                         qPrintable(path));
+                monsterSizes.insert({image.width(), image.height()});
+            }
+        }
     }
+    // The window shows each monster at its own size.
+    QVERIFY(monsterSizes.size() > 10);
+    // A picture drawn under a name the catalog does not use would never be shown.
+    for (const QString &folder : {catalog::MonsterPictureFolder, catalog::LocationPictureFolder})
+        QCOMPARE(QDir(BuiltFolder + QLatin1Char('/') + folder).entryList(QDir::Files).size(),
+                 qsizetype(catalog::UniqueMonsterCount));
 }
 
-void TestPictures::generatorDrawsTheSameBytesEveryRun()
+void PicturesTest::generatorDrawsTheSameBytesEveryRun()
 {
     if (!QFileInfo(GeneratorPath).isExecutable())
         QSKIP("the picture generator is not in this build tree");
@@ -173,20 +219,16 @@ void TestPictures::generatorDrawsTheSameBytesEveryRun()
     QVERIFY(generator.waitForFinished(120000));
     QCOMPARE(generator.exitStatus(), QProcess::NormalExit);
     QCOMPARE(generator.exitCode(), 0);
-    // A rebuild must not change a picture: the pictures would otherwise
-    // differ between two builds of the same sources.
-    for (const catalog::UniqueMonster *entry : allMonsters()) {
-        const catalog::UniqueMonster &monster = *entry;
+    for (const catalog::UniqueMonster *monster : allMonsters()) {
         for (const auto pathOf : {&catalog::monsterPicturePath, &catalog::locationPicturePath}) {
-            const QString built = pathOf(ProgramFolder, monster);
-            const QString again = pathOf(scratch.path(), monster);
-            QVERIFY2(fileBytes(built) == fileBytes(again),
+            const QString built = pathOf(BuiltFolder, *monster);
+            QVERIFY2(fileBytes(built) == fileBytes(pathOf(scratch.path(), *monster)),
                      qPrintable(built + QStringLiteral(" came out different")));
         }
     }
 }
 
-void TestPictures::iconIsOneTwentyFourBitImageOfThirtyTwoPixels()
+void PicturesTest::iconIsOneTwentyFourBitImageOfThirtyTwoPixels()
 {
     const QByteArray bytes = fileBytes(IconPath);
     QCOMPARE(bytes.size(), qsizetype(3262));
@@ -195,7 +237,6 @@ void TestPictures::iconIsOneTwentyFourBitImageOfThirtyTwoPixels()
     QCOMPARE(quint8(bytes.at(6)), quint8(32));
     QCOMPARE(quint8(bytes.at(7)), quint8(32));
     QCOMPARE(quint8(bytes.at(12)), quint8(24));
-
     QImageReader reader(IconPath, "ico");
     const QImage icon = reader.read();
     QVERIFY2(!icon.isNull(), qPrintable(reader.errorString()));
@@ -203,5 +244,108 @@ void TestPictures::iconIsOneTwentyFourBitImageOfThirtyTwoPixels()
     QVERIFY(greySpread(icon) > 12);
 }
 
-QTEST_GUILESS_MAIN(TestPictures)
+void PicturesTest::loaderRefusesBrokenFiles_data()
+{
+    QTest::addColumn<int>("damage");
+    QTest::newRow("missing") << int(Damage::Missing);
+    QTest::newRow("zero bytes") << int(Damage::Empty);
+    QTest::newRow("truncated") << int(Damage::Truncated);
+    QTest::newRow("PNG named .jpg") << int(Damage::Png);
+    QTest::newRow("text named .jpg") << int(Damage::Text);
+    QTest::newRow("header claims 30000 x 30000") << int(Damage::Huge);
+    QTest::newRow("garbage between JPEG markers") << int(Damage::Garbage);
+    QTest::newRow("folder named like the picture") << int(Damage::Folder);
+    QTest::newRow("named pipe without a writer") << int(Damage::NamedPipe);
+    QTest::newRow("no read permission") << int(Damage::Unreadable);
+}
+
+void PicturesTest::loaderRefusesBrokenFiles()
+{
+    QFETCH(int, damage);
+    if (Damage(damage) == Damage::Unreadable && runningAsRoot())
+        QSKIP("root reads a file whatever its permissions; the folder case covers a failing open");
+    ProgramFolder folder;
+    ModeRestorer restorer;
+    ::damage(folder, QStringLiteral("x.jpg"), Damage(damage), restorer);
+    QVERIFY(platform::loadPicture(folder.filePath(QStringLiteral("x.jpg"))).isNull());
+    QVERIFY(platform::loadPicture(folder.filePath(QStringLiteral("x.jpg")), QSize(30, 30)).isNull());
+}
+
+void PicturesTest::loaderTakesPaddedAndScaledPictures()
+{
+    ProgramFolder folder;
+    // Some writers pad the end with zero bytes.
+    folder.write(QStringLiteral("x.jpg"), jpegBytes(QSize(64, 48), Qt::blue) + QByteArray(16, '\0'));
+    const QImage whole = platform::loadPicture(folder.filePath(QStringLiteral("x.jpg")));
+    QCOMPARE(whole.size(), QSize(64, 48));
+    QVERIFY(nearColour(whole.pixelColor(32, 24), Qt::blue));
+    QCOMPARE(platform::loadPicture(folder.filePath(QStringLiteral("x.jpg")), QSize(32, 32)).size(),
+             QSize(32, 32));
+}
+
+void PicturesTest::brokenPictureKeepsWhatWasShown_data()
+{
+    QTest::addColumn<int>("damage");
+    QTest::addColumn<bool>("monsterBroken");
+    QTest::addColumn<bool>("locationBroken");
+    QTest::newRow("monster missing") << int(Damage::Missing) << true << false;
+    QTest::newRow("location truncated") << int(Damage::Truncated) << false << true;
+    QTest::newRow("both named pipes") << int(Damage::NamedPipe) << true << true;
+    QTest::newRow("both claim 30000 x 30000") << int(Damage::Huge) << true << true;
+}
+
+void PicturesTest::brokenPictureKeepsWhatWasShown()
+{
+    QFETCH(int, damage);
+    QFETCH(bool, monsterBroken);
+    QFETCH(bool, locationBroken);
+
+    // Entries 0 and 2 of region 0 have good pictures; entry 1 a damaged one
+    // where the row says, a good one elsewhere.
+    ProgramFolder folder;
+    ModeRestorer restorer;
+    for (const QString &sub : {catalog::MonsterPictureFolder, catalog::LocationPictureFolder})
+        QVERIFY(QDir(folder.path()).mkpath(sub));
+    for (int i = 0; i < 3; ++i) {
+        folder.write(picturePath(catalog::MonsterPictureFolder, 0, i), jpegBytes(monsterSize(i), Colours[i]));
+        folder.write(picturePath(catalog::LocationPictureFolder, 0, i),
+                     jpegBytes(QSize(320, 320), Colours[i]));
+    }
+    if (monsterBroken)
+        ::damage(folder, picturePath(catalog::MonsterPictureFolder, 0, 1), Damage(damage), restorer);
+    if (locationBroken)
+        ::damage(folder, picturePath(catalog::LocationPictureFolder, 0, 1), Damage(damage), restorer);
+
+    auto window = startedWindow(folder);
+    stopClock(window.get());
+    QLabel *monster = control<QLabel>(window.get(), "ImageUniqueMonster", 0);
+    QLabel *location = control<QLabel>(window.get(), "ImageUniqueLocation", 0);
+    const QColor none;
+    const auto shows = [&](QColor monsterColour, QSize monsterPictureSize, QColor locationColour) {
+        return nearColour(shownColour(monster), monsterColour) &&
+                (!monsterColour.isValid() || monster->size() == monsterPictureSize) &&
+                nearColour(shownColour(location), locationColour);
+    };
+    QCOMPARE(currentTab(window.get(), "QVLocations"), 0);
+    QVERIFY(shows(none, {}, none));
+    selectUniqueAndRead(window.get(), 0, 0);
+    QVERIFY(shows(Colours[0], monsterSize(0), Colours[0]));
+
+    // The damaged entry: its texts, and the previous picture where its own
+    // cannot be loaded.
+    selectUniqueAndRead(window.get(), 0, 1);
+    QVERIFY(shows(monsterBroken ? Colours[0] : Colours[1], monsterSize(monsterBroken ? 0 : 1),
+                  locationBroken ? Colours[0] : Colours[1]));
+    selectUniqueAndRead(window.get(), 0, 2);
+    QVERIFY(shows(Colours[2], monsterSize(2), Colours[2]));
+
+    // After a tab change there is nothing to keep.
+    selectTab(window.get(), "QVLocations", 1);
+    selectTab(window.get(), "QVLocations", 0);
+    QVERIFY(shows(none, {}, none));
+    selectUniqueAndRead(window.get(), 0, 1);
+    QVERIFY(shows(monsterBroken ? none : Colours[1], monsterSize(1), locationBroken ? none : Colours[1]));
+}
+
+QTEST_MAIN(PicturesTest)
 #include "test_pictures.moc"

@@ -61,7 +61,7 @@ quint64 inode(const QString &path)
     return quint64(info.st_ino);
 }
 
-enum class Memory { Missing, File, Folder };
+enum class Memory { Missing, File, Folder, NamedPipe };
 
 } // namespace
 
@@ -89,7 +89,9 @@ void TabMemoryTest::restore_data()
     QTest::addColumn<int>("inner");
     // Every line SaveTabs wrote during the restore, in order. The window is
     // created on region 1 and quest group 0; only an actual change of a tab
-    // runs its handler, and only a handler saves.
+    // runs its handler, and only a handler saves. How the line is split and
+    // converted is the formats suite's concern; these rows are what the
+    // window makes of the result.
     QTest::addColumn<QList<QByteArray>>("saved");
 
     using Lines = QList<QByteArray>;
@@ -97,30 +99,13 @@ void TabMemoryTest::restore_data()
 
     QTest::newRow("missing") << Memory::Missing << QByteArray() << 0 << 0 << fallBack;
     QTest::newRow("folder in its place") << Memory::Folder << QByteArray() << 0 << 0 << Lines{"(unreadable)"};
-    QTest::newRow("empty") << Memory::File << QByteArray() << 0 << 0 << fallBack;
+    // Replaced by the first save like any file; from then on the memory works.
+    QTest::newRow("a named pipe without a writer") << Memory::NamedPipe << QByteArray() << 0 << 0 << fallBack;
     QTest::newRow("only line ends") << Memory::File << QByteArray("\r\n  \r\n") << 0 << 0 << fallBack;
-
-    // Valid lines: rewritten in the canonical form by the handlers.
-    QTest::newRow("19 10") << Memory::File << QByteArray("19 10\r\n") << 19 << 10
-                           << Lines{"19 0\r\n", "19 10\r\n"};
-    QTest::newRow("7 2 without line end")
+    QTest::newRow("19 10, the last tabs")
+            << Memory::File << QByteArray("\"19 10\"\r\n") << 19 << 10 << Lines{"19 0\r\n", "19 10\r\n"};
+    QTest::newRow("7 2, without line end")
             << Memory::File << QByteArray("7 2") << 7 << 2 << Lines{"7 0\r\n", "7 2\r\n"};
-    QTest::newRow("7 2 with a bare LF")
-            << Memory::File << QByteArray("7 2\n") << 7 << 2 << Lines{"7 0\r\n", "7 2\r\n"};
-    QTest::newRow("inner with two spaces")
-            << Memory::File << QByteArray("5  3\r\n") << 5 << 3 << Lines{"5 0\r\n", "5 3\r\n"};
-    QTest::newRow("quoted") << Memory::File << QByteArray("\"7 2\"\r\n") << 7 << 2
-                            << Lines{"7 0\r\n", "7 2\r\n"};
-    QTest::newRow("leading spaces and blank lines")
-            << Memory::File << QByteArray("\r\n\r\n   7 2\r\n") << 7 << 2 << Lines{"7 0\r\n", "7 2\r\n"};
-    QTest::newRow("later lines and fields ignored")
-            << Memory::File << QByteArray("12 6,9 9\r\n3 3\r\n") << 12 << 6 << Lines{"12 0\r\n", "12 6\r\n"};
-    QTest::newRow("trailing space on the inner index")
-            << Memory::File << QByteArray("8 4 \r\n") << 8 << 4 << Lines{"8 0\r\n", "8 4\r\n"};
-    QTest::newRow("leading zero on the inner index")
-            << Memory::File << QByteArray("8 04\r\n") << 8 << 4 << Lines{"8 0\r\n", "8 4\r\n"};
-    QTest::newRow("two-digit region")
-            << Memory::File << QByteArray("18 7\r\n") << 18 << 7 << Lines{"18 0\r\n", "18 7\r\n"};
     // The window already shows region 1 and group 0: nothing changes, no
     // handler runs and the file is left as it was.
     QTest::newRow("the tabs the window starts on") << Memory::File << QByteArray("1 0") << 1 << 0 << Lines{};
@@ -132,22 +117,14 @@ void TabMemoryTest::restore_data()
     // index was usable, its tab was selected (and saved) before the inner
     // index failed.
     QTest::newRow("5,3") << Memory::File << QByteArray("5,3\r\n") << 0 << 0 << Lines{"5 0\r\n", "0 0\r\n"};
-    QTest::newRow("25 3") << Memory::File << QByteArray("25 3\r\n") << 0 << 0 << fallBack;
+    QTest::newRow("20 0, one past the last tab")
+            << Memory::File << QByteArray("20 0\r\n") << 0 << 0 << fallBack;
     QTest::newRow("-1 3") << Memory::File << QByteArray("-1 3\r\n") << 0 << 0 << fallBack;
     QTest::newRow("99999 3") << Memory::File << QByteArray("99999 3\r\n") << 0 << 0 << fallBack;
-    QTest::newRow("7 x") << Memory::File << QByteArray("7 x\r\n") << 0 << 0 << Lines{"7 0\r\n", "0 0\r\n"};
-    QTest::newRow("7 99") << Memory::File << QByteArray("7 99\r\n") << 0 << 0 << Lines{"7 0\r\n", "0 0\r\n"};
+    QTest::newRow("19 11, no such group")
+            << Memory::File << QByteArray("19 11\r\n") << 0 << 0 << Lines{"19 0\r\n", "0 0\r\n"};
     QTest::newRow("7 -1") << Memory::File << QByteArray("7 -1\r\n") << 0 << 0 << Lines{"7 0\r\n", "0 0\r\n"};
-    QTest::newRow("7 and nothing") << Memory::File << QByteArray("7 \r\n") << 0 << 0
-                                   << Lines{"7 0\r\n", "0 0\r\n"};
-    QTest::newRow("single digit") << Memory::File << QByteArray("7\r\n") << 0 << 0
-                                  << Lines{"7 0\r\n", "0 0\r\n"};
-    QTest::newRow("19 11") << Memory::File << QByteArray("19 11\r\n") << 0 << 0
-                           << Lines{"19 0\r\n", "0 0\r\n"};
-    QTest::newRow("20 0") << Memory::File << QByteArray("20 0\r\n") << 0 << 0 << fallBack;
-    QTest::newRow("garbage bytes") << Memory::File << QByteArray("\x01\xff\xfe\x80 zz\r\n", 9) << 0 << 0
-                                   << fallBack;
-    QTest::newRow("NUL bytes") << Memory::File << QByteArray("\0\0\0\0", 4) << 0 << 0 << fallBack;
+    QTest::newRow("7 x") << Memory::File << QByteArray("7 x\r\n") << 0 << 0 << Lines{"7 0\r\n", "0 0\r\n"};
     QTest::newRow("section header") << Memory::File << QByteArray("[Tabs]\r\nOuter=7\r\n") << 0 << 0
                                     << fallBack;
 }
@@ -165,6 +142,8 @@ void TabMemoryTest::restore()
         folder.write(TabsFile, content);
     else if (memory == Memory::Folder)
         QVERIFY(QDir(folder.path()).mkdir(TabsFile));
+    else if (memory == Memory::NamedPipe)
+        QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath(TabsFile)).constData(), 0600), 0);
 
     PreparedForm window(folder.path());
     window.Form_Load();
@@ -198,7 +177,6 @@ void TabMemoryTest::restoreRunsTheTabHandlers_data()
     using Ints = QList<int>;
     QTest::newRow("19 4") << QByteArray("19 4") << Ints{} << Ints{0, 1, 3, 5} << Ints{4} << Ints{0, 2};
     QTest::newRow("3 0") << QByteArray("3 0") << Ints{3} << Ints{0, 1, 5} << Ints{} << Ints{0, 2, 4};
-    QTest::newRow("0 4") << QByteArray("0 4") << Ints{0} << Ints{1, 3, 5} << Ints{4} << Ints{0, 2};
     // Region 1 is already current: no click, nothing of it is cleared.
     QTest::newRow("1 4") << QByteArray("1 4") << Ints{} << Ints{0, 1, 3, 5} << Ints{4} << Ints{0, 2};
     // Region 5 is selected and cleared before the inner index fails; the

@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -104,4 +105,32 @@ bool regionIsCleared(const Form1 *window, int r)
             control<QLineEdit>(window, "TextAppearance", r)->text().isEmpty() &&
             control<QLabel>(window, "ImageUniqueMonster", r)->pixmap().isNull() &&
             control<QLabel>(window, "ImageUniqueLocation", r)->pixmap().isNull();
+}
+
+QByteArray jpegBytes(QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    return bytes;
+}
+
+QColor shownColour(const QLabel *picture)
+{
+    const QPixmap pixmap = picture->pixmap();
+    if (pixmap.isNull())
+        return {};
+    const QImage image = pixmap.toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+bool nearColour(QColor shown, QColor expected)
+{
+    if (!expected.isValid())
+        return !shown.isValid();
+    return shown.isValid() && qAbs(shown.red() - expected.red()) < 16 &&
+            qAbs(shown.green() - expected.green()) < 16 && qAbs(shown.blue() - expected.blue()) < 16;
 }

@@ -2,7 +2,11 @@
 
 #include "viewer/form1.h"
 
+#include <QLabel>
+
 #include <QByteArray>
+#include <QColor>
+#include <QSize>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,3 +66,10 @@ bool regionIsCleared(const Form1 *window, int r);
 // The current tab of a tab control, and selecting one, through its property.
 int currentTab(const QObject *window, const char *tabControl);
 void selectTab(const QObject *window, const char *tabControl, int index);
+
+// A JPEG file of one colour, and the colour in the middle of what a picture
+// control shows (invalid when it shows nothing); JPEG colours are near, not
+// exact.
+QByteArray jpegBytes(QSize size, QColor colour);
+QColor shownColour(const QLabel *picture);
+bool nearColour(QColor shown, QColor expected);

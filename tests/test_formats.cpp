@@ -1,6 +1,8 @@
-// Taking the first field of a progress file: what counts as the field, what
-// is skipped, and that a file of any size is read in bounded memory.
+// The file formats below the window: the first field of a progress file or
+// the tab memory (what counts as the field, what is skipped, bounded memory
+// for a file of any size) and the tab memory's line.
 #include "progress/firstfield.h"
+#include "progress/tabmemory.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -36,7 +38,7 @@ std::optional<progress::FlagScan> scanOf(const QByteArray &text, qint64 position
 
 } // namespace
 
-class FirstFieldTest : public QObject
+class FormatsTest : public QObject
 {
     Q_OBJECT
 
@@ -50,9 +52,13 @@ private slots:
     void stopsLookingAtAHugeField();
     void missingFileOrFolderFailsAndDefaultIsAllZero();
     void readsASmallFieldFromAFile();
+    void splitsTheTabsLine_data();
+    void splitsTheTabsLine();
+    void convertsATabIndex_data();
+    void convertsATabIndex();
 };
 
-void FirstFieldTest::takesTheFirstField_data()
+void FormatsTest::takesTheFirstField_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("field");
@@ -78,6 +84,13 @@ void FirstFieldTest::takesTheFirstField_data()
                                          << QByteArray("\xEF\xBB"
                                                        "1");
     QTest::newRow("a file ending in half a mark") << QByteArray("\xEF\xBB") << QByteArray("\xEF\xBB");
+    QTest::newRow("a file of a mark's first byte") << QByteArray("\xEF") << QByteArray("\xEF");
+    QTest::newRow("a UTF-16 mark is text") << QByteArray("\xFF\xFE"
+                                                         "1\0",
+                                                         4)
+                                           << QByteArray("\xFF\xFE"
+                                                         "1\0",
+                                                         4);
     QTest::newRow("NUL bytes are text") << QByteArray("1\0"
                                                       "1",
                                                       3)
@@ -86,7 +99,7 @@ void FirstFieldTest::takesTheFirstField_data()
                                                       3);
 }
 
-void FirstFieldTest::takesTheFirstField()
+void FormatsTest::takesTheFirstField()
 {
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, field);
@@ -100,7 +113,7 @@ void FirstFieldTest::takesTheFirstField()
     QCOMPARE(scanOf(text, 1, 3)->head, field.left(3));
 }
 
-void FirstFieldTest::fileWithoutAFieldHasNone_data()
+void FormatsTest::fileWithoutAFieldHasNone_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("empty") << QByteArray();
@@ -108,14 +121,14 @@ void FirstFieldTest::fileWithoutAFieldHasNone_data()
     QTest::newRow("a byte-order mark only") << QByteArray("\xEF\xBB\xBF");
 }
 
-void FirstFieldTest::fileWithoutAFieldHasNone()
+void FormatsTest::fileWithoutAFieldHasNone()
 {
     QFETCH(QByteArray, text);
     QVERIFY(!fieldOf(text, 1).has_value());
     QVERIFY(!scanOf(text, 1).has_value());
 }
 
-void FirstFieldTest::countsOnesAndPicksThePosition()
+void FormatsTest::countsOnesAndPicksThePosition()
 {
     const auto scan = scanOf("\"1001011\",1111\r\n", 4);
     QVERIFY(scan);
@@ -129,7 +142,7 @@ void FirstFieldTest::countsOnesAndPicksThePosition()
     QCOMPARE(scanOf("1001011", 0)->flagAt, '\0');
 }
 
-void FirstFieldTest::countsPastSixteenBits()
+void FormatsTest::countsPastSixteenBits()
 {
     // Far more than a 16-bit count holds, and a position beyond it.
     QByteArray text(70000, '1');
@@ -141,7 +154,7 @@ void FirstFieldTest::countsPastSixteenBits()
     QCOMPARE(scan->head, text.left(65538));
 }
 
-void FirstFieldTest::stopsLookingAtAHugeField()
+void FormatsTest::stopsLookingAtAHugeField()
 {
     // A field longer than any flag text is only looked at up to the limit,
     // so neither memory nor time depends on what the file holds.
@@ -153,7 +166,7 @@ void FirstFieldTest::stopsLookingAtAHugeField()
     QCOMPARE(scan->flagAt, '\0');
 }
 
-void FirstFieldTest::missingFileOrFolderFailsAndDefaultIsAllZero()
+void FormatsTest::missingFileOrFolderFailsAndDefaultIsAllZero()
 {
     QTemporaryDir dir;
     QVERIFY(!progress::scanFlagFile(dir.filePath("missing.txt"), 1));
@@ -172,7 +185,7 @@ void FirstFieldTest::missingFileOrFolderFailsAndDefaultIsAllZero()
     QCOMPARE(progress::defaultFlagScan(157, 158).flagAt, '\0');
 }
 
-void FirstFieldTest::readsASmallFieldFromAFile()
+void FormatsTest::readsASmallFieldFromAFile()
 {
     QTemporaryDir dir;
     QFile file(dir.filePath("Tabs.ini"));
@@ -181,7 +194,65 @@ void FirstFieldTest::readsASmallFieldFromAFile()
     file.close();
     QCOMPARE(progress::readFirstField(file.fileName()), QByteArray("19 10"));
     QCOMPARE(progress::readFirstField(file.fileName(), 2), QByteArray("19"));
+    // A mark broken off at the end of the file is the field.
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("\xEF\xBB");
+    file.close();
+    QCOMPARE(progress::readFirstField(file.fileName()), QByteArray("\xEF\xBB"));
 }
 
-QTEST_APPLESS_MAIN(FirstFieldTest)
-#include "test_firstfield.moc"
+void FormatsTest::splitsTheTabsLine_data()
+{
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<QByteArray>("outer");
+    QTest::addColumn<QByteArray>("inner");
+    QTest::newRow("one-digit region") << QByteArray("5 3") << QByteArray("5") << QByteArray("3");
+    QTest::newRow("two-digit region") << QByteArray("19 10") << QByteArray("19") << QByteArray("10");
+    QTest::newRow("two spaces") << QByteArray("5  3") << QByteArray("5") << QByteArray(" 3");
+    QTest::newRow("single digit") << QByteArray("7") << QByteArray("7") << QByteArray();
+    QTest::newRow("nothing after the space") << QByteArray("7 ") << QByteArray("7") << QByteArray();
+    QTest::newRow("three numbers") << QByteArray("7 2 9") << QByteArray("7") << QByteArray("2 9");
+    QTest::newRow("words") << QByteArray("seven two") << QByteArray("se") << QByteArray("en two");
+    QTest::newRow("empty") << QByteArray() << QByteArray() << QByteArray();
+}
+
+void FormatsTest::splitsTheTabsLine()
+{
+    QFETCH(QByteArray, field);
+    QFETCH(QByteArray, outer);
+    QFETCH(QByteArray, inner);
+    const progress::TabsLine line = progress::splitTabsField(field);
+    QCOMPARE(line.outer, outer);
+    QCOMPARE(line.inner, inner);
+}
+
+void FormatsTest::convertsATabIndex_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("index"); // -99 for none
+    QTest::newRow("digits") << QByteArray("19") << 19;
+    QTest::newRow("spaces around") << QByteArray(" 4 ") << 4;
+    QTest::newRow("leading zero") << QByteArray("04") << 4;
+    QTest::newRow("signs") << QByteArray("-1") << -1;
+    QTest::newRow("plus") << QByteArray("+7") << 7;
+    QTest::newRow("largest in 16 bits") << QByteArray("32767") << 32767;
+    QTest::newRow("one past 16 bits") << QByteArray("32768") << -99;
+    QTest::newRow("0 in 16 bits") << QByteArray("65536") << -99;
+    QTest::newRow("2 in 32 bits") << QByteArray("4294967298") << -99;
+    QTest::newRow("100000 digits") << QByteArray(100000, '9') << -99;
+    QTest::newRow("a sign alone") << QByteArray("-") << -99;
+    QTest::newRow("empty") << QByteArray() << -99;
+    QTest::newRow("a letter") << QByteArray("x") << -99;
+    QTest::newRow("a NUL inside") << QByteArray("7\0", 2) << -99;
+    QTest::newRow("inner space") << QByteArray("2 9") << -99;
+}
+
+void FormatsTest::convertsATabIndex()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, index);
+    QCOMPARE(progress::toTabIndex(text).value_or(-99), index);
+}
+
+QTEST_APPLESS_MAIN(FormatsTest)
+#include "test_formats.moc"

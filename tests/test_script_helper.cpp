@@ -1,13 +1,70 @@
+// The script helper that stands in for the command interpreter: how it
+// reads a script line, finds a program and deletes a file, and, run as a
+// process on real scripts, what it starts and what it leaves alone.
 #include "platform/batchscript.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 using platform::BatchCommand;
 
-class TestBatchScript : public QObject
+namespace {
+
+void writeFile(const QString &path, const QByteArray &content = "#!/bin/sh\n", bool executable = false)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(content), content.size());
+    file.close();
+    if (executable)
+        QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
+}
+
+QStringList sortedFiles(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// What the viewer writes on every fetch, byte for byte.
+const QByteArray viewerScript =
+        "ncftpget.exe -C -u viewer@huntmark.example -p marrowfen localhost \"QuestsCleared.txt\" "
+        "\"QuestsCleared.txt\"\r\n"
+        "ncftpget.exe -C -u viewer@huntmark.example -p marrowfen localhost \"UniquesDefeated.txt\" "
+        "\"UniquesDefeated.txt\"\r\n"
+        "@echo off\r\n"
+        "del \"QV_data.bat\"\r\n"
+        "exit\r\n";
+
+const QString expectedQuestsCall =
+        "[-C][-u][viewer@huntmark.example][-p][marrowfen][localhost][QuestsCleared.txt][QuestsCleared.txt]";
+const QString expectedUniquesCall = "[-C][-u][viewer@huntmark.example][-p][marrowfen][localhost]"
+                                    "[UniquesDefeated.txt][UniquesDefeated.txt]";
+
+// Stands in for the download client: appends one line per call to calls.log
+// in its working directory, each argument in brackets, then talks on both
+// output channels and fails, none of which may disturb the script.
+const QByteArray recordingTool = "#!/bin/sh\n"
+                                 "for argument in \"$@\"; do printf '[%s]' \"$argument\" >> calls.log; done\n"
+                                 "printf '\\n' >> calls.log\n"
+                                 "echo 'to standard output'\n"
+                                 "echo 'to standard error' >&2\n"
+                                 "exit 7\n";
+
+struct HelperRun
+{
+    int exitCode = -1;
+    QByteArray standardOutput;
+    QByteArray standardError;
+};
+
+} // namespace
+
+class ScriptHelperTest : public QObject
 {
     Q_OBJECT
 
@@ -25,28 +82,33 @@ private slots:
     void deletesNothingOutsideFolder_data();
     void deletesNothingOutsideFolder();
     void deletesOnlyTheLinkNotItsTarget();
+    void init();
+    void cleanup();
+
+    void fetchesInOrderWithExactArguments();
+    void findsDebianToolOnPathWithoutEnding();
+    void deletesItselfWhenToolIsMissing();
+    void passesShellTextAsOneArgument();
+    void skipsLineWithPipe();
+    void stopsAtExit();
+    void givesChildrenNoConsole();
+    void refusesUnreadableScript_data();
+    void refusesUnreadableScript();
+    void runsScriptAtSizeLimit();
+    void refusesMissingArgument();
+
+private:
+    QString programFolder() const { return m_root->filePath("program"); }
+    QString programFile(const QString &name) const { return programFolder() + "/" + name; }
+    void installTool(const QString &folder, const QString &name, const QByteArray &content = recordingTool);
+    HelperRun runHelper(const QStringList &arguments, int timeoutMs = 30000);
+    HelperRun runScript(const QByteArray &script);
+    QStringList recordedCalls() const;
+
+    std::unique_ptr<QTemporaryDir> m_root;
 };
 
-namespace {
-
-void writeFile(const QString &path, bool executable = false)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write("#!/bin/sh\n");
-    file.close();
-    if (executable)
-        QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
-}
-
-QStringList sortedFiles(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-} // namespace
-
-void TestBatchScript::splitsLines_data()
+void ScriptHelperTest::splitsLines_data()
 {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QStringList>("lines");
@@ -62,14 +124,14 @@ void TestBatchScript::splitsLines_data()
             << QByteArray("a\0b\r\n", 5) << QStringList{QString("a") + QChar(0) + "b"};
 }
 
-void TestBatchScript::splitsLines()
+void ScriptHelperTest::splitsLines()
 {
     QFETCH(QByteArray, script);
     QFETCH(QStringList, lines);
     QCOMPARE(platform::splitBatchLines(script), lines);
 }
 
-void TestBatchScript::parsesLine_data()
+void ScriptHelperTest::parsesLine_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("kind");
@@ -149,7 +211,7 @@ void TestBatchScript::parsesLine_data()
     QTest::newRow("stray carriage return") << "tool a\rb" << refused << "" << QStringList();
 }
 
-void TestBatchScript::parsesLine()
+void ScriptHelperTest::parsesLine()
 {
     QFETCH(QString, line);
     QFETCH(int, kind);
@@ -162,7 +224,7 @@ void TestBatchScript::parsesLine()
     QCOMPARE(command.arguments, arguments);
 }
 
-void TestBatchScript::survivesHostileLines_data()
+void ScriptHelperTest::survivesHostileLines_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("kind");
@@ -176,14 +238,14 @@ void TestBatchScript::survivesHostileLines_data()
 }
 
 // Lines no script of ours contains, in sizes a hand-made file could reach.
-void TestBatchScript::survivesHostileLines()
+void ScriptHelperTest::survivesHostileLines()
 {
     QFETCH(QString, line);
     QFETCH(int, kind);
     QCOMPARE(int(platform::parseBatchLine(line).kind), kind);
 }
 
-void TestBatchScript::findsProgram_data()
+void ScriptHelperTest::findsProgram_data()
 {
     // Files are "folder/name" with folder one of cwd, path1, path2; a trailing
     // "*" marks the file executable.
@@ -218,7 +280,7 @@ void TestBatchScript::findsProgram_data()
     QTest::newRow("empty name") << QStringList{"cwd/x*"} << "" << QString();
 }
 
-void TestBatchScript::findsProgram()
+void ScriptHelperTest::findsProgram()
 {
     QFETCH(QStringList, files);
     QFETCH(QString, name);
@@ -234,7 +296,7 @@ void TestBatchScript::findsProgram()
         if (executable)
             file.chop(1);
         QVERIFY(rootDir.mkpath(QFileInfo(file).path()));
-        writeFile(rootDir.filePath(file), executable);
+        writeFile(rootDir.filePath(file), "#!/bin/sh\n", executable);
     }
 
     const QString pathVariable = rootDir.filePath("path1") + ":" + rootDir.filePath("path2") + "::";
@@ -242,7 +304,7 @@ void TestBatchScript::findsProgram()
     QCOMPARE(platform::findBatchProgram(name, rootDir.filePath("cwd"), pathVariable), expected);
 }
 
-void TestBatchScript::deletesIgnoringCase_data()
+void ScriptHelperTest::deletesIgnoringCase_data()
 {
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("name");
@@ -263,7 +325,7 @@ void TestBatchScript::deletesIgnoringCase_data()
             << QStringList{"QV_Data.bat"} << "QV_Data" << false << QStringList{"QV_Data.bat"};
 }
 
-void TestBatchScript::deletesIgnoringCase()
+void ScriptHelperTest::deletesIgnoringCase()
 {
     QFETCH(QStringList, files);
     QFETCH(QString, name);
@@ -279,7 +341,7 @@ void TestBatchScript::deletesIgnoringCase()
     QCOMPARE(sortedFiles(dir.path()), remaining);
 }
 
-void TestBatchScript::deletesNothingOutsideFolder_data()
+void ScriptHelperTest::deletesNothingOutsideFolder_data()
 {
     QTest::addColumn<QString>("name");
 
@@ -292,7 +354,7 @@ void TestBatchScript::deletesNothingOutsideFolder_data()
     QTest::newRow("empty") << "";
 }
 
-void TestBatchScript::deletesNothingOutsideFolder()
+void ScriptHelperTest::deletesNothingOutsideFolder()
 {
     QFETCH(QString, name);
 
@@ -310,7 +372,7 @@ void TestBatchScript::deletesNothingOutsideFolder()
     QVERIFY(QFileInfo(rootDir.filePath("cwd/sub")).isDir());
 }
 
-void TestBatchScript::deletesOnlyTheLinkNotItsTarget()
+void ScriptHelperTest::deletesOnlyTheLinkNotItsTarget()
 {
     QTemporaryDir root;
     QVERIFY(root.isValid());
@@ -324,5 +386,201 @@ void TestBatchScript::deletesOnlyTheLinkNotItsTarget()
     QVERIFY(QFile::exists(rootDir.filePath("target.txt")));
 }
 
-QTEST_GUILESS_MAIN(TestBatchScript)
-#include "test_batchscript.moc"
+void ScriptHelperTest::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+    // "program" is the folder the viewer starts the helper in; "bin" is the
+    // whole search path, so that an installed ncftpget never takes part.
+    QVERIFY(QDir(m_root->path()).mkpath("program"));
+    QVERIFY(QDir(m_root->path()).mkpath("bin"));
+}
+
+void ScriptHelperTest::cleanup()
+{
+    m_root.reset();
+}
+
+void ScriptHelperTest::installTool(const QString &folder, const QString &name, const QByteArray &content)
+{
+    writeFile(m_root->filePath(folder + "/" + name), content, true);
+}
+
+HelperRun ScriptHelperTest::runHelper(const QStringList &arguments, int timeoutMs)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", m_root->filePath("bin"));
+
+    QProcess helper;
+    helper.setProcessEnvironment(environment);
+    helper.setWorkingDirectory(programFolder());
+    helper.start(HUNTMARK_BATCH_HELPER, arguments);
+    HelperRun run;
+    if (!helper.waitForStarted() || !helper.waitForFinished(timeoutMs)) {
+        helper.kill();
+        helper.waitForFinished();
+        return run;
+    }
+    if (helper.exitStatus() == QProcess::NormalExit)
+        run.exitCode = helper.exitCode();
+    run.standardOutput = helper.readAllStandardOutput();
+    run.standardError = helper.readAllStandardError();
+    return run;
+}
+
+HelperRun ScriptHelperTest::runScript(const QByteArray &script)
+{
+    writeFile(programFile("QV_Data.bat"), script);
+    return runHelper({programFile("QV_Data.bat")});
+}
+
+QStringList ScriptHelperTest::recordedCalls() const
+{
+    QFile log(programFile("calls.log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+void ScriptHelperTest::fetchesInOrderWithExactArguments()
+{
+    installTool("program", "ncftpget.exe");
+
+    const HelperRun run = runScript(viewerScript);
+
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(recordedCalls(), QStringList({expectedQuestsCall, expectedUniquesCall}));
+    QVERIFY(!QFile::exists(programFile("QV_Data.bat")));
+    QVERIFY(QFile::exists(programFile("ncftpget.exe")));
+}
+
+void ScriptHelperTest::findsDebianToolOnPathWithoutEnding()
+{
+    installTool("bin", "ncftpget");
+
+    QCOMPARE(runScript(viewerScript).exitCode, 0);
+    QCOMPARE(recordedCalls(), QStringList({expectedQuestsCall, expectedUniquesCall}));
+    QVERIFY(!QFile::exists(programFile("QV_Data.bat")));
+}
+
+void ScriptHelperTest::deletesItselfWhenToolIsMissing()
+{
+    writeFile(programFile("QuestsCleared.txt"), "101");
+
+    QCOMPARE(runScript(viewerScript).exitCode, 0);
+    QVERIFY(!QFile::exists(programFile("QV_Data.bat")));
+    QFile progress(programFile("QuestsCleared.txt"));
+    QVERIFY(progress.open(QIODevice::ReadOnly));
+    QCOMPARE(progress.readAll(), QByteArray("101"));
+}
+
+void ScriptHelperTest::passesShellTextAsOneArgument()
+{
+    installTool("program", "ncftpget.exe");
+    writeFile(programFile("x"), "keep");
+
+    const HelperRun run =
+            runScript("ncftpget.exe \"a;rm -rf x\" \"$(touch pwned)\" `touch pwned2` 'a b'\r\n");
+
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(recordedCalls(), QStringList{"[a;rm -rf x][$(touch pwned)][`touch][pwned2`]['a][b']"});
+    QVERIFY(QFile::exists(programFile("x")));
+    QVERIFY(!QFile::exists(programFile("pwned")));
+    QVERIFY(!QFile::exists(programFile("pwned2")));
+}
+
+void ScriptHelperTest::skipsLineWithPipe()
+{
+    installTool("program", "ncftpget.exe");
+
+    const HelperRun run = runScript("ncftpget.exe one | ncftpget.exe two\r\n"
+                                    "ncftpget.exe \"three > four\" five\r\n");
+
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(recordedCalls(), QStringList{"[three > four][five]"});
+    QVERIFY(!QFile::exists(programFile("four")));
+}
+
+void ScriptHelperTest::stopsAtExit()
+{
+    installTool("program", "ncftpget.exe");
+
+    const HelperRun run = runScript("ncftpget.exe first\r\n"
+                                    "  EXIT\r\n"
+                                    "ncftpget.exe second\r\n"
+                                    "del \"QV_data.bat\"\r\n");
+
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(recordedCalls(), QStringList{"[first]"});
+    QVERIFY(QFile::exists(programFile("QV_Data.bat")));
+}
+
+// A tool that reads its standard input would wait forever on a console
+// nobody types into; the helper's own output must stay empty as well.
+void ScriptHelperTest::givesChildrenNoConsole()
+{
+    installTool("program", "ncftpget.exe",
+                "#!/bin/sh\n"
+                "read -r answer\n"
+                "echo talking\n"
+                "echo complaining >&2\n"
+                "printf 'ran\\n' >> calls.log\n");
+    writeFile(programFile("QV_Data.bat"), "ncftpget.exe\r\n");
+
+    const HelperRun run = runHelper({programFile("QV_Data.bat")}, 10000);
+
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(recordedCalls(), QStringList{"ran"});
+    QCOMPARE(run.standardOutput, QByteArray());
+    QCOMPARE(run.standardError, QByteArray());
+}
+
+void ScriptHelperTest::refusesUnreadableScript_data()
+{
+    QTest::addColumn<QString>("scriptName");
+    QTest::addColumn<QByteArray>("content");
+
+    const QByteArray call = "ncftpget.exe run\r\n";
+    QTest::newRow("missing") << "missing.bat" << QByteArray();
+    QTest::newRow("a folder") << "folder.bat" << QByteArray();
+    QTest::newRow("endless device") << "/dev/zero" << QByteArray();
+    QTest::newRow("one byte too large")
+            << "QV_Data.bat" << call + QByteArray(platform::MaxBatchScriptSize + 1 - call.size(), ' ');
+}
+
+void ScriptHelperTest::refusesUnreadableScript()
+{
+    QFETCH(QString, scriptName);
+    QFETCH(QByteArray, content);
+    installTool("program", "ncftpget.exe");
+    QVERIFY(QDir(programFolder()).mkdir("folder.bat"));
+    if (!content.isEmpty())
+        writeFile(programFile(scriptName), content);
+
+    const QString scriptPath = QDir::isAbsolutePath(scriptName) ? scriptName : programFile(scriptName);
+    QCOMPARE(runHelper({scriptPath}).exitCode, 1);
+    QCOMPARE(recordedCalls(), QStringList());
+}
+
+void ScriptHelperTest::runsScriptAtSizeLimit()
+{
+    installTool("program", "ncftpget.exe");
+    const QByteArray call = "ncftpget.exe run\r\n";
+    const QByteArray script = call + QByteArray(platform::MaxBatchScriptSize - call.size(), ' ');
+
+    QCOMPARE(runScript(script).exitCode, 0);
+    QCOMPARE(recordedCalls(), QStringList{"[run]"});
+}
+
+void ScriptHelperTest::refusesMissingArgument()
+{
+    installTool("program", "ncftpget.exe");
+    writeFile(programFile("QV_Data.bat"), "ncftpget.exe run\r\n");
+
+    QCOMPARE(runHelper({}).exitCode, 1);
+    QCOMPARE(runHelper({programFile("QV_Data.bat"), programFile("QV_Data.bat")}).exitCode, 1);
+    QCOMPARE(recordedCalls(), QStringList());
+}
+
+QTEST_GUILESS_MAIN(ScriptHelperTest)
+#include "test_script_helper.moc"
