@@ -66,17 +66,7 @@ inside() {
     note "Ctrl+Q"
     # Without a window manager nothing gives the window the focus.
     xdotool windowfocus --sync "$window" || fail "cannot focus the window"
-    xdotool key --clearmodifiers ctrl+q
-    # A watchdog ends a viewer that ignores the keys; it then ends with the
-    # status of SIGTERM instead of 0.
-    (sleep 10; kill "$viewer") >/dev/null 2>&1 &
-    watchdog=$!
-    status=0
-    wait "$viewer" || status=$?
-    kill "$watchdog" 2>/dev/null || true
-    trap - EXIT
-    [ "$status" -ne 143 ] || fail "the viewer still ran 10 s after Ctrl+Q"
-    [ "$status" -eq 0 ] || fail "the viewer ended with status $status"
+    press_and_wait_for_exit ctrl+q
 
     # The fetch in flight went with the viewer: the client stopped in its
     # first download, and the script, which holds the password, is gone.
@@ -115,14 +105,22 @@ keyboard_run() {
     window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Huntmark \(Viewer\)$' | head -n 1) ||
         fail "no window within 30 s"
     xdotool windowfocus --sync "$window" || fail "cannot focus the window"
-    xdotool key --clearmodifiers Tab Down Down End Home ctrl+q
+    press_and_wait_for_exit Tab Down Down End Home ctrl+q
+}
+
+# press_and_wait_for_exit KEYS...: types the keys into the focused window;
+# the last of them must end $viewer. A watchdog ends a viewer that ignores
+# them; it then ends with the status of SIGTERM instead of 0.
+press_and_wait_for_exit() {
+    xdotool key --clearmodifiers "$@"
     (sleep 10; kill "$viewer") >/dev/null 2>&1 &
     watchdog=$!
     status=0
     wait "$viewer" || status=$?
     kill "$watchdog" 2>/dev/null || true
     trap - EXIT
-    [ "$status" -eq 0 ] || fail "the viewer ended with status $status after the keys"
+    [ "$status" -ne 143 ] || fail "the viewer still ran 10 s after the keys $*"
+    [ "$status" -eq 0 ] || fail "the viewer ended with status $status after the keys $*"
 }
 
 if [ "${1:-}" = "--inside" ]; then
