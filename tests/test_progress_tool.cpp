@@ -1,0 +1,401 @@
+// huntmark-progress on the progress files: marking by name, every refusal
+// leaving the files as they were, the shape of what it writes, show, and the
+// viewer reading what the tool wrote.
+#include "testsupport.h"
+
+#include "catalog/catalog.h"
+#include "progresstool/progresstool.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+
+#include <optional>
+
+#include <unistd.h>
+
+namespace {
+
+const QString Uniques = QStringLiteral("UniquesDefeated.txt");
+const QString Quests = QStringLiteral("QuestsCleared.txt");
+constexpr int Refused = progresstool::Refused;
+constexpr int UsageError = progresstool::UsageError;
+constexpr int FileError = progresstool::FileError;
+
+QString uniqueName(int r, int i)
+{
+    return QString::fromLatin1(catalog::regions()[r].entries[i].name);
+}
+
+QString questName(int g, int i)
+{
+    return QString::fromLatin1(catalog::questGroups()[g].quests[i].name);
+}
+
+QString regionCaption(int r)
+{
+    return QString::fromLatin1(catalog::regions()[r].caption);
+}
+
+QString groupCaption(int g)
+{
+    return QString::fromLatin1(catalog::questGroups()[g].caption);
+}
+
+// A quest name that stands in more than one group, and the groups holding it.
+struct Namesake
+{
+    QString name;
+    QList<std::pair<int, int>> entries; // (group, index)
+};
+
+Namesake questNamesake()
+{
+    for (int g = 0; g < catalog::QuestGroupCount; ++g) {
+        for (int i = 0; i < catalog::questCount(g); ++i) {
+            Namesake namesake{questName(g, i), {}};
+            for (int h = 0; h < catalog::QuestGroupCount; ++h)
+                for (int j = 0; j < catalog::questCount(h); ++j)
+                    if (questName(h, j) == namesake.name)
+                        namesake.entries.append({h, j});
+            if (namesake.entries.size() > 1)
+                return namesake;
+        }
+    }
+    qFatal("the quest catalog has no namesakes");
+}
+
+QByteArray line(const QByteArray &flags)
+{
+    return flags + "\r\n";
+}
+
+// The files before a call: bytes, or nothing for a missing file.
+using FileState = std::optional<QByteArray>;
+
+void setFile(const ProgramFolder &folder, const QString &name, const FileState &state)
+{
+    if (state)
+        folder.write(name, *state);
+}
+
+FileState fileState(const ProgramFolder &folder, const QString &name)
+{
+    return folder.exists(name) ? FileState(folder.read(name)) : std::nullopt;
+}
+
+progresstool::Outcome runTool(const ProgramFolder &folder, const QStringList &arguments)
+{
+    return progresstool::run(arguments, {folder.path()});
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(FileState)
+
+class ProgressToolTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void marksTheNamedEntries_data();
+    void marksTheNamedEntries();
+    void refusalLeavesFilesAsTheyWere_data();
+    void refusalLeavesFilesAsTheyWere();
+    void namesakeRefusalListsEveryCandidate();
+    void replacesFilesInOneStep();
+    void show_data();
+    void show();
+    void viewerReadsWhatToolWrote_data();
+    void viewerReadsWhatToolWrote();
+};
+
+void ProgressToolTest::marksTheNamedEntries_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<FileState>("uniquesBefore");
+    QTest::addColumn<FileState>("questsBefore");
+    QTest::addColumn<QByteArray>("uniquesAfter");
+    QTest::addColumn<QByteArray>("questsAfter");
+
+    const QByteArray noUniques(catalog::UniqueMonsterCount, '0');
+    const QByteArray noQuests(catalog::QuestCount, '0');
+    const QByteArray allUniques(catalog::UniqueMonsterCount, '1');
+    const Namesake namesake = questNamesake();
+    const auto [lastGroup, lastIndex] = namesake.entries.last();
+
+    QTest::newRow("a name, both files missing")
+            << QStringList{uniqueName(3, 0)} << FileState() << FileState()
+            << line(flagsWithOnesAt(157, {uniquePosition(3, 0)})) << line(noQuests);
+    QTest::newRow("any case, surrounding spaces")
+            << QStringList{QStringLiteral("  ") + uniqueName(18, 7).toUpper() + QStringLiteral(" ")}
+            << FileState(line(noUniques)) << FileState(line(noQuests)) << line(flagsWithOnesAt(157, {157}))
+            << line(noQuests);
+    QTest::newRow("the qualified name of a namesake marks that entry alone")
+            << QStringList{groupCaption(lastGroup) + QStringLiteral(" : ") + namesake.name.toLower()}
+            << FileState(line(noUniques)) << FileState() << line(noUniques)
+            << line(flagsWithOnesAt(63, {questPosition(lastGroup, lastIndex)}));
+    QTest::newRow("qualified name of an entry without namesake")
+            << QStringList{regionCaption(7) + QStringLiteral(": ") + uniqueName(7, 0)}
+            << FileState(line(noUniques)) << FileState(line(noQuests)) << line(flagsWithOnesAt(157, {70}))
+            << line(noQuests);
+    QTest::newRow("several names in both files, one twice")
+            << QStringList{uniqueName(0, 0), questName(10, 8), uniqueName(0, 1), uniqueName(0, 0)}
+            << FileState() << FileState(line(noQuests)) << line(flagsWithOnesAt(157, {1, 2}))
+            << line(flagsWithOnesAt(63, {63}));
+    QTest::newRow("unmark") << QStringList{QStringLiteral("unmark"), uniqueName(5, 0), uniqueName(5, 11)}
+                            << FileState(line(allUniques)) << FileState(line(noQuests))
+                            << line(QByteArray(allUniques)
+                                            .replace(uniquePosition(5, 0) - 1, 1, "0")
+                                            .replace(uniquePosition(5, 11) - 1, 1, "0"))
+                            << line(noQuests);
+    QTest::newRow("a short flag text is padded with 0")
+            << QStringList{uniqueName(18, 7)} << FileState("11") << FileState(line(noQuests))
+            << line(flagsWithOnesAt(157, {1, 2, 157})) << line(noQuests);
+    QTest::newRow("an empty file is all 0")
+            << QStringList{questName(0, 0)} << FileState(line(noUniques)) << FileState(QByteArray())
+            << line(noUniques) << line(flagsWithOnesAt(63, {1}));
+    QTest::newRow("the first field as the viewer reads it: quoted, then more")
+            << QStringList{uniqueName(0, 2)} << FileState("\r\n  \"1\",remark\r\nnext line\r\n")
+            << FileState(line(noQuests)) << line(flagsWithOnesAt(157, {1, 3})) << line(noQuests);
+}
+
+void ProgressToolTest::marksTheNamedEntries()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(FileState, uniquesBefore);
+    QFETCH(FileState, questsBefore);
+    QFETCH(QByteArray, uniquesAfter);
+    QFETCH(QByteArray, questsAfter);
+
+    ProgramFolder folder;
+    setFile(folder, Uniques, uniquesBefore);
+    setFile(folder, Quests, questsBefore);
+    if (arguments.first() != QLatin1String("unmark"))
+        arguments.prepend(QStringLiteral("mark"));
+
+    const progresstool::Outcome outcome = runTool(folder, arguments);
+    QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
+    QCOMPARE(outcome.status, 0);
+    QCOMPARE(folder.read(Uniques), uniquesAfter);
+    QCOMPARE(folder.read(Quests), questsAfter);
+}
+
+void ProgressToolTest::refusalLeavesFilesAsTheyWere_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<FileState>("uniques");
+    QTest::addColumn<FileState>("quests");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("saying");
+
+    const QByteArray someUniques = line(flagsWithOnesAt(157, {4, 90}));
+    const QByteArray someQuests = line(flagsWithOnesAt(63, {2}));
+    const QString misspelt = uniqueName(2, 3).chopped(1);
+    const QString mark = QStringLiteral("mark");
+
+    QTest::newRow("unknown name, close ones offered")
+            << QStringList{mark, misspelt} << FileState(someUniques) << FileState(someQuests) << Refused
+            << QStringList{QLatin1Char('"') + misspelt + QLatin1Char('"'), uniqueName(2, 3)};
+    QTest::newRow("nothing close") << QStringList{QStringLiteral("unmark"), QStringLiteral("Qzxv Wqpy Jjjj")}
+                                   << FileState(someUniques) << FileState() << Refused
+                                   << QStringList{QStringLiteral("no entry is named \"Qzxv Wqpy Jjjj\"")};
+    QTest::newRow("all or nothing: good names and one unknown")
+            << QStringList{mark, uniqueName(0, 0), questName(0, 0), misspelt} << FileState() << FileState()
+            << Refused << QStringList{misspelt};
+    QTest::newRow("qualified with the wrong tab")
+            << QStringList{mark, regionCaption(0) + QStringLiteral(": ") + uniqueName(1, 0)}
+            << FileState(someUniques) << FileState(someQuests) << Refused << QStringList{uniqueName(1, 0)};
+    QTest::newRow("a character other than 0 and 1")
+            << QStringList{mark, uniqueName(0, 0)} << FileState("0001x0\r\n") << FileState(someQuests)
+            << Refused
+            << QStringList{Uniques, QStringLiteral("character 5"), QStringLiteral("\"x\""),
+                           regionCaption(0) + QStringLiteral(": ") + uniqueName(0, 4)};
+    QTest::newRow("a damaged quests file stops a unique too")
+            << QStringList{mark, uniqueName(0, 0)} << FileState(someUniques) << FileState("0 1\r\n")
+            << Refused << QStringList{Quests, QStringLiteral("character 2"), QStringLiteral("a space")};
+    QTest::newRow("more characters than entries")
+            << QStringList{QStringLiteral("unmark"), uniqueName(0, 0)} << FileState(QByteArray(158, '1'))
+            << FileState(someQuests) << Refused << QStringList{Uniques, QStringLiteral("157")};
+    QTest::newRow("show refuses a damaged file too")
+            << QStringList{QStringLiteral("show")} << FileState(someUniques) << FileState("2\r\n") << Refused
+            << QStringList{Quests, QStringLiteral("character 1")};
+    QTest::newRow("unknown tab") << QStringList{QStringLiteral("show"), regionCaption(4).chopped(1)}
+                                 << FileState(someUniques) << FileState(someQuests) << Refused
+                                 << QStringList{regionCaption(4)};
+    QTest::newRow("no names") << QStringList{mark} << FileState(someUniques) << FileState() << UsageError
+                              << QStringList{QStringLiteral("name")};
+    QTest::newRow("unknown command") << QStringList{QStringLiteral("tick"), uniqueName(0, 0)}
+                                     << FileState(someUniques) << FileState(someQuests) << UsageError
+                                     << QStringList{QStringLiteral("\"tick\"")};
+    QTest::newRow("publish options elsewhere")
+            << QStringList{mark, QStringLiteral("--host"), QStringLiteral("x"), uniqueName(0, 0)}
+            << FileState(someUniques) << FileState(someQuests) << UsageError
+            << QStringList{QStringLiteral("--host")};
+    QTest::newRow("no such folder") << QStringList{mark, QStringLiteral("--folder"),
+                                                   QStringLiteral("nowhere"), uniqueName(0, 0)}
+                                    << FileState(someUniques) << FileState(someQuests) << FileError
+                                    << QStringList{QStringLiteral("nowhere")};
+}
+
+void ProgressToolTest::refusalLeavesFilesAsTheyWere()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(FileState, uniques);
+    QFETCH(FileState, quests);
+    QFETCH(int, status);
+    QFETCH(QStringList, saying);
+
+    ProgramFolder folder;
+    setFile(folder, Uniques, uniques);
+    setFile(folder, Quests, quests);
+
+    const progresstool::Outcome outcome = runTool(folder, arguments);
+    QCOMPARE(outcome.status, status);
+    QCOMPARE(outcome.output, QString());
+    QVERIFY(outcome.error.startsWith(QLatin1String("huntmark-progress: ")));
+    QCOMPARE(outcome.error.count(QLatin1Char('\n')), 1);
+    for (const QString &part : saying)
+        QVERIFY2(outcome.error.contains(part), qPrintable(outcome.error));
+    QCOMPARE(fileState(folder, Uniques), uniques);
+    QCOMPARE(fileState(folder, Quests), quests);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(),
+             int(bool(uniques)) + int(bool(quests)));
+}
+
+void ProgressToolTest::namesakeRefusalListsEveryCandidate()
+{
+    const Namesake namesake = questNamesake();
+    ProgramFolder folder;
+    const QByteArray before = line(flagsWithOnesAt(63, {5}));
+    folder.write(Quests, before);
+
+    const auto outcome = runTool(folder, {QStringLiteral("mark"), uniqueName(0, 0), namesake.name.toUpper()});
+    QCOMPARE(outcome.status, Refused);
+    QCOMPARE(outcome.output, QString());
+    QStringList lines = outcome.error.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY2(lines.takeFirst().contains(QStringLiteral("%1 entries").arg(namesake.entries.size())),
+             qPrintable(outcome.error));
+    QStringList expected;
+    for (const auto &[g, i] : namesake.entries)
+        expected.append(groupCaption(g) + QStringLiteral(": ") + namesake.name);
+    QCOMPARE(lines, expected);
+    QCOMPARE(folder.read(Quests), before);
+    QVERIFY(!folder.exists(Uniques));
+}
+
+// A hard link keeps the old file's contents when the file is replaced by a
+// rename, and would see every byte of a write in place.
+void ProgressToolTest::replacesFilesInOneStep()
+{
+    ProgramFolder folder;
+    const QByteArray before = line(flagsWithOnesAt(157, {9}));
+    folder.write(Uniques, before);
+    QVERIFY(::link(QFile::encodeName(folder.filePath(Uniques)).constData(),
+                   QFile::encodeName(folder.filePath(QStringLiteral("old"))).constData()) == 0);
+
+    const auto outcome = runTool(folder, {QStringLiteral("mark"), uniqueName(0, 0)});
+    QCOMPARE(outcome.status, 0);
+    QCOMPARE(folder.read(Uniques), line(flagsWithOnesAt(157, {1, 9})));
+    QCOMPARE(folder.read(QStringLiteral("old")), before);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("old"), Quests, Uniques}));
+}
+
+void ProgressToolTest::show_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("lines"); // among the output's lines, in this order, spaces simplified
+
+    QTest::newRow("summary") << QStringList{}
+                             << QStringList{regionCaption(0) + QStringLiteral(" 2/14"),
+                                            regionCaption(18) + QStringLiteral(" 1/8"),
+                                            groupCaption(10) + QStringLiteral(" 1/9"),
+                                            QStringLiteral("Unique monsters beaten: 3/157"),
+                                            QStringLiteral("Quests cleared: 1/63")};
+    QTest::newRow("a region, any case, in words")
+            << QString(regionCaption(18).toLower()).split(QLatin1Char(' '))
+            << QStringList{regionCaption(18) + QStringLiteral(" 1/8"),
+                           QStringLiteral("[ ] ") + uniqueName(18, 0),
+                           QStringLiteral("[x] ") + uniqueName(18, 7)};
+    QTest::newRow("a region with several done") << QStringList{regionCaption(0)}
+                                                << QStringList{regionCaption(0) + QStringLiteral(" 2/14"),
+                                                               QStringLiteral("[x] ") + uniqueName(0, 0),
+                                                               QStringLiteral("[ ] ") + uniqueName(0, 1),
+                                                               QStringLiteral("[x] ") + uniqueName(0, 2),
+                                                               QStringLiteral("[ ] ") + uniqueName(0, 13)};
+    QTest::newRow("a quest group") << QStringList{groupCaption(10)}
+                                   << QStringList{groupCaption(10) + QStringLiteral(" 1/9"),
+                                                  QStringLiteral("[ ] ") + questName(10, 7),
+                                                  QStringLiteral("[x] ") + questName(10, 8)};
+}
+
+void ProgressToolTest::show()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, lines);
+
+    ProgramFolder folder;
+    folder.write(Uniques, line(flagsWithOnesAt(157, {1, 3, 157})));
+    folder.write(Quests, "\"" + flagsWithOnesAt(63, {63}) + "\"");
+    arguments.prepend(QStringLiteral("show"));
+
+    const auto outcome = runTool(folder, arguments);
+    QCOMPARE(outcome.error, QString());
+    QCOMPARE(outcome.status, 0);
+    QStringList output;
+    for (const QString &line : outcome.output.split(QLatin1Char('\n')))
+        output.append(line.simplified());
+    qsizetype from = 0;
+    for (const QString &expected : lines) {
+        from = output.indexOf(expected, from);
+        QVERIFY2(from >= 0, qPrintable(expected + QStringLiteral(" not in order in\n") + outcome.output));
+    }
+}
+
+void ProgressToolTest::viewerReadsWhatToolWrote_data()
+{
+    QTest::addColumn<bool>("quest");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("index");
+
+    const Namesake namesake = questNamesake();
+    QTest::newRow("the only unique of region 7") << false << 7 << 0;
+    QTest::newRow("the last unique") << false << 18 << 7;
+    QTest::newRow("a namesake quest")
+            << true << namesake.entries.last().first << namesake.entries.last().second;
+}
+
+void ProgressToolTest::viewerReadsWhatToolWrote()
+{
+    QFETCH(bool, quest);
+    QFETCH(int, tab);
+    QFETCH(int, index);
+
+    ProgramFolder folder;
+    const QString name =
+            quest ? groupCaption(tab) + QStringLiteral(": ") + questName(tab, index) : uniqueName(tab, index);
+    QCOMPARE(runTool(folder, {QStringLiteral("mark"), name, uniqueName(0, 0)}).status, 0);
+
+    const auto window = startedWindow(folder);
+    QCOMPARE(control<QLabel>(window.get(), "LabelDefeated")->text(),
+             QStringLiteral("Uniques Beaten: %1").arg(quest ? 1 : 2));
+    selectTab(window.get(), "QVLocations", quest ? 19 : tab);
+    if (quest)
+        selectTab(window.get(), "QuestsTab", tab);
+    auto *list = quest ? control<QListWidget>(window.get(), "Quests", tab)
+                       : control<QListWidget>(window.get(), "ListOfUniques", tab);
+    auto *box = quest ? control<QCheckBox>(window.get(), "QuestCompleted", tab)
+                      : control<QCheckBox>(window.get(), "CheckDefeated", tab);
+    // A neighbour first, so the box has something to change from.
+    if (list->count() > 1) {
+        list->setCurrentRow(index == 0 ? 1 : index - 1);
+        QCOMPARE(box->isChecked(), false);
+    }
+    list->setCurrentRow(index);
+    QCOMPARE(box->isChecked(), true);
+}
+
+QTEST_MAIN(ProgressToolTest)
+#include "test_progress_tool.moc"
