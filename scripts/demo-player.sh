@@ -46,11 +46,12 @@ while :; do
         pause=$!
         wait "$pause"
     fi
+    # The tool lists what it marked, "[x] Tab: Name" a line.
     # shellcheck disable=SC2086 # split at "|" only, into one name each
-    (IFS='|' && set -f && "$tool" --folder "$folder" mark $turn) >/dev/null || exit 1
+    marked=$(IFS='|' && set -f && "$tool" --folder "$folder" mark $turn) || exit 1
     played=$((played + 1))
     echo "$played" >"$played_file"
     if "$tool" --folder "$folder" publish --host 127.0.0.1 --port "$port" >/dev/null; then
-        echo "demo player: done $(echo "$turn" | sed 's/ *|.*//; s/^[^:]*: //')"
+        echo "demo player: done $(echo "$marked" | sed -n '1s/^\[x\] //p')"
     fi
 done

@@ -4,11 +4,12 @@
 # a free port of this machine playing the build's server, and a simulated
 # player who publishes a newly done entry now and then.
 #
-#   scripts/demo.sh [--folder DIR] [--port PORT] [--turn MIN-MAX] [--serve-only] BUILD_DIR
+#   scripts/demo.sh [--folder DIR] [--port PORT] [--turn MIN-MAX]
+#                   [--serve-only | --prepare-only] BUILD_DIR
 #
 # --turn sets the player's pause between turns in seconds (20-40);
 # --serve-only runs the server and the player without the viewer, until a
-# signal ends them. Ending the viewer ends the demo; so does SIGINT, SIGTERM
+# signal ends them; --prepare-only only makes the folder ready. Ending the viewer ends the demo; so does SIGINT, SIGTERM
 # or SIGHUP. The folder keeps its files, so the next run goes on from there.
 set -eu
 
@@ -18,7 +19,7 @@ fail() {
 }
 
 usage() {
-    echo "usage: $0 [--folder DIR] [--port PORT] [--turn MIN-MAX] [--serve-only] BUILD_DIR" >&2
+    echo "usage: $0 [--folder DIR] [--port PORT] [--turn MIN-MAX] [--serve-only | --prepare-only] BUILD_DIR" >&2
     exit 2
 }
 
@@ -26,13 +27,14 @@ scripts=$(cd "$(dirname "$0")" && pwd)
 folder=""
 port=0
 turn="20-40"
-viewer_wanted=yes
+run=all
 while [ $# -gt 1 ]; do
     case $1 in
         --folder) folder=$2; shift 2 ;;
         --port) port=$2; shift 2 ;;
         --turn) turn=$2; shift 2 ;;
-        --serve-only) viewer_wanted=no; shift ;;
+        --serve-only) run=server; shift ;;
+        --prepare-only) run=nothing; shift ;;
         *) usage ;;
     esac
 done
@@ -94,6 +96,7 @@ fi
 for file in UniquesDefeated.txt QuestsCleared.txt; do
     [ -f "$folder/server/$file" ] || cp "$folder/player/$file" "$folder/server/$file"
 done
+[ $run != nothing ] || exit 0
 
 server=""
 player=""
@@ -107,18 +110,18 @@ stop_demo() {
     trap '' INT TERM HUP
     if [ -n "$viewer" ]; then
         kill -TERM "$viewer" 2>/dev/null || true
-        wait "$viewer" || true
+        wait "$viewer" 2>/dev/null || true
     fi
     if [ -n "$player" ]; then
         kill -TERM "$player" 2>/dev/null || true
-        wait "$player" || true
+        wait "$player" 2>/dev/null || true
         # The player ran in a process group of its own; a pause it was
         # waiting in goes with it.
         kill -TERM -- "-$player" 2>/dev/null || true
     fi
     if [ -n "$server" ]; then
         kill -TERM "$server" 2>/dev/null || true
-        wait "$server" || true
+        wait "$server" 2>/dev/null || true
     fi
     viewer="" player="" server=""
 }
@@ -140,7 +143,7 @@ while [ -z "$listening" ]; do
     [ -n "$listening" ] && break
     if ! kill -0 "$server" 2>/dev/null || [ $tries -ge 100 ]; then
         kill -TERM "$server" 2>/dev/null || true
-        wait "$server" || true
+        wait "$server" 2>/dev/null || true
         server=""
         grep -q 'Address already in use' "$log" && fail "port $port on 127.0.0.1 is already taken: pick another one, or none for a free one"
         fail "the FTP server did not start: $(tail -n 1 "$log")"
@@ -174,7 +177,7 @@ setsid "$scripts/demo-player.sh" "$bin/huntmark-progress" "$folder/player" "$hun
 player=$!
 
 echo "demo: the FTP server on 127.0.0.1:$port serves $folder/server; a simulated player publishes there every ${turn%-*} to ${turn#*-} s"
-if [ $viewer_wanted = no ]; then
+if [ $run = server ]; then
     wait "$server" || true
     server=""
     fail "the FTP server ended: $(tail -n 1 "$log")"

@@ -4,6 +4,7 @@
 #include "viewer/form1.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
@@ -12,13 +13,6 @@
 #include <cstdio>
 
 namespace {
-
-void write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    QFile file(dir.filePath(name));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
 
 void select(Form1 &window, const char *tabControl, int tab)
 {
@@ -43,30 +37,37 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: screenshot <program folder with pictures> <uniques.png> <quests.png>\n");
+    if (argc != 5) {
+        std::fprintf(stderr,
+                     "usage: screenshot <program folder with pictures> <folder with progress files> "
+                     "<uniques.png> <quests.png>\n");
         return 2;
     }
     // A program folder of its own, so nothing of the build's is touched and
-    // no download is attempted: the pictures are borrowed, the progress is
-    // made up.
+    // no download is attempted: the pictures are borrowed, the progress
+    // files copied (the demo player's at its start).
     QTemporaryDir folder;
     const QString pictures = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     for (const char *sub : {"Monsters", "Locations"})
         QFile::link(pictures + QLatin1Char('/') + QLatin1String(sub), folder.filePath(QLatin1String(sub)));
-    write(folder, QStringLiteral("UniquesDefeated.txt"), QByteArray(40, '1') + QByteArray(117, '0') + "\r\n");
-    write(folder, QStringLiteral("QuestsCleared.txt"), QByteArray(5, '1') + QByteArray(58, '0') + "\r\n");
+    const QDir progress(QString::fromLocal8Bit(argv[2]));
+    for (const QString &name : {QStringLiteral("UniquesDefeated.txt"), QStringLiteral("QuestsCleared.txt")}) {
+        if (!QFile::copy(progress.filePath(name), folder.filePath(name))) {
+            std::fprintf(stderr, "screenshot: cannot copy %s\n", qPrintable(progress.filePath(name)));
+            return 1;
+        }
+    }
 
     Form1 window(folder.path());
     window.Form_Load();
     window.show();
     select(window, "QVLocations", 2);
     selectRow(window, "ListOfUniques", 2, 7);
-    if (!grab(window, QString::fromLocal8Bit(argv[2])))
+    if (!grab(window, QString::fromLocal8Bit(argv[3])))
         return 1;
 
     select(window, "QVLocations", 19);
     select(window, "QuestsTab", 0);
     selectRow(window, "Quests", 0, 1);
-    return grab(window, QString::fromLocal8Bit(argv[3])) ? 0 : 1;
+    return grab(window, QString::fromLocal8Bit(argv[4])) ? 0 : 1;
 }
