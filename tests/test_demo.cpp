@@ -59,23 +59,13 @@ QString commandLines(const QList<pid_t> &pids)
 // file) was left behind. Entries are listed as "path size" or "path/".
 bool leftBehind(const QString &entry)
 {
-    static const QStringList kept{QStringLiteral("huntmark-viewer"),
-                                  QStringLiteral("huntmark-batch"),
-                                  QStringLiteral("ncftpget.exe"),
-                                  QStringLiteral("Monsters"),
-                                  QStringLiteral("Locations"),
-                                  QStringLiteral("demo.lock"),
-                                  QStringLiteral("server.log"),
-                                  QStringLiteral("Tabs.ini"),
-                                  UniquesFile,
-                                  QuestsFile,
-                                  QStringLiteral("server"),
-                                  QStringLiteral("server/") + UniquesFile,
-                                  QStringLiteral("server/") + QuestsFile,
-                                  QStringLiteral("player"),
-                                  QStringLiteral("player/") + UniquesFile,
-                                  QStringLiteral("player/") + QuestsFile,
-                                  QStringLiteral("player/turns-played")};
+    static const QStringList kept =
+            QStringLiteral(
+                    "huntmark-viewer huntmark-batch ncftpget.exe Monsters Locations demo.lock server.log "
+                    "Tabs.ini UniquesDefeated.txt QuestsCleared.txt server server/UniquesDefeated.txt "
+                    "server/QuestsCleared.txt player player/UniquesDefeated.txt player/QuestsCleared.txt "
+                    "player/turns-played")
+                    .split(QLatin1Char(' '));
     QString path = entry.section(QLatin1Char(' '), 0, 0);
     if (path.endsWith(QLatin1Char('/')))
         path.chop(1);
