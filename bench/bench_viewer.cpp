@@ -1,10 +1,13 @@
 // Measures what the user waits for, each time beside the floor of the work
 // that cannot be avoided, taken in the same run: absolute times on a shared
 // machine are noisy, ratios much less so.
+#include "ftpserver.h"
+
 #include "platform/scriptlauncher.h"
 #include "progress/firstfield.h"
 #include "viewer/form1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -200,6 +203,94 @@ void benchRefresh(const BenchFolder &folder, int repetitions)
     report("one refresh", ours, floor, "start /bin/true detached");
 }
 
+// The download client in the folder becomes ours, aimed at a server on this
+// machine; the home folder, where the client keeps its settings, is the
+// bench's own.
+void useOurClient(const BenchFolder &folder, quint16 port)
+{
+    QFile client(folder.filePath(QStringLiteral("ncftpget.exe")));
+    if (client.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        client.write("#!/bin/sh\nexec '" HUNTMARK_PROGRAM_DIR "/ncftpget.exe' -P " +
+                     QByteArray::number(port) + " \"$@\"\n");
+}
+
+bool waitUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// A server that takes the connection and never answers: how long one fetch
+// (both files) takes to give up, and how long the window takes to go while
+// such a fetch is in flight.
+void benchSilentServer(const BenchFolder &folder)
+{
+    SilentServer silent;
+    useOurClient(folder, silent.port());
+    auto window = std::make_unique<Form1>(folder.path());
+    window->findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
+    auto *refresh = window->findChild<QAction *>(QStringLiteral("RefreshNow"));
+    QElapsedTimer clock;
+    clock.start();
+    window->FetchProgress();
+    waitUntil([&] { return refresh->isEnabled(); }, 120000);
+    std::printf("%-22s %10.1f s    limit 45 s (the next fetch starts after 60 s)\n", "fetch, silent server",
+                clock.elapsed() / 1000.0);
+    window->FetchProgress();
+    const QDir dir(folder.path());
+    waitUntil(
+            [&] { return !dir.entryList({QStringLiteral(".*.txt.*")}, QDir::Dirs | QDir::Hidden).isEmpty(); },
+            10000);
+    clock.restart();
+    window.reset();
+    std::printf("%-22s %10.1f ms   limit 1000 ms (helper, clients, script, temporary files)\n",
+                "window gone mid-fetch", double(clock.nsecsElapsed()) / 1e6);
+    std::fflush(stdout);
+}
+
+// A real server: from the end of a download to the window showing it, and
+// from a change on the server to the window showing it with the countdown
+// running on its own, the change made right after a fetch (the longest
+// wait).
+void benchServerChange(const BenchFolder &folder)
+{
+    QTemporaryDir served;
+    auto serve = [&](const QByteArray &flags) {
+        QFile file(served.filePath(QStringLiteral("UniquesDefeated.txt")));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(flags);
+    };
+    serve(QByteArray(3, '1') + QByteArray(154, '0'));
+    QFile::copy(folder.filePath(QStringLiteral("QuestsCleared.txt")),
+                served.filePath(QStringLiteral("QuestsCleared.txt")));
+    FtpServer server(served.path(), HUNTMARK_FTP_ACCOUNT, "marrowfen");
+    if (!server.start()) {
+        std::printf("%-22s no FTP server: %s\n", "server change", server.log().constData());
+        return;
+    }
+    useOurClient(folder, server.port());
+    Form1 window(folder.path());
+    auto *label = window.findChild<QLabel *>(QStringLiteral("LabelDefeated"));
+    QElapsedTimer clock;
+    clock.start();
+    window.Form_Load();
+    waitUntil([&] { return label->text() == QLatin1String("Uniques Beaten: 3"); }, 30000);
+    std::printf("%-22s %10.1f ms   start-up fetch shown, no selection\n", "download to window",
+                double(clock.nsecsElapsed()) / 1e6);
+    serve(QByteArray(5, '1') + QByteArray(152, '0'));
+    clock.restart();
+    const bool shown = waitUntil([&] { return label->text() == QLatin1String("Uniques Beaten: 5"); }, 90000);
+    std::printf("%-22s %10.1f s    limit 61 s%s\n", "server change shown", clock.elapsed() / 1000.0,
+                shown ? "" : " (never shown)");
+    std::fflush(stdout);
+}
+
 void benchIdle(const BenchFolder &folder, int seconds)
 {
     Form1 window(folder.path());
@@ -265,5 +356,9 @@ int main(int argc, char *argv[])
     benchRefresh(folder, 200);
     benchMemory(folder);
     benchIdle(folder, idleSeconds);
+    QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    benchSilentServer(folder);
+    benchServerChange(folder);
     return 0;
 }

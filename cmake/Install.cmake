@@ -6,7 +6,8 @@
 # data folders, the layout of ~/.local:
 #
 #   <prefix>/share/huntmark-viewer/     program folder: huntmark-viewer,
-#                                       huntmark-batch, Monsters/, Locations/
+#                                       huntmark-batch, ncftpget.exe,
+#                                       Monsters/, Locations/
 #   <prefix>/bin/huntmark-viewer        launcher: runs the viewer in its folder
 #   <prefix>/share/applications/        desktop entry
 #   <prefix>/share/icons/hicolor/       icons, 16x16 to 256x256
@@ -29,7 +30,7 @@ endif()
 include(GNUInstallDirs)
 
 set(HUNTMARK_INSTALL_PROGRAMDIR "${CMAKE_INSTALL_DATADIR}/huntmark-viewer" CACHE STRING
-    "Program folder (viewer, script helper, pictures), relative to the install prefix")
+    "Program folder (viewer, script helper, download client, pictures), relative to the install prefix")
 set(HUNTMARK_INSTALL_DOCDIR "${CMAKE_INSTALL_DATADIR}/doc/huntmark-viewer")
 set(HUNTMARK_ICON_SIZES 16 32 48 64 128 256)
 set(HUNTMARK_ICON_FOLDER "${CMAKE_BINARY_DIR}/generated/icons")
@@ -56,6 +57,11 @@ function(huntmark_install_program_folder destination component)
   set(extra ${ARGN})
   install(TARGETS huntmark-viewer huntmark-batch
     RUNTIME DESTINATION "${destination}" COMPONENT ${component} ${extra})
+  # The download client the script finds first, where there is one of ours.
+  if(TARGET huntmark-ftpclient)
+    install(TARGETS huntmark-ftpclient
+      RUNTIME DESTINATION "${destination}" COMPONENT ${component} ${extra})
+  endif()
   # The pictures are drawn at build time into the build's program folder.
   install(DIRECTORY "${HUNTMARK_PROGRAM_DIR}/Monsters" "${HUNTMARK_PROGRAM_DIR}/Locations"
     DESTINATION "${destination}" COMPONENT ${component} ${extra}

@@ -1,5 +1,6 @@
 # The portable bundle: a .tar.gz holding one folder, a complete program folder
-# (the viewer, its script helper, Monsters/, Locations/, README.md, LICENSE)
+# (the viewer, its script helper and download client, Monsters/, Locations/,
+# README.md, LICENSE)
 # that runs wherever it is unpacked. It packs the "bundle" install component
 # of Install.cmake, which must be included first.
 #

@@ -1,5 +1,5 @@
-# Prints every speed and memory figure beside its floor; takes about two
-# minutes, one of which is spent idling to measure the cost of the ticks.
+# Prints every speed and memory figure beside its floor; takes about four
+# minutes: one idling to measure the cost of the ticks, two waiting on fetches.
 .PHONY: bench
 bench: build
 	cmake --build $(BUILD_DIR) --target bench_viewer

@@ -27,7 +27,7 @@ mkdir "$scratch/elsewhere"
 tar -xzf "$archive" -C "$scratch/elsewhere"
 folder="$scratch/elsewhere/$name"
 check_program_folder "$folder" "$built" README.md LICENSE
-check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch"
+check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch" "$folder/ncftpget.exe"
 
 note "the unpacked viewer runs and keeps its files in its folder"
 run_offscreen "$folder" "$folder/huntmark-viewer"

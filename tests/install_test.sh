@@ -28,7 +28,7 @@ check_layout() {
     prefix=$2
     folder="$root/share/huntmark-viewer"
     check_program_folder "$folder" "$built"
-    check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch"
+    check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch" "$folder/ncftpget.exe"
 
     launcher="$root/bin/huntmark-viewer"
     [ -f "$launcher" ] && [ -x "$launcher" ] || fail "no launcher at $launcher"

@@ -30,10 +30,12 @@ cleanup() {
     [ -n "${scratch:-}" ] && rm -rf "$scratch"
 }
 
-# An ncftpget.exe for the program folder FOLDER: the download script finds it
-# there before any real FTP client. It notes its arguments in ncftpget.log and
-# sleeps SECONDS, so the script is still there to look at.
+# An ncftpget.exe for the program folder FOLDER in place of the installed
+# one, which waits in FOLDER.kept: the download script finds it there before
+# any real FTP client. It notes its arguments in ncftpget.log and sleeps
+# SECONDS, so the script is still there to look at.
 fake_ftp_client() {
+    [ -e "$1/ncftpget.exe" ] && mv "$1/ncftpget.exe" "$1.kept"
     cat >"$1/ncftpget.exe" <<SCRIPT
 #!/bin/sh
 echo "\$*" >>ncftpget.log
@@ -55,16 +57,17 @@ wait_for() {
 }
 
 # check_program_folder FOLDER BUILD_PROGRAM_DIR EXTRA...: FOLDER holds the
-# viewer, its script helper, the two picture folders with exactly the
-# pictures of the build, the EXTRA names and nothing else (no settings or
-# progress files from a run of the build).
+# viewer, its script helper and download client, the two picture folders with
+# exactly the pictures of the build, the EXTRA names and nothing else (no
+# settings or progress files from a run of the build).
 check_program_folder() {
     folder=$1
     built=$2
     shift 2
     [ -f "$folder/huntmark-viewer" ] && [ -x "$folder/huntmark-viewer" ] || fail "no viewer in $folder"
     [ -f "$folder/huntmark-batch" ] && [ -x "$folder/huntmark-batch" ] || fail "no script helper in $folder"
-    expected=$(printf '%s\n' huntmark-viewer huntmark-batch Monsters Locations "$@" | sort)
+    [ -f "$folder/ncftpget.exe" ] && [ -x "$folder/ncftpget.exe" ] || fail "no download client in $folder"
+    expected=$(printf '%s\n' huntmark-viewer huntmark-batch ncftpget.exe Monsters Locations "$@" | sort)
     actual=$(ls -A "$folder" | sort)
     [ "$actual" = "$expected" ] || fail "$folder holds
 $actual
@@ -110,4 +113,5 @@ run_offscreen() {
     wait_for 10 test ! -e "$folder/QV_Data.bat" || fail "the download script did not finish in $folder"
     [ "$(wc -l <"$folder/ncftpget.log")" -eq 2 ] || fail "the script ran $(wc -l <"$folder/ncftpget.log") downloads, not 2"
     rm -f "$folder/Tabs.ini" "$folder/ncftpget.log" "$folder/ncftpget.exe"
+    [ ! -e "$folder.kept" ] || mv "$folder.kept" "$folder/ncftpget.exe"
 }

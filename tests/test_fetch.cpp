@@ -1,10 +1,15 @@
 // The download script, the countdown that runs it, and how it is started:
 // hidden, in the program's folder, never waited for, never left as a zombie.
-#include "testsupport.h"
+// What a fetch brings is shown as soon as its script has ended, a fetch on
+// request waits for none running, the window takes a fetch in flight with
+// it, and a small label tells how fresh the progress is.
+#include "badinput_support.h"
+#include "ftpserver.h"
 
 #include "platform/scriptlauncher.h"
 #include "progress/downloadscript.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
@@ -14,16 +19,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QTime>
 #include <QTimer>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+using namespace badinput;
 
-const QString ScriptName = QStringLiteral("QV_Data.bat");
-const QString UniquesFile = QStringLiteral("UniquesDefeated.txt");
-const QString QuestsFile = QStringLiteral("QuestsCleared.txt");
+namespace {
 
 // The script as the rules put it together, piece by piece, from the account
 // the build was configured with.
@@ -57,11 +62,6 @@ QString fileMode(const QString &path)
     return QString::number(info.st_mode & 07777, 8);
 }
 
-bool setMode(const QString &path, int mode)
-{
-    return ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
-}
-
 void writeFile(const QString &path, const QByteArray &text)
 {
     QFile file(path);
@@ -78,12 +78,6 @@ QByteArray shellScript(QByteArray body, std::initializer_list<std::pair<const ch
     return "#!/bin/sh\n" + body;
 }
 
-void writeExecutable(const QString &path, const QByteArray &text)
-{
-    writeFile(path, text);
-    QVERIFY(setMode(path, 0755));
-}
-
 QStringList readLines(const QString &path)
 {
     QFile file(path);
@@ -98,7 +92,8 @@ QString canonical(const QString &path)
 }
 
 // The processes whose parent is this test, with their state: a child that
-// has ended and was never waited for shows as "Z".
+// has ended and was never waited for shows as "Z". The test's own FTP server
+// is not counted.
 QStringList childProcesses()
 {
     QStringList children;
@@ -120,7 +115,10 @@ QStringList childProcesses()
         if (close < 0)
             continue;
         const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (fields.size() > 1 && fields.at(1) == self)
+        QFile commandLine(it.filePath() + QStringLiteral("/cmdline"));
+        const bool ftpServer =
+                commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().contains("pyftpdlib");
+        if (fields.size() > 1 && fields.at(1) == self && !ftpServer)
             children.append(QString::fromLocal8Bit(line.left(close + 3)));
     }
     return children;
@@ -129,11 +127,6 @@ QStringList childProcesses()
 QString tag(const Form1 *window)
 {
     return control<QTimer>(window, "Timer1")->property("Tag").toString();
-}
-
-QString labelText(const Form1 *window)
-{
-    return control<QLabel>(window, "LabelDefeated")->text();
 }
 
 // Runs the test in another working directory and goes back afterwards.
@@ -151,21 +144,54 @@ private:
     QString m_previous;
 };
 
-// Puts permissions back, so the temporary folders can be removed even when
-// a check failed half way.
-class ModeRestorer
+// A client in the program folder that hands every download to our own one,
+// aimed at a server on this machine.
+QByteArray clientFor(quint16 port, const QByteArray &options = {})
 {
-public:
-    ~ModeRestorer()
-    {
-        for (const QString &path : std::as_const(m_paths))
-            setMode(path, 0700);
-    }
-    void add(const QString &path) { m_paths.prepend(path); }
+    return "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " + QByteArray::number(port) + " " + options +
+            " \"$@\"\n";
+}
 
-private:
-    QStringList m_paths;
-};
+// "updated HH:MM" for a time within the last minute.
+bool updatedJustNow(const QString &text)
+{
+    const QTime now = QTime::currentTime();
+    for (const QTime &time : {now, now.addSecs(-60)}) {
+        if (text == QStringLiteral("updated ") + time.toString(QStringLiteral("HH:mm")))
+            return true;
+    }
+    return false;
+}
+
+QAction *refreshNow(const Form1 *window)
+{
+    return control<QAction>(window, "RefreshNow");
+}
+
+QLabel *freshness(const Form1 *window)
+{
+    return control<QLabel>(window, "LabelUpdated");
+}
+
+// Long enough for any fetch over loopback, short of a hang.
+constexpr int FetchTimeoutMs = 30000;
+
+// Fetches and waits until the window has taken the end of the fetch in: it
+// offers a fetch on request again.
+#define FETCH_AND_WAIT(window) \
+    do { \
+        (window)->FetchProgress(); \
+        QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window)->isEnabled(), FetchTimeoutMs); \
+    } while (false)
+
+// Anything a download leaves beside the local copies: the script, or a
+// temporary folder or file of the client.
+QStringList leftovers(const ProgramFolder &folder)
+{
+    return QDir(folder.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+            .filter(QRegularExpression(QStringLiteral("^(QV_Data\\.bat|\\..*)$")));
+}
 
 } // namespace
 
@@ -183,8 +209,13 @@ private slots:
     void scriptReplacesAnOlderOneOwnerOnly();
     void everySixtiethTickFetches();
     void unwritableFolderStillReadsAndStartsNothing();
-    void scriptRunsInProgramFolderAndShowsAtNextRead();
+    void fetchShowsAsItLands();
+    void halfWrittenFileNeverShown();
     void fetchDoesNotWaitForTheScript();
+    void refreshNowFetchesAtOnceButNeverTwice();
+    void windowTakesItsFetchAlong();
+    void freshnessLabel_data();
+    void freshnessLabel();
 
 private:
     QString recorderLog() const
@@ -197,13 +228,24 @@ private:
     // where it ran and what it was given, and runs nothing.
     QTemporaryDir m_records;
     int m_testNumber = 0;
+    QTemporaryDir m_served;
+    std::unique_ptr<FtpServer> m_server;
+    std::unique_ptr<EnvironmentGuard> m_home;
+    std::unique_ptr<EnvironmentGuard> m_path;
 };
 
 void FetchTest::initTestCase()
 {
-    QVERIFY(m_records.isValid());
+    QVERIFY(m_records.isValid() && m_served.isValid());
     const QFileInfo helper(QStringLiteral(HUNTMARK_BATCH_HELPER));
     QVERIFY2(helper.isExecutable(), "the script helper was not built: " HUNTMARK_BATCH_HELPER);
+    // The download client keeps a folder in the home folder: not the real one.
+    m_home = std::make_unique<EnvironmentGuard>("HOME");
+    qputenv("HOME", QFile::encodeName(m_records.path()));
+    m_path = std::make_unique<EnvironmentGuard>("PATH");
+    m_server = std::make_unique<FtpServer>(m_served.path(),
+                                           progress::configuredFtpAccount().user.toByteArray(), "marrowfen");
+    QVERIFY2(m_server->start(), m_server->log().constData());
 }
 
 void FetchTest::init()
@@ -221,6 +263,8 @@ void FetchTest::init()
 void FetchTest::cleanup()
 {
     platform::setScriptHelperPath(QString());
+    m_path.reset();
+    m_path = std::make_unique<EnvironmentGuard>("PATH");
 }
 
 void FetchTest::scriptTextIsExactAndStartedFromTheProgramFolder()
@@ -243,8 +287,8 @@ void FetchTest::scriptTextIsExactAndStartedFromTheProgramFolder()
     // spell it differently.
     QVERIFY(QDir(folder.path()).entryList(QDir::Files).contains(ScriptName));
 
-    const QString started =
-            canonical(folder.path()) + QLatin1Char('|') + folder.path() + QLatin1Char('/') + ScriptName;
+    const QString started = canonical(folder.path()) + QStringLiteral("|--report ") + folder.path() +
+            QLatin1Char('/') + ScriptName;
     QTRY_COMPARE(recordedStarts(), QStringList{started});
 }
 
@@ -361,80 +405,91 @@ void FetchTest::unwritableFolderStillReadsAndStartsNothing()
     QCOMPARE(tag(window.get()), QStringLiteral("60"));
 
     QVERIFY(QFileInfo(folder.filePath(ScriptName)).isDir());
-    // The recording helper notes a start within milliseconds; give a start
-    // that should not have happened ample time to show.
-    QTest::qWait(500);
+    // A fetch is started before FetchProgress returns; none was.
+    QVERIFY(refreshNow(window.get())->isEnabled());
     QCOMPARE(recordedStarts(), QStringList());
 }
 
-void FetchTest::scriptRunsInProgramFolderAndShowsAtNextRead()
+void FetchTest::fetchShowsAsItLands()
 {
     platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     ProgramFolder folder;
-    QTemporaryDir served;
     QTemporaryDir elsewhere;
-    QVERIFY(served.isValid() && elsewhere.isValid());
-    const QString pwdLog = m_records.filePath(QStringLiteral("pwd.log"));
-    QFile::remove(pwdLog);
-
-    // The client stands in for the download: it copies the served file to the
-    // local name it is given, relative to where it runs. The first download
-    // takes a second, so the reads right after the start certainly come
-    // before the second one, that of the uniques.
-    writeExecutable(folder.filePath(QStringLiteral("ncftpget.exe")),
-                    shellScript("[ \"$7\" = QuestsCleared.txt ] && sleep 1\n"
-                                "pwd -P >> '@LOG@'\n"
-                                "cp '@SERVED@/'\"$7\" \"$8\"\n",
-                                {{"@LOG@", pwdLog}, {"@SERVED@", served.path()}}));
-
-    const int entry0 = uniquePosition(0, 0);
-    const int entry1 = uniquePosition(0, 1);
+    QVERIFY(elsewhere.isValid());
+    writeExecutable(folder.filePath(ClientName), clientFor(m_server->port()));
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {}));
     folder.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {}));
-    const QByteArray firstUniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {entry0, 30, 70, 100, 157});
-    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {1, 63});
-    writeFile(served.filePath(UniquesFile), firstUniques);
-    writeFile(served.filePath(QuestsFile), quests);
+    const int entry0 = uniquePosition(0, 0);
+    QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {entry0, 30, 70, 100, 157});
+    QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {questPosition(0, 0), 63});
+    writeFile(m_served.filePath(UniquesFile), uniques);
+    writeFile(m_served.filePath(QuestsFile), quests);
 
+    // Started elsewhere, the downloads still land in the program folder.
     WorkingDirectory cd(elsewhere.path());
     auto window = std::make_unique<Form1>(folder.path());
-    control<QTimer>(window.get(), "Timer1")->stop();
+    stopClock(window.get());
     window->Form_Load();
-    // Every read of the start-up came before the download.
-    QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 0"));
-
-    QTRY_VERIFY_WITH_TIMEOUT(!folder.exists(ScriptName), 10000);
-    QCOMPARE(folder.read(UniquesFile), firstUniques);
+    // Every read of the start-up came before the download; nobody touches
+    // the window, and the download shows once the script has ended.
+    QCOMPARE(labelText(window.get()), beatenLabel(0));
+    QTRY_COMPARE(labelText(window.get()), beatenLabel(5));
+    QVERIFY(!folder.exists(ScriptName));
     QCOMPARE(folder.read(QuestsFile), quests);
-    const QString programFolder = canonical(folder.path());
-    QCOMPARE(readLines(pwdLog), QStringList({programFolder, programFolder}));
     QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 
-    // Nothing read since: the label waits for the next read.
-    QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 0"));
-    auto *list = control<QListWidget>(window.get(), "ListOfUniques", 0);
-    auto *check = control<QCheckBox>(window.get(), "CheckDefeated", 0);
-    list->setCurrentRow(0);
-    QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 5"));
-    QVERIFY(check->isChecked());
-
-    // The server changes; the fetch's own reads still see the last download.
-    const QByteArray secondUniques =
-            flagsWithOnesAt(catalog::UniqueMonsterCount, {entry1, 30, 70, 100, 120, 140, 157});
-    writeFile(served.filePath(UniquesFile), secondUniques);
+    // The selected entry on a region tab and on the Quests tab follow the
+    // next downloads as well; the fetch's own reads still see the last one.
+    QVERIFY(selectUniqueAndRead(window.get(), 0, 0));
+    uniques[entry0 - 1] = '0';
+    uniques[40] = uniques[41] = '1';
+    writeFile(m_served.filePath(UniquesFile), uniques);
     window->FetchProgress();
-    QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 5"));
-    QVERIFY(check->isChecked());
-    QTRY_VERIFY_WITH_TIMEOUT(!folder.exists(ScriptName), 10000);
-    QCOMPARE(folder.read(UniquesFile), secondUniques);
+    QCOMPARE(labelText(window.get()), beatenLabel(5));
+    QTRY_COMPARE(labelText(window.get()), beatenLabel(6));
+    QCOMPARE(control<QLineEdit>(window.get(), "TextDefeated", 0)->text(), QStringLiteral("0"));
+    QVERIFY(!control<QCheckBox>(window.get(), "CheckDefeated", 0)->isChecked());
 
-    list->setCurrentRow(1);
-    QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 7"));
-    QVERIFY(check->isChecked());
-    list->setCurrentRow(0);
-    QVERIFY(!check->isChecked());
+    QVERIFY(selectQuestAndRead(window.get(), 0, 0));
+    quests[questPosition(0, 0) - 1] = '0';
+    writeFile(m_served.filePath(QuestsFile), quests);
+    window->FetchProgress();
+    QTRY_VERIFY(!control<QCheckBox>(window.get(), "QuestCompleted", 0)->isChecked());
+    QCOMPARE(control<QLineEdit>(window.get(), "TextCompleted", 0)->text(), QStringLiteral("0"));
+}
 
-    QTRY_VERIFY2(childProcesses().isEmpty(), qPrintable(childProcesses().join(QLatin1Char(';'))));
+void FetchTest::halfWrittenFileNeverShown()
+{
+    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    ProgramFolder folder;
+    const QByteArray whole = flagsWithOnesAt(catalog::UniqueMonsterCount, {5, 100, 150});
+    const QString source = m_records.filePath(QStringLiteral("whole.txt"));
+    writeFile(source, whole);
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {20, 40, 60, 80}));
+    // A client that writes in place, once the window has started up: the
+    // first part of the file (one of the three flags), a pause, then all of
+    // it.
+    const QString gate = m_records.filePath(QStringLiteral("gate-%1").arg(m_testNumber));
+    writeExecutable(folder.filePath(ClientName),
+                    shellScript("[ \"$7\" = UniquesDefeated.txt ] || exit 0\n"
+                                "while [ ! -e '@GATE@' ]; do sleep 0.05; done\n"
+                                "head -c 60 '@WHOLE@' > \"$8\"\n"
+                                "sleep 1\n"
+                                "cat '@WHOLE@' > \"$8\"\n",
+                                {{"@WHOLE@", source}, {"@GATE@", gate}}));
+
+    auto window = startedWindow(folder);
+    stopClock(window.get());
+    QVERIFY(QFile(gate).open(QIODevice::WriteOnly));
+    QSet<QString> shown;
+    QElapsedTimer clock;
+    clock.start();
+    while (labelText(window.get()) != beatenLabel(3) && clock.elapsed() < FetchTimeoutMs) {
+        shown.insert(labelText(window.get()));
+        QTest::qWait(5);
+    }
+    shown.insert(labelText(window.get()));
+    QCOMPARE(shown, (QSet<QString>{beatenLabel(4), beatenLabel(3)}));
 }
 
 void FetchTest::fetchDoesNotWaitForTheScript()
@@ -476,6 +531,151 @@ void FetchTest::fetchDoesNotWaitForTheScript()
     QTRY_VERIFY_WITH_TIMEOUT(readLines(doneLog).size() == 4 && !folder.exists(ScriptName), 10000);
     QCOMPARE(readLines(doneLog).count(QStringLiteral("QuestsCleared.txt")), 2);
     QTRY_VERIFY2(childProcesses().isEmpty(), qPrintable(childProcesses().join(QLatin1Char(';'))));
+}
+
+void FetchTest::refreshNowFetchesAtOnceButNeverTwice()
+{
+    // A helper that notes its start and runs until the gate opens.
+    const QString gate = m_records.filePath(QStringLiteral("gate-%1").arg(m_testNumber));
+    const QString helper = m_records.filePath(QStringLiteral("gated-helper-%1").arg(m_testNumber));
+    writeExecutable(helper,
+                    shellScript("printf '%s\\n' \"$*\" >> '@LOG@'\n"
+                                "while [ ! -e '@GATE@' ]; do sleep 0.05; done\n",
+                                {{"@LOG@", recorderLog()}, {"@GATE@", gate}}));
+    platform::setScriptHelperPath(helper);
+
+    ProgramFolder folder;
+    auto window = startedWindow(folder);
+    stopClock(window.get());
+    auto *menu = control<QMenu>(window.get(), "File");
+    const QList<QAction *> items = menu->actions();
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(items.at(0), refreshNow(window.get()));
+    QCOMPARE(items.at(1), control<QAction>(window.get(), "Exit"));
+    QCOMPARE(refreshNow(window.get())->text(), QStringLiteral("&Refresh Now"));
+    QCOMPARE(refreshNow(window.get())->shortcut(), QKeySequence(Qt::Key_F5));
+
+    // The start-up fetch still runs: a request starts nothing.
+    QTRY_COMPARE(recordedStarts().size(), 1);
+    QVERIFY(!refreshNow(window.get())->isEnabled());
+    tick(window.get(), 10);
+    window->RefreshNow_Click();
+    QCOMPARE(countdown(window.get()), QStringLiteral("50"));
+    QVERIFY(QFile::remove(folder.filePath(ScriptName)));
+
+    QVERIFY(QFile(gate).open(QIODevice::WriteOnly));
+    QTRY_VERIFY(refreshNow(window.get())->isEnabled());
+    QCOMPARE(recordedStarts().size(), 1);
+    QVERIFY(!folder.exists(ScriptName));
+
+    // F5 fetches at once and starts the countdown again.
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    QCOMPARE(folder.read(ScriptName), expectedScript());
+    QCOMPARE(countdown(window.get()), QStringLiteral("60"));
+    QTRY_COMPARE(recordedStarts().size(), 2);
+}
+
+void FetchTest::windowTakesItsFetchAlong()
+{
+    // A server that takes the connection and never says a word keeps the
+    // download waiting.
+    SilentServer silent;
+    QVERIFY(silent.port() != 0);
+    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    ProgramFolder folder;
+    writeExecutable(folder.filePath(ClientName), clientFor(silent.port()));
+    const QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {3, 33});
+    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {7});
+    folder.write(UniquesFile, uniques);
+    folder.write(QuestsFile, quests);
+
+    auto window = startedWindow(folder);
+    // The client has made its temporary folder and waits for the server.
+    QTRY_VERIFY_WITH_TIMEOUT(leftovers(folder).size() == 2, FetchTimeoutMs);
+    QVERIFY(!processesWorkingIn(folder.path()).isEmpty());
+
+    window.reset();
+    QVERIFY2(processesWorkingIn(folder.path()).isEmpty(),
+             qPrintable(QStringLiteral("%1 processes left").arg(processesWorkingIn(folder.path()).size())));
+    QCOMPARE(leftovers(folder), QStringList());
+    QCOMPARE(folder.read(UniquesFile), uniques);
+    QCOMPARE(folder.read(QuestsFile), quests);
+}
+
+void FetchTest::freshnessLabel_data()
+{
+    QTest::addColumn<bool>("arrivedBefore");
+    QTest::addColumn<QByteArray>("failingClient");
+    QTest::addColumn<QString>("why");
+
+    const quint16 closed = freeLoopbackPort();
+    QTest::newRow("no client anywhere") << false << QByteArray() << "no FTP client";
+    QTest::newRow("login refused") << true
+                                   << "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " +
+                    QByteArray::number(m_server->port()) +
+                    " -C -u \"$3\" -p not-the-password \"$6\" \"$7\" \"$8\"\n"
+                                   << "refused the login";
+    QTest::newRow("server stopped") << true << clientFor(closed) << "cannot be reached";
+}
+
+void FetchTest::freshnessLabel()
+{
+    QFETCH(bool, arrivedBefore);
+    QFETCH(QByteArray, failingClient);
+    QFETCH(QString, why);
+    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, {1});
+    const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2});
+    writeFile(m_served.filePath(UniquesFile), first);
+    writeFile(m_served.filePath(QuestsFile), flagsWithOnesAt(catalog::QuestCount, {1}));
+    ProgramFolder folder;
+    const QByteArray searchPath = qgetenv("PATH");
+    QTemporaryDir emptyBin;
+    // No client at all: none in the program folder, none on the search path.
+    const auto useClient = [&](const QByteArray &text) {
+        QFile::remove(folder.filePath(ClientName));
+        if (!text.isEmpty())
+            writeExecutable(folder.filePath(ClientName), text);
+        qputenv("PATH", text.isEmpty() ? QFile::encodeName(emptyBin.path()) : searchPath);
+    };
+    // Fails at once; the last failure in a row is the row's own.
+    const QByteArray quickFailure = clientFor(freeLoopbackPort());
+
+    useClient(arrivedBefore ? clientFor(m_server->port()) : quickFailure);
+    auto window = startedWindow(folder);
+    stopClock(window.get());
+    QLabel *label = freshness(window.get());
+    QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled(), FetchTimeoutMs);
+    const QColor before = label->palette().color(QPalette::WindowText);
+    const QString arrival = label->text();
+    QVERIFY2(updatedJustNow(arrival) == arrivedBefore, qPrintable(arrival));
+    writeFile(m_served.filePath(UniquesFile), second);
+
+    // Fetches that bring nothing change nothing at first; the third in a
+    // row turns the label into a warning that says why.
+    for (int failed = arrivedBefore ? 0 : 1; failed < 3; ++failed) {
+        QCOMPARE(label->text(), arrival);
+        useClient(failed == 2 ? failingClient : quickFailure);
+        FETCH_AND_WAIT(window.get());
+    }
+    const QString since = arrivedBefore ? QStringLiteral("no update since ") + arrival.section(u' ', 1)
+                                        : QStringLiteral("no update yet");
+    QCOMPARE(label->text(), since);
+    QVERIFY2(label->toolTip().contains(why), qPrintable(label->toolTip()));
+    const QColor warning = label->palette().color(QPalette::WindowText);
+    QVERIFY(warning != before);
+    // The local copy stayed as it was, and nothing else is left.
+    QCOMPARE(folder.read(UniquesFile), arrivedBefore ? first : QByteArray());
+    QCOMPARE(leftovers(folder), QStringList());
+
+    // The next fetch that brings the files puts it right.
+    useClient(clientFor(m_server->port()));
+    FETCH_AND_WAIT(window.get());
+    QVERIFY2(updatedJustNow(label->text()), qPrintable(label->text()));
+    QVERIFY(label->palette().color(QPalette::WindowText) != warning);
+    QCOMPARE(folder.read(UniquesFile), second);
 }
 
 QTEST_MAIN(FetchTest)

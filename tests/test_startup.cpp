@@ -235,9 +235,9 @@ void StartupTest::exitEndsTheProgram()
         if (how == QLatin1String("mouse")) {
             QMenuBar *bar = window->menuBar();
             QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-            QTimer::singleShot(50, menu, [menu] {
-                QTest::mouseClick(menu, Qt::LeftButton, {},
-                                  menu->actionGeometry(menu->actions().first()).center());
+            auto *exit = control<QAction>(window.get(), "Exit");
+            QTimer::singleShot(50, menu, [menu, exit] {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(exit).center());
             });
         } else if (how == QLatin1String("keys")) {
             QTest::keyClick(window.get(), Qt::Key_F, Qt::AltModifier);

@@ -4,11 +4,28 @@
 
 namespace platform {
 
+// What a run tells its caller.
+enum class BatchReport {
+    // Nothing: the exit status is 0 and the programs' output goes nowhere,
+    // as the viewer's script is meant to be run.
+    Quiet,
+    // The programs' error output passes through to the helper's own, and the
+    // exit status is that of the last program that failed, 127 for a
+    // program that was not found, 128 plus the signal for one that was
+    // killed, or 0 when every program succeeded.
+    Outcome,
+};
+
 // Runs a download script in the current working directory, line by line, as
 // the Windows command interpreter would run the few commands such a script
 // holds, waiting for each program it starts. The script is read in full
-// before the first line runs, so it may delete itself. Returns 0, or 1 when
-// the script cannot be read or is larger than MaxBatchScriptSize.
-int runBatchScript(const QString &scriptPath);
+// before the first line runs, so it may delete itself. Returns as `report`
+// says, or 1 when the script cannot be read or is larger than
+// MaxBatchScriptSize.
+int runBatchScript(const QString &scriptPath, BatchReport report = BatchReport::Quiet);
+
+// Asks a running script to stop: no further line runs once the program
+// running now has ended. Safe to call from a signal handler.
+void requestBatchStop();
 
 } // namespace platform

@@ -1,6 +1,7 @@
 // The window as designed: every control, its place, captions and fonts.
 #include "viewer/form1.h"
 
+#include "viewer/fetchmonitor.h"
 #include "viewer/tabcontrol.h"
 
 #include <QCheckBox>
@@ -136,6 +137,9 @@ void Form1::createMenu()
 {
     File = menuBar()->addMenu(QStringLiteral("&File"));
     File->setObjectName(QStringLiteral("File"));
+    RefreshNow = File->addAction(QStringLiteral("&Refresh Now"));
+    RefreshNow->setObjectName(QStringLiteral("RefreshNow"));
+    RefreshNow->setShortcut(QKeySequence(Qt::Key_F5));
     Exit = File->addAction(QStringLiteral("E&xit"));
     Exit->setObjectName(QStringLiteral("Exit"));
     Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -160,6 +164,7 @@ void Form1::createWindowControls()
     strip.setColor(QPalette::Window, Qt::white);
     strip.setColor(QPalette::WindowText, Qt::black);
     LabelDefeated->setPalette(strip);
+    m_fetches = new FetchMonitor(LabelDefeated, this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -258,7 +263,11 @@ void Form1::setFocusOrder()
 
 void Form1::connectHandlers()
 {
+    connect(RefreshNow, &QAction::triggered, this, &Form1::RefreshNow_Click);
     connect(Exit, &QAction::triggered, this, &Form1::Exit_Click);
+    connect(m_fetches, &FetchMonitor::scriptsEnded, this, &Form1::readFetchedProgress);
+    connect(m_fetches, &FetchMonitor::busyChanged, RefreshNow,
+            [this](bool busy) { RefreshNow->setEnabled(!busy); });
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(QVLocations, &TabControl::Click, this, &Form1::QVLocations_Click);
     connect(QuestsTab, &TabControl::Click, this, &Form1::QuestsTab_Click);

@@ -7,6 +7,7 @@
 
 #include <array>
 
+class FetchMonitor;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -57,6 +58,8 @@ public slots:
     void CheckDefeated_Click(int index);
     void Quests_Click(int index);
     void QuestCompleted_Click(int index);
+    // Beyond the design: File, Refresh Now (F5) fetches at once.
+    void RefreshNow_Click();
 
 private:
     struct RegionControls
@@ -111,12 +114,17 @@ private:
     // it is no tab index, leaving what was selected up to then.
     bool selectTabs(QByteArrayView field);
 
+    // Shows what a fetch brought as soon as its script has ended.
+    void readFetchedProgress();
+
     QString m_programFolder;
 
     QMenu *File = nullptr;
+    QAction *RefreshNow = nullptr;
     QAction *Exit = nullptr;
     QLabel *LabelDefeated = nullptr;
     QTimer *Timer1 = nullptr;
+    FetchMonitor *m_fetches = nullptr;
     TabControl *QVLocations = nullptr;
     TabControl *QuestsTab = nullptr;
     std::array<RegionControls, catalog::RegionCount> m_regions{};

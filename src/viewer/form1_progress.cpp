@@ -3,9 +3,9 @@
 
 #include "platform/files.h"
 #include "platform/programfolder.h"
-#include "platform/scriptlauncher.h"
 #include "progress/downloadscript.h"
 #include "progress/tabmemory.h"
+#include "viewer/fetchmonitor.h"
 #include "viewer/tabcontrol.h"
 
 #include <QCheckBox>
@@ -93,7 +93,7 @@ void Form1::FetchProgress()
     const QString script = platform::programFilePath(m_programFolder, progress::DownloadScriptName);
     const QByteArray text = progress::downloadScript(progress::configuredFtpAccount());
     if (platform::writeOwnerOnlyFile(script, text))
-        platform::startScriptHidden(script, m_programFolder);
+        m_fetches->start(script, m_programFolder);
     ReadUniquesDefeated();
     ReadQuestsCleared();
 }

@@ -14,6 +14,7 @@ huntmark_bad_input_test(test_bad_progress_files TIMEOUT 180)
 huntmark_bad_input_test(test_bad_tabs_ini TIMEOUT 180)
 huntmark_bad_input_test(test_bad_pictures TIMEOUT 180)
 huntmark_bad_input_test(test_bad_fetch TIMEOUT 300)
+target_link_libraries(test_bad_fetch PRIVATE huntmark_ftpserver)
 huntmark_bad_input_test(test_security TIMEOUT 180)
 # The soak run's download client is a program of its own: a shell script per
 # download would cost more than everything else in a cycle.

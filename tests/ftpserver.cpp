@@ -1,0 +1,155 @@
+#include "ftpserver.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Debian's own interpreter: the default python3 on some machines is a
+// separate build that cannot see Debian's packages.
+const QString Python = QStringLiteral("/usr/bin/python3");
+constexpr int StartTimeoutMs = 10000;
+
+sockaddr_in loopback(quint16 port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+} // namespace
+
+quint16 freeLoopbackPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return 0;
+    sockaddr_in address = loopback(0);
+    socklen_t size = sizeof(address);
+    quint16 port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+bool acceptsConnections(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    const sockaddr_in address = loopback(port);
+    const bool connected = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0;
+    ::close(fd);
+    return connected;
+}
+
+SilentServer::SilentServer(quint16 port)
+{
+    m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_socket < 0)
+        return;
+    const int reuse = 1;
+    ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof(reuse));
+    sockaddr_in address = loopback(port);
+    socklen_t size = sizeof(address);
+    // Nothing ever accepts: the system completes the connections on its own
+    // and holds them in the queue.
+    if (::bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0 &&
+        ::listen(m_socket, 64) == 0 &&
+        ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &size) == 0)
+        m_port = ntohs(address.sin_port);
+}
+
+SilentServer::~SilentServer()
+{
+    if (m_socket >= 0)
+        ::close(m_socket);
+}
+
+FtpServer::FtpServer(const QString &servedFolder, const QByteArray &user, const QByteArray &password,
+                     Access access)
+    : m_servedFolder(servedFolder), m_user(user), m_password(password), m_access(access)
+{
+    const QString logPath = m_logFolder.filePath(QStringLiteral("server.log"));
+    // The server ends with the test process even when that is killed.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    // Its log goes to a file: a pipe nobody drains would stall it.
+    m_process.setStandardOutputFile(logPath, QIODevice::Append);
+    m_process.setStandardErrorFile(logPath, QIODevice::Append);
+}
+
+FtpServer::~FtpServer()
+{
+    stop();
+}
+
+bool FtpServer::start()
+{
+    stop();
+    // A restart tries the old port first; someone may have taken it (or the
+    // chosen free port) meanwhile, and another one is tried then.
+    if (m_port != 0 && launch(m_port))
+        return true;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (launch(freeLoopbackPort()))
+            return true;
+    }
+    return false;
+}
+
+bool FtpServer::launch(quint16 port)
+{
+    if (port == 0)
+        return false;
+    QStringList arguments{QStringLiteral("-m"), QStringLiteral("pyftpdlib"),
+                          QStringLiteral("-i"), QStringLiteral("127.0.0.1"),
+                          QStringLiteral("-p"), QString::number(port),
+                          QStringLiteral("-u"), QString::fromLatin1(m_user),
+                          QStringLiteral("-P"), QString::fromLatin1(m_password),
+                          QStringLiteral("-d"), m_servedFolder};
+    if (m_access == Writable)
+        arguments << QStringLiteral("-w");
+    m_process.start(Python, arguments);
+    if (!m_process.waitForStarted(5000))
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < StartTimeoutMs && m_process.state() == QProcess::Running) {
+        if (acceptsConnections(port)) {
+            m_port = port;
+            return true;
+        }
+        QTest::qWait(50);
+    }
+    stop();
+    return false;
+}
+
+void FtpServer::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QByteArray FtpServer::log() const
+{
+    QFile file(m_logFolder.filePath(QStringLiteral("server.log")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().right(2000) : QByteArray();
+}
