@@ -8,5 +8,5 @@ huntmark_test(test_demo
 target_compile_definitions(test_demo PRIVATE
   HUNTMARK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
   HUNTMARK_BUILD_DIR="${CMAKE_BINARY_DIR}")
-add_dependencies(test_demo huntmark-viewer huntmark-progress)
+add_dependencies(test_demo huntmark-viewer huntmark-progress huntmark-ftpclient)
 set_tests_properties(test_demo PROPERTIES LABELS desktop)
