@@ -17,6 +17,7 @@ tool=$1 folder=$2 hunt=$3 port=$4
 shortest=${5%-*} longest=${5#*-}
 
 pause=""
+finished=""
 trap '[ -z "$pause" ] || kill "$pause" 2>/dev/null; exit 0' TERM
 
 played_file=$folder/turns-played
@@ -28,23 +29,26 @@ next_turn() {
 }
 
 # A pause of a whole number of seconds between the two bounds, spent in a
-# child the shell waits for, so that SIGTERM ends it at once.
+# child the shell waits for, so that SIGTERM ends it at once. A child ended
+# early by someone else does not cut it short.
 pause() {
     random=$(od -An -N2 -tu2 /dev/urandom | tr -d ' ')
-    sleep $((shortest + random % (longest - shortest + 1))) &
-    pause=$!
-    wait "$pause" || true
-    pause=""
+    until=$(($(date +%s) + shortest + random % (longest - shortest + 1)))
+    while [ "$(date +%s)" -lt "$until" ]; do
+        sleep $((until - $(date +%s))) &
+        pause=$!
+        wait "$pause" || true
+        pause=""
+    done
 }
 
 while :; do
     pause
     turn=$(next_turn)
     if [ -z "$turn" ]; then
-        echo "demo player: has done everything; the demo goes on without news"
-        sleep infinity &
-        pause=$!
-        wait "$pause"
+        [ -n "$finished" ] || echo "demo player: has done everything; the demo goes on without news"
+        finished=yes
+        continue
     fi
     # The tool lists what it marked, "[x] Tab: Name" a line.
     # shellcheck disable=SC2086 # split at "|" only, into one name each

@@ -117,7 +117,7 @@ stop_demo() {
         wait "$player" 2>/dev/null || true
         # The player ran in a process group of its own; a pause it was
         # waiting in goes with it.
-        kill -TERM -- "-$player" 2>/dev/null || true
+        kill -TERM "-$player" 2>/dev/null || true
     fi
     if [ -n "$server" ]; then
         kill -TERM "$server" 2>/dev/null || true

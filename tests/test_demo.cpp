@@ -80,7 +80,7 @@ class DemoTest : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
+    void cleanup();
 
     void windowFollowsThePlayerUntilInterrupted();
     void closingTheViewerEndsTheDemoAndTheNextRunGoesOn();
@@ -111,7 +111,8 @@ void DemoTest::initTestCase()
     connect(&m_demo, &QProcess::readyRead, this, [this] { m_output += m_demo.readAll(); });
 }
 
-void DemoTest::cleanupTestCase()
+// A failed case may leave its demo running: it must not meet the next one.
+void DemoTest::cleanup()
 {
     if (m_demo.state() != QProcess::NotRunning) {
         ::kill(pid_t(m_demo.processId()), SIGTERM);
