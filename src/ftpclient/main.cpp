@@ -12,7 +12,9 @@
 //  - unless told otherwise, the client gives up on a silent server after ten
 //    seconds and redials once, so both downloads of a fetch end well inside
 //    the minute between fetches.
-// The exit status is the client's.
+// Its progress meter stays off unless asked for: nobody watches it, and the
+// viewer keeps only the client's last complaints. The exit status is the
+// client's.
 #include <algorithm>
 #include <cerrno>
 #include <csignal>

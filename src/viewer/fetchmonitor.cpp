@@ -56,8 +56,10 @@ FetchMonitor::FetchMonitor(QLabel *strip, QObject *parent)
 bool FetchMonitor::start(const QString &scriptPath, const QString &workingFolder)
 {
     const bool wasBusy = m_scripts->isRunning();
-    if (!m_scripts->start(scriptPath, workingFolder))
+    if (!m_scripts->start(scriptPath, workingFolder)) {
+        countFailure(QStringLiteral("the download script could not be started."));
         return false;
+    }
     if (!wasBusy)
         emit busyChanged(true);
     return true;
@@ -77,10 +79,16 @@ void FetchMonitor::onScriptsEnded(const platform::ScriptOutcome &outcome)
         m_failuresInRow = 0;
         m_lastArrival = QDateTime::currentDateTime();
         showFresh();
-    } else if (++m_failuresInRow >= FailuresBeforeWarning) {
-        showStale(reasonFor(outcome));
+    } else {
+        countFailure(reasonFor(outcome));
     }
     emit busyChanged(false);
+}
+
+void FetchMonitor::countFailure(const QString &reason)
+{
+    if (++m_failuresInRow >= FailuresBeforeWarning)
+        showStale(reason);
 }
 
 void FetchMonitor::showFresh()

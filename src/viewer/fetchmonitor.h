@@ -37,6 +37,7 @@ signals:
 
 private:
     void onScriptsEnded(const platform::ScriptOutcome &outcome);
+    void countFailure(const QString &reason);
     void showFresh();
     void showStale(const QString &reason);
 
