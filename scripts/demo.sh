@@ -91,7 +91,7 @@ if [ ! -f "$folder/player/UniquesDefeated.txt" ]; then
     done_at_start=$(sed -e '/^---$/,$d' -e '/^#/d' -e '/^$/d' "$hunt" | paste -sd '|')
     # shellcheck disable=SC2086 # split at "|" only, into one name each
     (IFS='|' && set -f && "$bin/huntmark-progress" --folder "$folder/player" mark $done_at_start) >/dev/null ||
-        fail "the demo player's hunt ($hunt) names an entry the catalog does not hold"
+        fail "could not mark the demo player's start from $hunt in $folder/player"
 fi
 for file in UniquesDefeated.txt QuestsCleared.txt; do
     [ -f "$folder/server/$file" ] || cp "$folder/player/$file" "$folder/server/$file"
