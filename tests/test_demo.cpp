@@ -87,8 +87,8 @@ private slots:
     void takenPortIsRefusedInOneLine();
 
 private:
-    void startDemo(QStringList options);
-    void waitUntilServing();
+    bool startDemo(QStringList options);
+    bool serving();
     // Ends of a demo: the script gone, and with it every process it started
     // and every file a fetch or an upload writes for a while.
     void checkNothingLeft();
@@ -122,20 +122,20 @@ void DemoTest::cleanup()
     platform::setScriptHelperPath(QString());
 }
 
-void DemoTest::startDemo(QStringList options)
+bool DemoTest::startDemo(QStringList options)
 {
     m_output.clear();
     options.prepend(QStringLiteral(HUNTMARK_SOURCE_DIR "/scripts/demo.sh"));
     options << QStringLiteral("--turn") << QStringLiteral("1-2") << QStringLiteral("--folder")
             << m_folder.path() << QStringLiteral(HUNTMARK_BUILD_DIR);
     m_demo.start(QStringLiteral("sh"), options);
-    QVERIFY(m_demo.waitForStarted());
+    return m_demo.waitForStarted();
 }
 
-void DemoTest::waitUntilServing()
+bool DemoTest::serving()
 {
-    QTRY_VERIFY2_WITH_TIMEOUT(m_output.contains("a simulated player publishes"), m_output.constData(),
-                              StartTimeoutMs);
+    return QTest::qWaitFor([this] { return m_output.contains("a simulated player publishes"); },
+                           StartTimeoutMs);
 }
 
 void DemoTest::checkNothingLeft()
@@ -150,8 +150,8 @@ void DemoTest::checkNothingLeft()
 
 void DemoTest::windowFollowsThePlayerUntilInterrupted()
 {
-    startDemo({QStringLiteral("--serve-only")});
-    waitUntilServing();
+    QVERIFY(startDemo({QStringLiteral("--serve-only")}));
+    QVERIFY2(serving(), m_output.constData());
 
     platform::setScriptHelperPath(m_folder.filePath(QStringLiteral("huntmark-batch")));
     auto window = std::make_unique<Form1>(m_folder.path());
@@ -189,9 +189,9 @@ void DemoTest::windowFollowsThePlayerUntilInterrupted()
 void DemoTest::closingTheViewerEndsTheDemoAndTheNextRunGoesOn()
 {
     // The viewer's own copy goes, so that its first fetch shows.
-    QVERIFY(QFile::remove(m_folder.filePath(UniquesFile)));
-    startDemo({});
-    waitUntilServing();
+    QFile::remove(m_folder.filePath(UniquesFile));
+    QVERIFY(startDemo({}));
+    QVERIFY2(serving(), m_output.constData());
     // The program folder goes on from where the last run stopped.
     QVERIFY(onesIn(m_folder.filePath(QStringLiteral("server/") + UniquesFile)) >= m_countAtFirstStop);
 
@@ -227,7 +227,7 @@ void DemoTest::takenPortIsRefusedInOneLine()
     QVERIFY(::listen(listener, 1) == 0);
     QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size) == 0);
 
-    startDemo({QStringLiteral("--port"), QString::number(ntohs(address.sin_port))});
+    QVERIFY(startDemo({QStringLiteral("--port"), QString::number(ntohs(address.sin_port))}));
     checkNothingLeft();
     ::close(listener);
     QCOMPARE(m_demo.exitCode(), 1);
