@@ -1,5 +1,6 @@
 # Two commands set everything up on a fresh Debian machine:
-#   make run    installs what is missing, builds and starts the viewer
+#   make run    installs what is missing, builds and starts the viewer; with
+#               the build's default server it follows a demo player (make demo)
 #   make test   installs what is missing, builds and runs every test
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -22,8 +23,14 @@ build: configure
 
 # The viewer keeps its files beside itself and its download script names
 # them relative to the working directory, so it runs from its own folder.
+# Built for the default server, localhost, where nothing serves, it would
+# show nothing: then it follows the demo player instead (mk/demo.mk).
 run: build
-	cd $(PROGRAM_DIR) && ./huntmark-viewer
+	@if [ "$$(sed -n 's/^HUNTMARK_FTP_HOST:[A-Z]*=//p' $(BUILD_DIR)/CMakeCache.txt)" = localhost ]; then \
+	    echo "$(DEMO)"; exec $(DEMO); \
+	else \
+	    echo "cd $(PROGRAM_DIR) && ./huntmark-viewer"; cd $(PROGRAM_DIR) && exec ./huntmark-viewer; \
+	fi
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)

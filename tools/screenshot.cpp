@@ -1,8 +1,9 @@
 // Grabs the window as a user sees it for the README: a region with a
 // selected monster and both its pictures, and a quest with its steps, with
-// the other player's progress marked and a few entries just turned done;
-// optionally the region once more in a dark palette. Runs on the offscreen
-// platform, so it needs no display.
+// the other player's progress (the demo player's, as a fresh demo starts)
+// marked and its last few entries just turned done; optionally the region
+// once more in a dark palette. Runs on the offscreen platform, so it needs
+// no display.
 #include "viewer/form1.h"
 
 #include <QApplication>
@@ -39,41 +40,42 @@ bool grab(Form1 &window, const QString &path)
     return window.grab().save(path);
 }
 
-QByteArray flags(int length, std::initializer_list<std::pair<int, int>> doneRanges)
+// The same flags with the last `count` done entries not done yet.
+QByteArray earlier(QByteArray flags, int count)
 {
-    QByteArray text(length, '0');
-    for (const auto &[first, last] : doneRanges)
-        for (int position = first; position <= last; ++position)
-            text[position - 1] = '1';
-    return text + "\r\n";
+    for (qsizetype i = flags.size() - 1; i >= 0 && count > 0; --i) {
+        if (flags[i] == '1') {
+            flags[i] = '0';
+            --count;
+        }
+    }
+    return flags;
 }
 
-// Starts the window on the progress of an earlier run, then reads what the
-// other player did since: those entries show as new. The window is the
-// active one, so no desktop notification goes out.
-void startWithProgress(Form1 &window, const QTemporaryDir &folder)
+// Starts the window on the progress as it stood a little earlier, then reads
+// the progress as it is now: what turned done in between shows as new. The
+// window is the active one, so no desktop notification goes out.
+bool startWithProgress(Form1 &window, const QTemporaryDir &folder, const QString &progressFolder)
 {
-    write(folder, QStringLiteral("UniquesDefeated.txt"),
-          flags(157, {{1, 14}, {15, 21}, {29, 31}, {33, 33}, {36, 36}, {43, 44}, {48, 52}, {71, 80}}));
-    write(folder, QStringLiteral("QuestsCleared.txt"), flags(63, {{1, 2}, {4, 5}, {8, 10}}));
+    QList<std::pair<QString, QByteArray>> now;
+    for (const QString &name : {QStringLiteral("UniquesDefeated.txt"), QStringLiteral("QuestsCleared.txt")}) {
+        QFile file(progressFolder + QLatin1Char('/') + name);
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "screenshot: cannot read %s\n", qPrintable(file.fileName()));
+            return false;
+        }
+        now.append({name, file.readAll()});
+    }
+    for (const auto &[name, flags] : now)
+        write(folder, name, earlier(flags, 2));
     window.Form_Load();
     window.show();
     window.activateWindow();
     QCoreApplication::processEvents();
-    write(folder, QStringLiteral("UniquesDefeated.txt"),
-          flags(157,
-                {{1, 14},
-                 {15, 21},
-                 {29, 31},
-                 {33, 33},
-                 {36, 36},
-                 {38, 38},
-                 {40, 40},
-                 {43, 44},
-                 {48, 53},
-                 {71, 80}}));
-    write(folder, QStringLiteral("QuestsCleared.txt"), flags(63, {{1, 3}, {4, 5}, {8, 10}, {13, 13}}));
+    for (const auto &[name, flags] : now)
+        write(folder, name, flags);
     window.FetchProgress();
+    return true;
 }
 
 QPalette darkPalette()
@@ -102,41 +104,44 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 4 && argc != 5) {
+    if (argc != 5 && argc != 6) {
         std::fprintf(stderr,
-                     "usage: screenshot <program folder with pictures> <uniques.png> <quests.png> "
-                     "[<uniques in a dark palette.png>]\n");
+                     "usage: screenshot <program folder with pictures> <folder with progress files> "
+                     "<uniques.png> <quests.png> [<uniques in a dark palette.png>]\n");
         return 2;
     }
     // A program folder of its own, so nothing of the build's is touched and
     // no download is attempted: the pictures are borrowed, the progress is
-    // made up.
+    // copied in.
     QTemporaryDir folder;
     const QString pictures = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     for (const char *sub : {"Monsters", "Locations"})
         QFile::link(pictures + QLatin1Char('/') + QLatin1String(sub), folder.filePath(QLatin1String(sub)));
+    const QString progress = QString::fromLocal8Bit(argv[2]);
 
     {
         Form1 window(folder.path());
-        startWithProgress(window, folder);
+        if (!startWithProgress(window, folder, progress))
+            return 1;
         select(window, "QVLocations", 2);
         selectRow(window, "ListOfUniques", 2, 7);
-        if (!grab(window, QString::fromLocal8Bit(argv[2])))
+        if (!grab(window, QString::fromLocal8Bit(argv[3])))
             return 1;
 
         select(window, "QVLocations", 19);
         select(window, "QuestsTab", 0);
         selectRow(window, "Quests", 0, 1);
-        if (!grab(window, QString::fromLocal8Bit(argv[3])))
+        if (!grab(window, QString::fromLocal8Bit(argv[4])))
             return 1;
     }
-    if (argc == 5) {
+    if (argc == 6) {
         QApplication::setPalette(darkPalette());
         Form1 window(folder.path());
-        startWithProgress(window, folder);
+        if (!startWithProgress(window, folder, progress))
+            return 1;
         select(window, "QVLocations", 2);
         selectRow(window, "ListOfUniques", 2, 7);
-        if (!grab(window, QString::fromLocal8Bit(argv[4])))
+        if (!grab(window, QString::fromLocal8Bit(argv[5])))
             return 1;
     }
     return 0;
