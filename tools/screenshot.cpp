@@ -4,6 +4,7 @@
 // marked and its last few entries just turned done; optionally the region
 // once more in a dark palette. Runs on the offscreen platform, so it needs
 // no display.
+#include "catalog/catalog.h"
 #include "viewer/form1.h"
 
 #include <QApplication>
@@ -40,10 +41,17 @@ bool grab(Form1 &window, const QString &path)
     return window.grab().save(path);
 }
 
-// The same flags with the last `count` done entries not done yet.
-QByteArray earlier(QByteArray flags, int count)
+// The region and the quest group the pictures show, and the line selected in each.
+constexpr int ShownRegion = 2;
+constexpr int ShownMonster = 7;
+constexpr int ShownGroup = 0;
+constexpr int ShownQuest = 1;
+
+// The flags with the last `count` done entries up to `lastPosition` (1-based)
+// not done yet, so that they turn done, in view, when the flags are read.
+QByteArray earlier(QByteArray flags, int count, qsizetype lastPosition)
 {
-    for (qsizetype i = flags.size() - 1; i >= 0 && count > 0; --i) {
+    for (qsizetype i = qMin(lastPosition, flags.size()) - 1; i >= 0 && count > 0; --i) {
         if (flags[i] == '1') {
             flags[i] = '0';
             --count;
@@ -66,8 +74,12 @@ bool startWithProgress(Form1 &window, const QTemporaryDir &folder, const QString
         }
         now.append({name, file.readAll()});
     }
-    for (const auto &[name, flags] : now)
-        write(folder, name, earlier(flags, 2));
+    // The lines just above the selected ones show as new.
+    int uniquesBefore = 0;
+    for (int r = 0; r < ShownRegion; ++r)
+        uniquesBefore += int(catalog::regions()[r].entries.size());
+    write(folder, now[0].first, earlier(now[0].second, 2, uniquesBefore + ShownMonster));
+    write(folder, now[1].first, earlier(now[1].second, 1, ShownQuest + 1));
     window.Form_Load();
     window.show();
     window.activateWindow();
@@ -123,14 +135,14 @@ int main(int argc, char *argv[])
         Form1 window(folder.path());
         if (!startWithProgress(window, folder, progress))
             return 1;
-        select(window, "QVLocations", 2);
-        selectRow(window, "ListOfUniques", 2, 7);
+        select(window, "QVLocations", ShownRegion);
+        selectRow(window, "ListOfUniques", ShownRegion, ShownMonster);
         if (!grab(window, QString::fromLocal8Bit(argv[3])))
             return 1;
 
         select(window, "QVLocations", 19);
-        select(window, "QuestsTab", 0);
-        selectRow(window, "Quests", 0, 1);
+        select(window, "QuestsTab", ShownGroup);
+        selectRow(window, "Quests", ShownGroup, ShownQuest);
         if (!grab(window, QString::fromLocal8Bit(argv[4])))
             return 1;
     }
@@ -139,8 +151,8 @@ int main(int argc, char *argv[])
         Form1 window(folder.path());
         if (!startWithProgress(window, folder, progress))
             return 1;
-        select(window, "QVLocations", 2);
-        selectRow(window, "ListOfUniques", 2, 7);
+        select(window, "QVLocations", ShownRegion);
+        selectRow(window, "ListOfUniques", ShownRegion, ShownMonster);
         if (!grab(window, QString::fromLocal8Bit(argv[5])))
             return 1;
     }
