@@ -241,6 +241,16 @@ void FollowerViewTest::firstReadMarksWhatIsDoneAndNothingNew()
     QVERIFY(QFile::remove(folder.filePath(UniquesFile)));
     window->FetchProgress();
     expectUniques(window.get(), QByteArray(), {});
+
+    // A first run has no copies to start from: what the first download
+    // brings is learned, not new.
+    ProgramFolder firstRun;
+    auto fresh = startedWindow(firstRun);
+    firstRun.write(UniquesFile, uniques);
+    firstRun.write(QuestsFile, quests);
+    fresh->FetchProgress();
+    expectUniques(fresh.get(), uniques, {});
+    expectQuests(fresh.get(), quests, {});
 }
 
 void FollowerViewTest::changesShowAsNewUntilSelectedOrTurnedBack_data()
@@ -384,6 +394,7 @@ void FollowerViewTest::notifiesWhatTurnedDoneWhileInactive()
 
     ProgramFolder folder;
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1}));
+    folder.write(QuestsFile, QByteArray(catalog::QuestCount, '0'));
     auto window = startedWindow(folder);
     QWidget elsewhere;
     window->show();
@@ -424,6 +435,7 @@ void FollowerViewTest::withoutAServiceNothingWaitsOrPrints()
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
 
     ProgramFolder folder;
+    folder.write(UniquesFile, QByteArray(catalog::UniqueMonsterCount, '0'));
     auto window = startedWindow(folder);
     QWidget elsewhere;
     window->show();

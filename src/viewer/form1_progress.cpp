@@ -43,9 +43,11 @@ QString flagText(bool done)
 progress::FlagScan Form1::readFlags(const QString &fileName, qint64 defaultLength, qint64 position) const
 {
     const QString path = platform::programFilePath(m_programFolder, fileName);
-    // The catalog's part of the flag text is kept for the list marks.
+    // The catalog's part of the flag text is kept for the list marks. A file
+    // that is not there gives them no flag text at all: nothing is done, and
+    // nothing is learned that a first download could turn "new".
     return progress::scanFlagFile(path, position, defaultLength)
-            .value_or(progress::defaultFlagScan(defaultLength, position, defaultLength));
+            .value_or(progress::defaultFlagScan(defaultLength, position));
 }
 
 void Form1::ReadUniquesDefeated()

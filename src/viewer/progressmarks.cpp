@@ -133,7 +133,8 @@ void ProgressMarks::learn(QByteArrayView flags, QStringList &turnedDone)
         }
     }
     m_flags = flags.toByteArray();
-    m_hasRead = true;
+    // Until a file has been there, there is nothing to compare against.
+    m_hasRead = m_hasRead || !flags.isEmpty();
 }
 
 void ProgressMarks::showMarks()
