@@ -269,8 +269,7 @@ void Form1::connectHandlers()
     connect(RefreshNow, &QAction::triggered, this, &Form1::RefreshNow_Click);
     connect(Exit, &QAction::triggered, this, &Form1::Exit_Click);
     connect(m_fetches, &FetchMonitor::scriptsEnded, this, &Form1::readFetchedProgress);
-    connect(m_fetches, &FetchMonitor::busyChanged, RefreshNow,
-            [this](bool busy) { RefreshNow->setEnabled(!busy); });
+    connect(m_fetches, &FetchMonitor::busyChanged, RefreshNow, &QAction::setDisabled);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(QVLocations, &TabControl::Click, this, &Form1::QVLocations_Click);
     connect(QuestsTab, &TabControl::Click, this, &Form1::QuestsTab_Click);

@@ -2,6 +2,8 @@
 
 #include <QListWidget>
 
+#include <optional>
+
 // A list box with one notion of the selected line: the line that is
 // highlighted is the current row, and the current row is the line that is
 // highlighted. Qt's item views keep the two apart (focus makes the first row
