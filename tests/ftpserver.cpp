@@ -1,5 +1,6 @@
 #include "ftpserver.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
@@ -42,6 +43,27 @@ quint16 freeLoopbackPort()
         port = ntohs(address.sin_port);
     ::close(fd);
     return port;
+}
+
+QProcessEnvironment withFastClock(QProcessEnvironment environment)
+{
+    const QFileInfoList libraries =
+            QDir(QStringLiteral("/usr/lib")).entryInfoList({QStringLiteral("*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo &folder : libraries) {
+        const QString library = folder.filePath() + QStringLiteral("/faketime/libfaketime.so.1");
+        if (!QFile::exists(library))
+            continue;
+        environment.insert(QStringLiteral("LD_PRELOAD"), library);
+        environment.insert(QStringLiteral("FAKETIME"), QStringLiteral("+0 x%1").arg(FastClockFactor));
+        // A sanitized program wants its runtime first among the preloads.
+        if (environment.contains(QStringLiteral("ASAN_OPTIONS"))) {
+            environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                               environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                                       QStringLiteral(":verify_asan_link_order=0"));
+        }
+        return environment;
+    }
+    return {};
 }
 
 bool acceptsConnections(quint16 port)

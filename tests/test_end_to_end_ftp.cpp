@@ -2,7 +2,9 @@
 // server on this machine through our own download client and Debian's:
 // a change on the server shows in the window within a minute without anyone
 // touching it, and ending the program in the middle of an outage leaves no
-// process, no script and no temporary download behind.
+// process, no script and no temporary download behind. The viewer's clock
+// runs fast, so its minute passes in seconds; `make bench` times the same
+// wait at the ordinary speed.
 #include "badinput_support.h"
 #include "ftpserver.h"
 
@@ -24,8 +26,9 @@ namespace {
 
 const QByteArray Password = "marrowfen";
 const QString ViewerCaption = QStringLiteral("^Huntmark \\(Viewer\\)$");
-// A change on the server is fetched on the next 60th tick at the latest.
-constexpr int ChangeLimitMs = 61000;
+// A change on the server is fetched on the next 60th tick at the latest,
+// and a second is left for the download and the repaint.
+constexpr int ChangeLimitMs = 60000 / FastClockFactor + 1000;
 
 // The left end of the window's top: the menu bar and the "Uniques Beaten"
 // strip, clear of the freshness label at its right end.
@@ -122,6 +125,8 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.insert(QStringLiteral("HOME"), m_home.path());
+    environment = withFastClock(environment);
+    QVERIFY2(!environment.isEmpty(), "libfaketime is missing: install faketime");
     viewer.setProcessEnvironment(environment);
     viewer.setWorkingDirectory(folder);
     viewer.setStandardOutputFile(QProcess::nullDevice());
@@ -158,9 +163,10 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     while (countArea(window) == shown && lag.elapsed() < ChangeLimitMs + 5000)
-        QTest::qWait(250);
+        QTest::qWait(50);
     const qint64 lagMs = lag.elapsed();
-    qInfo("a change on the server showed in the window after %.1f s", lagMs / 1000.0);
+    qInfo("a change on the server showed in the window after %.1f s, its clock running %d times as fast",
+          lagMs / 1000.0, FastClockFactor);
     QVERIFY2(lagMs <= ChangeLimitMs, qPrintable(QStringLiteral("%1 ms").arg(lagMs)));
     // It changed because the download came, not before.
     QCOMPARE(local(), second);
