@@ -103,14 +103,18 @@ run_offscreen() {
     shift
     rm -f "$folder/Tabs.ini" "$folder/ncftpget.log"
     fake_ftp_client "$folder" 0
-    status=0
-    (cd / && QT_QPA_PLATFORM=offscreen timeout 3 "$@" </dev/null) || status=$?
-    [ "$status" -eq 124 ] || fail "$* ended with status $status before 3 s were up"
-    [ -f "$folder/Tabs.ini" ] || fail "the viewer wrote no Tabs.ini in $folder"
+    (cd / && QT_QPA_PLATFORM=offscreen exec "$@" </dev/null) &
+    viewer=$!
     wait_for 10 test -f "$folder/ncftpget.log" ||
         fail "the download script never ran in $folder"
     # Two downloads, then the script deletes itself.
     wait_for 10 test ! -e "$folder/QV_Data.bat" || fail "the download script did not finish in $folder"
+    kill -0 "$viewer" 2>/dev/null || fail "$* ended on its own"
+    kill "$viewer"
+    status=0
+    wait "$viewer" || status=$?
+    [ "$status" -eq 0 ] || fail "$* ended with status $status when asked to quit"
+    [ -f "$folder/Tabs.ini" ] || fail "the viewer wrote no Tabs.ini in $folder"
     [ "$(wc -l <"$folder/ncftpget.log")" -eq 2 ] || fail "the script ran $(wc -l <"$folder/ncftpget.log") downloads, not 2"
     rm -f "$folder/Tabs.ini" "$folder/ncftpget.log" "$folder/ncftpget.exe"
     [ ! -e "$folder.kept" ] || mv "$folder.kept" "$folder/ncftpget.exe"
