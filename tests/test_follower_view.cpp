@@ -260,7 +260,6 @@ void FollowerViewTest::changesShowAsNewUntilSelectedOrTurnedBack_data()
     QTest::addColumn<bool>("readsQuests");
     QTest::newRow("selecting a unique") << "unique" << true << false;
     QTest::newRow("selecting a quest") << "quest" << false << true;
-    QTest::newRow("a fetch") << "fetch" << true << true;
     QTest::newRow("a download") << "download" << true << true;
 }
 
@@ -313,9 +312,7 @@ void FollowerViewTest::changesShowAsNewUntilSelectedOrTurnedBack()
         }
         folder.write(UniquesFile, uniques[stage]);
         folder.write(QuestsFile, quests[stage]);
-        if (trigger == QLatin1String("fetch"))
-            window->FetchProgress();
-        else if (trigger == QLatin1String("unique"))
+        if (trigger == QLatin1String("unique"))
             selectLine(window.get(), "ListOfUniques", currentTab(window.get(), "QVLocations"),
                        6 + selections++ % 2);
         else

@@ -319,12 +319,6 @@ void ProgressToolTest::show_data()
             << QStringList{regionCaption(18) + QStringLiteral(" 1/8"),
                            QStringLiteral("[ ] ") + uniqueName(18, 0),
                            QStringLiteral("[x] ") + uniqueName(18, 7)};
-    QTest::newRow("a region with several done") << QStringList{regionCaption(0)}
-                                                << QStringList{regionCaption(0) + QStringLiteral(" 2/14"),
-                                                               QStringLiteral("[x] ") + uniqueName(0, 0),
-                                                               QStringLiteral("[ ] ") + uniqueName(0, 1),
-                                                               QStringLiteral("[x] ") + uniqueName(0, 2),
-                                                               QStringLiteral("[ ] ") + uniqueName(0, 13)};
     QTest::newRow("a quest group") << QStringList{groupCaption(10)}
                                    << QStringList{groupCaption(10) + QStringLiteral(" 1/9"),
                                                   QStringLiteral("[ ] ") + questName(10, 7),

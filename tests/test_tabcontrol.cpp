@@ -17,7 +17,6 @@ private slots:
     void keyboardMovesBetweenTabs_data();
     void keyboardMovesBetweenTabs();
     void notifiesEachChangeOnceWithThePreviousTab();
-    void tabPropertyReadsAndWrites();
 };
 
 void TabControlTest::tabsStandInRowsAlongTheBottom()
@@ -127,15 +126,6 @@ void TabControlTest::notifiesEachChangeOnceWithThePreviousTab()
     QCOMPARE(tabs.tab(), 4);
     tabs.setTab(10);
     QCOMPARE(spy.takeFirst().at(0).toInt(), 4);
-}
-
-void TabControlTest::tabPropertyReadsAndWrites()
-{
-    TabControl tabs(20, 7, 520 / 15.0);
-    QSignalSpy spy(&tabs, &TabControl::Click);
-    QVERIFY(tabs.setProperty("Tab", 19));
-    QCOMPARE(tabs.property("Tab").toInt(), 19);
-    QCOMPARE(spy.count(), 1);
 }
 
 QTEST_MAIN(TabControlTest)
