@@ -1,15 +1,12 @@
 // huntmark-progress on the progress files: marking by name, every refusal
-// leaving the files as they were, the shape of what it writes, show, and the
-// viewer reading what the tool wrote.
+// leaving the files as they were, the shape of what it writes, and show. The
+// window's suites read the same bytes, so the viewer follows what it writes.
 #include "testsupport.h"
 
 #include "catalog/catalog.h"
 #include "progresstool/progresstool.h"
 
-#include <QCheckBox>
 #include <QDir>
-#include <QLabel>
-#include <QListWidget>
 
 #include <optional>
 
@@ -107,8 +104,6 @@ private slots:
     void replacesFilesInOneStep();
     void show_data();
     void show();
-    void viewerReadsWhatToolWrote_data();
-    void viewerReadsWhatToolWrote();
 };
 
 void ProgressToolTest::marksTheNamedEntries_data()
@@ -346,49 +341,6 @@ void ProgressToolTest::show()
         from = output.indexOf(expected, from);
         QVERIFY2(from >= 0, qPrintable(expected + QStringLiteral(" not in order in\n") + outcome.output));
     }
-}
-
-void ProgressToolTest::viewerReadsWhatToolWrote_data()
-{
-    QTest::addColumn<bool>("quest");
-    QTest::addColumn<int>("tab");
-    QTest::addColumn<int>("index");
-
-    const Namesake namesake = questNamesake();
-    QTest::newRow("the only unique of region 7") << false << 7 << 0;
-    QTest::newRow("the last unique") << false << 18 << 7;
-    QTest::newRow("a namesake quest")
-            << true << namesake.entries.last().first << namesake.entries.last().second;
-}
-
-void ProgressToolTest::viewerReadsWhatToolWrote()
-{
-    QFETCH(bool, quest);
-    QFETCH(int, tab);
-    QFETCH(int, index);
-
-    ProgramFolder folder;
-    const QString name =
-            quest ? groupCaption(tab) + QStringLiteral(": ") + questName(tab, index) : uniqueName(tab, index);
-    QCOMPARE(runTool(folder, {QStringLiteral("mark"), name, uniqueName(0, 0)}).status, 0);
-
-    const auto window = startedWindow(folder);
-    QCOMPARE(control<QLabel>(window.get(), "LabelDefeated")->text(),
-             QStringLiteral("Uniques Beaten: %1").arg(quest ? 1 : 2));
-    selectTab(window.get(), "QVLocations", quest ? 19 : tab);
-    if (quest)
-        selectTab(window.get(), "QuestsTab", tab);
-    auto *list = quest ? control<QListWidget>(window.get(), "Quests", tab)
-                       : control<QListWidget>(window.get(), "ListOfUniques", tab);
-    auto *box = quest ? control<QCheckBox>(window.get(), "QuestCompleted", tab)
-                      : control<QCheckBox>(window.get(), "CheckDefeated", tab);
-    // A neighbour first, so the box has something to change from.
-    if (list->count() > 1) {
-        list->setCurrentRow(index == 0 ? 1 : index - 1);
-        QCOMPARE(box->isChecked(), false);
-    }
-    list->setCurrentRow(index);
-    QCOMPARE(box->isChecked(), true);
 }
 
 QTEST_MAIN(ProgressToolTest)
