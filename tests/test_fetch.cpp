@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProcess>
 #include <QTime>
 #include <QTimer>
@@ -412,6 +413,10 @@ void FetchTest::refreshNowFetchesAtOnceButNeverTwice()
     ProgramFolder folder;
     auto window = startedWindow(folder);
     stopClock(window.get());
+
+    // First in the File menu, above Exit.
+    QCOMPARE(control<QMenu>(window.get(), "File")->actions().value(0), refreshNow(window.get()));
+    QCOMPARE(refreshNow(window.get())->text(), QStringLiteral("&Refresh Now"));
 
     // The start-up fetch still runs: a request starts nothing.
     QTRY_COMPARE(recordedStarts().size(), 1);
