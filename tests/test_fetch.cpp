@@ -491,8 +491,12 @@ void FetchTest::timedFetchesOverlapAndAllFinish()
     QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled() &&
                                      processesWorkingIn(folder.path()).isEmpty(),
                              FetchTimeoutMs);
-    // A second download started before the first had ended.
-    QCOMPARE(readLines(log).mid(0, 2), (QStringList{QStringLiteral("start"), QStringLiteral("start")}));
+    // At some moment two downloads ran at once.
+    int running = 0;
+    int most = 0;
+    for (const QString &event : readLines(log))
+        most = std::max(most, running += event == QLatin1String("start") ? 1 : -1);
+    QVERIFY2(most >= 2, qPrintable(readLines(log).join(u' ')));
     QCOMPARE(leftovers(folder), QStringList());
     QCOMPARE(folder.read(UniquesFile), uniques);
     QCOMPARE(folder.read(QuestsFile), quests);
