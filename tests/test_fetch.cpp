@@ -21,7 +21,6 @@
 #include <QMenu>
 #include <QProcess>
 #include <QTime>
-#include <QTimer>
 
 #include <unistd.h>
 
@@ -51,11 +50,6 @@ QStringList readLines(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-QString tag(const Form1 *window)
-{
-    return control<QTimer>(window, "Timer1")->property("Tag").toString();
 }
 
 // A client in the program folder that hands every download to our own one,
@@ -253,8 +247,8 @@ void FetchTest::everySixtiethTickFetches()
     auto window = startedWindow(folder);
     // The test is the clock: the window's own timer would tick whenever a
     // check below waits.
-    control<QTimer>(window.get(), "Timer1")->stop();
-    QCOMPARE(tag(window.get()), QStringLiteral("60"));
+    stopClock(window.get());
+    QCOMPARE(countdown(window.get()), QStringLiteral("60"));
     QTRY_COMPARE(recordedStarts().size(), 1); // the start-up fetch
     QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 0"));
 
@@ -265,13 +259,13 @@ void FetchTest::everySixtiethTickFetches()
         QVERIFY(QFile::remove(folder.filePath(ScriptName)));
         for (int tick = 1; tick < 60; ++tick) {
             window->Timer1_Timer();
-            QCOMPARE(tag(window.get()), QString::number(60 - tick));
+            QCOMPARE(countdown(window.get()), QString::number(60 - tick));
             QVERIFY2(!folder.exists(ScriptName), qPrintable(QStringLiteral("fetched at tick %1").arg(tick)));
         }
         QCOMPARE(labelText(window.get()),
                  cycle == 1 ? QStringLiteral("Uniques Beaten: 0") : QStringLiteral("Uniques Beaten: 2"));
         window->Timer1_Timer();
-        QCOMPARE(tag(window.get()), QStringLiteral("60"));
+        QCOMPARE(countdown(window.get()), QStringLiteral("60"));
         QCOMPARE(folder.read(ScriptName), expectedScript());
         QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 2"));
         QTRY_COMPARE(recordedStarts().size(), 1 + cycle);
@@ -293,7 +287,7 @@ void FetchTest::unwritableFolderStillReadsAndStartsNothing()
     QVERIFY(setMode(folder.path(), 0555));
 
     auto window = startedWindow(folder);
-    control<QTimer>(window.get(), "Timer1")->stop();
+    stopClock(window.get());
     QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 3"));
 
     // Stale texts on both kinds of tab, put right by the fetch's own
@@ -314,7 +308,7 @@ void FetchTest::unwritableFolderStillReadsAndStartsNothing()
 
     for (int tick = 0; tick < 60; ++tick)
         window->Timer1_Timer();
-    QCOMPARE(tag(window.get()), QStringLiteral("60"));
+    QCOMPARE(countdown(window.get()), QStringLiteral("60"));
 
     QVERIFY(QFileInfo(folder.filePath(ScriptName)).isDir());
     // A fetch is started before FetchProgress returns; none was.
