@@ -577,9 +577,10 @@ void FetchTest::freshnessLabel()
     QVERIFY2(label->toolTip().contains(why), qPrintable(label->toolTip()));
     const QColor warning = label->palette().color(QPalette::WindowText);
     QVERIFY(warning != before);
-    // The local copy stayed as it was, and nothing else is left but a
-    // script that nothing could run.
+    // The local copy stayed as it was and is what the window shows; nothing
+    // runs any more, and nothing is left but a script that nothing could run.
     QCOMPARE(folder.read(UniquesFile), arrivedBefore ? first : QByteArray());
+    QCOMPARE(labelText(window.get()), beatenLabel(arrivedBefore ? 1 : 0));
     QCOMPARE(leftovers(folder), helperMissing ? QStringList{ScriptName} : QStringList());
     QTRY_COMPARE(processesWorkingIn(folder.path()), QList<pid_t>());
 
