@@ -190,6 +190,7 @@ void SecurityTest::helperRunsOnlyWhatTheScriptNames_data()
     QTest::newRow("escape sequence") << QByteArray("tool \x1b]0;pwned\x07\r\n") << QStringList{};
     QTest::newRow("silencers") << QByteArray("@ @tool a\r\n") << QStringList{"[a]"};
     // A command word with a path could run anything anywhere.
+    QTest::newRow("path up a level") << QByteArray("../tool a\r\n") << QStringList{};
     QTest::newRow("backslash path") << QByteArray("..\\tool a\r\n") << QStringList{};
     QTest::newRow("drive letter") << QByteArray("C:tool a\r\n") << QStringList{};
     QTest::newRow("wildcard") << QByteArray("too? a\r\n") << QStringList{};
