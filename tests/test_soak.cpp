@@ -201,18 +201,8 @@ void SoakTest::refreshCyclesLeaveNothingBehind()
         replaceFile(served.filePath(QuestsFile), questsVersion(after));
         const QList<QByteArray> transition{uniquesVersion(before), uniquesVersion(after), defaultUniques()};
 
-        tick(window.get(), TicksPerFetch - 1);
-        QCOMPARE(countdown(window.get()), QStringLiteral("1"));
-        QVERIFY(readMatches(cycle % 3, {uniquesVersion(before)}));
-        tick(window.get(), 1);
+        tick(window.get(), TicksPerFetch);
         QCOMPARE(countdown(window.get()), QString::number(TicksPerFetch));
-        // The fetch's own read came right after the start of the script.
-        const QString fetched = labelText(window.get());
-        QVERIFY2(std::any_of(transition.begin(), transition.end(),
-                             [&](const QByteArray &version) {
-                                 return fetched == beatenLabel(version.count('1'));
-                             }),
-                 qPrintable(fetched));
 
         // Read while the download runs, until it is through.
         QElapsedTimer waiting;

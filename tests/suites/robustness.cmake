@@ -7,8 +7,6 @@ function(huntmark_bad_input_test name)
   huntmark_test(${name} SOURCES ${name}.cpp LIBS huntmark_testsupport TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
-huntmark_bad_input_test(test_bad_fetch TIMEOUT 300)
-target_link_libraries(test_bad_fetch PRIVATE huntmark_ftpserver)
 huntmark_bad_input_test(test_security TIMEOUT 180)
 # The soak run's download client is a program of its own: a shell script per
 # download would cost more than everything else in a cycle.
