@@ -218,6 +218,41 @@ bool setMode(const QString &path, int mode)
     return ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
 }
 
+void putInPlace(const ProgramFolder &folder, const QString &name, Place place, const QByteArray &bytes,
+                ModeRestorer &restorer)
+{
+    const QString path = folder.filePath(name);
+    QFile::remove(path);
+    switch (place) {
+    case Place::Missing:
+        break;
+    case Place::File:
+        folder.write(name, bytes);
+        break;
+    case Place::Folder:
+        QVERIFY(QDir().mkpath(path));
+        folder.write(name + QStringLiteral("/flags"), bytes);
+        break;
+    case Place::Unreadable:
+        folder.write(name, bytes);
+        restorer.add(path, 0600);
+        QVERIFY(setMode(path, 0));
+        break;
+    case Place::SymlinkLoop:
+        QVERIFY(QFile::link(QFileInfo(path).fileName(), path));
+        break;
+    case Place::NamedPipe:
+        // Nobody ever writes to it: opening it to read would wait forever.
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        break;
+    case Place::Sparse:
+        // No comma, no line end: only a bounded head may be looked at.
+        folder.write(name, {});
+        QVERIFY(QFile::resize(path, qint64(3) << 30));
+        break;
+    }
+}
+
 ModeRestorer::~ModeRestorer()
 {
     for (const auto &[path, mode] : std::as_const(m_paths))

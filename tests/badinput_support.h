@@ -91,6 +91,14 @@ private:
     QList<std::pair<QString, int>> m_paths;
 };
 
+// What can stand where a file the program reads is expected: the file with
+// `bytes`, nothing, a folder of that name (with `bytes` inside), the file
+// without read permission, a link to itself, a named pipe nobody writes to,
+// or 3 GiB of NUL bytes.
+enum class Place { File, Missing, Folder, Unreadable, SymlinkLoop, NamedPipe, Sparse };
+void putInPlace(const ProgramFolder &folder, const QString &name, Place place, const QByteArray &bytes,
+                ModeRestorer &restorer);
+
 // The processes whose working directory is `folder`: the script helper and
 // whatever it started there. Tests make a fresh folder for each case, so
 // every process found is one the test itself caused.
@@ -123,3 +131,5 @@ private:
 };
 
 } // namespace badinput
+
+Q_DECLARE_METATYPE(badinput::Place)

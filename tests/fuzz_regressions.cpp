@@ -62,26 +62,23 @@ void FuzzRegressions::replaysSeedsAndFindings()
 {
     QFETCH(QString, target);
     QFETCH(QString, path);
-
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray input = file.readAll();
-    const auto *data = reinterpret_cast<const uint8_t *>(input.constData());
-    const size_t size = size_t(input.size());
+    QByteArray input = file.readAll();
+    const auto run = [&](auto entry) {
+        entry(reinterpret_cast<const uint8_t *>(input.constData()), size_t(input.size()));
+    };
 
     failedChecks.clear();
     if (target == u"firstfield") {
         // The first byte chooses the chunk size: replay every one of them,
         // so the boundaries fall everywhere in these short inputs.
-        QByteArray variant = input;
-        for (int chunk = 0; chunk < 256 && !variant.isEmpty(); ++chunk) {
-            variant[0] = char(chunk);
-            fuzz_firstfield(reinterpret_cast<const uint8_t *>(variant.constData()), size);
+        for (int chunk = 0; chunk < 256 && !input.isEmpty(); ++chunk) {
+            input[0] = char(chunk);
+            run(fuzz_firstfield);
         }
-    } else if (target == u"tabsline") {
-        fuzz_tabsline(data, size);
     } else {
-        fuzz_batchline(data, size);
+        run(target == u"tabsline" ? fuzz_tabsline : fuzz_batchline);
     }
     QVERIFY2(failedChecks.isEmpty(), qPrintable(failedChecks.join(u'\n')));
 }

@@ -9,20 +9,15 @@
 
 namespace {
 
+// Every entry the rows name is one of the catalog's.
 const catalog::UniqueMonster &entry(int r, int i)
 {
-    const catalog::UniqueMonster *monster = catalog::findUniqueMonster(r, i);
-    if (!monster)
-        qFatal("no entry (%d, %d)", r, i);
-    return *monster;
+    return *catalog::findUniqueMonster(r, i);
 }
 
 const catalog::Quest &quest(int g, int i)
 {
-    const catalog::Quest *found = catalog::findQuest(g, i);
-    if (!found)
-        qFatal("no quest (%d, %d)", g, i);
-    return *found;
+    return *catalog::findQuest(g, i);
 }
 
 // Both pictures of an entry, each its own size and colour.
@@ -35,30 +30,10 @@ void writePictures(const ProgramFolder &folder, int r, int i, QColor colour)
     }
 }
 
-QLabel *monsterPicture(const Form1 *window, int r)
-{
-    return control<QLabel>(window, "ImageUniqueMonster", r);
-}
-
-QLabel *locationPicture(const Form1 *window, int r)
-{
-    return control<QLabel>(window, "ImageUniqueLocation", r);
-}
-
 void select(Form1 *window, int r, int i)
 {
     selectTab(window, "QVLocations", r);
     control<QListWidget>(window, "ListOfUniques", r)->setCurrentRow(i);
-}
-
-// An entry with appearance conditions and one without in the same region.
-std::pair<int, int> entriesWithAndWithoutConditions(int r)
-{
-    int with = -1;
-    int without = -1;
-    for (int i = 0; i < catalog::uniqueMonsterCount(r); ++i)
-        (*entry(r, i).appearance ? with : without) = i;
-    return {with, without};
 }
 
 QStringList itemsShown(const Form1 *window, int g)
@@ -91,14 +66,9 @@ class DetailsTest : public QObject
 private slots:
     void showsTextsAndBothPictures();
     void conditionsOfAnEarlierEntryDoNotLinger();
-    void noSelectionShowsNothingNew();
-    void questsTabCurrentChangesNothing();
-    void questShowsLocationAndStepsInOrder();
-    void milestoneEmptiesBothButStillReadsItsFlag();
-    void conditionShowsLocationWithoutSteps();
-    void clearedSelectionKeepsTheLocation();
-    void leavingAndComingBackShowsNoSelection();
-    void namesakesShowTheirOwnDetailsAndFlags();
+    void noSelectionOrQuestsTabShowsNothingNew();
+    void questShowsItsLocationStepsAndFlag_data();
+    void questShowsItsLocationStepsAndFlag();
     void checkBoxFallsBackToTheHiddenFlag_data();
     void checkBoxFallsBackToTheHiddenFlag();
 };
@@ -117,18 +87,23 @@ void DetailsTest::showsTextsAndBothPictures()
              QString::fromLatin1(monster.appearance));
     // The monster keeps its own size with its corner in place; the place is
     // stretched to its square.
-    QCOMPARE(monsterPicture(window.get(), 7)->geometry(), QRect(208, 160, 300, 207));
-    QCOMPARE(monsterPicture(window.get(), 7)->pixmap().size(), QSize(300, 207));
-    QCOMPARE(locationPicture(window.get(), 7)->geometry(), QRect(592, 8, 300, 300));
-    QVERIFY(locationPicture(window.get(), 7)->hasScaledContents());
-    QVERIFY(nearColour(shownColour(locationPicture(window.get(), 7)), Qt::darkGreen));
+    auto *monsterPicture = control<QLabel>(window.get(), "ImageUniqueMonster", 7);
+    QCOMPARE(monsterPicture->geometry(), QRect(208, 160, 300, 207));
+    QCOMPARE(monsterPicture->pixmap().size(), QSize(300, 207));
+    auto *locationPicture = control<QLabel>(window.get(), "ImageUniqueLocation", 7);
+    QCOMPARE(locationPicture->size(), QSize(300, 300));
+    QVERIFY(locationPicture->hasScaledContents());
+    QVERIFY(nearColour(shownColour(locationPicture), Qt::darkGreen));
 }
 
 void DetailsTest::conditionsOfAnEarlierEntryDoNotLinger()
 {
     ProgramFolder folder;
     auto window = startedWindow(folder);
-    const auto [with, without] = entriesWithAndWithoutConditions(0);
+    // An entry with appearance conditions and one without in the same region.
+    int with = -1, without = -1;
+    for (int i = 0; i < catalog::uniqueMonsterCount(0); ++i)
+        (*entry(0, i).appearance ? with : without) = i;
     QVERIFY(with >= 0 && without >= 0);
     select(window.get(), 0, with);
     QVERIFY(!control<QLineEdit>(window.get(), "TextAppearance", 0)->text().isEmpty());
@@ -136,7 +111,7 @@ void DetailsTest::conditionsOfAnEarlierEntryDoNotLinger()
     QCOMPARE(control<QLineEdit>(window.get(), "TextAppearance", 0)->text(), QString());
 }
 
-void DetailsTest::noSelectionShowsNothingNew()
+void DetailsTest::noSelectionOrQuestsTabShowsNothingNew()
 {
     ProgramFolder folder;
     writePictures(folder, 4, 2, Qt::yellow);
@@ -144,121 +119,83 @@ void DetailsTest::noSelectionShowsNothingNew()
     auto window = startedWindow(folder);
     select(window.get(), 4, 2);
     QVERIFY(control<QCheckBox>(window.get(), "CheckDefeated", 4)->isChecked());
+    const auto showsEntryTwo = [&] {
+        return control<QLineEdit>(window.get(), "TextLevel", 4)->text() == QLatin1String(entry(4, 2).level) &&
+                !control<QLabel>(window.get(), "ImageUniqueMonster", 4)->pixmap().isNull() &&
+                control<QLineEdit>(window.get(), "TextDefeated", 4)->text() == u"1" &&
+                control<QCheckBox>(window.get(), "CheckDefeated", 4)->isChecked() &&
+                control<QLabel>(window.get(), "LabelDefeated")->text() == u"Uniques Beaten: 157";
+    };
     // The file changes, but clearing the selection does not read it.
     folder.write(QStringLiteral("UniquesDefeated.txt"), QByteArray(157, '0'));
     control<QListWidget>(window.get(), "ListOfUniques", 4)->setCurrentRow(-1);
-    QCOMPARE(control<QLineEdit>(window.get(), "TextLevel", 4)->text(),
-             QString::fromLatin1(entry(4, 2).level));
-    QVERIFY(!monsterPicture(window.get(), 4)->pixmap().isNull());
-    QCOMPARE(control<QLineEdit>(window.get(), "TextDefeated", 4)->text(), QStringLiteral("1"));
-    QVERIFY(control<QCheckBox>(window.get(), "CheckDefeated", 4)->isChecked());
-    QCOMPARE(control<QLabel>(window.get(), "LabelDefeated")->text(), QStringLiteral("Uniques Beaten: 157"));
-}
-
-void DetailsTest::questsTabCurrentChangesNothing()
-{
-    ProgramFolder folder;
-    auto window = startedWindow(folder);
-    select(window.get(), 9, 1);
-    const QString level = control<QLineEdit>(window.get(), "TextLevel", 9)->text();
+    QVERIFY(showsEntryTwo());
+    // Nor does a selection while the Quests tab is current.
     selectTab(window.get(), "QVLocations", 19);
-    control<QListWidget>(window.get(), "ListOfUniques", 9)->setCurrentRow(0);
-    QCOMPARE(control<QLineEdit>(window.get(), "TextLevel", 9)->text(), level);
+    control<QListWidget>(window.get(), "ListOfUniques", 4)->setCurrentRow(0);
+    QVERIFY(showsEntryTwo());
     window->ShowUniqueDetails();
-    QCOMPARE(control<QLineEdit>(window.get(), "TextLevel", 9)->text(), level);
+    QVERIFY(showsEntryTwo());
 }
 
-void DetailsTest::questShowsLocationAndStepsInOrder()
+// What stays of a quest the user looked at: "then" selects an entry, clears
+// the selection (-1) or goes to another group and back (-2).
+void DetailsTest::questShowsItsLocationStepsAndFlag_data()
 {
-    // Entry 1 of group 0 is a quest of five steps.
-    ProgramFolder folder;
-    auto window = startedWindow(folder);
-    selectQuest(window.get(), 0, 1);
-    const QStringList expected = catalog::questItems(quest(0, 1));
-    QCOMPARE(expected.size(), 5);
-    QCOMPARE(itemsShown(window.get(), 0), expected);
-    QCOMPARE(locationShown(window.get(), 0), QString::fromLatin1(quest(0, 1).location));
-    QCOMPARE(control<QListWidget>(window.get(), "QuestItems", 0)->currentRow(), -1);
-    QVERIFY(control<QListWidget>(window.get(), "QuestItems", 0)->selectedItems().isEmpty());
-}
-
-void DetailsTest::milestoneEmptiesBothButStillReadsItsFlag()
-{
-    // Entry 2 of group 3 (position 15) is a story milestone.
-    ProgramFolder folder;
-    QByteArray flags(63, '0');
-    flags[14] = '1';
-    folder.write(QStringLiteral("QuestsCleared.txt"), flags);
-    auto window = startedWindow(folder);
-    selectQuest(window.get(), 3, 1);
-    QVERIFY(!locationShown(window.get(), 3).isEmpty());
-    control<QListWidget>(window.get(), "Quests", 3)->setCurrentRow(2);
-    QCOMPARE(locationShown(window.get(), 3), QString());
-    QVERIFY(itemsShown(window.get(), 3).isEmpty());
-    QVERIFY(control<QCheckBox>(window.get(), "QuestCompleted", 3)->isChecked());
-}
-
-void DetailsTest::conditionShowsLocationWithoutSteps()
-{
-    // The first two entries of group 2 are conditions.
-    ProgramFolder folder;
-    auto window = startedWindow(folder);
-    selectQuest(window.get(), 2, 2);
-    QVERIFY(!itemsShown(window.get(), 2).isEmpty());
-    control<QListWidget>(window.get(), "Quests", 2)->setCurrentRow(0);
-    QCOMPARE(locationShown(window.get(), 2), QString::fromLatin1(quest(2, 0).location));
-    QVERIFY(!locationShown(window.get(), 2).isEmpty());
-    QVERIFY(itemsShown(window.get(), 2).isEmpty());
-}
-
-void DetailsTest::clearedSelectionKeepsTheLocation()
-{
-    ProgramFolder folder;
-    auto window = startedWindow(folder);
-    selectQuest(window.get(), 7, 9);
-    QCOMPARE(itemsShown(window.get(), 7).size(), 7);
-    control<QListWidget>(window.get(), "Quests", 7)->setCurrentRow(-1);
-    QCOMPARE(locationShown(window.get(), 7), QString::fromLatin1(quest(7, 9).location));
-    QVERIFY(itemsShown(window.get(), 7).isEmpty());
-}
-
-void DetailsTest::leavingAndComingBackShowsNoSelection()
-{
-    ProgramFolder folder;
-    auto window = startedWindow(folder);
-    selectQuest(window.get(), 0, 2);
-    selectTab(window.get(), "QuestsTab", 1);
-    selectTab(window.get(), "QuestsTab", 0);
-    QCOMPARE(control<QListWidget>(window.get(), "Quests", 0)->currentRow(), -1);
-    QVERIFY(itemsShown(window.get(), 0).isEmpty());
-    QCOMPARE(locationShown(window.get(), 0), QString::fromLatin1(quest(0, 2).location));
-}
-
-void DetailsTest::namesakesShowTheirOwnDetailsAndFlags()
-{
-    // Groups 9 and 10 share two quest names; each occurrence has its own
-    // place in the file and its own details.
-    QList<std::pair<int, int>> namesakes; // index in group 9, index in group 10
+    QTest::addColumn<int>("group");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("then");
+    QTest::addColumn<bool>("withSteps");
+    QTest::newRow("a quest's steps in order") << 0 << 0 << 1 << true;
+    QTest::newRow("a milestone empties both") << 3 << 1 << 2 << false;
+    QTest::newRow("a condition shows its location alone") << 2 << 2 << 0 << false;
+    QTest::newRow("a cleared selection keeps the location") << 7 << 9 << -1 << false;
+    QTest::newRow("leaving and coming back selects nothing") << 0 << 2 << -2 << false;
+    // Groups 9 and 10 share quest names; each occurrence has its own place
+    // in the file and its own details.
+    int namesakes = 0;
     for (int a = 0; a < catalog::questCount(9); ++a) {
         for (int b = 0; b < catalog::questCount(10); ++b) {
-            if (qstrcmp(quest(9, a).name, quest(10, b).name) == 0 && *quest(9, a).location)
-                namesakes.append({a, b});
+            if (qstrcmp(quest(9, a).name, quest(10, b).name) == 0 && *quest(9, a).location) {
+                QTest::addRow("namesake %d of group 9", a) << 9 << (a + 1) % 3 << a << true;
+                QTest::addRow("namesake %d of group 10", b) << 10 << (b + 1) % 3 << b << true;
+                ++namesakes;
+            }
         }
     }
-    QCOMPARE(namesakes.size(), 2);
-    for (const auto &[a, b] : namesakes) {
-        ProgramFolder folder;
-        QByteArray flags(63, '0');
-        flags[52 - 1 + a] = '1'; // group 9 starts at position 52
-        folder.write(QStringLiteral("QuestsCleared.txt"), flags);
-        auto window = startedWindow(folder);
-        selectQuest(window.get(), 9, a);
-        QCOMPARE(itemsShown(window.get(), 9), catalog::questItems(quest(9, a)));
-        QVERIFY(control<QCheckBox>(window.get(), "QuestCompleted", 9)->isChecked());
-        selectQuest(window.get(), 10, b);
-        QCOMPARE(itemsShown(window.get(), 10), catalog::questItems(quest(10, b)));
-        QVERIFY(!control<QCheckBox>(window.get(), "QuestCompleted", 10)->isChecked());
+    QVERIFY(namesakes > 0);
+}
+
+void DetailsTest::questShowsItsLocationStepsAndFlag()
+{
+    QFETCH(int, group);
+    QFETCH(int, first);
+    QFETCH(int, then);
+    QFETCH(bool, withSteps);
+    // Only the flag of the entry selected last is set.
+    ProgramFolder folder;
+    folder.write(QStringLiteral("QuestsCleared.txt"),
+                 then >= 0 ? flagsWithOnesAt(63, {questPosition(group, then)}) : QByteArray(63, '0'));
+    auto window = startedWindow(folder);
+    selectQuest(window.get(), group, first);
+    // Steps to clear, so that a list showing none tells.
+    QVERIFY(withSteps || !itemsShown(window.get(), group).isEmpty());
+    auto *list = control<QListWidget>(window.get(), "Quests", group);
+    if (then == -2) {
+        selectTab(window.get(), "QuestsTab", group == 0 ? 1 : 0);
+        selectTab(window.get(), "QuestsTab", group);
+    } else {
+        list->setCurrentRow(then);
     }
+    const catalog::Quest &shown = quest(group, then >= 0 ? then : first);
+    const QStringList steps = then >= 0 ? catalog::questItems(shown) : QStringList();
+    QCOMPARE(!steps.isEmpty(), withSteps);
+    QCOMPARE(itemsShown(window.get(), group), steps);
+    QCOMPARE(locationShown(window.get(), group), QString::fromLatin1(shown.location));
+    QCOMPARE(list->currentRow(), then >= 0 ? then : -1);
+    QVERIFY(control<QListWidget>(window.get(), "QuestItems", group)->selectedItems().isEmpty());
+    if (then >= 0)
+        QVERIFY(control<QCheckBox>(window.get(), "QuestCompleted", group)->isChecked());
 }
 
 void DetailsTest::checkBoxFallsBackToTheHiddenFlag_data()

@@ -16,9 +16,6 @@
 #include <QProcess>
 #include <QSet>
 
-#include <cmath>
-#include <sys/stat.h>
-
 using namespace badinput;
 
 namespace {
@@ -44,23 +41,17 @@ QByteArray fileBytes(const QString &path)
 }
 
 // How far the grey levels spread: a flat or blank picture has next to none.
-double greySpread(const QImage &image)
+int greyRange(const QImage &image)
 {
-    double sum = 0, sumOfSquares = 0;
-    int count = 0;
+    int low = 255, high = 0;
     for (int y = 0; y < image.height(); y += 3) {
         for (int x = 0; x < image.width(); x += 3) {
-            const double grey = qGray(image.pixel(x, y));
-            sum += grey;
-            sumOfSquares += grey * grey;
-            ++count;
+            low = std::min(low, qGray(image.pixel(x, y)));
+            high = std::max(high, qGray(image.pixel(x, y)));
         }
     }
-    const double mean = sum / count;
-    return std::sqrt(std::max(0.0, sumOfSquares / count - mean * mean));
+    return high - low;
 }
-
-enum class Damage { Missing, Empty, Truncated, Png, Text, Huge, Garbage, Folder, NamedPipe, Unreadable };
 
 QByteArray encoded(const QImage &image, const char *format)
 {
@@ -71,68 +62,43 @@ QByteArray encoded(const QImage &image, const char *format)
     return bytes;
 }
 
-QByteArray damagedBytes(Damage damage)
+QByteArray goodJpeg()
 {
-    const QByteArray good = jpegBytes(QSize(64, 48), Qt::magenta);
-    switch (damage) {
-    case Damage::Truncated: {
-        // Busy enough that the cut falls in the picture data, well after the
-        // headers: the decoder would make half a picture of it.
-        QImage busy(320, 240, QImage::Format_RGB32);
-        for (int y = 0; y < busy.height(); ++y) {
-            for (int x = 0; x < busy.width(); ++x)
-                busy.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
-        }
-        const QByteArray whole = encoded(busy, "JPEG");
-        return whole.left(whole.size() * 2 / 3);
-    }
-    case Damage::Png:
-        return encoded(QImage(64, 48, QImage::Format_RGB32), "PNG");
-    case Damage::Text:
-        return "This is not a picture.\r\n";
-    case Damage::Huge: {
-        // The frame header (SOF0) holds height and width, two bytes each.
-        QByteArray huge = good;
-        const qsizetype frame = huge.indexOf("\xFF\xC0");
-        for (qsizetype at : {frame + 5, frame + 7}) {
-            huge[at] = char(30000 >> 8);
-            huge[at + 1] = char(30000 & 0xFF);
-        }
-        return huge;
-    }
-    case Damage::Garbage: {
-        // Start and end markers of a JPEG around bytes that are none.
-        QByteArray bytes("\xFF\xD8\xFF\xE0");
-        for (int i = 0; i < 4000; ++i)
-            bytes += char((i * 7919) >> 3);
-        return bytes + "\xFF\xD9";
-    }
-    default:
-        return {};
-    }
+    return jpegBytes(QSize(64, 48), Qt::magenta);
 }
 
-// Puts a damaged picture at `path` inside the folder.
-void damage(const ProgramFolder &folder, const QString &path, Damage kind, ModeRestorer &restorer)
+// Busy enough that the cut falls in the picture data, well after the
+// headers: the decoder would make half a picture of it.
+QByteArray truncatedJpeg()
 {
-    QFile::remove(folder.filePath(path));
-    switch (kind) {
-    case Damage::Missing:
-        return;
-    case Damage::Folder:
-        QVERIFY(QDir(folder.path()).mkpath(path));
-        return;
-    case Damage::NamedPipe:
-        QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath(path)).constData(), 0600), 0);
-        return;
-    case Damage::Unreadable:
-        folder.write(path, jpegBytes(QSize(64, 48), Qt::magenta));
-        restorer.add(folder.filePath(path), 0600);
-        QVERIFY(setMode(folder.filePath(path), 0));
-        return;
-    default:
-        folder.write(path, damagedBytes(kind));
+    QImage busy(320, 240, QImage::Format_RGB32);
+    for (int y = 0; y < busy.height(); ++y) {
+        for (int x = 0; x < busy.width(); ++x)
+            busy.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
     }
+    const QByteArray whole = encoded(busy, "JPEG");
+    return whole.left(whole.size() * 2 / 3);
+}
+
+// The frame header (SOF0) holds height and width, two bytes each.
+QByteArray hugeJpeg()
+{
+    QByteArray huge = goodJpeg();
+    const qsizetype frame = huge.indexOf("\xFF\xC0");
+    for (qsizetype at : {frame + 5, frame + 7}) {
+        huge[at] = char(30000 >> 8);
+        huge[at + 1] = char(30000 & 0xFF);
+    }
+    return huge;
+}
+
+// Start and end markers of a JPEG around bytes that are none.
+QByteArray garbageJpeg()
+{
+    QByteArray bytes("\xFF\xD8\xFF\xE0");
+    for (int i = 0; i < 4000; ++i)
+        bytes += char((i * 7919) >> 3);
+    return bytes + "\xFF\xD9";
 }
 
 QString picturePath(const QString &subFolder, int r, int i)
@@ -185,19 +151,16 @@ void PicturesTest::builtPicturesAreWholeSaneAndDistinct()
             QVERIFY2(!image.isNull(), qPrintable(path + QStringLiteral(" does not decode")));
             // The decoder forgives a file cut short; its end-of-image marker does not.
             QVERIFY2(bytes.endsWith("\xff\xd9"), qPrintable(path + QStringLiteral(" is cut short")));
-            QVERIFY2(greySpread(image) > 12, qPrintable(path + QStringLiteral(" is flat")));
+            QVERIFY2(greyRange(image) > 24, qPrintable(path + QStringLiteral(" is flat")));
             const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
             QVERIFY2(!seen.contains(digest),
                      qPrintable(path + QStringLiteral(" repeats ") + seen.value(digest)));
             seen.insert(digest, path);
-            if (path.contains(catalog::LocationPictureFolder)) {
-                QVERIFY2(image.width() == image.height() && image.width() >= 256, qPrintable(path));
-            } else {
-                QVERIFY2(image.width() <= 360 && image.height() <= 248 && image.width() >= 240 &&
-                                 image.height() >= 160,
-                         qPrintable(path));
+            // Places are stretched to a square; monsters keep their size.
+            if (path.contains(catalog::LocationPictureFolder))
+                QVERIFY2(image.width() == image.height(), qPrintable(path));
+            else
                 monsterSizes.insert({image.width(), image.height()});
-            }
         }
     }
     // The window shows each monster at its own size.
@@ -231,44 +194,44 @@ void PicturesTest::generatorDrawsTheSameBytesEveryRun()
 void PicturesTest::iconIsOneTwentyFourBitImageOfThirtyTwoPixels()
 {
     const QByteArray bytes = fileBytes(IconPath);
-    QCOMPARE(bytes.size(), qsizetype(3262));
-    // The directory: reserved 0, type 1 (icon), one image of 32 x 32 at 24 bits.
+    // The directory: reserved 0, type 1 (icon), one image, at 24 bits.
     QCOMPARE(bytes.left(6), QByteArray::fromHex("000001000100"));
-    QCOMPARE(quint8(bytes.at(6)), quint8(32));
-    QCOMPARE(quint8(bytes.at(7)), quint8(32));
     QCOMPARE(quint8(bytes.at(12)), quint8(24));
     QImageReader reader(IconPath, "ico");
     const QImage icon = reader.read();
     QVERIFY2(!icon.isNull(), qPrintable(reader.errorString()));
     QCOMPARE(icon.size(), QSize(32, 32));
-    QVERIFY(greySpread(icon) > 12);
+    QVERIFY(greyRange(icon) > 24);
 }
 
 void PicturesTest::loaderRefusesBrokenFiles_data()
 {
-    QTest::addColumn<int>("damage");
-    QTest::newRow("missing") << int(Damage::Missing);
-    QTest::newRow("zero bytes") << int(Damage::Empty);
-    QTest::newRow("truncated") << int(Damage::Truncated);
-    QTest::newRow("PNG named .jpg") << int(Damage::Png);
-    QTest::newRow("text named .jpg") << int(Damage::Text);
-    QTest::newRow("header claims 30000 x 30000") << int(Damage::Huge);
-    QTest::newRow("garbage between JPEG markers") << int(Damage::Garbage);
-    QTest::newRow("folder named like the picture") << int(Damage::Folder);
-    QTest::newRow("named pipe without a writer") << int(Damage::NamedPipe);
-    QTest::newRow("no read permission") << int(Damage::Unreadable);
+    QTest::addColumn<Place>("place");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("missing") << Place::Missing << QByteArray();
+    QTest::newRow("zero bytes") << Place::File << QByteArray();
+    QTest::newRow("truncated") << Place::File << truncatedJpeg();
+    QTest::newRow("PNG named .jpg") << Place::File << encoded(QImage(64, 48, QImage::Format_RGB32), "PNG");
+    QTest::newRow("text named .jpg") << Place::File << QByteArray("This is not a picture.\r\n");
+    QTest::newRow("header claims 30000 x 30000") << Place::File << hugeJpeg();
+    QTest::newRow("garbage between JPEG markers") << Place::File << garbageJpeg();
+    QTest::newRow("folder named like the picture") << Place::Folder << goodJpeg();
+    QTest::newRow("named pipe without a writer") << Place::NamedPipe << QByteArray();
+    QTest::newRow("no read permission") << Place::Unreadable << goodJpeg();
 }
 
 void PicturesTest::loaderRefusesBrokenFiles()
 {
-    QFETCH(int, damage);
-    if (Damage(damage) == Damage::Unreadable && runningAsRoot())
+    QFETCH(Place, place);
+    QFETCH(QByteArray, bytes);
+    if (place == Place::Unreadable && runningAsRoot())
         QSKIP("root reads a file whatever its permissions; the folder case covers a failing open");
     ProgramFolder folder;
     ModeRestorer restorer;
-    ::damage(folder, QStringLiteral("x.jpg"), Damage(damage), restorer);
-    QVERIFY(platform::loadPicture(folder.filePath(QStringLiteral("x.jpg"))).isNull());
-    QVERIFY(platform::loadPicture(folder.filePath(QStringLiteral("x.jpg")), QSize(30, 30)).isNull());
+    putInPlace(folder, QStringLiteral("x.jpg"), place, bytes, restorer);
+    const QString path = folder.filePath(QStringLiteral("x.jpg"));
+    QVERIFY(platform::loadPicture(path).isNull());
+    QVERIFY(platform::loadPicture(path, QSize(30, 30)).isNull());
 }
 
 void PicturesTest::loaderTakesPaddedAndScaledPictures()
@@ -276,29 +239,31 @@ void PicturesTest::loaderTakesPaddedAndScaledPictures()
     ProgramFolder folder;
     // Some writers pad the end with zero bytes.
     folder.write(QStringLiteral("x.jpg"), jpegBytes(QSize(64, 48), Qt::blue) + QByteArray(16, '\0'));
-    const QImage whole = platform::loadPicture(folder.filePath(QStringLiteral("x.jpg")));
+    const QString path = folder.filePath(QStringLiteral("x.jpg"));
+    const QImage whole = platform::loadPicture(path);
     QCOMPARE(whole.size(), QSize(64, 48));
     QVERIFY(nearColour(whole.pixelColor(32, 24), Qt::blue));
-    QCOMPARE(platform::loadPicture(folder.filePath(QStringLiteral("x.jpg")), QSize(32, 32)).size(),
-             QSize(32, 32));
+    QCOMPARE(platform::loadPicture(path, QSize(32, 32)).size(), QSize(32, 32));
 }
 
 void PicturesTest::brokenPictureKeepsWhatWasShown_data()
 {
-    QTest::addColumn<int>("damage");
-    QTest::addColumn<bool>("monsterBroken");
-    QTest::addColumn<bool>("locationBroken");
-    QTest::newRow("monster missing") << int(Damage::Missing) << true << false;
-    QTest::newRow("location truncated") << int(Damage::Truncated) << false << true;
-    QTest::newRow("both named pipes") << int(Damage::NamedPipe) << true << true;
-    QTest::newRow("both claim 30000 x 30000") << int(Damage::Huge) << true << true;
+    // What the loader refuses is its own rows' concern; these are what the
+    // window makes of a refusal, for either picture alone.
+    QTest::addColumn<QString>("broken"); // the picture's folder
+    QTest::addColumn<Place>("place");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("monster missing") << catalog::MonsterPictureFolder << Place::Missing << QByteArray();
+    QTest::newRow("location truncated") << catalog::LocationPictureFolder << Place::File << truncatedJpeg();
 }
 
 void PicturesTest::brokenPictureKeepsWhatWasShown()
 {
-    QFETCH(int, damage);
-    QFETCH(bool, monsterBroken);
-    QFETCH(bool, locationBroken);
+    QFETCH(QString, broken);
+    QFETCH(Place, place);
+    QFETCH(QByteArray, bytes);
+    const bool monsterBroken = broken == catalog::MonsterPictureFolder;
+    const bool locationBroken = !monsterBroken;
 
     // Entries 0 and 2 of region 0 have good pictures; entry 1 a damaged one
     // where the row says, a good one elsewhere.
@@ -311,10 +276,7 @@ void PicturesTest::brokenPictureKeepsWhatWasShown()
         folder.write(picturePath(catalog::LocationPictureFolder, 0, i),
                      jpegBytes(QSize(320, 320), Colours[i]));
     }
-    if (monsterBroken)
-        ::damage(folder, picturePath(catalog::MonsterPictureFolder, 0, 1), Damage(damage), restorer);
-    if (locationBroken)
-        ::damage(folder, picturePath(catalog::LocationPictureFolder, 0, 1), Damage(damage), restorer);
+    putInPlace(folder, picturePath(broken, 0, 1), place, bytes, restorer);
 
     auto window = startedWindow(folder);
     stopClock(window.get());

@@ -1,9 +1,11 @@
 // The script helper that stands in for the command interpreter: how it
 // reads a script line, finds a program and deletes a file, and, run as a
 // process on real scripts, what it starts and what it leaves alone.
+#include "badinput_support.h"
 #include "platform/batchscript.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -30,25 +32,30 @@ QStringList sortedFiles(const QString &dir)
     return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-// What the viewer writes on every fetch, byte for byte.
-const QByteArray viewerScript =
-        "ncftpget.exe -C -u viewer@huntmark.example -p marrowfen localhost \"QuestsCleared.txt\" "
-        "\"QuestsCleared.txt\"\r\n"
-        "ncftpget.exe -C -u viewer@huntmark.example -p marrowfen localhost \"UniquesDefeated.txt\" "
-        "\"UniquesDefeated.txt\"\r\n"
-        "@echo off\r\n"
-        "del \"QV_data.bat\"\r\n"
-        "exit\r\n";
+// The arguments of a download line of the viewer's script.
+QStringList viewerScriptArguments(int line)
+{
+    QStringList arguments = QString::fromLatin1(badinput::expectedScript().split('\n').at(line).chopped(1))
+                                    .remove(u'"')
+                                    .split(u' ');
+    arguments.removeFirst();
+    return arguments;
+}
 
-const QString expectedQuestsCall =
-        "[-C][-u][viewer@huntmark.example][-p][marrowfen][localhost][QuestsCleared.txt][QuestsCleared.txt]";
-const QString expectedUniquesCall = "[-C][-u][viewer@huntmark.example][-p][marrowfen][localhost]"
-                                    "[UniquesDefeated.txt][UniquesDefeated.txt]";
+// Both downloads as the recording client below writes them down.
+QStringList viewerScriptCalls()
+{
+    return {u'[' + viewerScriptArguments(0).join("][") + u']',
+            u'[' + viewerScriptArguments(1).join("][") + u']'};
+}
 
 // Stands in for the download client: appends one line per call to calls.log
 // in its working directory, each argument in brackets, then talks on both
-// output channels and fails, none of which may disturb the script.
+// output channels and fails, none of which may disturb the script. It reads
+// its standard input first: on a console nobody types into it would wait
+// forever.
 const QByteArray recordingTool = "#!/bin/sh\n"
+                                 "read -r answer\n"
                                  "for argument in \"$@\"; do printf '[%s]' \"$argument\" >> calls.log; done\n"
                                  "printf '\\n' >> calls.log\n"
                                  "echo 'to standard output'\n"
@@ -73,36 +80,24 @@ private slots:
     void splitsLines();
     void parsesLine_data();
     void parsesLine();
-    void survivesHostileLines_data();
-    void survivesHostileLines();
     void findsProgram_data();
     void findsProgram();
-    void deletesIgnoringCase_data();
-    void deletesIgnoringCase();
-    void deletesNothingOutsideFolder_data();
-    void deletesNothingOutsideFolder();
+    void deletesOneFileOfTheFolder_data();
+    void deletesOneFileOfTheFolder();
     void deletesOnlyTheLinkNotItsTarget();
     void init();
     void cleanup();
 
-    void fetchesInOrderWithExactArguments();
-    void findsDebianToolOnPathWithoutEnding();
-    void deletesItselfWhenToolIsMissing();
-    void passesShellTextAsOneArgument();
-    void skipsLineWithPipe();
-    void stopsAtExit();
-    void givesChildrenNoConsole();
-    void refusesUnreadableScript_data();
-    void refusesUnreadableScript();
-    void runsScriptAtSizeLimit();
-    void refusesMissingArgument();
+    void runsScript_data();
+    void runsScript();
+    void refusesScript_data();
+    void refusesScript();
 
 private:
     QString programFolder() const { return m_root->filePath("program"); }
     QString programFile(const QString &name) const { return programFolder() + "/" + name; }
     void installTool(const QString &folder, const QString &name, const QByteArray &content = recordingTool);
-    HelperRun runHelper(const QStringList &arguments, int timeoutMs = 30000);
-    HelperRun runScript(const QByteArray &script);
+    HelperRun runHelper(const QStringList &arguments);
     QStringList recordedCalls() const;
 
     std::unique_ptr<QTemporaryDir> m_root;
@@ -143,72 +138,58 @@ void ScriptHelperTest::parsesLine_data()
     const int del = BatchCommand::Delete;
     const int exit = BatchCommand::Exit;
     const int external = BatchCommand::External;
-    const int refused = BatchCommand::Refused;
+    // Each row is named by its line, with the invisible characters shown.
+    const auto row = [](const QString &line, int kind, const QString &program = {},
+                        const QStringList &arguments = {}) {
+        QString tag = line.isEmpty() ? QStringLiteral("(empty)") : line.left(40);
+        tag.replace(QChar(0), QStringLiteral("\\0"))
+                .replace(u'\r', QStringLiteral("\\r"))
+                .replace(u'\t', QStringLiteral("\\t"));
+        QTest::newRow(qPrintable(tag)) << line << kind << program << arguments;
+    };
 
-    // The five lines the viewer writes.
-    QTest::newRow("fetch quests")
-            << "ncftpget.exe -C -u viewer@huntmark.example -p marrowfen localhost \"QuestsCleared.txt\" "
-               "\"QuestsCleared.txt\""
-            << external << "ncftpget.exe"
-            << QStringList{"-C",        "-u",        "viewer@huntmark.example", "-p",
-                           "marrowfen", "localhost", "QuestsCleared.txt",       "QuestsCleared.txt"};
-    QTest::newRow("fetch uniques")
-            << "ncftpget.exe -C -u viewer@huntmark.example -p marrowfen localhost \"UniquesDefeated.txt\" "
-               "\"UniquesDefeated.txt\""
-            << external << "ncftpget.exe"
-            << QStringList{"-C",        "-u",        "viewer@huntmark.example", "-p",
-                           "marrowfen", "localhost", "UniquesDefeated.txt",     "UniquesDefeated.txt"};
-    QTest::newRow("@echo off") << "@echo off" << echo << "" << QStringList();
-    QTest::newRow("del script") << "del \"QV_data.bat\"" << del << "" << QStringList{"QV_data.bat"};
-    QTest::newRow("exit") << "exit" << exit << "" << QStringList();
+    // The lines the viewer writes.
+    row(QString::fromLatin1(badinput::expectedScript().split('\n').first().chopped(1)), external,
+        "ncftpget.exe", viewerScriptArguments(0));
+    row("@echo off", echo);
+    row("del \"QV_data.bat\"", del, "", {"QV_data.bat"});
+    row("exit", exit);
 
     // Blank and comment lines.
-    QTest::newRow("empty") << "" << nothing << "" << QStringList();
-    QTest::newRow("blanks") << " \t  " << nothing << "" << QStringList();
-    QTest::newRow("rem") << "rem fetch the files" << nothing << "" << QStringList();
-    QTest::newRow("rem with operators") << "REM a | b > c %x%" << nothing << "" << QStringList();
-    QTest::newRow("echo text only prints") << "echo hello there" << nothing << "" << QStringList();
+    for (const QString &line :
+         {QString(), QString(" \t  "), QString(64 * 1024, u' '), QString("rem fetch the files"),
+          QString("REM a | b > c %x%"), QString("echo hello there")})
+        row(line, nothing);
 
     // Command words ignore case; a quoted one is a program name.
-    QTest::newRow("ECHO ON") << "ECHO ON" << echo << "" << QStringList();
-    QTest::newRow("@@ Echo Off") << "@@ Echo Off" << echo << "" << QStringList();
-    QTest::newRow("DEL bare name") << "DEL qv_data.bat" << del << "" << QStringList{"qv_data.bat"};
-    QTest::newRow("del several") << "del a.txt \"b c.txt\"" << del << "" << QStringList{"a.txt", "b c.txt"};
-    QTest::newRow("Exit with code") << "\tExit /b 1" << exit << "" << QStringList();
-    QTest::newRow("quoted del is a program") << "\"del\" x" << external << "del" << QStringList{"x"};
+    row("ECHO ON", echo);
+    row("@@ Echo Off", echo);
+    row("DEL qv_data.bat", del, "", {"qv_data.bat"});
+    row("del a.txt \"b c.txt\"", del, "", {"a.txt", "b c.txt"});
+    row("\tExit /b 1", exit);
+    row("\"del\" x", external, "del", {"x"});
 
-    // Quoting.
-    QTest::newRow("quoted spaces") << "tool  \"a b\"\t c" << external << "tool" << QStringList{"a b", "c"};
-    QTest::newRow("quoted program") << "\"my tool.exe\" x" << external << "my tool.exe" << QStringList{"x"};
-    QTest::newRow("semicolon stays one argument")
-            << "tool \"a;rm -rf x\" y" << external << "tool" << QStringList{"a;rm -rf x", "y"};
-    QTest::newRow("operators inside quotes") << "tool \"a|b\" \"c&d\" \"<e>\" \"^\"" << external << "tool"
-                                             << QStringList{"a|b", "c&d", "<e>", "^"};
-    QTest::newRow("empty quotes") << "tool \"\" x" << external << "tool" << QStringList{"", "x"};
-    QTest::newRow("quotes inside a token") << "tool a\"b c\"d" << external << "tool" << QStringList{"ab cd"};
-    QTest::newRow("unclosed quote") << "tool \"a b" << external << "tool" << QStringList{"a b"};
-    QTest::newRow("unclosed quote hides pipe")
-            << "tool \"a | b" << external << "tool" << QStringList{"a | b"};
+    // Quoting, and words no script of ours holds.
+    row("tool  \"a b\"\t c", external, "tool", {"a b", "c"});
+    row("\"my tool.exe\" x", external, "my tool.exe", {"x"});
+    row("tool \"a;rm -rf x\" y", external, "tool", {"a;rm -rf x", "y"});
+    row("tool \"a|b\" \"c&d\" \"<e>\" \"^\"", external, "tool", {"a|b", "c&d", "<e>", "^"});
+    row("tool \"\" x", external, "tool", {"", "x"});
+    row("tool a\"b c\"d", external, "tool", {"ab cd"});
+    row("tool \"a | b", external, "tool", {"a | b"});
+    row(QString(64 * 1024, u'x'), external, QString(64 * 1024, u'x'));
+    row(QString(QChar(0xd800)) + "x", external, QString(QChar(0xd800)) + "x");
 
-    // Refused: what the interpreter would do differently, and unsafe deletes.
-    QTest::newRow("pipe") << "tool a | tool b" << refused << "" << QStringList();
-    QTest::newRow("redirect out") << "tool > out.txt" << refused << "" << QStringList();
-    QTest::newRow("chain") << "tool && del x" << refused << "" << QStringList();
-    QTest::newRow("escape") << "tool a^&b" << refused << "" << QStringList();
-    QTest::newRow("variable") << "tool %PATH%" << refused << "" << QStringList();
-    QTest::newRow("variable in quotes") << "tool \"%USERPROFILE%\"" << refused << "" << QStringList();
-    QTest::newRow("echo to file") << "@echo off > x" << refused << "" << QStringList();
-    QTest::newRow("del without name") << "del" << refused << "" << QStringList();
-    QTest::newRow("del empty name") << "del \"\"" << refused << "" << QStringList();
-    QTest::newRow("del switch") << "del /q x" << refused << "" << QStringList();
-    QTest::newRow("del path") << "del sub/x" << refused << "" << QStringList();
-    QTest::newRow("del parent") << "del ..\\x" << refused << "" << QStringList();
-    QTest::newRow("del wildcard") << "del *.txt" << refused << "" << QStringList();
-    QTest::newRow("del dot") << "del ." << refused << "" << QStringList();
-    QTest::newRow("one bad name spoils all") << "del a.txt ..\\b.txt" << refused << "" << QStringList();
-    QTest::newRow("empty program") << "\"\" x" << refused << "" << QStringList();
-    QTest::newRow("nul") << QString("tool a") + QChar(0) + "b" << refused << "" << QStringList();
-    QTest::newRow("stray carriage return") << "tool a\rb" << refused << "" << QStringList();
+    // Refused, one a line: what the interpreter would do differently, and
+    // deletes of anything but a plain file name.
+    const QString refused = "tool a | tool b\ntool > out.txt\ntool && del x\ntool a^&b\ntool %PATH%\n"
+                            "tool \"%USERPROFILE%\"\n@echo off > x\ndel\ndel \"\"\ndel /q x\ndel sub/x\n"
+                            "del ..\\x\ndel *.txt\ndel .\ndel a.txt ..\\b.txt\n\"\" x\n\"\ntool a\rb";
+    for (const QString &line : refused.split(u'\n'))
+        row(line, BatchCommand::Refused);
+    for (const QString &line :
+         {QString(1001, u'"'), QString("tool a") + QChar(0) + "b", QString(100, QChar(0))})
+        row(line, BatchCommand::Refused);
 }
 
 void ScriptHelperTest::parsesLine()
@@ -224,65 +205,36 @@ void ScriptHelperTest::parsesLine()
     QCOMPARE(command.arguments, arguments);
 }
 
-void ScriptHelperTest::survivesHostileLines_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<int>("kind");
-
-    QTest::newRow("lone quote") << "\"" << int(BatchCommand::Refused);
-    QTest::newRow("odd number of quotes") << QString(1001, u'"') << int(BatchCommand::Refused);
-    QTest::newRow("64 KiB of blanks") << QString(64 * 1024, u' ') << int(BatchCommand::Nothing);
-    QTest::newRow("64 KiB word") << QString(64 * 1024, u'x') << int(BatchCommand::External);
-    QTest::newRow("nuls") << QString(100, QChar(0)) << int(BatchCommand::Refused);
-    QTest::newRow("lone surrogate") << QString(QChar(0xd800)) + "x" << int(BatchCommand::External);
-}
-
-// Lines no script of ours contains, in sizes a hand-made file could reach.
-void ScriptHelperTest::survivesHostileLines()
-{
-    QFETCH(QString, line);
-    QFETCH(int, kind);
-    QCOMPARE(int(platform::parseBatchLine(line).kind), kind);
-}
-
 void ScriptHelperTest::findsProgram_data()
 {
     // Files are "folder/name" with folder one of cwd, path1, path2; a trailing
     // "*" marks the file executable.
-    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("files");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("found");
-
-    QTest::newRow("in working dir") << QStringList{"cwd/ncftpget.exe*", "path1/ncftpget*"} << "ncftpget.exe"
-                                    << "cwd/ncftpget.exe";
-    QTest::newRow("on path without ending") << QStringList{"path2/ncftpget*"} << "ncftpget.exe"
-                                            << "path2/ncftpget";
-    QTest::newRow("upper-case ending") << QStringList{"path1/ncftpget*"} << "ncftpget.EXE"
-                                       << "path1/ncftpget";
-    QTest::newRow("ending preferred in one folder")
-            << QStringList{"path1/tool*", "path1/tool.exe*"} << "tool.exe"
-            << "path1/tool.exe";
-    QTest::newRow("folder order before ending") << QStringList{"cwd/tool*", "path1/tool.exe*"} << "tool.exe"
-                                                << "cwd/tool";
-    QTest::newRow("path order") << QStringList{"path2/tool*", "path1/tool*"} << "tool"
-                                << "path1/tool";
-    QTest::newRow("no ending added") << QStringList{"path1/tool.exe*"} << "tool" << QString();
-    QTest::newRow("not executable") << QStringList{"cwd/tool", "path2/tool*"} << "tool"
-                                    << "path2/tool";
-    QTest::newRow("directory skipped") << QStringList{"cwd/tool/x", "path1/tool*"} << "tool"
-                                       << "path1/tool";
-    QTest::newRow("missing") << QStringList{"path1/other*"} << "ncftpget.exe" << QString();
-    QTest::newRow("bare ending is a name") << QStringList{"cwd/.exe*"} << ".exe"
-                                           << "cwd/.exe";
-    QTest::newRow("path in name") << QStringList{"cwd/sub/tool*"} << "sub/tool" << QString();
-    QTest::newRow("parent in name") << QStringList{"path1/tool*"} << "../path1/tool" << QString();
-    QTest::newRow("absolute name") << QStringList() << "/bin/sh" << QString();
-    QTest::newRow("empty name") << QStringList{"cwd/x*"} << "" << QString();
+    const auto row = [](const char *tag, const char *files, const char *name, const char *found) {
+        QTest::newRow(tag) << QString(files) << QString(name) << QString(found);
+    };
+    row("in working dir", "cwd/ncftpget.exe* path1/ncftpget*", "ncftpget.exe", "cwd/ncftpget.exe");
+    row("on path without ending", "path2/ncftpget*", "ncftpget.exe", "path2/ncftpget");
+    row("upper-case ending", "path1/ncftpget*", "ncftpget.EXE", "path1/ncftpget");
+    row("ending first in a folder", "path1/tool* path1/tool.exe*", "tool.exe", "path1/tool.exe");
+    row("folder order before ending", "cwd/tool* path1/tool.exe*", "tool.exe", "cwd/tool");
+    row("path order", "path2/tool* path1/tool*", "tool", "path1/tool");
+    row("no ending added", "path1/tool.exe*", "tool", "");
+    row("not executable", "cwd/tool path2/tool*", "tool", "path2/tool");
+    row("directory skipped", "cwd/tool/x path1/tool*", "tool", "path1/tool");
+    row("missing", "path1/other*", "ncftpget.exe", "");
+    row("bare ending is a name", "cwd/.exe*", ".exe", "cwd/.exe");
+    row("path in name", "cwd/sub/tool*", "sub/tool", "");
+    row("parent in name", "path1/tool*", "../path1/tool", "");
+    row("absolute name", "", "/bin/sh", "");
+    row("empty name", "cwd/x*", "", "");
 }
 
 void ScriptHelperTest::findsProgram()
 {
-    QFETCH(QStringList, files);
+    QFETCH(QString, files);
     QFETCH(QString, name);
     QFETCH(QString, found);
 
@@ -291,7 +243,7 @@ void ScriptHelperTest::findsProgram()
     const QDir rootDir(root.path());
     for (const QString folder : {"cwd", "path1", "path2"})
         QVERIFY(rootDir.mkpath(folder));
-    for (QString file : files) {
+    for (QString file : files.split(u' ', Qt::SkipEmptyParts)) {
         const bool executable = file.endsWith(u'*');
         if (executable)
             file.chop(1);
@@ -304,72 +256,51 @@ void ScriptHelperTest::findsProgram()
     QCOMPARE(platform::findBatchProgram(name, rootDir.filePath("cwd"), pathVariable), expected);
 }
 
-void ScriptHelperTest::deletesIgnoringCase_data()
+void ScriptHelperTest::deletesOneFileOfTheFolder_data()
 {
-    QTest::addColumn<QStringList>("files");
+    // Files are paths below the working folder "cwd", which holds a folder
+    // "sub" and has "outside.txt" beside it; what remains is every file.
+    QTest::addColumn<QString>("files");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("deleted");
-    QTest::addColumn<QStringList>("remaining");
-
-    QTest::newRow("script names itself in other case")
-            << QStringList{"QV_Data.bat", "QuestsCleared.txt"} << "QV_data.bat" << true
-            << QStringList{"QuestsCleared.txt"};
-    QTest::newRow("exact spelling wins")
-            << QStringList{"a.txt", "A.txt", "A.TXT"} << "A.txt" << true << QStringList{"A.TXT", "a.txt"};
-    QTest::newRow("else first in sorted order")
-            << QStringList{"a.txt", "A.TXT"} << "a.Txt" << true << QStringList{"a.txt"};
-    QTest::newRow("hidden file") << QStringList{".Hidden"} << ".hidden" << true << QStringList();
-    QTest::newRow("no match") << QStringList{"QV_Data.bat"} << "QV_Data.bak" << false
-                              << QStringList{"QV_Data.bat"};
-    QTest::newRow("prefix is no match")
-            << QStringList{"QV_Data.bat"} << "QV_Data" << false << QStringList{"QV_Data.bat"};
+    QTest::addColumn<QString>("remaining");
+    const auto row = [](const char *tag, const char *files, const char *name, const char *remaining) {
+        QTest::newRow(tag) << QString(files) << QString(name) << QString(remaining);
+    };
+    row("script names itself in other case", "QV_Data.bat QuestsCleared.txt", "QV_data.bat",
+        "QuestsCleared.txt");
+    row("exact spelling wins", "a.txt A.txt A.TXT", "A.txt", "A.TXT a.txt");
+    row("else first in sorted order", "a.txt A.TXT", "a.Txt", "a.txt");
+    row("hidden file", ".Hidden", ".hidden", "");
+    row("no match", "QV_Data.bat", "QV_Data.bak", "QV_Data.bat");
+    row("prefix is no match", "QV_Data.bat", "QV_Data", "QV_Data.bat");
+    for (const char *name : {"../outside.txt", "sub/inner.txt", "/tmp/outside.txt", "SUB", "*", ".", ""}) {
+        row(qPrintable(QStringLiteral("nothing outside: \"%1\"").arg(name)), "inside.txt sub/inner.txt", name,
+            "inside.txt sub/inner.txt");
+    }
 }
 
-void ScriptHelperTest::deletesIgnoringCase()
+void ScriptHelperTest::deletesOneFileOfTheFolder()
 {
-    QFETCH(QStringList, files);
+    QFETCH(QString, files);
     QFETCH(QString, name);
-    QFETCH(bool, deleted);
-    QFETCH(QStringList, remaining);
+    QFETCH(QString, remaining);
 
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    for (const QString &file : files)
-        writeFile(dir.filePath(file));
+    const QDir cwd(m_root->filePath("cwd"));
+    QVERIFY(cwd.mkpath("sub"));
+    writeFile(m_root->filePath("outside.txt"));
+    for (const QString &file : files.split(u' ', Qt::SkipEmptyParts))
+        writeFile(cwd.filePath(file));
 
-    QCOMPARE(platform::deleteMatchingFile(dir.path(), name), deleted);
-    QCOMPARE(sortedFiles(dir.path()), remaining);
-}
-
-void ScriptHelperTest::deletesNothingOutsideFolder_data()
-{
-    QTest::addColumn<QString>("name");
-
-    QTest::newRow("parent") << "../outside.txt";
-    QTest::newRow("sub-folder") << "sub/inner.txt";
-    QTest::newRow("absolute") << "/tmp/outside.txt";
-    QTest::newRow("sub-folder itself") << "SUB";
-    QTest::newRow("wildcard") << "*";
-    QTest::newRow("dot") << ".";
-    QTest::newRow("empty") << "";
-}
-
-void ScriptHelperTest::deletesNothingOutsideFolder()
-{
-    QFETCH(QString, name);
-
-    QTemporaryDir root;
-    QVERIFY(root.isValid());
-    const QDir rootDir(root.path());
-    QVERIFY(rootDir.mkpath("cwd/sub"));
-    const QStringList files{"outside.txt", "cwd/inside.txt", "cwd/sub/inner.txt"};
-    for (const QString &file : files)
-        writeFile(rootDir.filePath(file));
-
-    QVERIFY(!platform::deleteMatchingFile(rootDir.filePath("cwd"), name));
-    for (const QString &file : files)
-        QVERIFY2(QFile::exists(rootDir.filePath(file)), qPrintable(file));
-    QVERIFY(QFileInfo(rootDir.filePath("cwd/sub")).isDir());
+    // It tells it deleted a file exactly when one went.
+    QCOMPARE(platform::deleteMatchingFile(cwd.path(), name), remaining != files);
+    QStringList left;
+    QDirIterator it(cwd.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        left.append(cwd.relativeFilePath(it.next()));
+    left.sort();
+    QCOMPARE(left.join(u' '), remaining);
+    QVERIFY(QFile::exists(m_root->filePath("outside.txt")));
+    QVERIFY(QFileInfo(cwd.filePath("sub")).isDir());
 }
 
 void ScriptHelperTest::deletesOnlyTheLinkNotItsTarget()
@@ -406,7 +337,7 @@ void ScriptHelperTest::installTool(const QString &folder, const QString &name, c
     writeFile(m_root->filePath(folder + "/" + name), content, true);
 }
 
-HelperRun ScriptHelperTest::runHelper(const QStringList &arguments, int timeoutMs)
+HelperRun ScriptHelperTest::runHelper(const QStringList &arguments)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("PATH", m_root->filePath("bin"));
@@ -415,23 +346,12 @@ HelperRun ScriptHelperTest::runHelper(const QStringList &arguments, int timeoutM
     helper.setProcessEnvironment(environment);
     helper.setWorkingDirectory(programFolder());
     helper.start(HUNTMARK_BATCH_HELPER, arguments);
+    // A helper that hangs or crashes has no exit code; the process ends
+    // with the test either way.
     HelperRun run;
-    if (!helper.waitForStarted() || !helper.waitForFinished(timeoutMs)) {
-        helper.kill();
-        helper.waitForFinished();
-        return run;
-    }
-    if (helper.exitStatus() == QProcess::NormalExit)
-        run.exitCode = helper.exitCode();
-    run.standardOutput = helper.readAllStandardOutput();
-    run.standardError = helper.readAllStandardError();
+    if (helper.waitForFinished(30000) && helper.exitStatus() == QProcess::NormalExit)
+        run = {helper.exitCode(), helper.readAllStandardOutput(), helper.readAllStandardError()};
     return run;
-}
-
-HelperRun ScriptHelperTest::runScript(const QByteArray &script)
-{
-    writeFile(programFile("QV_Data.bat"), script);
-    return runHelper({programFile("QV_Data.bat")});
 }
 
 QStringList ScriptHelperTest::recordedCalls() const
@@ -442,143 +362,91 @@ QStringList ScriptHelperTest::recordedCalls() const
     return QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-void ScriptHelperTest::fetchesInOrderWithExactArguments()
+void ScriptHelperTest::runsScript_data()
 {
-    installTool("program", "ncftpget.exe");
+    QTest::addColumn<QString>("toolFolder"); // empty for no client at all
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QStringList>("left"); // the program folder afterwards
 
-    const HelperRun run = runScript(viewerScript);
+    const QStringList scriptAndTool{"QV_Data.bat", "calls.log", "ncftpget.exe"};
+    const QByteArray call = "ncftpget.exe run\r\n";
+    QTest::newRow("the viewer's script, in order, deleting itself")
+            << "program" << badinput::expectedScript() << viewerScriptCalls()
+            << QStringList{"calls.log", "ncftpget.exe"};
+    QTest::newRow("Debian's client on the path, without ending")
+            << "bin" << badinput::expectedScript() << viewerScriptCalls() << QStringList{"calls.log"};
+    QTest::newRow("no client: the script still deletes itself")
+            << "" << badinput::expectedScript() << QStringList() << QStringList();
+    // A shell would run the removal and the substitutions.
+    QTest::newRow("shell text is one argument")
+            << "program"
+            << QByteArray(
+                       "ncftpget.exe \"a;rm -rf ncftpget.exe\" \"$(touch pwned)\" `touch pwned2` 'a b'\r\n")
+            << QStringList{"[a;rm -rf ncftpget.exe][$(touch pwned)][`touch][pwned2`]['a][b']"}
+            << scriptAndTool;
+    QTest::newRow("a line with a pipe is skipped")
+            << "program"
+            << QByteArray("ncftpget.exe one | ncftpget.exe two\r\nncftpget.exe \"three > four\" five\r\n")
+            << QStringList{"[three > four][five]"} << scriptAndTool;
+    QTest::newRow("nothing runs after exit")
+            << "program"
+            << QByteArray("ncftpget.exe first\r\n  EXIT\r\nncftpget.exe second\r\ndel \"QV_data.bat\"\r\n")
+            << QStringList{"[first]"} << scriptAndTool;
+    QTest::newRow("a script of the largest size")
+            << "program" << call + QByteArray(platform::MaxBatchScriptSize - call.size(), ' ')
+            << QStringList{"[run]"} << scriptAndTool;
+}
+
+void ScriptHelperTest::runsScript()
+{
+    QFETCH(QString, toolFolder);
+    QFETCH(QByteArray, script);
+    QFETCH(QStringList, calls);
+    QFETCH(QStringList, left);
+    if (!toolFolder.isEmpty())
+        installTool(toolFolder, toolFolder == u"bin" ? "ncftpget" : "ncftpget.exe");
+    writeFile(programFile("QV_Data.bat"), script);
+
+    const HelperRun run = runHelper({programFile("QV_Data.bat")});
 
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(recordedCalls(), QStringList({expectedQuestsCall, expectedUniquesCall}));
-    QVERIFY(!QFile::exists(programFile("QV_Data.bat")));
-    QVERIFY(QFile::exists(programFile("ncftpget.exe")));
-}
-
-void ScriptHelperTest::findsDebianToolOnPathWithoutEnding()
-{
-    installTool("bin", "ncftpget");
-
-    QCOMPARE(runScript(viewerScript).exitCode, 0);
-    QCOMPARE(recordedCalls(), QStringList({expectedQuestsCall, expectedUniquesCall}));
-    QVERIFY(!QFile::exists(programFile("QV_Data.bat")));
-}
-
-void ScriptHelperTest::deletesItselfWhenToolIsMissing()
-{
-    writeFile(programFile("QuestsCleared.txt"), "101");
-
-    QCOMPARE(runScript(viewerScript).exitCode, 0);
-    QVERIFY(!QFile::exists(programFile("QV_Data.bat")));
-    QFile progress(programFile("QuestsCleared.txt"));
-    QVERIFY(progress.open(QIODevice::ReadOnly));
-    QCOMPARE(progress.readAll(), QByteArray("101"));
-}
-
-void ScriptHelperTest::passesShellTextAsOneArgument()
-{
-    installTool("program", "ncftpget.exe");
-    writeFile(programFile("x"), "keep");
-
-    const HelperRun run =
-            runScript("ncftpget.exe \"a;rm -rf x\" \"$(touch pwned)\" `touch pwned2` 'a b'\r\n");
-
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(recordedCalls(), QStringList{"[a;rm -rf x][$(touch pwned)][`touch][pwned2`]['a][b']"});
-    QVERIFY(QFile::exists(programFile("x")));
-    QVERIFY(!QFile::exists(programFile("pwned")));
-    QVERIFY(!QFile::exists(programFile("pwned2")));
-}
-
-void ScriptHelperTest::skipsLineWithPipe()
-{
-    installTool("program", "ncftpget.exe");
-
-    const HelperRun run = runScript("ncftpget.exe one | ncftpget.exe two\r\n"
-                                    "ncftpget.exe \"three > four\" five\r\n");
-
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(recordedCalls(), QStringList{"[three > four][five]"});
-    QVERIFY(!QFile::exists(programFile("four")));
-}
-
-void ScriptHelperTest::stopsAtExit()
-{
-    installTool("program", "ncftpget.exe");
-
-    const HelperRun run = runScript("ncftpget.exe first\r\n"
-                                    "  EXIT\r\n"
-                                    "ncftpget.exe second\r\n"
-                                    "del \"QV_data.bat\"\r\n");
-
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(recordedCalls(), QStringList{"[first]"});
-    QVERIFY(QFile::exists(programFile("QV_Data.bat")));
-}
-
-// A tool that reads its standard input would wait forever on a console
-// nobody types into; the helper's own output must stay empty as well.
-void ScriptHelperTest::givesChildrenNoConsole()
-{
-    installTool("program", "ncftpget.exe",
-                "#!/bin/sh\n"
-                "read -r answer\n"
-                "echo talking\n"
-                "echo complaining >&2\n"
-                "printf 'ran\\n' >> calls.log\n");
-    writeFile(programFile("QV_Data.bat"), "ncftpget.exe\r\n");
-
-    const HelperRun run = runHelper({programFile("QV_Data.bat")}, 10000);
-
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(recordedCalls(), QStringList{"ran"});
+    QCOMPARE(recordedCalls(), calls);
+    QCOMPARE(sortedFiles(programFolder()), left);
+    // The client's talk goes nowhere; the helper itself says nothing.
     QCOMPARE(run.standardOutput, QByteArray());
     QCOMPARE(run.standardError, QByteArray());
 }
 
-void ScriptHelperTest::refusesUnreadableScript_data()
+void ScriptHelperTest::refusesScript_data()
 {
-    QTest::addColumn<QString>("scriptName");
-    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("arguments"); // names in the program folder, or paths
+    QTest::addColumn<QByteArray>("script");
 
     const QByteArray call = "ncftpget.exe run\r\n";
-    QTest::newRow("missing") << "missing.bat" << QByteArray();
-    QTest::newRow("a folder") << "folder.bat" << QByteArray();
-    QTest::newRow("endless device") << "/dev/zero" << QByteArray();
+    QTest::newRow("no script named") << QStringList() << call;
+    QTest::newRow("two scripts named") << QStringList{"QV_Data.bat", "QV_Data.bat"} << call;
+    QTest::newRow("missing") << QStringList{"missing.bat"} << call;
+    QTest::newRow("a folder") << QStringList{"folder.bat"} << call;
+    QTest::newRow("endless device") << QStringList{"/dev/zero"} << call;
     QTest::newRow("one byte too large")
-            << "QV_Data.bat" << call + QByteArray(platform::MaxBatchScriptSize + 1 - call.size(), ' ');
+            << QStringList{"QV_Data.bat"}
+            << call + QByteArray(platform::MaxBatchScriptSize + 1 - call.size(), ' ');
 }
 
-void ScriptHelperTest::refusesUnreadableScript()
+void ScriptHelperTest::refusesScript()
 {
-    QFETCH(QString, scriptName);
-    QFETCH(QByteArray, content);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, script);
     installTool("program", "ncftpget.exe");
     QVERIFY(QDir(programFolder()).mkdir("folder.bat"));
-    if (!content.isEmpty())
-        writeFile(programFile(scriptName), content);
+    writeFile(programFile("QV_Data.bat"), script);
+    for (QString &argument : arguments) {
+        if (!QDir::isAbsolutePath(argument))
+            argument = programFile(argument);
+    }
 
-    const QString scriptPath = QDir::isAbsolutePath(scriptName) ? scriptName : programFile(scriptName);
-    QCOMPARE(runHelper({scriptPath}).exitCode, 1);
-    QCOMPARE(recordedCalls(), QStringList());
-}
-
-void ScriptHelperTest::runsScriptAtSizeLimit()
-{
-    installTool("program", "ncftpget.exe");
-    const QByteArray call = "ncftpget.exe run\r\n";
-    const QByteArray script = call + QByteArray(platform::MaxBatchScriptSize - call.size(), ' ');
-
-    QCOMPARE(runScript(script).exitCode, 0);
-    QCOMPARE(recordedCalls(), QStringList{"[run]"});
-}
-
-void ScriptHelperTest::refusesMissingArgument()
-{
-    installTool("program", "ncftpget.exe");
-    writeFile(programFile("QV_Data.bat"), "ncftpget.exe run\r\n");
-
-    QCOMPARE(runHelper({}).exitCode, 1);
-    QCOMPARE(runHelper({programFile("QV_Data.bat"), programFile("QV_Data.bat")}).exitCode, 1);
+    QCOMPARE(runHelper(arguments).exitCode, 1);
     QCOMPARE(recordedCalls(), QStringList());
 }
 

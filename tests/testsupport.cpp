@@ -1,8 +1,6 @@
 #include "testsupport.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,20 +28,6 @@ QByteArray ProgramFolder::read(const QString &name) const
 bool ProgramFolder::exists(const QString &name) const
 {
     return QFile::exists(filePath(name));
-}
-
-void ProgramFolder::copyPictures() const
-{
-    for (const char *folder : {"Monsters", "Locations"}) {
-        const QString source = QStringLiteral(HUNTMARK_PROGRAM_DIR "/") + QLatin1String(folder);
-        const QString target = filePath(QLatin1String(folder));
-        QDir().mkpath(target);
-        QDirIterator it(source, {QStringLiteral("*.jpg")}, QDir::Files);
-        while (it.hasNext()) {
-            it.next();
-            QFile::copy(it.filePath(), target + QLatin1Char('/') + it.fileName());
-        }
-    }
 }
 
 std::unique_ptr<Form1> startedWindow(const ProgramFolder &folder)

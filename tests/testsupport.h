@@ -26,9 +26,6 @@ public:
     void write(const QString &name, const QByteArray &bytes) const;
     QByteArray read(const QString &name) const;
     bool exists(const QString &name) const;
-    // Copies the generated pictures of the build's program folder in, so
-    // tests can break single ones without touching the real ones.
-    void copyPictures() const;
 
 private:
     QTemporaryDir m_dir;
