@@ -28,13 +28,6 @@ using namespace badinput;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(text), text.size());
-}
-
 // A shell script with the paths it needs filled in. The temporary paths
 // hold no quotes, so single quotes around them are enough.
 QByteArray shellScript(QByteArray body, std::initializer_list<std::pair<const char *, QString>> paths)
@@ -78,14 +71,6 @@ QAction *refreshNow(const Form1 *window)
 
 // Long enough for any fetch over loopback, short of a hang.
 constexpr int FetchTimeoutMs = 30000;
-
-// Fetches and waits until the window has taken the end of the fetch in: it
-// offers a fetch on request again.
-#define FETCH_AND_WAIT(window) \
-    do { \
-        (window)->FetchProgress(); \
-        QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window)->isEnabled(), FetchTimeoutMs); \
-    } while (false)
 
 // Anything a download leaves beside the local copies: the script, or a
 // temporary folder or file of the client.
@@ -140,7 +125,6 @@ private slots:
     void init();
     void cleanup();
 
-    void scriptTextIsExactAndStartedFromTheProgramFolder();
     void everySixtiethTickFetches();
     void unwritableFolderStillReadsAndStartsNothing();
     void fetchShowsAsItLands();
@@ -160,9 +144,9 @@ private:
 
     // Stands in for the script helper where only the start matters: it notes
     // where it ran and what it was given, and runs nothing.
-    QTemporaryDir m_records;
+    ProgramFolder m_records;
     int m_testNumber = 0;
-    QTemporaryDir m_served;
+    ProgramFolder m_served;
     std::unique_ptr<FtpServer> m_server;
     QProcess m_cutting;
     quint16 m_cuttingPort = 0;
@@ -172,7 +156,6 @@ private:
 
 void FetchTest::initTestCase()
 {
-    QVERIFY(m_records.isValid() && m_served.isValid());
     const QFileInfo helper(QStringLiteral(HUNTMARK_BATCH_HELPER));
     QVERIFY2(helper.isExecutable(), "the script helper was not built: " HUNTMARK_BATCH_HELPER);
     // The download client keeps a folder in the home folder: not the real one.
@@ -217,7 +200,7 @@ void FetchTest::cleanup()
     m_path = std::make_unique<EnvironmentGuard>("PATH");
 }
 
-void FetchTest::scriptTextIsExactAndStartedFromTheProgramFolder()
+void FetchTest::everySixtiethTickFetches()
 {
     // Anything that splits a word would turn the account into other
     // arguments of the download client.
@@ -229,27 +212,17 @@ void FetchTest::scriptTextIsExactAndStartedFromTheProgramFolder()
     }
 
     ProgramFolder folder;
-    Form1 window(folder.path());
-    window.FetchProgress();
-    QCOMPARE(folder.read(ScriptName), expectedScript());
-    // The name is written exactly so; only the script's own last line may
-    // spell it differently.
-    QVERIFY(QDir(folder.path()).entryList(QDir::Files).contains(ScriptName));
-
-    const QString started = QFileInfo(folder.path()).canonicalFilePath() + QStringLiteral("|--report ") +
-            folder.path() + QLatin1Char('/') + ScriptName;
-    QTRY_COMPARE(recordedStarts(), QStringList{started});
-}
-
-void FetchTest::everySixtiethTickFetches()
-{
-    ProgramFolder folder;
     auto window = startedWindow(folder);
     // The test is the clock: the window's own timer would tick whenever a
     // check below waits.
     stopClock(window.get());
     QCOMPARE(countdown(window.get()), QStringLiteral("60"));
-    QTRY_COMPARE(recordedStarts().size(), 1); // the start-up fetch
+    // The start-up fetch, started in the program folder; the script's name is
+    // written exactly so, only its own last line may spell it differently.
+    const QString started = QFileInfo(folder.path()).canonicalFilePath() + QStringLiteral("|--report ") +
+            folder.path() + QLatin1Char('/') + ScriptName;
+    QTRY_COMPARE(recordedStarts(), QStringList{started});
+    QVERIFY(QDir(folder.path()).entryList(QDir::Files).contains(ScriptName));
     QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 0"));
 
     // Only a fetch reads the file again without user activity, so the label
@@ -326,8 +299,8 @@ void FetchTest::fetchShowsAsItLands()
     const int entry0 = uniquePosition(0, 0);
     QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {entry0, 30, 70, 100, 157});
     QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {questPosition(0, 0), 63});
-    writeFile(m_served.filePath(UniquesFile), uniques);
-    writeFile(m_served.filePath(QuestsFile), quests);
+    m_served.write(UniquesFile, uniques);
+    m_served.write(QuestsFile, quests);
 
     auto window = std::make_unique<Form1>(folder.path());
     stopClock(window.get());
@@ -344,7 +317,7 @@ void FetchTest::fetchShowsAsItLands()
     QVERIFY(selectUniqueAndRead(window.get(), 0, 0));
     uniques[entry0 - 1] = '0';
     uniques[40] = uniques[41] = '1';
-    writeFile(m_served.filePath(UniquesFile), uniques);
+    m_served.write(UniquesFile, uniques);
     window->FetchProgress();
     QCOMPARE(labelText(window.get()), beatenLabel(5));
     QTRY_COMPARE(labelText(window.get()), beatenLabel(6));
@@ -353,7 +326,7 @@ void FetchTest::fetchShowsAsItLands()
 
     QVERIFY(selectQuestAndRead(window.get(), 0, 0));
     quests[questPosition(0, 0) - 1] = '0';
-    writeFile(m_served.filePath(QuestsFile), quests);
+    m_served.write(QuestsFile, quests);
     window->FetchProgress();
     QTRY_VERIFY(!control<QCheckBox>(window.get(), "QuestCompleted", 0)->isChecked());
     QCOMPARE(control<QLineEdit>(window.get(), "TextCompleted", 0)->text(), QStringLiteral("0"));
@@ -365,7 +338,7 @@ void FetchTest::halfWrittenFileNeverShown()
     ProgramFolder folder;
     const QByteArray whole = flagsWithOnesAt(catalog::UniqueMonsterCount, {5, 100, 150});
     const QString source = m_records.filePath(QStringLiteral("whole.txt"));
-    writeFile(source, whole);
+    m_records.write(QStringLiteral("whole.txt"), whole);
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {20, 40, 60, 80}));
     // A client that writes in place, once the window has started up: the
     // first part of the file (one of the three flags), a pause, then all of
@@ -467,8 +440,8 @@ void FetchTest::timedFetchesOverlapAndAllFinish()
     ProgramFolder folder;
     const QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {4, 44});
     const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {4});
-    writeFile(m_served.filePath(UniquesFile), uniques);
-    writeFile(m_served.filePath(QuestsFile), quests);
+    m_served.write(UniquesFile, uniques);
+    m_served.write(QuestsFile, quests);
     // Each download notes its start and end and waits a little first, so
     // that the scripts of the three fetches below run at once.
     const QString log = m_records.filePath(QStringLiteral("downloads-%1.log").arg(m_testNumber));
@@ -536,8 +509,8 @@ void FetchTest::freshnessLabel()
     platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, {1});
     const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2});
-    writeFile(m_served.filePath(UniquesFile), first);
-    writeFile(m_served.filePath(QuestsFile), flagsWithOnesAt(catalog::QuestCount, {1}));
+    m_served.write(UniquesFile, first);
+    m_served.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {1}));
     ProgramFolder folder;
     const QByteArray searchPath = qgetenv("PATH");
     QTemporaryDir emptyBin;
@@ -559,7 +532,7 @@ void FetchTest::freshnessLabel()
     const QColor before = label->palette().color(QPalette::WindowText);
     const QString arrival = label->text();
     QVERIFY2(updatedJustNow(arrival) == arrivedBefore, qPrintable(arrival));
-    writeFile(m_served.filePath(UniquesFile), second);
+    m_served.write(UniquesFile, second);
 
     // Fetches that bring nothing change nothing at first; the third in a
     // row turns the label into a warning that says why.
@@ -568,7 +541,8 @@ void FetchTest::freshnessLabel()
         useClient(failed == 2 ? failingClient : quickFailure);
         if (failed == 2 && helperMissing)
             platform::setScriptHelperPath(QStringLiteral("/nonexistent/huntmark-batch"));
-        FETCH_AND_WAIT(window.get());
+        window->FetchProgress();
+        QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled(), FetchTimeoutMs);
     }
     platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     const QString since = arrivedBefore ? QStringLiteral("no update since ") + arrival.section(u' ', 1)
@@ -586,7 +560,8 @@ void FetchTest::freshnessLabel()
 
     // The next fetch that brings the files puts it right.
     useClient(clientFor(m_server->port()));
-    FETCH_AND_WAIT(window.get());
+    window->FetchProgress();
+    QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled(), FetchTimeoutMs);
     QVERIFY2(updatedJustNow(label->text()), qPrintable(label->text()));
     QVERIFY(label->palette().color(QPalette::WindowText) != warning);
     QCOMPARE(folder.read(UniquesFile), second);
