@@ -14,21 +14,14 @@ namespace {
 
 constexpr int QuestsTabIndex = catalog::RegionCount;
 
-// What the user sees as selected: the highlighted rows.
-int highlightedRow(const QListWidget *list)
+// The one invariant: the highlighted line, what the user sees as selected,
+// is the selected line.
+bool oneSelection(const QListWidget *list)
 {
     const QModelIndexList rows = list->selectionModel()->selectedRows();
-    if (rows.size() > 1)
-        return -2;
-    return rows.isEmpty() ? -1 : rows.first().row();
+    const int highlighted = rows.isEmpty() ? -1 : rows.size() > 1 ? -2 : rows.first().row();
+    return highlighted == list->currentRow() && list->currentIndex().row() == list->currentRow();
 }
-
-// The one invariant: the highlighted line is the selected line.
-#define VERIFY_ONE_SELECTION(list) \
-    do { \
-        QCOMPARE(highlightedRow(list), (list)->currentRow()); \
-        QCOMPARE((list)->currentIndex().row(), (list)->currentRow()); \
-    } while (false)
 
 } // namespace
 
@@ -53,8 +46,9 @@ private slots:
     void textsShowTheirBeginning();
 
 private:
-    // Shows the window on `outer` (and `inner` inside the Quests tab) with the
-    // focus on `list`, nothing selected.
+    // Shows the window on `outer` (and `inner` inside the Quests tab), then
+    // with the focus on `list`, nothing selected.
+    void showPage(int outer, int inner);
     QListWidget *focusedList(int outer, int inner, const char *name);
 
     std::unique_ptr<ProgramFolder> m_folder;
@@ -75,11 +69,16 @@ void KeyboardTest::cleanup()
     m_folder.reset();
 }
 
-QListWidget *KeyboardTest::focusedList(int outer, int inner, const char *name)
+void KeyboardTest::showPage(int outer, int inner)
 {
     selectTab(m_window.get(), "QVLocations", outer);
     if (outer == QuestsTabIndex)
         selectTab(m_window.get(), "QuestsTab", inner);
+}
+
+QListWidget *KeyboardTest::focusedList(int outer, int inner, const char *name)
+{
+    showPage(outer, inner);
     auto *list = control<QListWidget>(m_window.get(), name, outer == QuestsTabIndex ? inner : outer);
     list->setFocus(Qt::TabFocusReason);
     return list;
@@ -121,11 +120,8 @@ void KeyboardTest::focusArrivingSelectsNothing()
     m_folder->write(QStringLiteral("UniquesDefeated.txt"), QByteArray(catalog::UniqueMonsterCount, '1'));
     m_folder->write(QStringLiteral("QuestsCleared.txt"), QByteArray(catalog::QuestCount, '1'));
 
-    auto *target = m_window->findChild<QListWidget *>(list);
-    QVERIFY(target);
-    selectTab(m_window.get(), "QVLocations", outer);
-    if (outer == QuestsTabIndex)
-        selectTab(m_window.get(), "QuestsTab", inner);
+    auto *target = control<QListWidget>(m_window.get(), qPrintable(list));
+    showPage(outer, inner);
     if (afterTabSwitch) {
         // A line was selected, then the page was left and opened again.
         target->setCurrentRow(1);
@@ -135,12 +131,9 @@ void KeyboardTest::focusArrivingSelectsNothing()
         selectTab(m_window.get(), tabs, here);
     }
     QCOMPARE(target->currentRow(), -1);
-    auto *start = m_window->findChild<QWidget *>(from);
-    QVERIFY(start);
-    start->setFocus(Qt::OtherFocusReason);
-    const QString boxName = outer == QuestsTabIndex ? QStringLiteral("QuestCompleted(%1)").arg(inner)
-                                                    : QStringLiteral("CheckDefeated(%1)").arg(outer);
-    auto *box = m_window->findChild<QCheckBox *>(boxName);
+    control<QWidget>(m_window.get(), qPrintable(from))->setFocus(Qt::OtherFocusReason);
+    auto *box = outer == QuestsTabIndex ? control<QCheckBox>(m_window.get(), "QuestCompleted", inner)
+                                        : control<QCheckBox>(m_window.get(), "CheckDefeated", outer);
     const bool boxBefore = box->isChecked();
     QSignalSpy notifications(target, &QListWidget::currentRowChanged);
 
@@ -149,7 +142,7 @@ void KeyboardTest::focusArrivingSelectsNothing()
     QCOMPARE(QApplication::focusWidget(), target);
     QCOMPARE(notifications.count(), 0);
     QCOMPARE(target->currentRow(), -1);
-    VERIFY_ONE_SELECTION(target);
+    QVERIFY(oneSelection(target));
     QCOMPARE(box->isChecked(), boxBefore);
     if (outer != QuestsTabIndex)
         QVERIFY(control<QLineEdit>(m_window.get(), "TextLevel", outer)->text().isEmpty());
@@ -196,7 +189,7 @@ void KeyboardTest::keysMoveTheSelection()
     QTest::keyClick(list, Qt::Key(key));
 
     QCOMPARE(list->currentRow(), to);
-    VERIFY_ONE_SELECTION(list);
+    QVERIFY(oneSelection(list));
     QCOMPARE(notifications.count(), from == to ? 0 : 1);
     QCOMPARE(tabs.count(), 0);
     QCOMPARE(QApplication::focusWidget(), list);
@@ -245,7 +238,7 @@ void KeyboardTest::clicksThatCannotClearTheSelection()
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::KeyboardModifiers(modifiers), where);
 
     QCOMPARE(list->currentRow(), expected);
-    VERIFY_ONE_SELECTION(list);
+    QVERIFY(oneSelection(list));
     QCOMPARE(notifications.count(), expected == 0 ? 0 : 1);
 }
 
@@ -268,7 +261,7 @@ void KeyboardTest::typingSelectsTheLineFound()
 
     QCOMPARE(list->currentRow(), target);
     QCOMPARE(notifications.count(), 1);
-    VERIFY_ONE_SELECTION(list);
+    QVERIFY(oneSelection(list));
 }
 
 void KeyboardTest::ctrlTabSwitchesTheInnermostTabs_data()
@@ -328,22 +321,22 @@ void KeyboardTest::ctrlTabSwitchesTheInnermostTabs()
 
 void KeyboardTest::textsShowTheirBeginning()
 {
-    for (int r = 0; r < catalog::RegionCount; ++r) {
-        QListWidget *list = focusedList(r, 0, "ListOfUniques");
+    // Every line of every region, then of every quest group.
+    for (int k = 0; k < catalog::RegionCount + catalog::QuestGroupCount; ++k) {
+        const bool quests = k >= catalog::RegionCount;
+        const int index = quests ? k - catalog::RegionCount : k;
+        QListWidget *list =
+                focusedList(quests ? QuestsTabIndex : k, index, quests ? "Quests" : "ListOfUniques");
+        const auto boxes = quests ? QList<const char *>{"QuestLocation"}
+                                  : QList<const char *>{"TextLevel", "TextLocation", "TextAppearance"};
         for (int i = 0; i < list->count(); ++i) {
             list->setCurrentRow(i);
-            for (const char *box : {"TextLevel", "TextLocation", "TextAppearance"})
-                QVERIFY2(control<QLineEdit>(m_window.get(), box, r)->cursorPosition() == 0,
-                         qPrintable(
-                                 QStringLiteral("%1(%2) for line %3").arg(QLatin1String(box)).arg(r).arg(i)));
-        }
-    }
-    for (int g = 0; g < catalog::QuestGroupCount; ++g) {
-        QListWidget *list = focusedList(QuestsTabIndex, g, "Quests");
-        for (int i = 0; i < list->count(); ++i) {
-            list->setCurrentRow(i);
-            QVERIFY2(control<QLineEdit>(m_window.get(), "QuestLocation", g)->cursorPosition() == 0,
-                     qPrintable(QStringLiteral("QuestLocation(%1) for line %2").arg(g).arg(i)));
+            for (const char *box : boxes)
+                QVERIFY2(control<QLineEdit>(m_window.get(), box, index)->cursorPosition() == 0,
+                         qPrintable(QStringLiteral("%1(%2) for line %3")
+                                            .arg(QLatin1String(box))
+                                            .arg(index)
+                                            .arg(i)));
         }
     }
 }
