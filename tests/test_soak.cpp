@@ -30,14 +30,9 @@ using namespace badinput;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
+// GCC and Clang both name the address sanitizer so.
+#ifdef __SANITIZE_ADDRESS__
 constexpr bool UnderAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool UnderAddressSanitizer = true;
-#else
-constexpr bool UnderAddressSanitizer = false;
-#endif
 #else
 constexpr bool UnderAddressSanitizer = false;
 #endif
@@ -142,8 +137,7 @@ void SoakTest::refreshCyclesLeaveNothingBehind()
     const int total = set && cycles > WarmUpCycles ? cycles : DefaultCycles;
 
     platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
-    QTemporaryDir served;
-    QVERIFY(served.isValid());
+    ProgramFolder served;
     ProgramFolder folder;
     // Copies the served file over the local one in place, as the real
     // client does: truncate, then write. The helper passes the variable on.
