@@ -4,6 +4,7 @@
 // ncftpget. The player takes one- to two-second turns here instead of the
 // demo's twenty to forty.
 #include "badinput_support.h"
+#include "ftpserver.h"
 
 #include "platform/scriptlauncher.h"
 
@@ -14,11 +15,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace badinput;
 
@@ -198,38 +195,26 @@ void DemoTest::closingTheViewerEndsTheDemoAndTheNextRunGoesOn()
     // The viewer's first fetch lands, then it is ended the way a session's
     // end ends it.
     const QString viewer = m_folder.filePath(QStringLiteral("huntmark-viewer"));
-    QList<pid_t> viewers;
-    QTRY_VERIFY_WITH_TIMEOUT(
-            !(viewers = processesWorkingIn(m_folder.path())).isEmpty() &&
-                    std::any_of(viewers.cbegin(), viewers.cend(),
-                                [&](pid_t pid) {
-                                    return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) ==
-                                            viewer;
-                                }),
-            StartTimeoutMs);
+    const auto viewers = [&] {
+        QList<pid_t> found = processesWorkingIn(m_folder.path());
+        found.removeIf([&](pid_t pid) {
+            return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) != viewer;
+        });
+        return found;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!viewers().isEmpty(), StartTimeoutMs);
     QTRY_VERIFY_WITH_TIMEOUT(onesIn(m_folder.filePath(UniquesFile)) >= m_countAtFirstStop, StartTimeoutMs);
-    for (pid_t pid : std::as_const(viewers)) {
-        if (QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) == viewer)
-            ::kill(pid, SIGTERM);
-    }
+    for (pid_t pid : viewers())
+        ::kill(pid, SIGTERM);
     checkNothingLeft();
 }
 
 void DemoTest::takenPortIsRefusedInOneLine()
 {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    QVERIFY(listener >= 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof(address);
-    QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0);
-    QVERIFY(::listen(listener, 1) == 0);
-    QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size) == 0);
-
-    QVERIFY(startDemo({QStringLiteral("--port"), QString::number(ntohs(address.sin_port))}));
+    const SilentServer taken;
+    QVERIFY(taken.port() != 0);
+    QVERIFY(startDemo({QStringLiteral("--port"), QString::number(taken.port())}));
     checkNothingLeft();
-    ::close(listener);
     QCOMPARE(m_demo.exitCode(), 1);
     QCOMPARE(m_output.count('\n'), 1);
     QVERIFY2(m_output.contains("is already taken"), m_output.constData());
