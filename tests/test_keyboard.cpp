@@ -298,7 +298,8 @@ void KeyboardTest::ctrlTabSwitchesTheInnermostTabs()
 
     QCOMPARE(clicks.count(), 1);
     QCOMPARE(currentTab(m_window.get(), qPrintable(switched)), expected);
-    // Only the innermost tabs moved, and their handler ran as for a click.
+    // Only the innermost tabs moved, and their handler ran as for a click
+    // (that it saves the tabs is the tab memory suite's).
     if (switched == QLatin1String("QuestsTab")) {
         QCOMPARE(currentTab(m_window.get(), "QVLocations"), outerBefore);
         QCOMPARE(control<QListWidget>(m_window.get(), "Quests", expected)->currentRow(), -1);
@@ -307,10 +308,6 @@ void KeyboardTest::ctrlTabSwitchesTheInnermostTabs()
         if (expected < QuestsTabIndex)
             QVERIFY(regionIsCleared(m_window.get(), expected));
     }
-    const QByteArray tabs = m_folder->read(QStringLiteral("Tabs.ini"));
-    QVERIFY2(tabs.startsWith(QByteArray::number(currentTab(m_window.get(), "QVLocations")) + ' ' +
-                             QByteArray::number(currentTab(m_window.get(), "QuestsTab"))),
-             tabs.constData());
 }
 
 void KeyboardTest::textsShowTheirBeginning()
