@@ -58,11 +58,8 @@ QByteArray clientFor(quint16 port, const QByteArray &options = {})
 bool updatedJustNow(const QString &text)
 {
     const QTime now = QTime::currentTime();
-    for (const QTime &time : {now, now.addSecs(-60)}) {
-        if (text == QStringLiteral("updated ") + time.toString(QStringLiteral("HH:mm")))
-            return true;
-    }
-    return false;
+    return text == now.toString(QStringLiteral("'updated 'HH:mm")) ||
+            text == now.addSecs(-60).toString(QStringLiteral("'updated 'HH:mm"));
 }
 
 QAction *refreshNow(const Form1 *window)
