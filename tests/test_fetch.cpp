@@ -12,8 +12,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -350,14 +350,12 @@ void FetchTest::halfWrittenFileNeverShown()
     auto window = startedWindow(folder);
     stopClock(window.get());
     QVERIFY(QFile(gate).open(QIODevice::WriteOnly));
-    QSet<QString> shown;
-    QElapsedTimer clock;
-    clock.start();
-    while (labelText(window.get()) != beatenLabel(3) && clock.elapsed() < FetchTimeoutMs) {
-        shown.insert(labelText(window.get()));
+    QSet<QString> shown{labelText(window.get())};
+    const QDeadlineTimer deadline(FetchTimeoutMs);
+    while (labelText(window.get()) != beatenLabel(3) && !deadline.hasExpired()) {
         QTest::qWait(5);
+        shown.insert(labelText(window.get()));
     }
-    shown.insert(labelText(window.get()));
     QCOMPARE(shown, (QSet<QString>{beatenLabel(4), beatenLabel(3)}));
 }
 
