@@ -82,11 +82,6 @@ FileState fileState(const ProgramFolder &folder, const QString &name)
     return folder.exists(name) ? FileState(folder.read(name)) : std::nullopt;
 }
 
-progresstool::Outcome runTool(const ProgramFolder &folder, const QStringList &arguments)
-{
-    return progresstool::run(arguments, {folder.path()});
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(FileState)
@@ -168,7 +163,7 @@ void ProgressToolTest::marksTheNamedEntries()
     if (arguments.first() != QLatin1String("unmark"))
         arguments.prepend(QStringLiteral("mark"));
 
-    const progresstool::Outcome outcome = runTool(folder, arguments);
+    const progresstool::Outcome outcome = progresstool::run(arguments, {folder.path()});
     QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
     QCOMPARE(outcome.status, 0);
     QCOMPARE(folder.read(Uniques), uniquesAfter);
@@ -240,7 +235,7 @@ void ProgressToolTest::refusalLeavesFilesAsTheyWere()
     setFile(folder, Uniques, uniques);
     setFile(folder, Quests, quests);
 
-    const progresstool::Outcome outcome = runTool(folder, arguments);
+    const progresstool::Outcome outcome = progresstool::run(arguments, {folder.path()});
     QCOMPARE(outcome.status, status);
     QCOMPARE(outcome.output, QString());
     QVERIFY(outcome.error.startsWith(QLatin1String("huntmark-progress: ")));
@@ -260,7 +255,8 @@ void ProgressToolTest::namesakeRefusalListsEveryCandidate()
     const QByteArray before = line(flagsWithOnesAt(63, {5}));
     folder.write(Quests, before);
 
-    const auto outcome = runTool(folder, {QStringLiteral("mark"), uniqueName(0, 0), namesake.name.toUpper()});
+    const auto outcome = progresstool::run(
+            {QStringLiteral("mark"), uniqueName(0, 0), namesake.name.toUpper()}, {folder.path()});
     QCOMPARE(outcome.status, Refused);
     QCOMPARE(outcome.output, QString());
     QStringList lines = outcome.error.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -284,7 +280,7 @@ void ProgressToolTest::replacesFilesInOneStep()
     QVERIFY(::link(QFile::encodeName(folder.filePath(Uniques)).constData(),
                    QFile::encodeName(folder.filePath(QStringLiteral("old"))).constData()) == 0);
 
-    const auto outcome = runTool(folder, {QStringLiteral("mark"), uniqueName(0, 0)});
+    const auto outcome = progresstool::run({QStringLiteral("mark"), uniqueName(0, 0)}, {folder.path()});
     QCOMPARE(outcome.status, 0);
     QCOMPARE(folder.read(Uniques), line(flagsWithOnesAt(157, {1, 9})));
     QCOMPARE(folder.read(QStringLiteral("old")), before);
@@ -324,7 +320,7 @@ void ProgressToolTest::show()
     folder.write(Quests, "\"" + flagsWithOnesAt(63, {63}) + "\"");
     arguments.prepend(QStringLiteral("show"));
 
-    const auto outcome = runTool(folder, arguments);
+    const auto outcome = progresstool::run(arguments, {folder.path()});
     QCOMPARE(outcome.error, QString());
     QCOMPARE(outcome.status, 0);
     QStringList output;
