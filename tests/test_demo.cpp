@@ -8,12 +8,9 @@
 
 #include "platform/scriptlauncher.h"
 
-#include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <csignal>
 
@@ -79,8 +76,8 @@ private:
     // and every file a fetch or an upload writes for a while.
     void checkNothingLeft();
 
-    QTemporaryDir m_folder;
-    QTemporaryDir m_clientSettings;
+    ProgramFolder m_folder;
+    ProgramFolder m_clientSettings;
     QProcess m_demo;
     QByteArray m_output;
     int m_countAtFirstStop = 0;
@@ -88,7 +85,6 @@ private:
 
 void DemoTest::initTestCase()
 {
-    QVERIFY(m_folder.isValid() && m_clientSettings.isValid());
     // The download and upload clients keep a folder of settings, by default
     // in the home folder.
     qputenv("NCFTPDIR", QFile::encodeName(m_clientSettings.path()));

@@ -10,8 +10,6 @@
 
 #include "progress/downloadscript.h"
 
-#include <QBuffer>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>

@@ -8,8 +8,6 @@
 #include "progresstool/progresstool.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 
 namespace {
@@ -32,7 +30,6 @@ class ProgressPublishTest : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void uploadsBothFilesByteForByte_data();
     void uploadsBothFilesByteForByte();
     void failureSaysWhyAndUploadsNothing_data();
@@ -73,13 +70,6 @@ void ProgressPublishTest::initTestCase()
     // Where a server was: nothing listens there now.
     m_stoppedPort = freeLoopbackPort();
     QVERIFY(!acceptsConnections(m_stoppedPort));
-}
-
-void ProgressPublishTest::cleanupTestCase()
-{
-    m_viewerServer.stop();
-    m_publisherServer.stop();
-    qunsetenv("TMPDIR");
 }
 
 progresstool::Outcome ProgressPublishTest::publish(const ProgramFolder &folder, QStringList arguments,
