@@ -47,10 +47,9 @@ quint16 freeLoopbackPort()
 
 QProcessEnvironment withFastClock(QProcessEnvironment environment)
 {
-    const QFileInfoList libraries =
-            QDir(QStringLiteral("/usr/lib")).entryInfoList({QStringLiteral("*")}, QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QFileInfo &folder : libraries) {
-        const QString library = folder.filePath() + QStringLiteral("/faketime/libfaketime.so.1");
+    for (const QString &folder :
+         QDir(QStringLiteral("/usr/lib")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString library = QStringLiteral("/usr/lib/%1/faketime/libfaketime.so.1").arg(folder);
         if (!QFile::exists(library))
             continue;
         environment.insert(QStringLiteral("LD_PRELOAD"), library);
@@ -135,12 +134,10 @@ bool FtpServer::launch(quint16 port)
 {
     if (port == 0)
         return false;
-    QStringList arguments{QStringLiteral("-m"), QStringLiteral("pyftpdlib"),
-                          QStringLiteral("-i"), QStringLiteral("127.0.0.1"),
-                          QStringLiteral("-p"), QString::number(port),
-                          QStringLiteral("-u"), QString::fromLatin1(m_user),
-                          QStringLiteral("-P"), QString::fromLatin1(m_password),
-                          QStringLiteral("-d"), m_servedFolder};
+    // The account and the folder may hold spaces: they stay words of their own.
+    QStringList arguments = QStringLiteral("-m pyftpdlib -i 127.0.0.1 -p %1").arg(port).split(u' ');
+    arguments << QStringLiteral("-u") << QString::fromLatin1(m_user) << QStringLiteral("-P")
+              << QString::fromLatin1(m_password) << QStringLiteral("-d") << m_servedFolder;
     if (m_access == Writable)
         arguments << QStringLiteral("-w");
     m_process.start(Python, arguments);

@@ -4,21 +4,15 @@
 // ncftpget. The player takes one- to two-second turns here instead of the
 // demo's twenty to forty.
 #include "badinput_support.h"
+#include "ftpserver.h"
 
 #include "platform/scriptlauncher.h"
 
-#include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
-#include <QTimer>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace badinput;
 
@@ -40,17 +34,6 @@ int countShown(const Form1 *window)
 {
     static const QRegularExpression number(QStringLiteral("(\\d+)$"));
     return number.match(labelText(window)).captured(1).toInt();
-}
-
-QString commandLines(const QList<pid_t> &pids)
-{
-    QStringList lines;
-    for (pid_t pid : pids) {
-        QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (file.open(QIODevice::ReadOnly))
-            lines.append(QString::fromLocal8Bit(file.readAll().replace('\0', ' ')));
-    }
-    return lines.join(QLatin1Char('\n'));
 }
 
 // What a demo keeps in its folder: its programs and pictures, the progress
@@ -93,8 +76,8 @@ private:
     // and every file a fetch or an upload writes for a while.
     void checkNothingLeft();
 
-    QTemporaryDir m_folder;
-    QTemporaryDir m_clientSettings;
+    ProgramFolder m_folder;
+    ProgramFolder m_clientSettings;
     QProcess m_demo;
     QByteArray m_output;
     int m_countAtFirstStop = 0;
@@ -102,7 +85,6 @@ private:
 
 void DemoTest::initTestCase()
 {
-    QVERIFY(m_folder.isValid() && m_clientSettings.isValid());
     // The download and upload clients keep a folder of settings, by default
     // in the home folder.
     qputenv("NCFTPDIR", QFile::encodeName(m_clientSettings.path()));
@@ -141,8 +123,7 @@ bool DemoTest::serving()
 void DemoTest::checkNothingLeft()
 {
     QVERIFY2(m_demo.waitForFinished(StopTimeoutMs), m_output.constData());
-    QTRY_VERIFY2_WITH_TIMEOUT(processesWorkingIn(m_folder.path()).isEmpty(),
-                              qPrintable(commandLines(processesWorkingIn(m_folder.path()))), StopTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(processesWorkingIn(m_folder.path()), QList<pid_t>(), StopTimeoutMs);
     const QStringList listing = folderListing(m_folder.path());
     for (const QString &entry : listing)
         QVERIFY2(!leftBehind(entry), qPrintable(listing.join(QLatin1Char('\n'))));
@@ -198,38 +179,26 @@ void DemoTest::closingTheViewerEndsTheDemoAndTheNextRunGoesOn()
     // The viewer's first fetch lands, then it is ended the way a session's
     // end ends it.
     const QString viewer = m_folder.filePath(QStringLiteral("huntmark-viewer"));
-    QList<pid_t> viewers;
-    QTRY_VERIFY_WITH_TIMEOUT(
-            !(viewers = processesWorkingIn(m_folder.path())).isEmpty() &&
-                    std::any_of(viewers.cbegin(), viewers.cend(),
-                                [&](pid_t pid) {
-                                    return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) ==
-                                            viewer;
-                                }),
-            StartTimeoutMs);
+    const auto viewers = [&] {
+        QList<pid_t> found = processesWorkingIn(m_folder.path());
+        found.removeIf([&](pid_t pid) {
+            return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) != viewer;
+        });
+        return found;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!viewers().isEmpty(), StartTimeoutMs);
     QTRY_VERIFY_WITH_TIMEOUT(onesIn(m_folder.filePath(UniquesFile)) >= m_countAtFirstStop, StartTimeoutMs);
-    for (pid_t pid : std::as_const(viewers)) {
-        if (QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) == viewer)
-            ::kill(pid, SIGTERM);
-    }
+    for (pid_t pid : viewers())
+        ::kill(pid, SIGTERM);
     checkNothingLeft();
 }
 
 void DemoTest::takenPortIsRefusedInOneLine()
 {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    QVERIFY(listener >= 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof(address);
-    QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0);
-    QVERIFY(::listen(listener, 1) == 0);
-    QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size) == 0);
-
-    QVERIFY(startDemo({QStringLiteral("--port"), QString::number(ntohs(address.sin_port))}));
+    const SilentServer taken;
+    QVERIFY(taken.port() != 0);
+    QVERIFY(startDemo({QStringLiteral("--port"), QString::number(taken.port())}));
     checkNothingLeft();
-    ::close(listener);
     QCOMPARE(m_demo.exitCode(), 1);
     QCOMPARE(m_output.count('\n'), 1);
     QVERIFY2(m_output.contains("is already taken"), m_output.constData());

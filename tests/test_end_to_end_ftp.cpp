@@ -10,8 +10,6 @@
 
 #include "progress/downloadscript.h"
 
-#include <QBuffer>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -69,22 +67,19 @@ private slots:
     void serverChangeShowsAndQuitLeavesNothing();
 
 private:
-    QTemporaryDir m_program;
-    QTemporaryDir m_served;
-    QTemporaryDir m_home;
+    ProgramFolder m_program;
+    ProgramFolder m_served;
+    ProgramFolder m_home;
     QProcess m_xserver;
 };
 
 void EndToEndFtpTest::initTestCase()
 {
-    QVERIFY(m_program.isValid() && m_served.isValid() && m_home.isValid());
     // An X server of the test's own; it tells the display it took.
     m_xserver.setStandardErrorFile(QProcess::nullDevice());
     endWithThisProcess(m_xserver);
     m_xserver.start(QStringLiteral("Xvfb"),
-                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                     QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                     QStringLiteral("tcp")});
+                    QStringLiteral("-displayfd 1 -screen 0 1280x1024x24 -nolisten tcp").split(u' '));
     QVERIFY2(m_xserver.waitForStarted(), "Xvfb cannot be started: install xvfb (scripts/install-deps.sh)");
     QTRY_VERIFY_WITH_TIMEOUT(m_xserver.canReadLine(), 20000);
     qputenv("DISPLAY", ":" + m_xserver.readLine().trimmed());
@@ -114,12 +109,8 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 20, 70});
     const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 20, 70, 71, 72});
     const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {2});
-    QFile served(m_served.filePath(UniquesFile));
-    QVERIFY(served.open(QIODevice::WriteOnly) && served.write(first) == first.size());
-    served.close();
-    QFile servedQuests(m_served.filePath(QuestsFile));
-    QVERIFY(servedQuests.open(QIODevice::WriteOnly) && servedQuests.write(quests) == quests.size());
-    servedQuests.close();
+    m_served.write(UniquesFile, first);
+    m_served.write(QuestsFile, quests);
 
     QProcess viewer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -133,11 +124,11 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     endWithThisProcess(viewer);
     viewer.start(m_program.filePath(QStringLiteral("huntmark-viewer")), {});
     QVERIFY(viewer.waitForStarted());
-    const QByteArray window = run(QStringLiteral("xdotool"),
-                                  {QStringLiteral("search"), QStringLiteral("--sync"),
-                                   QStringLiteral("--onlyvisible"), QStringLiteral("--name"), ViewerCaption})
-                                      .split('\n')
-                                      .value(0);
+    const QByteArray window =
+            run(QStringLiteral("xdotool"),
+                QStringLiteral("search --sync --onlyvisible --name").split(u' ') << ViewerCaption)
+                    .split('\n')
+                    .value(0);
     QVERIFY2(!window.isEmpty(), "no window");
 
     // The start-up fetch lands, and the window settles showing it.
@@ -154,14 +145,9 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     QTRY_VERIFY_WITH_TIMEOUT(settled(), 10000);
 
     // Right after a fetch, the longest wait: the next one is a minute away.
-    QVERIFY(served.open(QIODevice::WriteOnly | QIODevice::Truncate) && served.write(second) == second.size());
-    served.close();
+    m_served.write(UniquesFile, second);
     QElapsedTimer lag;
     lag.start();
-    const auto local = [&] {
-        QFile file(m_program.filePath(UniquesFile));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
     while (countArea(window) == shown && lag.elapsed() < ChangeLimitMs + 5000)
         QTest::qWait(50);
     const qint64 lagMs = lag.elapsed();
@@ -169,7 +155,7 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
           lagMs / 1000.0, FastClockFactor);
     QVERIFY2(lagMs <= ChangeLimitMs, qPrintable(QStringLiteral("%1 ms").arg(lagMs)));
     // It changed because the download came, not before.
-    QCOMPARE(local(), second);
+    QCOMPARE(m_program.read(UniquesFile), second);
 
     // An outage: the server takes connections and never answers. A fetch on
     // request is soon waiting for it.
@@ -178,8 +164,7 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     QVERIFY(silent.port() != 0);
     run(QStringLiteral("xdotool"),
         {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::fromLatin1(window)});
-    run(QStringLiteral("xdotool"),
-        {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("F5")});
+    run(QStringLiteral("xdotool"), QStringLiteral("key --clearmodifiers F5").split(u' '));
     QTRY_VERIFY_WITH_TIMEOUT(!temporaryDownloads(folder).isEmpty(), 10000);
 
     viewer.terminate();
@@ -188,7 +173,7 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     QCOMPARE(processesWorkingIn(folder), QList<pid_t>());
     QVERIFY(!QFile::exists(m_program.filePath(ScriptName)));
     QCOMPARE(temporaryDownloads(folder), QStringList());
-    QCOMPARE(local(), second);
+    QCOMPARE(m_program.read(UniquesFile), second);
 }
 
 QTEST_MAIN(EndToEndFtpTest)

@@ -26,7 +26,8 @@ const QByteArray Served = QByteArray(40, '0') + "1101" + QByteArray(113, '0');
 // A fetch must end before the next one starts, a minute later.
 constexpr int FetchLimitMs = 45000;
 
-void writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified)
+void writeFile(const QString &path, const QByteArray &bytes,
+               const QDateTime &modified = QDateTime::currentDateTimeUtc())
 {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
@@ -44,9 +45,7 @@ QByteArray readFile(const QString &path)
 
 QStringList listing(const QString &folder)
 {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 } // namespace
@@ -131,17 +130,16 @@ void FtpClientTest::downloadIsWholeOrNothing()
     QTemporaryDir folder;
     const QString copy = folder.filePath(QStringLiteral("UniquesDefeated.txt"));
     if (!local.isEmpty())
-        writeFile(copy, local, QDateTime::currentDateTimeUtc());
+        writeFile(copy, local);
     const QStringList before = listing(folder.path());
     if (!serverUp)
         m_server->stop();
 
-    const int status = run(folder.path(), QStringLiteral(HUNTMARK_FTP_CLIENT),
-                           {QStringLiteral("-P"), QString::number(m_server->port()), QStringLiteral("-C"),
-                            QStringLiteral("-u"), QString::fromLatin1(User), QStringLiteral("-p"),
-                            QString::fromLatin1(Password), QStringLiteral("127.0.0.1"), remote,
-                            QStringLiteral("UniquesDefeated.txt")},
-                           FetchLimitMs);
+    const QString arguments = QStringLiteral("-P %1 -C -u %2 -p %3 127.0.0.1 %4 UniquesDefeated.txt")
+                                      .arg(m_server->port())
+                                      .arg(QString::fromLatin1(User), QString::fromLatin1(Password), remote);
+    const int status =
+            run(folder.path(), QStringLiteral(HUNTMARK_FTP_CLIENT), arguments.split(u' '), FetchLimitMs);
     if (!serverUp)
         QVERIFY2(m_server->start(), m_server->log().constData());
 
@@ -167,17 +165,15 @@ void FtpClientTest::silentServerEndsTheFetchInTime()
     QVERIFY(silent.port() != 0);
     QTemporaryDir folder;
     const QByteArray uniques(157, '1');
-    writeFile(folder.filePath(QStringLiteral("UniquesDefeated.txt")), uniques,
-              QDateTime::currentDateTimeUtc());
-    QFile wrapper(folder.filePath(QStringLiteral("ncftpget.exe")));
-    QVERIFY(wrapper.open(QIODevice::WriteOnly));
-    wrapper.write("#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " + QByteArray::number(silent.port()) +
-                  " \"$@\"\n");
-    wrapper.close();
-    QVERIFY(wrapper.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    writeFile(folder.filePath(QStringLiteral("UniquesDefeated.txt")), uniques);
+    const QString wrapper = folder.filePath(QStringLiteral("ncftpget.exe"));
+    writeFile(wrapper,
+              "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " + QByteArray::number(silent.port()) +
+                      " \"$@\"\n");
+    QVERIFY(QFile::setPermissions(wrapper,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     const QString script = folder.filePath(QStringLiteral("QV_Data.bat"));
-    writeFile(script, progress::downloadScript({"127.0.0.1", User, Password}),
-              QDateTime::currentDateTimeUtc());
+    writeFile(script, progress::downloadScript({"127.0.0.1", User, Password}));
 
     QElapsedTimer clock;
     clock.start();
@@ -188,7 +184,7 @@ void FtpClientTest::silentServerEndsTheFetchInTime()
     QVERIFY2(status > 0, qPrintable(QStringLiteral("status %1 after %2 ms").arg(status).arg(elapsed)));
     QCOMPARE(readFile(folder.filePath(QStringLiteral("UniquesDefeated.txt"))), uniques);
     QCOMPARE(listing(folder.path()),
-             (QStringList{QStringLiteral("UniquesDefeated.txt"), QStringLiteral("ncftpget.exe")}));
+             (QStringList{QStringLiteral("ncftpget.exe"), QStringLiteral("UniquesDefeated.txt")}));
 }
 
 QTEST_GUILESS_MAIN(FtpClientTest)

@@ -82,11 +82,6 @@ FileState fileState(const ProgramFolder &folder, const QString &name)
     return folder.exists(name) ? FileState(folder.read(name)) : std::nullopt;
 }
 
-progresstool::Outcome runTool(const ProgramFolder &folder, const QStringList &arguments)
-{
-    return progresstool::run(arguments, {folder.path()});
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(FileState)
@@ -114,46 +109,44 @@ void ProgressToolTest::marksTheNamedEntries_data()
     QTest::addColumn<QByteArray>("uniquesAfter");
     QTest::addColumn<QByteArray>("questsAfter");
 
-    const QByteArray noUniques(catalog::UniqueMonsterCount, '0');
-    const QByteArray noQuests(catalog::QuestCount, '0');
+    const QByteArray noUniques = line(QByteArray(catalog::UniqueMonsterCount, '0'));
+    const QByteArray noQuests = line(QByteArray(catalog::QuestCount, '0'));
     const QByteArray allUniques(catalog::UniqueMonsterCount, '1');
     const Namesake namesake = questNamesake();
     const auto [lastGroup, lastIndex] = namesake.entries.last();
 
     QTest::newRow("a name, both files missing")
             << QStringList{uniqueName(3, 0)} << FileState() << FileState()
-            << line(flagsWithOnesAt(157, {uniquePosition(3, 0)})) << line(noQuests);
+            << line(flagsWithOnesAt(157, {uniquePosition(3, 0)})) << noQuests;
     QTest::newRow("any case, surrounding spaces")
             << QStringList{QStringLiteral("  ") + uniqueName(18, 7).toUpper() + QStringLiteral(" ")}
-            << FileState(line(noUniques)) << FileState(line(noQuests)) << line(flagsWithOnesAt(157, {157}))
-            << line(noQuests);
+            << FileState(noUniques) << FileState(noQuests) << line(flagsWithOnesAt(157, {157})) << noQuests;
     QTest::newRow("the qualified name of a namesake marks that entry alone")
             << QStringList{groupCaption(lastGroup) + QStringLiteral(" : ") + namesake.name.toLower()}
-            << FileState(line(noUniques)) << FileState() << line(noUniques)
+            << FileState(noUniques) << FileState() << noUniques
             << line(flagsWithOnesAt(63, {questPosition(lastGroup, lastIndex)}));
     QTest::newRow("qualified name of an entry without namesake")
-            << QStringList{regionCaption(7) + QStringLiteral(": ") + uniqueName(7, 0)}
-            << FileState(line(noUniques)) << FileState(line(noQuests)) << line(flagsWithOnesAt(157, {70}))
-            << line(noQuests);
+            << QStringList{regionCaption(7) + QStringLiteral(": ") + uniqueName(7, 0)} << FileState(noUniques)
+            << FileState(noQuests) << line(flagsWithOnesAt(157, {70})) << noQuests;
     QTest::newRow("several names in both files, one twice")
             << QStringList{uniqueName(0, 0), questName(10, 8), uniqueName(0, 1), uniqueName(0, 0)}
-            << FileState() << FileState(line(noQuests)) << line(flagsWithOnesAt(157, {1, 2}))
+            << FileState() << FileState(noQuests) << line(flagsWithOnesAt(157, {1, 2}))
             << line(flagsWithOnesAt(63, {63}));
     QTest::newRow("unmark") << QStringList{QStringLiteral("unmark"), uniqueName(5, 0), uniqueName(5, 11)}
-                            << FileState(line(allUniques)) << FileState(line(noQuests))
+                            << FileState(line(allUniques)) << FileState(noQuests)
                             << line(QByteArray(allUniques)
                                             .replace(uniquePosition(5, 0) - 1, 1, "0")
                                             .replace(uniquePosition(5, 11) - 1, 1, "0"))
-                            << line(noQuests);
+                            << noQuests;
     QTest::newRow("a short flag text is padded with 0")
-            << QStringList{uniqueName(18, 7)} << FileState("11") << FileState(line(noQuests))
-            << line(flagsWithOnesAt(157, {1, 2, 157})) << line(noQuests);
+            << QStringList{uniqueName(18, 7)} << FileState("11") << FileState(noQuests)
+            << line(flagsWithOnesAt(157, {1, 2, 157})) << noQuests;
     QTest::newRow("an empty file is all 0")
-            << QStringList{questName(0, 0)} << FileState(line(noUniques)) << FileState(QByteArray())
-            << line(noUniques) << line(flagsWithOnesAt(63, {1}));
+            << QStringList{questName(0, 0)} << FileState(noUniques) << FileState(QByteArray()) << noUniques
+            << line(flagsWithOnesAt(63, {1}));
     QTest::newRow("the first field as the viewer reads it: quoted, then more")
             << QStringList{uniqueName(0, 2)} << FileState("\r\n  \"1\",remark\r\nnext line\r\n")
-            << FileState(line(noQuests)) << line(flagsWithOnesAt(157, {1, 3})) << line(noQuests);
+            << FileState(noQuests) << line(flagsWithOnesAt(157, {1, 3})) << noQuests;
 }
 
 void ProgressToolTest::marksTheNamedEntries()
@@ -170,7 +163,7 @@ void ProgressToolTest::marksTheNamedEntries()
     if (arguments.first() != QLatin1String("unmark"))
         arguments.prepend(QStringLiteral("mark"));
 
-    const progresstool::Outcome outcome = runTool(folder, arguments);
+    const progresstool::Outcome outcome = progresstool::run(arguments, {folder.path()});
     QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
     QCOMPARE(outcome.status, 0);
     QCOMPARE(folder.read(Uniques), uniquesAfter);
@@ -185,52 +178,48 @@ void ProgressToolTest::refusalLeavesFilesAsTheyWere_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("saying");
 
-    const QByteArray someUniques = line(flagsWithOnesAt(157, {4, 90}));
-    const QByteArray someQuests = line(flagsWithOnesAt(63, {2}));
+    const FileState someUniques = line(flagsWithOnesAt(157, {4, 90}));
+    const FileState someQuests = line(flagsWithOnesAt(63, {2}));
     const QString misspelt = uniqueName(2, 3).chopped(1);
     const QString mark = QStringLiteral("mark");
 
     QTest::newRow("unknown name, close ones offered")
-            << QStringList{mark, misspelt} << FileState(someUniques) << FileState(someQuests) << Refused
+            << QStringList{mark, misspelt} << someUniques << someQuests << Refused
             << QStringList{QLatin1Char('"') + misspelt + QLatin1Char('"'), uniqueName(2, 3)};
     QTest::newRow("nothing close") << QStringList{QStringLiteral("unmark"), QStringLiteral("Qzxv Wqpy Jjjj")}
-                                   << FileState(someUniques) << FileState() << Refused
+                                   << someUniques << FileState() << Refused
                                    << QStringList{QStringLiteral("no entry is named \"Qzxv Wqpy Jjjj\"")};
     QTest::newRow("all or nothing: good names and one unknown")
             << QStringList{mark, uniqueName(0, 0), questName(0, 0), misspelt} << FileState() << FileState()
             << Refused << QStringList{misspelt};
     QTest::newRow("qualified with the wrong tab")
-            << QStringList{mark, regionCaption(0) + QStringLiteral(": ") + uniqueName(1, 0)}
-            << FileState(someUniques) << FileState(someQuests) << Refused << QStringList{uniqueName(1, 0)};
+            << QStringList{mark, regionCaption(0) + QStringLiteral(": ") + uniqueName(1, 0)} << someUniques
+            << someQuests << Refused << QStringList{uniqueName(1, 0)};
     QTest::newRow("a character other than 0 and 1")
-            << QStringList{mark, uniqueName(0, 0)} << FileState("0001x0\r\n") << FileState(someQuests)
-            << Refused
+            << QStringList{mark, uniqueName(0, 0)} << FileState("0001x0\r\n") << someQuests << Refused
             << QStringList{Uniques, QStringLiteral("character 5"), QStringLiteral("\"x\""),
                            regionCaption(0) + QStringLiteral(": ") + uniqueName(0, 4)};
     QTest::newRow("a damaged quests file stops a unique too")
-            << QStringList{mark, uniqueName(0, 0)} << FileState(someUniques) << FileState("0 1\r\n")
-            << Refused << QStringList{Quests, QStringLiteral("character 2"), QStringLiteral("a space")};
+            << QStringList{mark, uniqueName(0, 0)} << someUniques << FileState("0 1\r\n") << Refused
+            << QStringList{Quests, QStringLiteral("character 2"), QStringLiteral("a space")};
     QTest::newRow("more characters than entries")
             << QStringList{QStringLiteral("unmark"), uniqueName(0, 0)} << FileState(QByteArray(158, '1'))
-            << FileState(someQuests) << Refused << QStringList{Uniques, QStringLiteral("157")};
+            << someQuests << Refused << QStringList{Uniques, QStringLiteral("157")};
     QTest::newRow("show refuses a damaged file too")
-            << QStringList{QStringLiteral("show")} << FileState(someUniques) << FileState("2\r\n") << Refused
+            << QStringList{QStringLiteral("show")} << someUniques << FileState("2\r\n") << Refused
             << QStringList{Quests, QStringLiteral("character 1")};
     QTest::newRow("unknown tab") << QStringList{QStringLiteral("show"), regionCaption(4).chopped(1)}
-                                 << FileState(someUniques) << FileState(someQuests) << Refused
-                                 << QStringList{regionCaption(4)};
-    QTest::newRow("no names") << QStringList{mark} << FileState(someUniques) << FileState() << UsageError
+                                 << someUniques << someQuests << Refused << QStringList{regionCaption(4)};
+    QTest::newRow("no names") << QStringList{mark} << someUniques << FileState() << UsageError
                               << QStringList{QStringLiteral("name")};
-    QTest::newRow("unknown command") << QStringList{QStringLiteral("tick"), uniqueName(0, 0)}
-                                     << FileState(someUniques) << FileState(someQuests) << UsageError
-                                     << QStringList{QStringLiteral("\"tick\"")};
+    QTest::newRow("unknown command") << QStringList{QStringLiteral("tick"), uniqueName(0, 0)} << someUniques
+                                     << someQuests << UsageError << QStringList{QStringLiteral("\"tick\"")};
     QTest::newRow("publish options elsewhere")
             << QStringList{mark, QStringLiteral("--host"), QStringLiteral("x"), uniqueName(0, 0)}
-            << FileState(someUniques) << FileState(someQuests) << UsageError
-            << QStringList{QStringLiteral("--host")};
+            << someUniques << someQuests << UsageError << QStringList{QStringLiteral("--host")};
     QTest::newRow("no such folder") << QStringList{mark, QStringLiteral("--folder"),
                                                    QStringLiteral("nowhere"), uniqueName(0, 0)}
-                                    << FileState(someUniques) << FileState(someQuests) << FileError
+                                    << someUniques << someQuests << FileError
                                     << QStringList{QStringLiteral("nowhere")};
 }
 
@@ -246,7 +235,7 @@ void ProgressToolTest::refusalLeavesFilesAsTheyWere()
     setFile(folder, Uniques, uniques);
     setFile(folder, Quests, quests);
 
-    const progresstool::Outcome outcome = runTool(folder, arguments);
+    const progresstool::Outcome outcome = progresstool::run(arguments, {folder.path()});
     QCOMPARE(outcome.status, status);
     QCOMPARE(outcome.output, QString());
     QVERIFY(outcome.error.startsWith(QLatin1String("huntmark-progress: ")));
@@ -266,7 +255,8 @@ void ProgressToolTest::namesakeRefusalListsEveryCandidate()
     const QByteArray before = line(flagsWithOnesAt(63, {5}));
     folder.write(Quests, before);
 
-    const auto outcome = runTool(folder, {QStringLiteral("mark"), uniqueName(0, 0), namesake.name.toUpper()});
+    const auto outcome = progresstool::run(
+            {QStringLiteral("mark"), uniqueName(0, 0), namesake.name.toUpper()}, {folder.path()});
     QCOMPARE(outcome.status, Refused);
     QCOMPARE(outcome.output, QString());
     QStringList lines = outcome.error.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -290,7 +280,7 @@ void ProgressToolTest::replacesFilesInOneStep()
     QVERIFY(::link(QFile::encodeName(folder.filePath(Uniques)).constData(),
                    QFile::encodeName(folder.filePath(QStringLiteral("old"))).constData()) == 0);
 
-    const auto outcome = runTool(folder, {QStringLiteral("mark"), uniqueName(0, 0)});
+    const auto outcome = progresstool::run({QStringLiteral("mark"), uniqueName(0, 0)}, {folder.path()});
     QCOMPARE(outcome.status, 0);
     QCOMPARE(folder.read(Uniques), line(flagsWithOnesAt(157, {1, 9})));
     QCOMPARE(folder.read(QStringLiteral("old")), before);
@@ -330,7 +320,7 @@ void ProgressToolTest::show()
     folder.write(Quests, "\"" + flagsWithOnesAt(63, {63}) + "\"");
     arguments.prepend(QStringLiteral("show"));
 
-    const auto outcome = runTool(folder, arguments);
+    const auto outcome = progresstool::run(arguments, {folder.path()});
     QCOMPARE(outcome.error, QString());
     QCOMPARE(outcome.status, 0);
     QStringList output;

@@ -70,12 +70,6 @@ QStringList markersUnder(const QString &folder)
     return found;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // What stands where the script goes before the first fetch.
 enum class Earlier { Nothing, Script, LinkToFile, LinkToNothing };
 
@@ -134,7 +128,7 @@ void SecurityTest::scriptIsOwnerOnlyAndFixed()
         folder.write(name, program);
         QVERIFY(setMode(folder.filePath(name), 0755));
     }
-    QTemporaryDir elsewhere;
+    ProgramFolder elsewhere;
     const QString victim = elsewhere.filePath(QStringLiteral("victim"));
     if (earlier == Earlier::Script)
         folder.write(ScriptName, QByteArray(5000, 'x') + "\r\n");
@@ -156,7 +150,7 @@ void SecurityTest::scriptIsOwnerOnlyAndFixed()
         tick(window.get(), TicksPerFetch);
     }
     if (earlier == Earlier::LinkToFile) {
-        QCOMPARE(readFile(victim), QByteArray("precious\n"));
+        QCOMPARE(elsewhere.read(QStringLiteral("victim")), QByteArray("precious\n"));
         QCOMPARE(fileMode(victim), earlierMode);
     }
     QVERIFY(earlier == Earlier::LinkToFile || !QFile::exists(victim));
@@ -207,15 +201,15 @@ void SecurityTest::helperRunsOnlyWhatTheScriptNames()
     // The working folder holds the tool, decoys named like every shell and
     // command interpreter, and a file that nothing may delete; so does the
     // folder above it. The search path is a folder of decoys only.
-    QTemporaryDir root;
-    QVERIFY(root.isValid() && QDir(root.path()).mkpath(QStringLiteral("work")) &&
-            QDir(root.path()).mkpath(QStringLiteral("bin")));
+    ProgramFolder root;
     const QString work = root.filePath(QStringLiteral("work"));
-    const QString log = root.filePath(QStringLiteral("calls.log"));
+    const QString bin = root.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(work) && QDir().mkpath(bin));
     const QString shellLog = root.filePath(QStringLiteral("shell.log"));
-    writeExecutable(work + QStringLiteral("/tool"), recordingProgram(log));
+    writeExecutable(work + QStringLiteral("/tool"),
+                    recordingProgram(root.filePath(QStringLiteral("calls.log"))));
     writeExecutable(root.filePath(QStringLiteral("tool")), "#!/bin/sh\ntouch pwned-up\n");
-    for (const QString &folder : {work, root.filePath(QStringLiteral("bin"))}) {
+    for (const QString &folder : {work, bin}) {
         for (const char *shell : {"sh", "bash", "dash", "cmd", "cmd.exe", "command.com", "touch"})
             writeExecutable(folder + QLatin1Char('/') + QLatin1String(shell),
                             "#!/bin/sh\necho \"$0 $*\" >> '" + QFile::encodeName(shellLog) + "'\n");
@@ -227,9 +221,9 @@ void SecurityTest::helperRunsOnlyWhatTheScriptNames()
 
     QProcess helper;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PATH"), root.filePath(QStringLiteral("bin")));
-    environment.insert(QStringLiteral("SHELL"), root.filePath(QStringLiteral("bin/sh")));
-    environment.insert(QStringLiteral("COMSPEC"), root.filePath(QStringLiteral("bin/cmd.exe")));
+    environment.insert(QStringLiteral("PATH"), bin);
+    environment.insert(QStringLiteral("SHELL"), bin + QStringLiteral("/sh"));
+    environment.insert(QStringLiteral("COMSPEC"), bin + QStringLiteral("/cmd.exe"));
     helper.setProcessEnvironment(environment);
     helper.setWorkingDirectory(work);
     helper.start(QStringLiteral(HUNTMARK_BATCH_HELPER), {work + QStringLiteral("/QV_Data.bat")});
@@ -237,8 +231,9 @@ void SecurityTest::helperRunsOnlyWhatTheScriptNames()
     QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
     QCOMPARE(helper.exitCode(), 0);
 
-    QCOMPARE(QString::fromUtf8(readFile(log)).split(u'\n', Qt::SkipEmptyParts), calls);
-    QVERIFY2(!QFile::exists(shellLog), "a decoy ran: " + readFile(shellLog));
+    QCOMPARE(QString::fromUtf8(root.read(QStringLiteral("calls.log"))).split(u'\n', Qt::SkipEmptyParts),
+             calls);
+    QVERIFY2(!QFile::exists(shellLog), "a decoy ran: " + root.read(QStringLiteral("shell.log")));
     QCOMPARE(markersUnder(root.path()), QStringList());
     QCOMPARE(markersUnder(QDir::currentPath()), QStringList());
     for (const QString &victim : victims)

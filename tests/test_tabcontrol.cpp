@@ -2,7 +2,6 @@
 // keyboard pick one, and that every change is told exactly once.
 #include "viewer/tabcontrol.h"
 
-#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 

@@ -3,7 +3,7 @@
 # in the program folder, Debian's python3-pyftpdlib and ncftp.
 huntmark_test(test_demo
   SOURCES test_demo.cpp testsupport.h testsupport.cpp badinput_support.h badinput_support.cpp
-  LIBS huntmark_viewer
+  LIBS huntmark_viewer huntmark_ftpserver
   TIMEOUT 120)
 target_compile_definitions(test_demo PRIVATE
   HUNTMARK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
