@@ -23,12 +23,13 @@ const catalog::Quest &quest(int g, int i)
     return *catalog::findQuest(g, i);
 }
 
-// Both pictures of an entry, each its own size and colour.
+// Both pictures of an entry, each its own size and colour, where the
+// installed program has them.
 void writePictures(const ProgramFolder &folder, int r, int i, QColor colour)
 {
-    for (const QString &sub : {catalog::MonsterPictureFolder, catalog::LocationPictureFolder}) {
+    for (const QString sub : {"Monsters", "Locations"}) {
         QDir().mkpath(folder.filePath(sub));
-        const QSize size = sub == catalog::MonsterPictureFolder ? QSize(300 + i, 200 + r) : QSize(320, 320);
+        const QSize size = sub == u"Monsters" ? QSize(300 + i, 200 + r) : QSize(320, 320);
         folder.write(sub + QLatin1Char('/') + catalog::pictureFileName(entry(r, i)), jpegBytes(size, colour));
     }
 }
