@@ -82,6 +82,7 @@ void CatalogTest::monsterTextsFitAndNamePictures()
                      monster.name);
             QVERIFY2(!names.contains(name.toLower()), monster.name);
             names.insert(name.toLower());
+            QVERIFY2(!text(monster.level).isEmpty() && text(monster.level).size() <= 3, monster.name);
             const QString location = text(monster.location);
             QVERIFY2(!location.isEmpty() && location.size() <= 102 && isPlainLine(location),
                      monster.location);
