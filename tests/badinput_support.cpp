@@ -40,19 +40,6 @@ QByteArray defaultQuests()
     return QByteArray(catalog::QuestCount, '0');
 }
 
-QList<Probe> uniqueProbes()
-{
-    const int lastRegion = catalog::RegionCount - 1;
-    return {{0, 0}, {0, 1},  {3, 0},
-            {7, 0}, {12, 2}, {lastRegion, catalog::uniqueMonsterCount(lastRegion) - 1}};
-}
-
-QList<Probe> questProbes()
-{
-    const int lastGroup = catalog::QuestGroupCount - 1;
-    return {{0, 0}, {1, 0}, {7, catalog::questCount(7) - 1}, {lastGroup, catalog::questCount(lastGroup) - 1}};
-}
-
 bool flagAt(const QByteArray &flags, int position)
 {
     return position >= 1 && position <= flags.size() && flags.at(position - 1) == '1';
@@ -69,6 +56,27 @@ QString labelText(const Form1 *window)
 }
 
 namespace {
+
+// Entries whose flags the drive looks at: the first and last position of
+// each file and a few in between, on tabs far apart.
+struct Probe
+{
+    int tab; // region, or quest group
+    int index;
+};
+
+QList<Probe> uniqueProbes()
+{
+    const int lastRegion = catalog::RegionCount - 1;
+    return {{0, 0}, {0, 1},  {3, 0},
+            {7, 0}, {12, 2}, {lastRegion, catalog::uniqueMonsterCount(lastRegion) - 1}};
+}
+
+QList<Probe> questProbes()
+{
+    const int lastGroup = catalog::QuestGroupCount - 1;
+    return {{0, 0}, {1, 0}, {7, catalog::questCount(7) - 1}, {lastGroup, catalog::questCount(lastGroup) - 1}};
+}
 
 // A box and its hidden flag that disagree break the read-only rule whatever
 // the file said.

@@ -33,16 +33,6 @@ QByteArray expectedScript();
 QByteArray defaultUniques();
 QByteArray defaultQuests();
 
-// Entries whose flags the drive looks at: the first and last position of
-// each file and a few in between, on tabs far apart.
-struct Probe
-{
-    int tab; // region, or quest group
-    int index;
-};
-QList<Probe> uniqueProbes();
-QList<Probe> questProbes();
-
 // The flag a flag text holds for a position, as the readers take it: only
 // "1" is done, and positions past its end are not.
 bool flagAt(const QByteArray &flags, int position);

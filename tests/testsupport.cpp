@@ -17,12 +17,10 @@ void ProgramFolder::write(const QString &name, const QByteArray &bytes) const
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-QByteArray ProgramFolder::read(const QString &name) const
+QByteArray fileBytes(const QString &path)
 {
-    QFile file(filePath(name));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool ProgramFolder::exists(const QString &name) const
@@ -91,15 +89,20 @@ bool regionIsCleared(const Form1 *window, int r)
             control<QLabel>(window, "ImageUniqueLocation", r)->pixmap().isNull();
 }
 
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 90);
+    return bytes;
+}
+
 QByteArray jpegBytes(QSize size, QColor colour)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 90);
-    return bytes;
+    return encoded(image);
 }
 
 QColor shownColour(const QLabel *picture)

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <QTemporaryDir>
@@ -13,6 +14,9 @@
 
 #include <initializer_list>
 #include <memory>
+
+// A file's bytes; empty when it cannot be read.
+QByteArray fileBytes(const QString &path);
 
 // A program folder of its own for each test: the viewer reads and writes
 // every file there.
@@ -24,7 +28,7 @@ public:
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
     void write(const QString &name, const QByteArray &bytes) const;
-    QByteArray read(const QString &name) const;
+    QByteArray read(const QString &name) const { return fileBytes(filePath(name)); }
     bool exists(const QString &name) const;
 
 private:
@@ -64,9 +68,9 @@ bool regionIsCleared(const Form1 *window, int r);
 int currentTab(const QObject *window, const char *tabControl);
 void selectTab(const QObject *window, const char *tabControl, int index);
 
-// A JPEG file of one colour, and the colour in the middle of what a picture
-// control shows (invalid when it shows nothing); JPEG colours are near, not
-// exact.
+// A picture as a file of `format` holds it; a JPEG file of one colour; and the colour in the middle of what a
+// picture control shows (invalid when it shows nothing); JPEG colours are near, not exact.
+QByteArray encoded(const QImage &image, const char *format = "JPEG");
 QByteArray jpegBytes(QSize size, QColor colour);
 QColor shownColour(const QLabel *picture);
 bool nearColour(QColor shown, QColor expected);
