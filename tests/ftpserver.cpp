@@ -109,6 +109,11 @@ FtpServer::FtpServer(const QString &servedFolder, const QByteArray &user, const 
     // Its log goes to a file: a pipe nobody drains would stall it.
     m_process.setStandardOutputFile(logPath, QIODevice::Append);
     m_process.setStandardErrorFile(logPath, QIODevice::Append);
+    // The server pauses three seconds before it refuses a wrong password;
+    // on its fast clock a refused login costs a tenth of that.
+    const QProcessEnvironment fast = withFastClock(QProcessEnvironment::systemEnvironment());
+    if (!fast.isEmpty())
+        m_process.setProcessEnvironment(fast);
 }
 
 FtpServer::~FtpServer()

@@ -343,7 +343,7 @@ void FetchTest::halfWrittenFileNeverShown()
                     shellScript("[ \"$7\" = UniquesDefeated.txt ] || exit 0\n"
                                 "while [ ! -e '@GATE@' ]; do sleep 0.05; done\n"
                                 "head -c 60 '@WHOLE@' > \"$8\"\n"
-                                "sleep 1\n"
+                                "sleep 0.3\n"
                                 "cat '@WHOLE@' > \"$8\"\n",
                                 {{"@WHOLE@", source}, {"@GATE@", gate}}));
 
@@ -412,7 +412,7 @@ void FetchTest::timedFetchesOverlapAndAllFinish()
     // that the scripts of the three fetches below run at once.
     const QString log = m_records.filePath(QStringLiteral("downloads-%1.log").arg(m_testNumber));
     writeExecutable(folder.filePath(ClientName),
-                    shellScript("echo start >> '@LOG@'\nsleep 0.5\n'" HUNTMARK_FTP_CLIENT
+                    shellScript("echo start >> '@LOG@'\nsleep 0.2\n'" HUNTMARK_FTP_CLIENT
                                 "' -P @PORT@ \"$@\"\n"
                                 "status=$?\necho end >> '@LOG@'\nexit $status\n",
                                 {{"@LOG@", log}, {"@PORT@", QString::number(m_server->port())}}));
