@@ -54,7 +54,8 @@ QProcessEnvironment withFastClock(QProcessEnvironment environment)
             continue;
         environment.insert(QStringLiteral("LD_PRELOAD"), library);
         environment.insert(QStringLiteral("FAKETIME"), QStringLiteral("+0 x%1").arg(FastClockFactor));
-        // A sanitized program wants its runtime first among the preloads.
+        // A sanitized program refuses to start when a preloaded library
+        // comes before its runtime; this one only wraps clock calls.
         if (environment.contains(QStringLiteral("ASAN_OPTIONS"))) {
             environment.insert(QStringLiteral("ASAN_OPTIONS"),
                                environment.value(QStringLiteral("ASAN_OPTIONS")) +
