@@ -89,6 +89,8 @@ done
 hunt=$scripts/demo-hunt.txt
 if [ ! -f "$folder/player/UniquesDefeated.txt" ]; then
     done_at_start=$(sed -e '/^---$/,$d' -e '/^#/d' -e '/^$/d' "$hunt" | paste -sd '|')
+    "$bin/huntmark-progress" --folder "$folder/player" init >/dev/null ||
+        fail "could not start the demo player's record in $folder/player"
     # shellcheck disable=SC2086 # split at "|" only, into one name each
     (IFS='|' && set -f && "$bin/huntmark-progress" --folder "$folder/player" mark $done_at_start) >/dev/null ||
         fail "could not mark the demo player's start from $hunt in $folder/player"

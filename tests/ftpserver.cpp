@@ -19,6 +19,36 @@ namespace {
 const QString Python = QStringLiteral("/usr/bin/python3");
 constexpr int StartTimeoutMs = 10000;
 
+// pyftpdlib's own server with one change: the data channel of an upload stops
+// reading after the first bytes for the given time. Arguments: port, user,
+// password, folder, seconds.
+const char *const HoldingServer = R"(
+import sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.servers import FTPServer
+port, user, password, folder, hold = sys.argv[1:6]
+class Holding(DTPHandler):
+    held = False
+    def recv(self, size):
+        data = super().recv(size)
+        if data and self.receive and not self.held:
+            self.held = True
+            self.del_channel()
+            def go_on():
+                if not self._closed:
+                    self.add_channel(events=self.ioloop.READ)
+            self.ioloop.call_later(float(hold), go_on, _errback=self.handle_error)
+        return data
+authorizer = DummyAuthorizer()
+authorizer.add_user(user, password, folder, perm='elradfmwMT')
+class Handler(FTPHandler):
+    pass
+Handler.authorizer = authorizer
+Handler.dtp_handler = Holding
+FTPServer(('127.0.0.1', int(port)), Handler).serve_forever()
+)";
+
 sockaddr_in loopback(quint16 port)
 {
     sockaddr_in address{};
@@ -146,6 +176,14 @@ bool FtpServer::launch(quint16 port)
               << QString::fromLatin1(m_password) << QStringLiteral("-d") << m_servedFolder;
     if (m_access == Writable)
         arguments << QStringLiteral("-w");
+    if (m_uploadHoldSeconds > 0)
+        arguments = QStringList{QStringLiteral("-c"),
+                                QString::fromLatin1(HoldingServer),
+                                QString::number(port),
+                                QString::fromLatin1(m_user),
+                                QString::fromLatin1(m_password),
+                                m_servedFolder,
+                                QString::number(m_uploadHoldSeconds)};
     m_process.start(Python, arguments);
     if (!m_process.waitForStarted(5000))
         return false;

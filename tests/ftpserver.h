@@ -20,6 +20,11 @@ public:
     ~FtpServer();
     Q_DISABLE_COPY_MOVE(FtpServer)
 
+    // Every upload stalls after its first bytes for `seconds` of the
+    // server's clock: an upload that is still going when the test acts.
+    // Takes effect at the next start().
+    void holdUploads(int seconds) { m_uploadHoldSeconds = seconds; }
+
     // Starts the server and waits until it accepts connections; false when
     // it never did (its log tells why). A restart keeps the port when it can.
     bool start();
@@ -41,6 +46,7 @@ private:
     QTemporaryDir m_logFolder;
     QProcess m_process;
     quint16 m_port = 0;
+    int m_uploadHoldSeconds = 0;
 };
 
 // A server on 127.0.0.1 that takes every connection and never says a word,

@@ -131,6 +131,7 @@ check_progress_tool() {
     region=$(cd "$work" && "$1" show | sed -n '2s/^  \(.*[^ ]\)  *[0-9]*\/[0-9]*$/\1/p')
     name=$(cd "$work" && "$1" show "$region" | sed -n '3s/^\[ \] //p')
     [ -n "$name" ] || fail "$1 show lists no entries"
+    (cd "$work" && "$1" init >/dev/null) || fail "$1 init failed"
     (cd "$work" && "$1" mark "$name" >/dev/null) || fail "$1 mark \"$name\" failed"
     expected=$(printf '01%0155d\r' 0)
     [ "$(head -n 1 "$work/UniquesDefeated.txt")" = "$expected" ] ||

@@ -1,14 +1,19 @@
 // huntmark-progress on the progress files: marking by name, every refusal
-// leaving the files as they were, the shape of what it writes, and show. The
-// window's suites read the same bytes, so the viewer follows what it writes.
+// leaving the files as they were, the shape of what it writes, runs at once,
+// and show. The window's suites read the same bytes, so the viewer follows
+// what it writes.
 #include "testsupport.h"
 
 #include "catalog/catalog.h"
 #include "progresstool/progresstool.h"
 
 #include <QDir>
+#include <QLockFile>
+#include <QProcess>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include <unistd.h>
 
@@ -97,6 +102,8 @@ private slots:
     void refusalLeavesFilesAsTheyWere();
     void namesakeRefusalListsEveryCandidate();
     void replacesFilesInOneStep();
+    void concurrentMarksAllLand();
+    void saysWhoHoldsTheFolder();
     void show_data();
     void show();
 };
@@ -115,22 +122,21 @@ void ProgressToolTest::marksTheNamedEntries_data()
     const Namesake namesake = questNamesake();
     const auto [lastGroup, lastIndex] = namesake.entries.last();
 
-    QTest::newRow("a name, both files missing")
-            << QStringList{uniqueName(3, 0)} << FileState() << FileState()
-            << line(flagsWithOnesAt(157, {uniquePosition(3, 0)})) << noQuests;
+    QTest::newRow("a name") << QStringList{uniqueName(3, 0)} << FileState(noUniques) << FileState(noQuests)
+                            << line(flagsWithOnesAt(157, {uniquePosition(3, 0)})) << noQuests;
     QTest::newRow("any case, surrounding spaces")
             << QStringList{QStringLiteral("  ") + uniqueName(18, 7).toUpper() + QStringLiteral(" ")}
             << FileState(noUniques) << FileState(noQuests) << line(flagsWithOnesAt(157, {157})) << noQuests;
     QTest::newRow("the qualified name of a namesake marks that entry alone")
             << QStringList{groupCaption(lastGroup) + QStringLiteral(" : ") + namesake.name.toLower()}
-            << FileState(noUniques) << FileState() << noUniques
+            << FileState(noUniques) << FileState(noQuests) << noUniques
             << line(flagsWithOnesAt(63, {questPosition(lastGroup, lastIndex)}));
     QTest::newRow("qualified name of an entry without namesake")
             << QStringList{regionCaption(7) + QStringLiteral(": ") + uniqueName(7, 0)} << FileState(noUniques)
             << FileState(noQuests) << line(flagsWithOnesAt(157, {70})) << noQuests;
     QTest::newRow("several names in both files, one twice")
             << QStringList{uniqueName(0, 0), questName(10, 8), uniqueName(0, 1), uniqueName(0, 0)}
-            << FileState() << FileState(noQuests) << line(flagsWithOnesAt(157, {1, 2}))
+            << FileState(noUniques) << FileState(noQuests) << line(flagsWithOnesAt(157, {1, 2}))
             << line(flagsWithOnesAt(63, {63}));
     QTest::newRow("unmark") << QStringList{QStringLiteral("unmark"), uniqueName(5, 0), uniqueName(5, 11)}
                             << FileState(line(allUniques)) << FileState(noQuests)
@@ -140,13 +146,24 @@ void ProgressToolTest::marksTheNamedEntries_data()
                             << noQuests;
     QTest::newRow("a short flag text is padded with 0")
             << QStringList{uniqueName(18, 7)} << FileState("11") << FileState(noQuests)
-            << line(flagsWithOnesAt(157, {1, 2, 157})) << noQuests;
+            << flagsWithOnesAt(157, {1, 2, 157}) << noQuests;
     QTest::newRow("an empty file is all 0")
             << QStringList{questName(0, 0)} << FileState(noUniques) << FileState(QByteArray()) << noUniques
             << line(flagsWithOnesAt(63, {1}));
-    QTest::newRow("the first field as the viewer reads it: quoted, then more")
+    // Only the flag characters change; what the viewer skips stays.
+    QTest::newRow("the first field as the viewer reads it: quoted, then more, kept")
             << QStringList{uniqueName(0, 2)} << FileState("\r\n  \"1\",remark\r\nnext line\r\n")
-            << FileState(noQuests) << line(flagsWithOnesAt(157, {1, 3})) << noQuests;
+            << FileState(noQuests) << "\r\n  \"" + flagsWithOnesAt(157, {1, 3}) + "\",remark\r\nnext line\r\n"
+            << noQuests;
+    QTest::newRow("notes after a comma and on later lines, no line end, a byte-order mark")
+            << QStringList{questName(0, 1)} << FileState(noUniques)
+            << FileState("\xEF\xBB\xBF" + flagsWithOnesAt(63, {1}) + ",my notes, \"quoted\"\nline 2")
+            << noUniques << "\xEF\xBB\xBF" + flagsWithOnesAt(63, {1, 2}) + ",my notes, \"quoted\"\nline 2";
+    QTest::newRow("init in an empty folder")
+            << QStringList{QStringLiteral("init")} << FileState() << FileState() << noUniques << noQuests;
+    QTest::newRow("init beside a lone file adds the other, leaves it")
+            << QStringList{QStringLiteral("init")} << FileState("1,notes") << FileState()
+            << QByteArray("1,notes") << noQuests;
 }
 
 void ProgressToolTest::marksTheNamedEntries()
@@ -160,7 +177,7 @@ void ProgressToolTest::marksTheNamedEntries()
     ProgramFolder folder;
     setFile(folder, Uniques, uniquesBefore);
     setFile(folder, Quests, questsBefore);
-    if (arguments.first() != QLatin1String("unmark"))
+    if (arguments.first() != QLatin1String("unmark") && arguments.first() != QLatin1String("init"))
         arguments.prepend(QStringLiteral("mark"));
 
     const progresstool::Outcome outcome = progresstool::run(arguments, {folder.path()});
@@ -168,6 +185,7 @@ void ProgressToolTest::marksTheNamedEntries()
     QCOMPARE(outcome.status, 0);
     QCOMPARE(folder.read(Uniques), uniquesAfter);
     QCOMPARE(folder.read(Quests), questsAfter);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({Quests, Uniques}));
 }
 
 void ProgressToolTest::refusalLeavesFilesAsTheyWere_data()
@@ -176,7 +194,8 @@ void ProgressToolTest::refusalLeavesFilesAsTheyWere_data()
     QTest::addColumn<FileState>("uniques");
     QTest::addColumn<FileState>("quests");
     QTest::addColumn<int>("status");
-    QTest::addColumn<QStringList>("saying");
+    QTest::addColumn<QStringList>("saying"); // "@FOLDER@" is the folder's full path
+    QTest::addColumn<QString>("readOnly"); // a file made read-only first
 
     const FileState someUniques = line(flagsWithOnesAt(157, {4, 90}));
     const FileState someQuests = line(flagsWithOnesAt(63, {2}));
@@ -185,42 +204,67 @@ void ProgressToolTest::refusalLeavesFilesAsTheyWere_data()
 
     QTest::newRow("unknown name, close ones offered")
             << QStringList{mark, misspelt} << someUniques << someQuests << Refused
-            << QStringList{QLatin1Char('"') + misspelt + QLatin1Char('"'), uniqueName(2, 3)};
+            << QStringList{QLatin1Char('"') + misspelt + QLatin1Char('"'), uniqueName(2, 3)} << QString();
     QTest::newRow("nothing close") << QStringList{QStringLiteral("unmark"), QStringLiteral("Qzxv Wqpy Jjjj")}
                                    << someUniques << FileState() << Refused
-                                   << QStringList{QStringLiteral("no entry is named \"Qzxv Wqpy Jjjj\"")};
+                                   << QStringList{QStringLiteral("no entry is named \"Qzxv Wqpy Jjjj\"")}
+                                   << QString();
     QTest::newRow("all or nothing: good names and one unknown")
             << QStringList{mark, uniqueName(0, 0), questName(0, 0), misspelt} << FileState() << FileState()
-            << Refused << QStringList{misspelt};
+            << Refused << QStringList{misspelt} << QString();
     QTest::newRow("qualified with the wrong tab")
             << QStringList{mark, regionCaption(0) + QStringLiteral(": ") + uniqueName(1, 0)} << someUniques
-            << someQuests << Refused << QStringList{uniqueName(1, 0)};
+            << someQuests << Refused << QStringList{uniqueName(1, 0)} << QString();
     QTest::newRow("a character other than 0 and 1")
             << QStringList{mark, uniqueName(0, 0)} << FileState("0001x0\r\n") << someQuests << Refused
             << QStringList{Uniques, QStringLiteral("character 5"), QStringLiteral("\"x\""),
-                           regionCaption(0) + QStringLiteral(": ") + uniqueName(0, 4)};
+                           regionCaption(0) + QStringLiteral(": ") + uniqueName(0, 4)}
+            << QString();
     QTest::newRow("a damaged quests file stops a unique too")
             << QStringList{mark, uniqueName(0, 0)} << someUniques << FileState("0 1\r\n") << Refused
-            << QStringList{Quests, QStringLiteral("character 2"), QStringLiteral("a space")};
+            << QStringList{Quests, QStringLiteral("character 2"), QStringLiteral("a space")} << QString();
     QTest::newRow("more characters than entries")
             << QStringList{QStringLiteral("unmark"), uniqueName(0, 0)} << FileState(QByteArray(158, '1'))
-            << someQuests << Refused << QStringList{Uniques, QStringLiteral("157")};
+            << someQuests << Refused << QStringList{Uniques, QStringLiteral("157")} << QString();
     QTest::newRow("show refuses a damaged file too")
             << QStringList{QStringLiteral("show")} << someUniques << FileState("2\r\n") << Refused
-            << QStringList{Quests, QStringLiteral("character 1")};
+            << QStringList{Quests, QStringLiteral("character 1")} << QString();
     QTest::newRow("unknown tab") << QStringList{QStringLiteral("show"), regionCaption(4).chopped(1)}
-                                 << someUniques << someQuests << Refused << QStringList{regionCaption(4)};
+                                 << someUniques << someQuests << Refused << QStringList{regionCaption(4)}
+                                 << QString();
     QTest::newRow("no names") << QStringList{mark} << someUniques << FileState() << UsageError
-                              << QStringList{QStringLiteral("name")};
+                              << QStringList{QStringLiteral("name")} << QString();
     QTest::newRow("unknown command") << QStringList{QStringLiteral("tick"), uniqueName(0, 0)} << someUniques
-                                     << someQuests << UsageError << QStringList{QStringLiteral("\"tick\"")};
+                                     << someQuests << UsageError << QStringList{QStringLiteral("\"tick\"")}
+                                     << QString();
     QTest::newRow("publish options elsewhere")
             << QStringList{mark, QStringLiteral("--host"), QStringLiteral("x"), uniqueName(0, 0)}
-            << someUniques << someQuests << UsageError << QStringList{QStringLiteral("--host")};
+            << someUniques << someQuests << UsageError << QStringList{QStringLiteral("--host")} << QString();
     QTest::newRow("no such folder") << QStringList{mark, QStringLiteral("--folder"),
                                                    QStringLiteral("nowhere"), uniqueName(0, 0)}
                                     << someUniques << someQuests << FileError
-                                    << QStringList{QStringLiteral("nowhere")};
+                                    << QStringList{QStringLiteral("nowhere")} << QString();
+
+    // A record is never started by accident, and never half changed.
+    const QString init = QStringLiteral("init");
+    const QStringList startOne{QStringLiteral("@FOLDER@"), QStringLiteral("\"huntmark-progress init\"")};
+    QTest::newRow("mark in a folder without progress files")
+            << QStringList{mark, uniqueName(0, 0)} << FileState() << FileState() << Refused
+            << startOne + QStringList{QStringLiteral("no progress files")} << QString();
+    QTest::newRow("unmark beside a lone file")
+            << QStringList{QStringLiteral("unmark"), questName(0, 0)} << FileState() << someQuests << Refused
+            << startOne + QStringList{Quests, Uniques} << QString();
+    QTest::newRow("init where both files are")
+            << QStringList{init} << someUniques << FileState(QByteArray()) << Refused
+            << QStringList{QStringLiteral("@FOLDER@ already")} << QString();
+    QTest::newRow("init takes no names") << QStringList{init, uniqueName(0, 0)} << FileState() << FileState()
+                                         << UsageError << QStringList{uniqueName(0, 0)} << QString();
+    QTest::newRow("the second file read-only: neither changes")
+            << QStringList{mark, uniqueName(0, 0), questName(0, 0)} << someUniques << someQuests << FileError
+            << QStringList{Quests, QStringLiteral("read-only"), QStringLiteral("neither")} << Quests;
+    QTest::newRow("the first file read-only")
+            << QStringList{mark, questName(0, 0), uniqueName(0, 0)} << someUniques << someQuests << FileError
+            << QStringList{Uniques, QStringLiteral("read-only")} << Uniques;
 }
 
 void ProgressToolTest::refusalLeavesFilesAsTheyWere()
@@ -230,18 +274,22 @@ void ProgressToolTest::refusalLeavesFilesAsTheyWere()
     QFETCH(FileState, quests);
     QFETCH(int, status);
     QFETCH(QStringList, saying);
+    QFETCH(QString, readOnly);
 
     ProgramFolder folder;
     setFile(folder, Uniques, uniques);
     setFile(folder, Quests, quests);
+    if (!readOnly.isEmpty())
+        QVERIFY(QFile::setPermissions(folder.filePath(readOnly), QFileDevice::ReadOwner));
 
     const progresstool::Outcome outcome = progresstool::run(arguments, {folder.path()});
     QCOMPARE(outcome.status, status);
     QCOMPARE(outcome.output, QString());
     QVERIFY(outcome.error.startsWith(QLatin1String("huntmark-progress: ")));
     QCOMPARE(outcome.error.count(QLatin1Char('\n')), 1);
-    for (const QString &part : saying)
-        QVERIFY2(outcome.error.contains(part), qPrintable(outcome.error));
+    for (QString part : saying)
+        QVERIFY2(outcome.error.contains(part.replace(QStringLiteral("@FOLDER@"), folder.path())),
+                 qPrintable(outcome.error));
     QCOMPARE(fileState(folder, Uniques), uniques);
     QCOMPARE(fileState(folder, Quests), quests);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(),
@@ -277,6 +325,7 @@ void ProgressToolTest::replacesFilesInOneStep()
     ProgramFolder folder;
     const QByteArray before = line(flagsWithOnesAt(157, {9}));
     folder.write(Uniques, before);
+    folder.write(Quests, line(QByteArray(catalog::QuestCount, '0')));
     QVERIFY(::link(QFile::encodeName(folder.filePath(Uniques)).constData(),
                    QFile::encodeName(folder.filePath(QStringLiteral("old"))).constData()) == 0);
 
@@ -286,6 +335,62 @@ void ProgressToolTest::replacesFilesInOneStep()
     QCOMPARE(folder.read(QStringLiteral("old")), before);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral("old"), Quests, Uniques}));
+}
+
+// Runs of the real program at once on one folder, each marking a unique and
+// a quest of its own, so that every run changes both files: every mark lands.
+void ProgressToolTest::concurrentMarksAllLand()
+{
+    constexpr int Rounds = 4;
+    constexpr int RunsAtOnce = 6;
+    const QString program = QStringLiteral(HUNTMARK_PROGRAM_DIR "/huntmark-progress");
+    QByteArray uniques(catalog::UniqueMonsterCount, '0');
+    QByteArray quests(catalog::QuestCount, '0');
+    for (int k = 0; k < RunsAtOnce; ++k) {
+        uniques[uniquePosition(0, k) - 1] = '1';
+        quests[questPosition(k, 0) - 1] = '1';
+    }
+    for (int round = 0; round < Rounds; ++round) {
+        ProgramFolder folder;
+        QCOMPARE(progresstool::run({QStringLiteral("init")}, {folder.path()}).status, 0);
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int k = 0; k < RunsAtOnce; ++k) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->setWorkingDirectory(folder.path());
+            runs.back()->start(program, {QStringLiteral("mark"), uniqueName(0, k), questName(k, 0)});
+        }
+        for (const auto &run : runs) {
+            QVERIFY(run->waitForFinished(60000));
+            QVERIFY2(run->exitStatus() == QProcess::NormalExit && run->exitCode() == 0,
+                     run->readAllStandardError().constData());
+        }
+        QCOMPARE(folder.read(Uniques), line(uniques));
+        QCOMPARE(folder.read(Quests), line(quests));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({Quests, Uniques}));
+    }
+}
+
+// A run that finds the folder busy for longer than it waits says who holds it.
+void ProgressToolTest::saysWhoHoldsTheFolder()
+{
+    ProgramFolder folder;
+    progresstool::Context context{folder.path()};
+    context.lockWaitMs = 300;
+    QCOMPARE(progresstool::run({QStringLiteral("init")}, context).status, 0);
+    const QByteArray before = folder.read(Uniques);
+    QLockFile held(folder.filePath(QStringLiteral(".huntmark-progress.lock")));
+    QVERIFY(held.tryLock(0));
+
+    const QStringList mark{QStringLiteral("mark"), uniqueName(0, 0)};
+    const progresstool::Outcome outcome = progresstool::run(mark, context);
+    QCOMPARE(outcome.status, FileError);
+    QVERIFY2(outcome.error.contains(QStringLiteral("process %1").arg(QCoreApplication::applicationPid())) &&
+                     outcome.error.contains(folder.path()),
+             qPrintable(outcome.error));
+    QCOMPARE(folder.read(Uniques), before);
+
+    held.unlock();
+    QCOMPARE(progresstool::run(mark, context).status, 0);
 }
 
 void ProgressToolTest::show_data()

@@ -6,15 +6,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <array>
+#include <QtGlobal>
 
 namespace progresstool {
 
 namespace {
-
-constexpr qint64 ReadChunkSize = 4096;
 
 QString describeCharacter(char c)
 {
@@ -34,28 +31,35 @@ QString entryAt(Kind kind, int position)
     return QString();
 }
 
-// The first field, cut off one character past the catalog's length: enough
-// to tell that it is too long without reading a huge file to its end.
-std::optional<QByteArray> readField(QFile &file, qsizetype limit)
+// Far more than flags and a few lines of notes need.
+constexpr qint64 MaxFileSize = 1024 * 1024;
+
+// Where the first field lies in the file's bytes, found with the viewer's
+// own scanner. A byte-order mark cut short is handed on from outside the
+// bytes; it makes the field damaged, so its place does not matter then.
+void locateField(FlagLoad &load)
 {
     QByteArray field;
+    const char *begin = load.bytes.constData();
+    const auto inBytes = [&](const char *data) {
+        const auto at = reinterpret_cast<quintptr>(data);
+        return at >= reinterpret_cast<quintptr>(begin) &&
+                at < reinterpret_cast<quintptr>(begin) + quintptr(load.bytes.size());
+    };
     progress::FirstFieldScanner scanner;
     const auto keep = [&](const char *data, qsizetype size) {
-        field.append(data, std::min(size, limit - field.size()));
+        if (field.isEmpty() && inBytes(data))
+            load.fieldStart = data - begin;
+        field.append(data, size);
     };
-    std::array<char, ReadChunkSize> buffer;
-    bool more = true;
-    while (more && field.size() < limit) {
-        const qint64 got = file.read(buffer.data(), qint64(buffer.size()));
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break;
-        more = scanner.feed(QByteArrayView(buffer.data(), got), keep);
-    }
-    if (more)
+    if (scanner.feed(QByteArrayView(load.bytes), keep))
         scanner.finish(keep);
-    return field;
+    if (!scanner.foundField())
+        load.fieldStart = -1;
+    else if (load.fieldStart < 0)
+        load.fieldStart = 0;
+    load.fieldLength = field.size();
+    load.flags = field;
 }
 
 QString damage(const QByteArray &field, Kind kind)
@@ -106,31 +110,37 @@ FlagLoad loadFlags(const QString &path, Kind kind)
         load.problem = file.errorString();
         return load;
     }
-    const std::optional<QByteArray> field = readField(file, count + 1);
-    if (!field) {
+    load.bytes = file.read(MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
         load.status = FlagLoad::Status::Unreadable;
         load.problem = file.errorString();
         return load;
     }
-    load.problem = damage(*field, kind);
+    if (load.bytes.size() > MaxFileSize) {
+        load.status = FlagLoad::Status::Damaged;
+        load.problem = QStringLiteral("it is larger than %1 KiB, too large for a progress file")
+                               .arg(MaxFileSize / 1024);
+        return load;
+    }
+    locateField(load);
+    load.problem = damage(load.flags, kind);
     if (!load.problem.isEmpty()) {
         load.status = FlagLoad::Status::Damaged;
         return load;
     }
     load.status = FlagLoad::Status::Read;
-    load.flags = field->leftJustified(count, '0');
+    load.flags = load.flags.leftJustified(count, '0');
     return load;
 }
 
-QString saveFlags(const QString &path, const QByteArray &flags)
+QByteArray FlagLoad::fileWith(const QByteArray &newFlags) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    file.write(flags + "\r\n");
-    if (!file.commit())
-        return file.errorString();
-    return QString();
+    // A new file, or one with nothing but spaces and line ends, holds
+    // nothing worth keeping.
+    if (fieldStart < 0)
+        return newFlags + "\r\n";
+    QByteArray file = bytes;
+    return file.replace(fieldStart, fieldLength, newFlags);
 }
 
 } // namespace progresstool

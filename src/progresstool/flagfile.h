@@ -6,7 +6,9 @@
 #include <QString>
 
 // The two progress files as the tool reads and writes them: the flag text in
-// catalog order, one "0" or "1" per entry, followed by CR LF.
+// catalog order, one "0" or "1" per entry. A new file holds the flag text and
+// CR LF; in an existing one only the flag characters change, and whatever
+// stands around them (quotes, a comma and notes, further lines) is kept.
 namespace progresstool {
 
 QString flagFileName(Kind kind); // UniquesDefeated.txt or QuestsCleared.txt
@@ -23,15 +25,18 @@ struct FlagLoad
     Status status = Status::Missing;
     QByteArray flags;
     QString problem; // what is wrong and where, without the file's name
+    QByteArray bytes; // the whole file as it was read
+    qsizetype fieldStart = -1; // where the flag text starts in `bytes`; -1 when it has none
+    qsizetype fieldLength = 0;
+
+    // The file's bytes with `newFlags` in place of its flag text.
+    QByteArray fileWith(const QByteArray &newFlags) const;
 };
 
 // Reads the first field of the file the way the viewer does, and refuses
 // anything but "0" and "1" or more characters than the catalog has entries.
+// A file too large to be a progress file with notes is refused as well: it
+// is read whole, to be written back whole.
 FlagLoad loadFlags(const QString &path, Kind kind);
-
-// Replaces the file in one step: a temporary file in the same folder is
-// written and then renamed over the old one, so a reader sees either the old
-// or the new file, never half of one. Returns an empty string or the reason.
-QString saveFlags(const QString &path, const QByteArray &flags);
 
 } // namespace progresstool

@@ -1,14 +1,19 @@
 #include "progresstool/progresstool.h"
 
 #include "progresstool/entrynames.h"
+#include "progresstool/filechanges.h"
 #include "progresstool/flagfile.h"
+#include "progresstool/folderlock.h"
+#include "progresstool/interruption.h"
 #include "progresstool/publisher.h"
+
+#include "progress/firstfield.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 
 #include <map>
 #include <optional>
@@ -26,6 +31,7 @@ Marks what you have done in the progress files the Huntmark viewer follows,
 and publishes them on the FTP server the viewer fetches from.
 
 Commands:
+  init                  start a record: both progress files, nothing done
   mark NAME...          mark unique monsters, quests or milestones as done
   unmark NAME...        mark them as not done
   show                  done/total per region and quest group, and the totals
@@ -35,7 +41,8 @@ Commands:
 A NAME is an entry's name as the viewer lists it, in any case. A name held by
 more than one entry is typed with its tab's caption in front:
   huntmark-progress mark "Mudskipper Chief" "Mother Hoarfrost: A Lamp for Rimeholt"
-When any name is refused, nothing is written.
+When any name is refused, nothing is written. mark and unmark work on the
+files init made; they refuse a folder without them.
 
 Options:
   --folder DIR          the progress files are in DIR (default: the current folder)
@@ -44,6 +51,7 @@ Options:
   --password-file FILE  publish: the account's password is the first line of FILE
                         (default: the password the viewer is built with)
   --port PORT           publish: the FTP server's port (default: 21)
+  --force               publish: even when it undoes entries done on the server
   --help                show this help
   --version             show the version
 
@@ -60,6 +68,7 @@ struct Options
     std::optional<QString> user;
     std::optional<QString> passwordFile;
     int port = 0;
+    bool force = false;
     bool help = false;
     bool version = false;
 };
@@ -92,7 +101,8 @@ QString quotedList(const QStringList &texts)
 const QStringList ValueOptions{QStringLiteral("--folder"), QStringLiteral("--host"), QStringLiteral("--user"),
                                QStringLiteral("--password-file"), QStringLiteral("--port")};
 const QStringList PublishOptions{QStringLiteral("--host"), QStringLiteral("--user"),
-                                 QStringLiteral("--password-file"), QStringLiteral("--port")};
+                                 QStringLiteral("--password-file"), QStringLiteral("--port"),
+                                 QStringLiteral("--force")};
 
 std::optional<QString> setOption(Options &options, const QString &name, const QString &value)
 {
@@ -130,6 +140,9 @@ std::variant<Options, QString> parse(const QStringList &arguments)
             options.help = true;
         } else if (!optionsEnded && argument == QLatin1String("--version")) {
             options.version = true;
+        } else if (!optionsEnded && argument == QLatin1String("--force")) {
+            options.force = true;
+            used.append(argument);
         } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
             const qsizetype equals = argument.indexOf(QLatin1Char('='));
             const QString name = equals < 0 ? argument : argument.left(equals);
@@ -203,6 +216,65 @@ int doneCount(const QByteArray &flags, int first, int count)
     return int(flags.mid(first - 1, count).count('1'));
 }
 
+// Waits for the folder's lock; nothing when the command may go on. Reading
+// commands go on without a lock where none can be made (a folder that is
+// not theirs), since no run of the tool can write there either.
+std::optional<Outcome> lockFolder(FolderLock &lock, const Folder &folder, const Context &context,
+                                  bool forWriting)
+{
+    switch (lock.acquire(context.lockWaitMs)) {
+    case FolderLock::Result::Locked:
+        return std::nullopt;
+    case FolderLock::Result::Busy:
+        return failure(
+                FileError,
+                QStringLiteral("%1 is still working on the progress files in %2 after %3 s; "
+                               "try again when it has finished")
+                        .arg(lock.holder(), folder.path, QString::number(context.lockWaitMs / 1000.0)));
+    case FolderLock::Result::Impossible:
+        if (!forWriting)
+            return std::nullopt;
+        return failure(
+                FileError,
+                QStringLiteral("cannot lock the progress files in %1: %2").arg(folder.path, lock.problem()));
+    case FolderLock::Result::Interrupted:
+        break;
+    }
+    return failure(FileError,
+                   QStringLiteral("stopped by a signal while waiting for the progress files in %1")
+                           .arg(folder.path));
+}
+
+// mark and unmark change a record, never start one: in the wrong folder
+// they would otherwise make a fresh "nothing done" pair that a publish
+// then puts over the real one.
+std::optional<Outcome> refuseWithoutRecord(const LoadedFiles &files, const Folder &folder)
+{
+    QStringList missing;
+    QStringList present;
+    for (Kind kind : {Kind::Unique, Kind::Quest})
+        (files.loads.at(kind).status == FlagLoad::Status::Missing ? missing : present)
+                .append(flagFileName(kind));
+    if (missing.isEmpty())
+        return std::nullopt;
+    const QString start = QStringLiteral("to start a record there, run \"huntmark-progress init\"");
+    if (present.isEmpty())
+        return failure(Refused,
+                       QStringLiteral("there are no progress files in %1; %2, or give --folder the "
+                                      "folder that holds them")
+                               .arg(folder.path, start));
+    return failure(Refused,
+                   QStringLiteral("%1 holds %2 but no %3; %4, which adds the missing file")
+                           .arg(folder.path, present.first(), missing.first(), start));
+}
+
+Outcome commitFailure(const CommitResult &result, const Folder &folder)
+{
+    const QString shown =
+            folder.shown.isEmpty() ? result.failedName : QDir(folder.shown).filePath(result.failedName);
+    return failure(FileError, QStringLiteral("cannot write %1: %2").arg(shown, result.problem));
+}
+
 // --- mark and unmark -------------------------------------------------------------
 
 QString refusalOf(const QString &typed, const Lookup<Entry> &lookup)
@@ -225,7 +297,7 @@ QString refusalOf(const QString &typed, const Lookup<Entry> &lookup)
     return message;
 }
 
-Outcome setFlags(const Options &options, const Folder &folder, char flag)
+Outcome setFlags(const Options &options, const Folder &folder, const Context &context, char flag)
 {
     if (options.operands.isEmpty())
         return failure(UsageError, QStringLiteral("%1 needs at least one name").arg(options.command));
@@ -245,9 +317,14 @@ Outcome setFlags(const Options &options, const Folder &folder, char flag)
     if (!refusals.isEmpty())
         return failure(Refused, refusals.join(QLatin1Char('\n') + ProgramName + QStringLiteral(": ")));
 
+    FolderLock lock(folder.path);
+    if (const auto refusal = lockFolder(lock, folder, context, true))
+        return *refusal;
     LoadedFiles files = loadFiles(folder, {Kind::Unique, Kind::Quest});
     if (files.refusal)
         return *files.refusal;
+    if (const auto refusal = refuseWithoutRecord(files, folder))
+        return *refusal;
 
     QString output;
     std::map<Kind, bool> changed;
@@ -260,20 +337,58 @@ Outcome setFlags(const Options &options, const Folder &folder, char flag)
                           .arg(flag == '1' ? QStringLiteral("x") : QStringLiteral(" "), entry.qualifiedName(),
                                already ? QStringLiteral(" (already so)") : QString());
     }
-    // A missing file is written too, all "0", so both files are ready to be
-    // published after the first mark.
+    // Both files change together or not at all.
+    QList<FileChange> changes;
     for (Kind kind : {Kind::Unique, Kind::Quest}) {
         const FlagLoad &load = files.loads[kind];
-        if (!changed[kind] && load.status != FlagLoad::Status::Missing)
+        if (changed[kind])
+            changes.append(
+                    {folder.filePath(kind), flagFileName(kind), load.fileWith(load.flags), load.bytes});
+    }
+    if (const CommitResult result = commitChanges(changes); !result.committed)
+        return commitFailure(result, folder);
+    for (Kind kind : {Kind::Unique, Kind::Quest}) {
+        const FlagLoad &load = files.loads[kind];
+        if (!changed[kind])
             continue;
-        if (const QString problem = saveFlags(folder.filePath(kind), load.flags); !problem.isEmpty())
-            return failure(FileError,
-                           QStringLiteral("cannot write %1: %2").arg(folder.shownPath(kind), problem));
         output += QStringLiteral("%1: %2 of %3 done\n")
                           .arg(folder.shownPath(kind))
                           .arg(load.flags.count('1'))
                           .arg(flagCount(kind));
     }
+    return success(output);
+}
+
+// --- init ------------------------------------------------------------------------
+
+// Starts a record: whichever of the two files is missing is made, all "0";
+// an existing one is left as it is.
+Outcome init(const Options &options, const Folder &folder, const Context &context)
+{
+    if (!options.operands.isEmpty())
+        return failure(UsageError, QStringLiteral("init takes no names: %1").arg(options.operands.join(' ')));
+    FolderLock lock(folder.path);
+    if (const auto refusal = lockFolder(lock, folder, context, true))
+        return *refusal;
+    QList<FileChange> changes;
+    QString output;
+    for (Kind kind : {Kind::Unique, Kind::Quest}) {
+        const QFileInfo info(folder.filePath(kind));
+        if (info.exists() || info.isSymLink()) {
+            output += QStringLiteral("%1: already there, left as it is\n").arg(folder.shownPath(kind));
+            continue;
+        }
+        const QByteArray flags(flagCount(kind), '0');
+        changes.append({folder.filePath(kind), flagFileName(kind), flags + "\r\n", std::nullopt});
+        output += QStringLiteral("%1: 0 of %2 done\n").arg(folder.shownPath(kind)).arg(flagCount(kind));
+    }
+    if (changes.isEmpty())
+        return failure(Refused,
+                       QStringLiteral("%1 already holds a record (%2 and %3); init starts one only "
+                                      "where there is none")
+                               .arg(folder.path, flagFileName(Kind::Unique), flagFileName(Kind::Quest)));
+    if (const CommitResult result = commitChanges(changes); !result.committed)
+        return commitFailure(result, folder);
     return success(output);
 }
 
@@ -334,8 +449,11 @@ Outcome showTab(const QString &typed, const LoadedFiles &files)
     return success(output);
 }
 
-Outcome show(const Options &options, const Folder &folder)
+Outcome show(const Options &options, const Folder &folder, const Context &context)
 {
+    FolderLock lock(folder.path);
+    if (const auto refusal = lockFolder(lock, folder, context, false))
+        return *refusal;
     const LoadedFiles files = loadFiles(folder, {Kind::Unique, Kind::Quest});
     if (files.refusal)
         return *files.refusal;
@@ -347,12 +465,21 @@ Outcome show(const Options &options, const Folder &folder)
 
 // --- publish -----------------------------------------------------------------------
 
-std::optional<QByteArray> readPassword(const QString &path, QString *error)
+std::optional<QByteArray> readPassword(const QString &path, QString *error, int *status)
 {
     QFile file(path);
+    *status = FileError;
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("cannot read the password file %1: %2")
                          .arg(path, file.exists() ? file.errorString() : QStringLiteral("no such file"));
+        return std::nullopt;
+    }
+    // As ssh does with keys: a password others can read is no secret.
+    if (file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) {
+        *status = Refused;
+        *error = QStringLiteral("the password file %1 can be read by other users; make it yours alone with: "
+                                "chmod 600 %1")
+                         .arg(path);
         return std::nullopt;
     }
     QByteArray password = file.readLine(4096);
@@ -372,6 +499,46 @@ QString findClient(const QString &client)
     return QStandardPaths::findExecutable(client);
 }
 
+constexpr int ListedUndoneEntries = 10;
+
+// The entries done on the server that the local files say are not done.
+QStringList entriesUndone(const QString &serverFolder, const LoadedFiles &files)
+{
+    QStringList names;
+    for (Kind kind : {Kind::Unique, Kind::Quest}) {
+        // Read as the viewer reads it: only "1" is done.
+        const auto scan =
+                progress::scanFlagFile(QDir(serverFolder).filePath(flagFileName(kind)), 0, flagCount(kind));
+        if (!scan)
+            continue;
+        const QByteArray &local = files.loads.at(kind).flags;
+        for (const Entry &entry : catalogEntries()) {
+            const qsizetype at = entry.position - 1;
+            if (entry.kind == kind && at < scan->head.size() && scan->head[at] == '1' && local[at] != '1')
+                names.append(nameToType(entry));
+        }
+    }
+    return names;
+}
+
+QString undoRefusal(const QStringList &names)
+{
+    QString list = quotedList(names.mid(0, ListedUndoneEntries));
+    if (names.size() > ListedUndoneEntries)
+        list += QStringLiteral(" and %1 more").arg(names.size() - ListedUndoneEntries);
+    return QStringLiteral("publishing would undo %1 %2 done on the server: %3; mark %4 done here first, "
+                          "or publish with --force to undo %4")
+            .arg(names.size())
+            .arg(names.size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"), list,
+                 names.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+}
+
+Outcome interrupted()
+{
+    return failure(PublishFailed,
+                   QStringLiteral("stopped by a signal; the files on the server are whole, old or new"));
+}
+
 Outcome publish(const Options &options, const Folder &folder, const Context &context)
 {
     if (!options.operands.isEmpty())
@@ -389,13 +556,18 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
     }
     if (options.passwordFile) {
         QString problem;
-        const auto password =
-                readPassword(QDir(context.workingFolder).absoluteFilePath(*options.passwordFile), &problem);
+        int status = FileError;
+        const auto password = readPassword(
+                QDir(context.workingFolder).absoluteFilePath(*options.passwordFile), &problem, &status);
         if (!password)
-            return failure(FileError, problem);
+            return failure(status, problem);
         target.password = *password;
     }
 
+    // A mark in another terminal waits until the files are up.
+    FolderLock lock(folder.path);
+    if (const auto refusal = lockFolder(lock, folder, context, false))
+        return *refusal;
     // Only files the viewer reads as they are go out.
     const LoadedFiles files = loadFiles(folder, {Kind::Unique, Kind::Quest});
     if (files.refusal)
@@ -403,28 +575,56 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
     for (Kind kind : {Kind::Unique, Kind::Quest}) {
         if (files.loads.at(kind).status == FlagLoad::Status::Missing)
             return failure(Refused,
-                           QStringLiteral("there is no %1 to publish; mark or unmark an entry first")
+                           QStringLiteral("there is no %1 to publish; start a record with "
+                                          "\"huntmark-progress init\" and mark entries first")
                                    .arg(folder.shownPath(kind)));
     }
 
     const QString client = findClient(context.ftpClient);
-    if (client.isEmpty())
-        return failure(PublishFailed,
-                       QStringLiteral("%1 not found: install Debian's ncftp package (apt install ncftp)")
-                               .arg(context.ftpClient));
+    const QString downloader = findClient(context.downloadClient);
+    for (const auto &[found, name] :
+         {std::pair{client, context.ftpClient}, {downloader, context.downloadClient}}) {
+        if (found.isEmpty())
+            return failure(PublishFailed,
+                           QStringLiteral("%1 not found: install Debian's ncftp package (apt install ncftp)")
+                                   .arg(name));
+    }
 
     QString problem;
-    const std::unique_ptr<QTemporaryFile> login = writeLoginFile(target, &problem);
-    if (!login)
+    const LoginFile login(target, &problem);
+    if (!login.valid())
         return failure(PublishFailed, problem);
 
     const QString server =
             target.port > 0 ? QStringLiteral("%1:%2").arg(target.host).arg(target.port) : target.host;
+
+    // What the server holds now: a publish from the wrong folder or an old
+    // copy must not roll the follower's view back.
+    const QTemporaryDir serverCopy;
+    if (!serverCopy.isValid())
+        return failure(PublishFailed,
+                       QStringLiteral("cannot make a temporary folder: %1").arg(serverCopy.errorString()));
+    const ClientRun download = downloadFiles(downloader, login, target.port, serverCopy.path(),
+                                             {flagFileName(Kind::Unique), flagFileName(Kind::Quest)});
+    if (download.interrupted)
+        return interrupted();
+    // Status 3 is a file the server does not have yet.
+    if (!download.succeeded && download.status != 3)
+        return failure(PublishFailed,
+                       QStringLiteral("reading the files on %1 as %2 failed: %3")
+                               .arg(server, target.user, download.reason));
+    if (const QStringList undone = entriesUndone(serverCopy.path(), files);
+        !undone.isEmpty() && !options.force)
+        return failure(Refused, undoRefusal(undone));
+
+    const QString suffix = uploadSuffix();
     QString output;
     QStringList uploaded;
     for (Kind kind : {Kind::Unique, Kind::Quest}) {
-        const Upload upload =
-                uploadFile(client, login->fileName(), target.port, folder.path, flagFileName(kind));
+        const ClientRun upload =
+                uploadFile(client, login, target.port, folder.path, flagFileName(kind), suffix);
+        if (upload.interrupted)
+            return interrupted();
         if (!upload.succeeded) {
             QString message = QStringLiteral("uploading %1 to %2 as %3 failed: %4")
                                       .arg(folder.shownPath(kind), server, target.user, upload.reason);
@@ -460,12 +660,14 @@ Outcome run(const QStringList &arguments, const Context &context)
     if (!QFileInfo(folder.path).isDir())
         return failure(FileError, QStringLiteral("there is no folder %1").arg(folder.shown));
 
+    if (options.command == QLatin1String("init"))
+        return init(options, folder, context);
     if (options.command == QLatin1String("mark"))
-        return setFlags(options, folder, '1');
+        return setFlags(options, folder, context, '1');
     if (options.command == QLatin1String("unmark"))
-        return setFlags(options, folder, '0');
+        return setFlags(options, folder, context, '0');
     if (options.command == QLatin1String("show"))
-        return show(options, folder);
+        return show(options, folder, context);
     if (options.command == QLatin1String("publish"))
         return publish(options, folder, context);
     if (options.command.isEmpty())

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-// The command line of huntmark-progress: mark, unmark, show and publish. The
+// The command line of huntmark-progress: init, mark, unmark, show and publish. The
 // whole program apart from its process start, so tests run it in-process.
 namespace progresstool {
 
@@ -19,6 +19,8 @@ struct Context
 {
     QString workingFolder; // where the progress files are unless --folder says otherwise
     QString ftpClient = QStringLiteral("ncftpput"); // looked up on PATH unless absolute
+    QString downloadClient = QStringLiteral("ncftpget"); // reads what the server holds before a publish
+    int lockWaitMs = 10000; // how long a run waits for another one on the same folder
 };
 
 // What the program prints and its exit status. On a failure the output is

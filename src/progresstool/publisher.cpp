@@ -1,10 +1,21 @@
 #include "progresstool/publisher.h"
 
 #include "progress/downloadscript.h"
+#include "progresstool/interruption.h"
 
-#include <QDir>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QProcess>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace progresstool {
 
@@ -14,6 +25,8 @@ namespace {
 // waits a little longer for it to say so.
 constexpr int ClientTimeoutSeconds = 30;
 constexpr int ProcessLimitMs = (ClientTimeoutSeconds + 30) * 1000;
+// How soon a signal to the tool reaches the client.
+constexpr int SignalCheckMs = 50;
 
 QString lastLine(const QByteArray &text)
 {
@@ -23,13 +36,14 @@ QString lastLine(const QByteArray &text)
 
 QString withoutClientName(QString reason)
 {
-    const QString prefix = QStringLiteral("ncftpput: ");
-    if (reason.startsWith(prefix))
-        reason.remove(0, prefix.size());
+    for (const QString &prefix : {QStringLiteral("ncftpput: "), QStringLiteral("ncftpget: ")}) {
+        if (reason.startsWith(prefix))
+            reason.remove(0, prefix.size());
+    }
     return reason;
 }
 
-// The client's exit statuses, for when it says nothing itself.
+// The clients' exit statuses, for when they say nothing themselves.
 QString statusMeaning(int status)
 {
     switch (status) {
@@ -44,8 +58,64 @@ QString statusMeaning(int status)
     case 5:
         return QStringLiteral("could not change to the remote folder");
     default:
-        return QStringLiteral("ncftpput ended with status %1").arg(status);
+        return QStringLiteral("the client ended with status %1").arg(status);
     }
+}
+
+QStringList commonArguments(const LoginFile &login, int port)
+{
+    QStringList arguments{QStringLiteral("-f"),
+                          login.path(),
+                          QStringLiteral("-V"),
+                          QStringLiteral("-t"),
+                          QString::number(ClientTimeoutSeconds),
+                          QStringLiteral("-r"),
+                          QStringLiteral("0")};
+    if (port > 0)
+        arguments << QStringLiteral("-P") << QString::number(port);
+    return arguments;
+}
+
+// Runs the client to its end, or until a signal to the tool ends it first.
+// The client gets the login descriptor, and goes when the tool goes, even
+// when the tool itself is killed outright.
+ClientRun runClient(const QString &client, const QStringList &arguments, const QString &folder,
+                    const LoginFile &login)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.setStandardInputFile(QProcess::nullDevice());
+    const int fd = login.descriptor();
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([fd, parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
+        ::fcntl(fd, F_SETFD, 0);
+    });
+    process.start(client, arguments);
+    if (!process.waitForStarted())
+        return {false, false, -1, QStringLiteral("cannot start %1: %2").arg(client, process.errorString())};
+    const QDeadlineTimer deadline(ProcessLimitMs);
+    while (!process.waitForFinished(SignalCheckMs)) {
+        const bool interrupted = interruptingSignal() != 0;
+        if (interrupted || deadline.hasExpired()) {
+            process.kill();
+            process.waitForFinished();
+            if (interrupted)
+                return {false, true, -1, QStringLiteral("stopped by a signal")};
+            return {false, false, -1,
+                    QStringLiteral("%1 did not finish within %2 s").arg(client).arg(ProcessLimitMs / 1000)};
+        }
+    }
+    if (process.exitStatus() != QProcess::NormalExit)
+        return {false, false, -1, QStringLiteral("%1 crashed").arg(client)};
+    if (process.exitCode() == 0)
+        return {true, false, 0, QString()};
+    QString reason = withoutClientName(lastLine(process.readAllStandardError()));
+    if (reason.isEmpty())
+        reason = statusMeaning(process.exitCode());
+    return {false, false, process.exitCode(), reason};
 }
 
 } // namespace
@@ -57,67 +127,54 @@ FtpTarget configuredTarget()
             0};
 }
 
-std::unique_ptr<QTemporaryFile> writeLoginFile(const FtpTarget &target, QString *error)
+LoginFile::LoginFile(const FtpTarget &target, QString *error)
 {
-    auto file =
-            std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("huntmark-login-XXXXXX")));
-    // QTemporaryFile creates its file for the owner alone; saying so again
-    // keeps it that way should that ever change.
-    if (!file->open() || !file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        *error = QStringLiteral("cannot write a login file in %1: %2")
-                         .arg(QDir::tempPath(), file->errorString());
-        return nullptr;
-    }
     const QByteArray text = "host " + target.host.toUtf8() + "\nuser " + target.user.toUtf8() + "\npass " +
             target.password + "\n";
-    if (file->write(text) != text.size() || !file->flush()) {
-        *error = QStringLiteral("cannot write a login file in %1: %2")
-                         .arg(QDir::tempPath(), file->errorString());
-        return nullptr;
+    // Closed on exec: only the clients get it, each by its own request.
+    m_fd = ::memfd_create("huntmark-login", MFD_CLOEXEC);
+    if (m_fd < 0 || ::write(m_fd, text.constData(), size_t(text.size())) != text.size()) {
+        *error = QStringLiteral("cannot hand the login to the FTP client: %1")
+                         .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
     }
-    return file;
 }
 
-QStringList uploadArguments(const QString &loginFile, int port, const QString &fileName)
+LoginFile::~LoginFile()
 {
-    QStringList arguments{QStringLiteral("-f"),
-                          loginFile,
-                          QStringLiteral("-V"),
-                          QStringLiteral("-t"),
-                          QString::number(ClientTimeoutSeconds),
-                          QStringLiteral("-r"),
-                          QStringLiteral("0"),
-                          QStringLiteral("-S"),
-                          QStringLiteral(".part")};
-    if (port > 0)
-        arguments << QStringLiteral("-P") << QString::number(port);
-    arguments << QStringLiteral(".") << fileName;
-    return arguments;
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
-Upload uploadFile(const QString &client, const QString &loginFile, int port, const QString &folder,
-                  const QString &fileName)
+QString LoginFile::path() const
 {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(client, uploadArguments(loginFile, port, fileName));
-    if (!process.waitForStarted())
-        return {false, QStringLiteral("cannot start %1: %2").arg(client, process.errorString())};
-    if (!process.waitForFinished(ProcessLimitMs)) {
-        process.kill();
-        process.waitForFinished();
-        return {false,
-                QStringLiteral("%1 did not finish within %2 s").arg(client).arg(ProcessLimitMs / 1000)};
-    }
-    if (process.exitStatus() != QProcess::NormalExit)
-        return {false, QStringLiteral("%1 crashed").arg(client)};
-    if (process.exitCode() == 0)
-        return {true, QString()};
-    QString reason = withoutClientName(lastLine(process.readAllStandardError()));
-    if (reason.isEmpty())
-        reason = statusMeaning(process.exitCode());
-    return {false, reason};
+    return QStringLiteral("/dev/fd/%1").arg(m_fd);
+}
+
+QString uploadSuffix()
+{
+    return QStringLiteral(".part.%1.%2")
+            .arg(QCoreApplication::applicationPid())
+            .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+}
+
+ClientRun uploadFile(const QString &client, const LoginFile &login, int port, const QString &folder,
+                     const QString &fileName, const QString &suffix)
+{
+    const QStringList arguments = commonArguments(login, port)
+            << QStringLiteral("-S") << suffix << QStringLiteral(".") << fileName;
+    return runClient(client, arguments, folder, login);
+}
+
+ClientRun downloadFiles(const QString &client, const LoginFile &login, int port, const QString &folder,
+                        const QStringList &names)
+{
+    // A fresh copy each time, never resumed from what lies in the folder.
+    const QStringList arguments = commonArguments(login, port)
+            << QStringLiteral("-Z") << QStringLiteral(".") << names;
+    return runClient(client, arguments, folder, login);
 }
 
 } // namespace progresstool
