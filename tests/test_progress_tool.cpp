@@ -159,6 +159,9 @@ void ProgressToolTest::marksTheNamedEntries_data()
             << QStringList{questName(0, 1)} << FileState(noUniques)
             << FileState("\xEF\xBB\xBF" + flagsWithOnesAt(63, {1}) + ",my notes, \"quoted\"\nline 2")
             << noUniques << "\xEF\xBB\xBF" + flagsWithOnesAt(63, {1, 2}) + ",my notes, \"quoted\"\nline 2";
+    QTest::newRow("an empty quoted field, then notes")
+            << QStringList{questName(0, 0)} << FileState(noUniques) << FileState("\"\",notes\r\n")
+            << noUniques << "\"" + flagsWithOnesAt(63, {1}) + "\",notes\r\n";
     QTest::newRow("init in an empty folder")
             << QStringList{QStringLiteral("init")} << FileState() << FileState() << noUniques << noQuests;
     QTest::newRow("init beside a lone file adds the other, leaves it")

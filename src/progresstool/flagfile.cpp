@@ -34,6 +34,18 @@ QString entryAt(Kind kind, int position)
 // Far more than flags and a few lines of notes need.
 constexpr qint64 MaxFileSize = 1024 * 1024;
 
+// Where an empty first field ("" or nothing before a comma) stands: the
+// scanner hands on no bytes for it.
+qsizetype emptyFieldStart(const QByteArray &bytes)
+{
+    qsizetype at = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\r' || bytes[at] == '\n'))
+        ++at;
+    if (at < bytes.size() && bytes[at] == '"')
+        ++at;
+    return at;
+}
+
 // Where the first field lies in the file's bytes, found with the viewer's
 // own scanner. A byte-order mark cut short is handed on from outside the
 // bytes; it makes the field damaged, so its place does not matter then.
@@ -56,8 +68,8 @@ void locateField(FlagLoad &load)
         scanner.finish(keep);
     if (!scanner.foundField())
         load.fieldStart = -1;
-    else if (load.fieldStart < 0)
-        load.fieldStart = 0;
+    else if (field.isEmpty())
+        load.fieldStart = emptyFieldStart(load.bytes);
     load.fieldLength = field.size();
     load.flags = field;
 }

@@ -604,18 +604,22 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
     if (!serverCopy.isValid())
         return failure(PublishFailed,
                        QStringLiteral("cannot make a temporary folder: %1").arg(serverCopy.errorString()));
-    const ClientRun download = downloadFiles(downloader, login, target.port, serverCopy.path(),
-                                             {flagFileName(Kind::Unique), flagFileName(Kind::Quest)});
-    if (download.interrupted)
-        return interrupted();
-    // Status 3 is a file the server does not have yet.
-    if (!download.succeeded && download.status != 3)
-        return failure(PublishFailed,
-                       QStringLiteral("reading the files on %1 as %2 failed: %3")
-                               .arg(server, target.user, download.reason));
-    if (const QStringList undone = entriesUndone(serverCopy.path(), files);
-        !undone.isEmpty() && !options.force)
-        return failure(Refused, undoRefusal(undone));
+    // --force skips the look altogether, also for an account that may only
+    // write.
+    if (!options.force) {
+        const ClientRun download = downloadFiles(downloader, login, target.port, serverCopy.path(),
+                                                 {flagFileName(Kind::Unique), flagFileName(Kind::Quest)});
+        if (download.interrupted)
+            return interrupted();
+        // Status 3 is a file the server does not have yet.
+        if (!download.succeeded && download.status != 3)
+            return failure(PublishFailed,
+                           QStringLiteral("reading the files on %1 as %2 failed: %3 (--force publishes "
+                                          "without reading them)")
+                                   .arg(server, target.user, download.reason));
+        if (const QStringList undone = entriesUndone(serverCopy.path(), files); !undone.isEmpty())
+            return failure(Refused, undoRefusal(undone));
+    }
 
     const QString suffix = uploadSuffix();
     QString output;
