@@ -50,6 +50,16 @@ check_user_folder() {
     done
 }
 
+# check_owned_by_install FOLDER: a per-user install's folder, with nothing
+# in it that leads into the package's folders (an install through such a
+# link writes there) and without the launcher's mark.
+check_owned_by_install() {
+    [ ! -e "$1/.huntmark-package" ] || fail "$1 still carries the package launcher's mark"
+    for piece in huntmark-batch ncftpget.exe Monsters Locations; do
+        [ ! -L "$1/$piece" ] || fail "$1/$piece still leads to $(readlink "$1/$piece")"
+    done
+}
+
 inside() {
     root=$1
     scratch=$2
@@ -98,12 +108,12 @@ inside() {
     "$cmake" --install "$build" --prefix "$scratch/alice/.local" >"$scratch/install.log" 2>&1 ||
         { cat "$scratch/install.log"; fail "cmake --install into a folder the package made failed"; }
     check_program_folder "$folderA" "$build/bin" Tabs.ini History.sqlite UniquesDefeated.txt QuestsCleared.txt
+    check_owned_by_install "$folderA"
     fetched=$(grep -c "^$folderA " "$scratch/ncftpget.log")
     start_viewer "$scratch/alice" -u XDG_DATA_HOME
     wait_for 20 fetches_in "$folderA" $((fetched + 2)) || fail "the per-user install's viewer fetched nothing"
     stop_viewer
-    [ ! -L "$folderA/huntmark-batch" ] && [ ! -e "$folderA/.huntmark-package" ] ||
-        fail "the package's launcher took the per-user install's folder back"
+    check_owned_by_install "$folderA"
     cmp -s "$folderA/huntmark-viewer" "$build/bin/huntmark-viewer" || fail "the per-user install's viewer was replaced"
 }
 
