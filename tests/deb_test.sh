@@ -31,8 +31,8 @@ stop_viewer() {
     [ "$status" -eq 0 ] || fail "the viewer ended with status $status when asked to quit"
 }
 
-# fetched_in FOLDER: the fake FTP client was called from FOLDER, and as often
-# as the script fetches files (two per fetch).
+# fetches_in FOLDER COUNT: the fake FTP client was called from FOLDER at least
+# COUNT times (the script fetches two files each time).
 fetches_in() {
     [ "$(grep -c "^$1 " "$scratch/ncftpget.log" 2>/dev/null)" -ge "$2" ]
 }
