@@ -69,6 +69,25 @@ function(huntmark_install_program_folder destination component)
     FILES_MATCHING PATTERN "*.jpg")
 endfunction()
 
+# A program folder that the Debian package's launcher made for this user
+# holds links into the package's read-only folders, and installing through
+# them would write there. The per-user install takes such a folder over: the
+# links and the launcher's mark go; the settings and progress files stay.
+install(CODE "
+  set(huntmarkFolder \"${HUNTMARK_INSTALL_PROGRAMDIR}\")
+  if(NOT IS_ABSOLUTE \"\${huntmarkFolder}\")
+    set(huntmarkFolder \"\${CMAKE_INSTALL_PREFIX}/\${huntmarkFolder}\")
+  endif()
+  set(huntmarkFolder \"\$ENV{DESTDIR}\${huntmarkFolder}\")
+  if(EXISTS \"\${huntmarkFolder}/.huntmark-package\")
+    foreach(piece huntmark-batch ncftpget.exe Monsters Locations)
+      if(IS_SYMLINK \"\${huntmarkFolder}/\${piece}\")
+        file(REMOVE \"\${huntmarkFolder}/\${piece}\")
+      endif()
+    endforeach()
+    file(REMOVE \"\${huntmarkFolder}/.huntmark-package\")
+  endif()
+" COMPONENT program)
 huntmark_install_program_folder("${HUNTMARK_INSTALL_PROGRAMDIR}" program)
 
 # --- the launcher --------------------------------------------------------------
