@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 
+#include <tuple>
+
 using badinput::selectQuestAndRead;
 using badinput::selectUniqueAndRead;
 
@@ -34,6 +36,26 @@ void writePictures(const ProgramFolder &folder, int r, int i, QColor colour)
     }
 }
 
+// The entries with the longest and the shortest location in the region
+// that holds the longest of all: its row, the other's row.
+std::tuple<int, int, int> longestAndShortestLocation()
+{
+    const auto length = [](int r, int i) { return qstrlen(entry(r, i).location); };
+    int region = 0, longest = 0;
+    for (int r = 0; r < catalog::RegionCount; ++r) {
+        for (int i = 0; i < catalog::uniqueMonsterCount(r); ++i) {
+            if (length(r, i) > length(region, longest))
+                std::tie(region, longest) = std::pair(r, i);
+        }
+    }
+    int shortest = longest;
+    for (int i = 0; i < catalog::uniqueMonsterCount(region); ++i) {
+        if (length(region, i) < length(region, shortest))
+            shortest = i;
+    }
+    return {region, longest, shortest};
+}
+
 QStringList itemsShown(const Form1 *window, int g)
 {
     const auto *list = control<QListWidget>(window, "QuestItems", g);
@@ -56,6 +78,7 @@ private slots:
     void questShowsItsLocationStepsAndFlag();
     void checkBoxFallsBackToTheHiddenFlag_data();
     void checkBoxFallsBackToTheHiddenFlag();
+    void locationTooLongForItsBoxShowsInTheToolTip();
 };
 
 void DetailsTest::showsTextsAndBothPicturesThenTheNextEntrys()
@@ -209,6 +232,40 @@ void DetailsTest::checkBoxFallsBackToTheHiddenFlag()
         QTest::keyClick(box, Qt::Key_Space);
         QCOMPARE(box->isChecked(), checked);
     }
+}
+
+void DetailsTest::locationTooLongForItsBoxShowsInTheToolTip()
+{
+    const auto [r, longest, shortest] = longestAndShortestLocation();
+    const QString longText = QString::fromLatin1(entry(r, longest).location);
+    ProgramFolder folder;
+    auto window = startedWindow(folder);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto *box = control<QLineEdit>(window.get(), "TextLocation", r);
+    const int longWidth = box->fontMetrics().horizontalAdvance(longText);
+    QVERIFY2(longWidth > box->width() &&
+                     box->fontMetrics().horizontalAdvance(QLatin1String(entry(r, shortest).location)) <
+                             box->width() / 2,
+             "the catalog has no location too long for its box, or none short");
+
+    selectUniqueAndRead(window.get(), r, longest);
+    QCOMPARE(box->toolTip(), longText);
+    selectUniqueAndRead(window.get(), r, shortest);
+    QCOMPARE(box->toolTip(), QString());
+    selectUniqueAndRead(window.get(), r, longest);
+    QCOMPARE(box->toolTip(), longText);
+    // A box wide enough for the text needs no tip.
+    box->resize(longWidth + 40, box->height());
+    QCOMPARE(box->toolTip(), QString());
+
+    // A quest's location box follows the same rule. No quest's location is
+    // that long, so the text is written in.
+    auto *questBox = control<QLineEdit>(window.get(), "QuestLocation", 0);
+    questBox->setText(longText.repeated(2));
+    QCOMPARE(questBox->toolTip(), longText.repeated(2));
+    questBox->setText(QStringLiteral("Harrowgate"));
+    QCOMPARE(questBox->toolTip(), QString());
 }
 
 QTEST_MAIN(DetailsTest)

@@ -1,8 +1,9 @@
 // The pictures: what the build draws into the program folder (every entry's
 // two JPEG files, sane sizes, never blank, the same bytes on every run, the
-// icon), what the loader refuses, and what the window shows when a picture
-// is missing or broken: the control keeps what it showed, which after a tab
-// change is nothing.
+// icon), what the loader refuses and what it takes whatever follows the
+// picture, and what the window shows: a large picture, and when one is
+// missing or broken what the control showed before, which after a tab change
+// is nothing.
 #include "badinput_support.h"
 
 #include "platform/pictureloader.h"
@@ -67,16 +68,38 @@ QByteArray truncatedJpeg()
     return whole.left(whole.size() * 2 / 3);
 }
 
-// The frame header (SOF0) holds height and width, two bytes each.
+// A picture whose frame header (SOF0, with height and width in two bytes
+// each) claims another size than its data has.
+QByteArray claimingJpeg(const QByteArray &jpeg, int width, int height)
+{
+    QByteArray claiming = jpeg;
+    const qsizetype frame = claiming.indexOf("\xFF\xC0");
+    for (auto [at, value] : {std::pair{frame + 5, height}, std::pair{frame + 7, width}}) {
+        claiming[at] = char(value >> 8);
+        claiming[at + 1] = char(value & 0xFF);
+    }
+    return claiming;
+}
+
 QByteArray hugeJpeg()
 {
-    QByteArray huge = goodJpeg();
-    const qsizetype frame = huge.indexOf("\xFF\xC0");
-    for (qsizetype at : {frame + 5, frame + 7}) {
-        huge[at] = char(30000 >> 8);
-        huge[at + 1] = char(30000 & 0xFF);
-    }
-    return huge;
+    return claimingJpeg(goodJpeg(), 30000, 30000);
+}
+
+// One pixel more than the loader takes.
+QByteArray overBudgetJpeg(QColor colour)
+{
+    static_assert(platform::MaxPicturePixels == 8000 * 8000);
+    return claimingJpeg(jpegBytes(QSize(64, 48), colour), 8000, 8000 + 1);
+}
+
+// A camera's notes (an APP1 segment) right after the start marker, holding a
+// thumbnail that is a whole JPEG of its own, end marker included.
+QByteArray withThumbnail(const QByteArray &jpeg)
+{
+    const QByteArray notes = "Exif" + QByteArray(2, '\0') + jpegBytes(QSize(16, 12), Qt::yellow);
+    const int length = int(notes.size()) + 2;
+    return jpeg.left(2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + notes + jpeg.mid(2);
 }
 
 // Start and end markers of a JPEG around bytes that are none.
@@ -116,9 +139,10 @@ private slots:
     void iconIsOneTwentyFourBitImageOfThirtyTwoPixels();
     void loaderRefusesBrokenFiles_data();
     void loaderRefusesBrokenFiles();
-    void loaderTakesPaddedAndScaledPictures();
-    void brokenPictureKeepsWhatWasShown_data();
-    void brokenPictureKeepsWhatWasShown();
+    void loaderTakesWhatFollowsThePictureAndScales_data();
+    void loaderTakesWhatFollowsThePictureAndScales();
+    void windowShowsAPictureOrKeepsWhatItShowed_data();
+    void windowShowsAPictureOrKeepsWhatItShowed();
 };
 
 void PicturesTest::builtPicturesAreWholeSaneAndDistinct()
@@ -191,8 +215,11 @@ void PicturesTest::loaderRefusesBrokenFiles_data()
     QTest::newRow("missing") << Place::Missing << QByteArray();
     QTest::newRow("zero bytes") << Place::File << QByteArray();
     QTest::newRow("truncated") << Place::File << truncatedJpeg();
+    // Its thumbnail's end marker is not the picture's.
+    QTest::newRow("truncated behind a thumbnail") << Place::File << withThumbnail(truncatedJpeg());
     QTest::newRow("PNG named .jpg") << Place::File << encoded(QImage(64, 48, QImage::Format_RGB32), "PNG");
     QTest::newRow("header claims 30000 x 30000") << Place::File << hugeJpeg();
+    QTest::newRow("header claims one pixel over the budget") << Place::File << overBudgetJpeg(Qt::blue);
     QTest::newRow("garbage between JPEG markers") << Place::File << garbageJpeg();
     QTest::newRow("folder named like the picture") << Place::Folder << goodJpeg();
     QTest::newRow("named pipe without a writer") << Place::NamedPipe << QByteArray();
@@ -213,11 +240,21 @@ void PicturesTest::loaderRefusesBrokenFiles()
     QVERIFY(platform::loadPicture(path, QSize(30, 30)).isNull());
 }
 
-void PicturesTest::loaderTakesPaddedAndScaledPictures()
+void PicturesTest::loaderTakesWhatFollowsThePictureAndScales_data()
 {
+    // Writers pad the end, cameras append their own data or a second picture.
+    const QByteArray blue = jpegBytes(QSize(64, 48), Qt::blue);
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("padded with zero bytes") << blue + QByteArray(16, '\0');
+    QTest::newRow("24 bytes appended") << blue + QByteArray("appended by the camera!\n");
+    QTest::newRow("a thumbnail, and a picture appended") << withThumbnail(blue) + goodJpeg();
+}
+
+void PicturesTest::loaderTakesWhatFollowsThePictureAndScales()
+{
+    QFETCH(QByteArray, bytes);
     ProgramFolder folder;
-    // Some writers pad the end with zero bytes.
-    folder.write(QStringLiteral("x.jpg"), jpegBytes(QSize(64, 48), Qt::blue) + QByteArray(16, '\0'));
+    folder.write(QStringLiteral("x.jpg"), bytes);
     const QString path = folder.filePath(QStringLiteral("x.jpg"));
     const QImage whole = platform::loadPicture(path);
     QCOMPARE(whole.size(), QSize(64, 48));
@@ -225,27 +262,39 @@ void PicturesTest::loaderTakesPaddedAndScaledPictures()
     QCOMPARE(platform::loadPicture(path, QSize(32, 32)).size(), QSize(32, 32));
 }
 
-void PicturesTest::brokenPictureKeepsWhatWasShown_data()
+void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed_data()
 {
-    // What the loader refuses is its own rows' concern; these are what the
-    // window makes of a refusal, for either picture alone.
-    QTest::addColumn<QString>("broken"); // the picture's folder
+    // What the loader takes and refuses is its own rows' concern; these are
+    // what the window makes of it, for either picture alone. A picture shown
+    // is entry 1's colour.
+    QTest::addColumn<QString>("special"); // the picture's folder
     QTest::addColumn<Place>("place");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("monster missing") << catalog::MonsterPictureFolder << Place::Missing << QByteArray();
-    QTest::newRow("location truncated") << catalog::LocationPictureFolder << Place::File << truncatedJpeg();
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("monster missing") << catalog::MonsterPictureFolder << Place::Missing << QByteArray()
+                                     << false;
+    QTest::newRow("location truncated")
+            << catalog::LocationPictureFolder << Place::File << truncatedJpeg() << false;
+    QTest::newRow("location over the pixel budget")
+            << catalog::LocationPictureFolder << Place::File << overBudgetJpeg(Colours[1]) << false;
+    QTest::newRow("location of 5000 x 4000") << catalog::LocationPictureFolder << Place::File
+                                             << jpegBytes(QSize(5000, 4000), Colours[1]) << true;
+    QTest::newRow("monster with 24 bytes appended")
+            << catalog::MonsterPictureFolder << Place::File
+            << jpegBytes(monsterSize(1), Colours[1]) + QByteArray("appended by the camera!\n") << true;
 }
 
-void PicturesTest::brokenPictureKeepsWhatWasShown()
+void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed()
 {
-    QFETCH(QString, broken);
+    QFETCH(QString, special);
     QFETCH(Place, place);
     QFETCH(QByteArray, bytes);
-    const bool monsterBroken = broken == catalog::MonsterPictureFolder;
-    const bool locationBroken = !monsterBroken;
+    QFETCH(bool, shown);
+    const bool monsterBroken = !shown && special == catalog::MonsterPictureFolder;
+    const bool locationBroken = !shown && special == catalog::LocationPictureFolder;
 
-    // Entries 0 and 2 of region 0 have good pictures; entry 1 a damaged one
-    // where the row says, a good one elsewhere.
+    // Entries 0 and 2 of region 0 have good pictures; entry 1 the row's
+    // picture where the row says, a good one elsewhere.
     ProgramFolder folder;
     ModeRestorer restorer;
     for (const QString &sub : {catalog::MonsterPictureFolder, catalog::LocationPictureFolder})
@@ -255,7 +304,7 @@ void PicturesTest::brokenPictureKeepsWhatWasShown()
         folder.write(picturePath(catalog::LocationPictureFolder, 0, i),
                      jpegBytes(QSize(320, 320), Colours[i]));
     }
-    putInPlace(folder, picturePath(broken, 0, 1), place, bytes, restorer);
+    putInPlace(folder, picturePath(special, 0, 1), place, bytes, restorer);
 
     auto window = startedWindow(folder);
     stopClock(window.get());

@@ -3,6 +3,7 @@
 // clear and save is the tab memory suite's concern.
 #include "testsupport.h"
 
+#include "viewer/markcolors.h"
 #include "viewer/tabcontrol.h"
 
 #include <QAction>
@@ -31,6 +32,22 @@ void whenShown(QMenu *menu, Action action)
     poll->start(5);
 }
 
+// Where tab `index` of a tab control stands, mapped to the window; empty
+// when part of it is cut off by the control or one of the widgets around it.
+QRect tabInView(const QWidget *tabs, int index)
+{
+    QRect tab;
+    QMetaObject::invokeMethod(const_cast<QWidget *>(tabs), "tabRect", Q_RETURN_ARG(QRect, tab),
+                              Q_ARG(int, index));
+    const QWidget *window = tabs->window();
+    const QRect inWindow = tab.translated(tabs->mapTo(window, QPoint()));
+    for (const QWidget *widget = tabs; widget != window; widget = widget->parentWidget()) {
+        if (!QRect(widget->mapTo(window, QPoint()), widget->size()).contains(inWindow))
+            return {};
+    }
+    return inWindow;
+}
+
 } // namespace
 
 class WindowTest : public QObject
@@ -41,6 +58,7 @@ private slots:
     void designTimeState();
     void captionsOfEveryKindOfControl();
     void hiddenFlagBoxesNeverShowOrTakeFocus();
+    void everyQuestGroupTabShowsWholeWithItsBar();
     void focusOrder_data();
     void focusOrder();
     void startUpClearsAndLocksEveryRegion();
@@ -121,6 +139,46 @@ void WindowTest::hiddenFlagBoxesNeverShowOrTakeFocus()
             }
         }
     }
+}
+
+void WindowTest::everyQuestGroupTabShowsWholeWithItsBar()
+{
+    // A quest of group 9, on the last row, is done: its tab has a bar to show.
+    ProgramFolder folder;
+    folder.write(QStringLiteral("QuestsCleared.txt"), flagsWithOnesAt(63, {questPosition(9, 0)}));
+    auto window = startedWindow(folder);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto *outer = control<TabControl>(window.get(), "QVLocations");
+    auto *groups = control<TabControl>(window.get(), "QuestsTab");
+    selectTab(window.get(), "QVLocations", catalog::RegionCount);
+    // In place as designed: 720, 360, 12255 x 6015 twips on the Quests tab.
+    QCOMPARE(QRect(groups->mapTo(outer, QPoint()), groups->size()), QRect(48, 24, 817, 401));
+
+    const auto everyTabInView = [&](const QString &when) {
+        for (int j = 0; j < catalog::QuestGroupCount; ++j)
+            QVERIFY2(!tabInView(groups, j).isEmpty(),
+                     qPrintable(QStringLiteral("tab %1 %2").arg(j).arg(when)));
+    };
+    for (int selected = catalog::QuestGroupCount - 1; selected >= 0; --selected) {
+        selectTab(window.get(), "QuestsTab", selected);
+        everyTabInView(QStringLiteral("with tab %1 selected").arg(selected));
+    }
+    // The control lays its pages out afresh on a resize.
+    const QSize designed = outer->size();
+    outer->resize(designed + QSize(0, 1));
+    outer->resize(designed);
+    everyTabInView(QStringLiteral("after a resize"));
+
+    // The bar is on screen, in the colour of done entries.
+    const QImage shown = window->grab().toImage();
+    const QRect tab = tabInView(groups, 9);
+    bool barShown = false;
+    for (int y = tab.top(); y <= tab.bottom() && !barShown; ++y) {
+        for (int x = tab.left(); x <= tab.right() && !barShown; ++x)
+            barShown = nearColour(shown.pixelColor(x, y), doneColor(groups->palette()));
+    }
+    QVERIFY(barShown);
 }
 
 void WindowTest::focusOrder_data()

@@ -6,6 +6,7 @@
 #include "viewer/listbox.h"
 #include "viewer/progressmarks.h"
 #include "viewer/tabcontrol.h"
+#include "viewer/texttip.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -88,15 +89,18 @@ QListWidget *listBox(QWidget *page, const char *name, int index, const QRect &ge
     return list;
 }
 
+// A detail box: a text too long for it shows whole in its tool tip.
 QLineEdit *textBox(QWidget *page, const char *name, int index, const QRect &geometry)
 {
-    return place(new QLineEdit(page), name, index, geometry);
+    auto *box = place(new QLineEdit(page), name, index, geometry);
+    TextTip::attach(box);
+    return box;
 }
 
 // A flag box that holds text for the code but is never seen or focused.
 QLineEdit *hiddenTextBox(QWidget *page, const char *name, int index, const QRect &geometry)
 {
-    auto *box = textBox(page, name, index, geometry);
+    auto *box = place(new QLineEdit(page), name, index, geometry);
     box->setFocusPolicy(Qt::NoFocus);
     box->hide();
     return box;
@@ -189,6 +193,9 @@ void Form1::createWindowControls()
     QuestsTab->setGeometry(twipRect(720, 360, 12255, 6015));
     for (int j = 0; j < catalog::QuestGroupCount; ++j)
         QuestsTab->setTabCaption(j, QString::fromLatin1(catalog::questGroups()[j].caption));
+    // Its last row of tabs reaches below the Quests page, over the first row
+    // of region tabs: it is drawn there rather than cut off.
+    QVLocations->setPageReach(QuestsTabIndex, QuestsTab->geometry().bottom() + 1);
 }
 
 void Form1::createRegionPage(int r)

@@ -10,6 +10,8 @@
 #include <QStyleOptionFocusRect>
 #include <QToolTip>
 
+#include <algorithm>
+
 TabControl::TabControl(int tabCount, int tabsPerRow, qreal rowHeight, QWidget *parent)
     : QWidget(parent), m_tabsPerRow(tabsPerRow), m_rowHeight(rowHeight)
 {
@@ -18,6 +20,7 @@ TabControl::TabControl(int tabCount, int tabsPerRow, qreal rowHeight, QWidget *p
     setBackgroundRole(QPalette::Button);
     m_pages.reserve(size_t(tabCount));
     m_progress.resize(size_t(tabCount));
+    m_pageReach.resize(size_t(tabCount));
     for (int i = 0; i < tabCount; ++i) {
         auto *page = new QWidget(this);
         page->setVisible(i == m_current);
@@ -124,11 +127,21 @@ int TabControl::tabAt(const QPoint &pos) const
     return -1;
 }
 
+void TabControl::setPageReach(int index, int reach)
+{
+    m_pageReach.at(size_t(index)) = reach;
+    layoutPages();
+}
+
 void TabControl::layoutPages()
 {
     const QRect area = pageRect();
-    for (QWidget *page : m_pages)
-        page->setGeometry(area);
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        // A page is transparent: over the rows, only its controls are seen,
+        // and clicks beside them go through to the tabs.
+        const int reach = std::min(m_pageReach[i], height());
+        m_pages[i]->setGeometry(area.adjusted(0, 0, 0, std::max(0, reach - area.height())));
+    }
 }
 
 void TabControl::resizeEvent(QResizeEvent *event)

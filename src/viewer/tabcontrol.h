@@ -40,8 +40,13 @@ public:
     Q_INVOKABLE QString tabToolTip(int index) const;
 
     // Where tab `index` is drawn, in the control's coordinates.
-    QRect tabRect(int index) const;
+    Q_INVOKABLE QRect tabRect(int index) const;
     QRect pageRect() const;
+
+    // A control that a page's layout places lower than the first row of tabs
+    // is drawn over the rows rather than cut off: page `index` reaches down
+    // to `reach`, in the control's coordinates, wherever the rows stand.
+    void setPageReach(int index, int reach);
 
     QSize sizeHint() const override;
 
@@ -75,6 +80,7 @@ private:
     std::vector<QWidget *> m_pages;
     QStringList m_captions;
     std::vector<TabProgress> m_progress;
+    std::vector<int> m_pageReach;
     int m_tabsPerRow;
     qreal m_rowHeight;
     int m_current = 0;
