@@ -1,6 +1,7 @@
 #include "viewer/tabcontrol.h"
 
 #include "viewer/markcolors.h"
+#include "viewer/tabcontrolaccessible.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -13,6 +14,7 @@
 TabControl::TabControl(int tabCount, int tabsPerRow, qreal rowHeight, QWidget *parent)
     : QWidget(parent), m_tabsPerRow(tabsPerRow), m_rowHeight(rowHeight)
 {
+    installTabControlAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
@@ -144,6 +146,11 @@ void TabControl::mousePressEvent(QMouseEvent *event)
         QWidget::mousePressEvent(event);
         return;
     }
+    clickTab(index);
+}
+
+void TabControl::clickTab(int index)
+{
     setFocus(Qt::MouseFocusReason);
     setTab(index);
 }

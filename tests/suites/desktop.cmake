@@ -32,3 +32,9 @@ set_tests_properties(desktop_files PROPERTIES TIMEOUT 60 LABELS desktop)
 set_tests_properties(install_layout PROPERTIES TIMEOUT 180 LABELS desktop)
 set_tests_properties(portable_bundle PROPERTIES TIMEOUT 300 LABELS desktop)
 set_tests_properties(xserver_installed_viewer PROPERTIES TIMEOUT 180 LABELS "desktop;xserver")
+
+# What a screen reader reads, over the accessibility bus (at-spi2-core and
+# python3-pyatspi).
+add_test(NAME xserver_accessibility
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/xserver_accessibility_test.sh ${HUNTMARK_PROGRAM_DIR})
+set_tests_properties(xserver_accessibility PROPERTIES TIMEOUT 300 LABELS "desktop;xserver")
