@@ -6,6 +6,7 @@
 #include "viewer/markcolors.h"
 #include "viewer/tabcontrol.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTimer>
 
 namespace {
@@ -64,6 +66,7 @@ private slots:
     void startUpClearsAndLocksEveryRegion();
     void exitEndsTheProgram_data();
     void exitEndsTheProgram();
+    void tabsForScreenReaders();
 };
 
 void WindowTest::designTimeState()
@@ -270,6 +273,51 @@ void WindowTest::exitEndsTheProgram()
     const int code = QCoreApplication::exec();
     QVERIFY(!watchdogFired);
     QCOMPARE(code, 0);
+}
+
+// The tab controls as a screen reader walks them: each link of the tree
+// leads back the way it came, and pressing a tab does what a click does and
+// takes the page it left off screen. Reading the tree over the accessibility
+// bus is the X server suite's concern.
+void WindowTest::tabsForScreenReaders()
+{
+    ProgramFolder folder;
+    auto window = startedWindow(folder);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    auto *outer = control<TabControl>(window.get(), "QVLocations");
+    QAccessibleInterface *tabs = QAccessible::queryAccessibleInterface(outer);
+    QCOMPARE(tabs->role(), QAccessible::PageTabList);
+    QCOMPARE(tabs->childCount(), 2 * outer->count()); // the tabs, then their pages
+    for (int i = 0; i < tabs->childCount(); ++i) {
+        QAccessibleInterface *child = tabs->child(i);
+        QCOMPARE(child->parent(), tabs);
+        QCOMPARE(tabs->indexOfChild(child), i);
+        QCOMPARE(child->role() == QAccessible::PageTab, i < outer->count());
+    }
+    const int questsIndex = catalog::RegionCount;
+    QAccessibleInterface *quests = tabs->child(questsIndex);
+    QCOMPARE(quests->text(QAccessible::Name), QStringLiteral("Quests"));
+    const QPoint onQuests = outer->mapToGlobal(outer->tabRect(questsIndex).center());
+    QCOMPARE(tabs->childAt(onQuests.x(), onQuests.y()), quests);
+
+    control<QListWidget>(window.get(), "ListOfUniques", 0)->setFocus();
+    QSignalSpy clicks(outer, &TabControl::Click);
+    quests->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(clicks.first().first().toInt(), 0);
+    QVERIFY(outer->hasFocus());
+    QVERIFY(quests->state().selected && quests->state().focused);
+    QVERIFY(!tabs->child(0)->state().selected);
+    QCOMPARE(tabs->focusChild(), quests);
+    QVERIFY(folder.read(QStringLiteral("Tabs.ini")).startsWith("19 0"));
+    // The lines of a list on the page just left no longer count as on screen.
+    const auto firstLine = [&window](const char *list, int index) {
+        return QAccessible::queryAccessibleInterface(control<QListWidget>(window.get(), list, index))
+                ->child(0);
+    };
+    QVERIFY(firstLine("ListOfUniques", 0)->state().invisible);
+    QVERIFY(!firstLine("Quests", 0)->state().invisible);
 }
 
 QTEST_MAIN(WindowTest)

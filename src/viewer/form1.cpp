@@ -132,6 +132,7 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
     setFocusOrder();
     connectHandlers();
     createProgressMarks();
+    nameControls();
 
     // The layout does not follow the window's size, so the window keeps the
     // size it was designed for and opens in the middle of the screen.

@@ -98,6 +98,10 @@ private:
     void connectHandlers();
     // Check marks, tab bars and notifications: fed by the readers.
     void createProgressMarks();
+    // What a screen reader calls the lists and boxes, and what a picture
+    // control shows while it shows one.
+    void nameControls();
+    void namePicture(int r, QLabel *picture);
 
     // The tab that is current, read afresh each time.
     int currentRegion() const;

@@ -86,4 +86,6 @@ void Form1::Timer1_Timer()
 void Form1::clearPicture(QLabel *picture)
 {
     picture->clear();
+    picture->setAccessibleName(QString());
+    picture->setAccessibleDescription(QString());
 }

@@ -71,6 +71,7 @@ void Form1::showMonsterPicture(int r, const QString &path)
     // instead of copying them.
     picture->setPixmap(QPixmap::fromImage(std::move(image)));
     picture->resize(size);
+    namePicture(r, picture);
 }
 
 void Form1::showLocationPicture(int r, const QString &path)
@@ -85,4 +86,5 @@ void Form1::showLocationPicture(int r, const QString &path)
     QPixmap pixmap = QPixmap::fromImage(std::move(image));
     pixmap.setDevicePixelRatio(ratio);
     picture->setPixmap(pixmap);
+    namePicture(r, picture);
 }

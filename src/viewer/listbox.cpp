@@ -60,6 +60,13 @@ ListBox::ListBox(QWidget *parent) : QListWidget(parent)
     delete stock;
 }
 
+QRect ListBox::visualRect(const QModelIndex &index) const
+{
+    if (!isVisible())
+        return {};
+    return QListWidget::visualRect(index);
+}
+
 int ListBox::rowsPerPage() const
 {
     const int rowHeight = qMax(1, sizeHintForRow(0));

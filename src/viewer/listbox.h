@@ -19,6 +19,11 @@ class ListBox : public QListWidget
 public:
     explicit ListBox(QWidget *parent = nullptr);
 
+    // A list that is not shown has no lines on screen. Assistive technology
+    // takes a line with a place on screen for one that shows, and would read
+    // the lines of every hidden page as shown.
+    QRect visualRect(const QModelIndex &index) const override;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

@@ -1,6 +1,7 @@
 #include "viewer/tabcontrol.h"
 
 #include "viewer/markcolors.h"
+#include "viewer/tabcontrolaccessible.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,6 +16,7 @@
 TabControl::TabControl(int tabCount, int tabsPerRow, qreal rowHeight, QWidget *parent)
     : QWidget(parent), m_tabsPerRow(tabsPerRow), m_rowHeight(rowHeight)
 {
+    installTabControlAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
@@ -157,6 +159,11 @@ void TabControl::mousePressEvent(QMouseEvent *event)
         QWidget::mousePressEvent(event);
         return;
     }
+    clickTab(index);
+}
+
+void TabControl::clickTab(int index)
+{
     setFocus(Qt::MouseFocusReason);
     setTab(index);
 }

@@ -28,6 +28,9 @@ public:
     // Selects a tab. Selecting the current tab, or one the control does not
     // have, changes nothing and notifies nothing.
     void setTab(int index);
+    // A press on a tab, by the mouse or by assistive technology: the control
+    // takes the focus and selects the tab.
+    void clickTab(int index);
 
     QWidget *page(int index) const { return m_pages.at(size_t(index)); }
     void setTabCaption(int index, const QString &caption);

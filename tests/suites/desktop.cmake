@@ -39,3 +39,8 @@ add_test(NAME debian_package
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/deb_test.sh
     ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND})
 set_tests_properties(debian_package PROPERTIES TIMEOUT 300 LABELS "desktop;xserver")
+# What a screen reader reads, over the accessibility bus (at-spi2-core and
+# python3-pyatspi).
+add_test(NAME xserver_accessibility
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/xserver_accessibility_test.sh ${HUNTMARK_PROGRAM_DIR})
+set_tests_properties(xserver_accessibility PROPERTIES TIMEOUT 300 LABELS "desktop;xserver")
