@@ -86,11 +86,11 @@ QByteArray hugeJpeg()
     return claimingJpeg(goodJpeg(), 30000, 30000);
 }
 
-// One pixel more than the loader takes.
+// Just over the budget: a row of pixels more than the loader takes.
 QByteArray overBudgetJpeg(QColor colour)
 {
-    static_assert(platform::MaxPicturePixels == 8000 * 8000);
-    return claimingJpeg(jpegBytes(QSize(64, 48), colour), 8000, 8000 + 1);
+    constexpr int width = 8000;
+    return claimingJpeg(jpegBytes(QSize(64, 48), colour), width, int(platform::MaxPicturePixels / width) + 1);
 }
 
 // A camera's notes (an APP1 segment) right after the start marker, holding a
