@@ -262,6 +262,13 @@ def check(folder, region, group, app):
         fail("the region page still shows on the Quests tab")
     check_nothing_hidden_shows(app)
 
+    note("back to the region")
+    press(page_tabs(outer)[region])
+    wait_for("region tab selected again", lambda: selected_tabs(outer) == [region] and showing(page))
+    # Coming back empties the pictures, and what they were called with them.
+    if any(p.name or p.description for p in pictures):
+        fail(f"the emptied pictures are {[(p.name, p.description) for p in pictures]}")
+
 
 def main():
     folder, region, group = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
