@@ -18,6 +18,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 # Generous: a sanitized build on a busy machine starts slowly.
 DEADLINE = 90
@@ -32,11 +33,21 @@ def note(message):
     print("-- " + message, flush=True)
 
 
+def take_news():
+    """Lets the bus library take in what the viewer announced since the last
+    look (new applications, changed names and states); its cache of the tree
+    follows those announcements only."""
+    context = GLib.MainContext.default()
+    while context.pending():
+        context.iteration(False)
+
+
 def wait_for(what, probe):
     """Polls probe() until it gives something true; fails naming `what`."""
     end = time.monotonic() + DEADLINE
     problem = ""
     while True:
+        take_news()
         try:
             result = probe()
         except Exception as error:  # an object that went away while being read
@@ -262,6 +273,20 @@ def check(folder, region, group, app):
         fail("the region page still shows on the Quests tab")
     check_nothing_hidden_shows(app)
 
+    note("back to the region")
+    press(page_tabs(outer)[region])
+    wait_for("region tab selected again", lambda: selected_tabs(outer) == [region] and showing(page))
+    # Coming back empties the pictures, and what they were called with them.
+    if any(p.name or p.description for p in pictures):
+        fail(f"the emptied pictures are {[(p.name, p.description) for p in pictures]}")
+
+
+def find_viewer(desktop):
+    # The desktop's list of applications may have been read before the viewer
+    # joined: read it afresh.
+    desktop.clear_cache()
+    return next((a for a in children(desktop) if a is not None and a.name == "Huntmark Viewer"), None)
+
 
 def main():
     folder, region, group = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
@@ -269,8 +294,7 @@ def main():
     viewer = subprocess.Popen([os.path.join(folder, "huntmark-viewer")], env=env, stdin=subprocess.DEVNULL)
     try:
         desktop = pyatspi.Registry.getDesktop(0)
-        app = wait_for("application 'Huntmark Viewer' on the bus", lambda: next(
-            (a for a in children(desktop) if a is not None and a.name == "Huntmark Viewer"), None))
+        app = wait_for("application 'Huntmark Viewer' on the bus", lambda: find_viewer(desktop))
         check(folder, region, group, app)
     finally:
         if viewer.poll() is None:

@@ -13,7 +13,7 @@ Region=3
 Group=4
 
 program=$1
-require xvfb-run "xvfb and xauth"
+require Xvfb xvfb
 require dbus-run-session dbus-daemon
 [ -x /usr/libexec/at-spi-bus-launcher ] || fail "no accessibility bus: install the Debian package at-spi2-core"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "no pyatspi: install the Debian package python3-pyatspi"
@@ -32,7 +32,12 @@ first=$("$folder/huntmark-progress" --folder "$folder" show "$region" | sed -n '
 [ -n "$first" ] || fail "the progress tool lists no entries of region $Region"
 "$folder/huntmark-progress" --folder "$folder" mark "$first" >/dev/null
 
-note "xvfb-run on a private session bus"
-dbus-run-session -- xvfb-run -a -e "$scratch/xvfb.log" -s "-screen 0 1280x1024x24" \
-    /usr/bin/python3 "$here/accessibility_check.py" "$folder" "$Region" "$Group" </dev/null 2>"$scratch/err" ||
+note "an X server and a private session bus"
+# Xvfb picks a free display itself: two runs of xvfb-run -a at once can pick
+# the same one, and the accessibility bus is announced on the display.
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+xvfb=$!
+cleanup_hook() { kill "$xvfb" 2>/dev/null || true; }
+wait_for 30 test -s "$scratch/display" || fail "Xvfb did not start: $(cat "$scratch/xvfb.log")"
+DISPLAY=:$(cat "$scratch/display") dbus-run-session -- /usr/bin/python3 "$here/accessibility_check.py" "$folder" "$Region" "$Group" </dev/null 2>"$scratch/err" ||
     { grep -v 'fd limit\|Activating service\|Successfully activated\|SpiRegistry daemon' "$scratch/err" >&2; fail "the accessibility check failed"; }
