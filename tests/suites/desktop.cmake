@@ -31,14 +31,16 @@ add_test(NAME xserver_installed_viewer
 set_tests_properties(desktop_files PROPERTIES TIMEOUT 60 LABELS desktop)
 set_tests_properties(install_layout PROPERTIES TIMEOUT 180 LABELS desktop)
 set_tests_properties(portable_bundle PROPERTIES TIMEOUT 300 LABELS desktop)
-set_tests_properties(xserver_installed_viewer PROPERTIES TIMEOUT 180 LABELS "desktop;xserver")
+# Two runs of `xvfb-run -a` started at once can pick the same display.
+set_tests_properties(xserver_installed_viewer PROPERTIES TIMEOUT 180 LABELS "desktop;xserver"
+  RESOURCE_LOCK xvfb-run)
 
 # The Debian package, built, checked by lintian and unpacked for two users
 # under a real X server; needs dpkg-dev and lintian as well.
 add_test(NAME debian_package
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/deb_test.sh
     ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND})
-set_tests_properties(debian_package PROPERTIES TIMEOUT 300 LABELS "desktop;xserver")
+set_tests_properties(debian_package PROPERTIES TIMEOUT 300 LABELS "desktop;xserver" RESOURCE_LOCK xvfb-run)
 # What a screen reader reads, over the accessibility bus (at-spi2-core and
 # python3-pyatspi).
 add_test(NAME xserver_accessibility
