@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
+
 DoneChart::DoneChart(QWidget *parent) : QWidget(parent)
 {
     setMinimumHeight(90);
@@ -47,8 +49,14 @@ void DoneChart::paintEvent(QPaintEvent *)
         painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("No change recorded yet"));
         return;
     }
-    paintLine(painter, area, &Step::quests, catalog::QuestCount, questsColour);
-    paintLine(painter, area, &Step::uniques, catalog::UniqueMonsterCount, uniquesColour);
+    const std::pair<qreal, qreal> range = shareRange();
+    painter.setPen(pal.color(QPalette::PlaceholderText));
+    painter.drawText(area.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                     QStringLiteral("%1 %").arg(qRound(range.second)));
+    painter.drawText(area.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignBottom,
+                     QStringLiteral("%1 %").arg(qRound(range.first)));
+    paintLine(painter, area, range, &Step::quests, catalog::QuestCount, questsColour);
+    paintLine(painter, area, range, &Step::uniques, catalog::UniqueMonsterCount, uniquesColour);
 
     const Step &last = m_steps.back();
     const QRect legend(8, 2, width() - 16, legendHeight);
@@ -61,17 +69,35 @@ void DoneChart::paintEvent(QPaintEvent *)
                      QStringLiteral("Quests completed: %1 of %2").arg(last.quests).arg(catalog::QuestCount));
 }
 
-void DoneChart::paintLine(QPainter &painter, const QRectF &area, int Step::*count, int total,
-                          const QColor &colour) const
+std::pair<qreal, qreal> DoneChart::shareRange() const
 {
-    // Shares of the whole, so both lines use the height; time runs from the
+    // A follower sees a few entries a day turn done out of 220: the height
+    // spans the shares the lines reach, a little more, in steps of 5 %.
+    qreal low = 100;
+    qreal high = 0;
+    for (const Step &step : m_steps) {
+        for (const qreal share : {100.0 * step.uniques / catalog::UniqueMonsterCount,
+                                  100.0 * step.quests / catalog::QuestCount}) {
+            low = std::min(low, share);
+            high = std::max(high, share);
+        }
+    }
+    return {std::max(0.0, 5 * std::floor(low / 5 - 0.2)), std::min(100.0, 5 * std::ceil(high / 5 + 0.2))};
+}
+
+void DoneChart::paintLine(QPainter &painter, const QRectF &area, std::pair<qreal, qreal> range,
+                          int Step::*count, int total, const QColor &colour) const
+{
+    // Shares of the whole, so both lines use one scale; time runs from the
     // first change to the last, and many steps within one pixel collapse
     // into one vertical stroke.
     const qint64 first = m_steps.front().at;
     const qint64 span = std::max<qint64>(1, m_steps.back().at - first);
     auto xOf = [&](qint64 at) { return area.left() + area.width() * qreal(at - first) / qreal(span); };
+    const qreal spread = std::max(1.0, range.second - range.first);
     auto yOf = [&](int done) {
-        return area.bottom() - area.height() * qBound(0.0, qreal(done) / total, 1.0);
+        return area.bottom() -
+                area.height() * qBound(0.0, (100.0 * done / total - range.first) / spread, 1.0);
     };
     QPainterPath path;
     path.moveTo(area.left(), yOf(m_steps.front().*count));

@@ -34,8 +34,10 @@ private:
         int quests;
     };
 
-    void paintLine(QPainter &painter, const QRectF &area, int Step::*count, int total,
-                   const QColor &colour) const;
+    // The range of shares done that the height shows, in percent.
+    std::pair<qreal, qreal> shareRange() const;
+    void paintLine(QPainter &painter, const QRectF &area, std::pair<qreal, qreal> range, int Step::*count,
+                   int total, const QColor &colour) const;
 
     std::vector<Step> m_steps;
 };

@@ -137,14 +137,14 @@ HistoryWindow::HistoryWindow(ProgressHistory *history, QWidget *parent)
     const QFontMetrics metrics = m_list->fontMetrics();
     m_list->header()->resizeSection(Time,
                                     metrics.horizontalAdvance(QStringLiteral("30 Sep 2026  00:00")) + 24);
-    m_list->header()->resizeSection(Entry, metrics.horizontalAdvance(QLatin1Char('M')) * 18);
-    m_list->header()->resizeSection(Tab, metrics.horizontalAdvance(QLatin1Char('M')) * 10);
+    m_list->header()->resizeSection(Entry, metrics.horizontalAdvance(QLatin1Char('M')) * 17);
+    m_list->header()->resizeSection(Tab, metrics.horizontalAdvance(QLatin1Char('M')) * 14);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_status);
     layout->addWidget(m_chart);
     layout->addWidget(m_list, 1);
-    resize(640, 520);
+    resize(760, 540);
 
     connect(m_list, &QTreeView::activated, this, &HistoryWindow::choose);
     connect(m_history, &ProgressHistory::eventsRecorded, this, &HistoryWindow::append);
