@@ -129,7 +129,7 @@ std::vector<Event> HistoryStore::recordRead(Kind kind, QByteArrayView flags, QBy
         for (qsizetype position = 0; position < length; ++position) {
             const bool done = isDone(flags, position);
             if (done != isDone(before->flags, position))
-                recorded.push_back({at, kind, int(position), done});
+                recorded.push_back({at.toMSecsSinceEpoch(), kind, int(position), done});
         }
     }
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
@@ -199,8 +199,8 @@ std::vector<Event> HistoryStore::select(const QString &statement)
         return found;
     }
     while (query.next())
-        found.push_back({QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong()),
-                         Kind(query.value(1).toInt()), query.value(2).toInt(), query.value(3).toBool()});
+        found.push_back({query.value(0).toLongLong(), Kind(query.value(1).toInt()), query.value(2).toInt(),
+                         query.value(3).toBool()});
     return found;
 }
 

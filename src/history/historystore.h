@@ -21,7 +21,10 @@ enum class Kind { Uniques = 0, Quests = 1 };
 // An entry turned done, or back to not done, as a read saw it.
 struct Event
 {
-    QDateTime at;
+    // Milliseconds since the epoch: thousands of events are read at once,
+    // and a local QDateTime costs a time zone look-up each.
+    qint64 at = 0;
+    QDateTime time() const { return QDateTime::fromMSecsSinceEpoch(at); }
     Kind kind = Kind::Uniques;
     int position = 0; // progress position, counted from 0
     bool done = false;

@@ -24,9 +24,9 @@ void DoneChart::setHistory(const std::vector<history::Event> &events, int unique
     m_steps.reserve(events.size() + 1);
     for (const history::Event &event : events) {
         if (m_steps.empty())
-            m_steps.push_back({event.at.toMSecsSinceEpoch(), uniques, quests});
+            m_steps.push_back({event.at, uniques, quests});
         (event.kind == history::Kind::Uniques ? uniques : quests) += event.done ? 1 : -1;
-        m_steps.push_back({event.at.toMSecsSinceEpoch(), uniques, quests});
+        m_steps.push_back({event.at, uniques, quests});
     }
     update();
 }

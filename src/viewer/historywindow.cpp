@@ -89,13 +89,13 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
         return {};
     const history::Event &event = eventAt(index.row());
     if (role == Qt::UserRole && index.column() == Time)
-        return event.at;
+        return event.time();
     if (role != Qt::DisplayRole)
         return {};
     const EntryPlace place = placeOf(event.kind, event.position);
     switch (index.column()) {
     case Time:
-        return event.at.toString(QStringLiteral("d MMM yyyy  HH:mm"));
+        return event.time().toString(QStringLiteral("d MMM yyyy  HH:mm"));
     case Entry:
         return entryName(event.kind, place);
     case Tab:

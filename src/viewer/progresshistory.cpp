@@ -73,8 +73,8 @@ void ProgressHistory::learnFrom(const history::Event &event)
 {
     auto &times = m_doneAt[size_t(event.kind)];
     if (event.done)
-        times[event.position] = event.at;
+        times[event.position] = event.time();
     else
         times.erase(event.position);
-    m_lastChange = event.at;
+    m_lastChange = event.time();
 }
