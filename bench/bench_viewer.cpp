@@ -3,6 +3,7 @@
 // machine are noisy, ratios much less so.
 #include "ftpserver.h"
 
+#include "history/historystore.h"
 #include "platform/scriptlauncher.h"
 #include "progress/firstfield.h"
 #include "viewer/form1.h"
@@ -209,8 +210,54 @@ void benchReadAfterDownload(const BenchFolder &folder, int repetitions)
         return samples[samples.size() / 2];
     };
     const double floorMedian = median(floor);
+    // Every one of these reads writes its changes to the history, one
+    // transaction per file.
     report("read after a download", median(ours), floorMedian, "read both flag files");
+    std::printf("%-22s limit 5000 us, with the history write of every line\n", "");
     report("  ... and its repaint", median(painted), floorMedian, "read both flag files");
+}
+
+// A store of `count` events, as a long-followed player leaves it: reads a
+// minute apart that each turn every unique done or back.
+void fillHistory(const QString &folder, int count)
+{
+    history::HistoryStore store(folder + QStringLiteral("/") + history::FileName);
+    QDateTime at = QDateTime::currentDateTime().addSecs(-60LL * count);
+    QByteArray flags(catalog::UniqueMonsterCount, '0');
+    const QByteArray noneNew(catalog::UniqueMonsterCount, '0');
+    store.recordRead(history::Kind::Uniques, flags, noneNew, at);
+    for (int recorded = 0; recorded < count; recorded += catalog::UniqueMonsterCount) {
+        flags.fill(flags[0] == '1' ? '0' : '1');
+        at = at.addSecs(60);
+        store.recordRead(history::Kind::Uniques, flags, noneNew, at);
+    }
+    QFile file(folder + QStringLiteral("/UniquesDefeated.txt"));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(flags + "\r\n");
+}
+
+// From File > History to its window drawn, with 20,000 events in the store.
+void benchHistoryWindow(int repetitions)
+{
+    QTemporaryDir folder;
+    constexpr int Events = 20000;
+    fillHistory(folder.path(), Events);
+    std::vector<double> samples;
+    for (int n = 0; n < repetitions; ++n) {
+        Form1 window(folder.path());
+        window.Form_Load();
+        window.show();
+        QCoreApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        window.findChild<QAction *>(QStringLiteral("OpenHistory"))->trigger();
+        window.findChild<QWidget *>(QStringLiteral("History"))->grab();
+        samples.push_back(double(timer.nsecsElapsed()) / 1000.0);
+    }
+    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+    std::printf("%-22s %10.1f us   limit 150000 us, %d events in the store\n", "open the history",
+                samples[samples.size() / 2], Events);
+    std::fflush(stdout);
 }
 
 void benchStartUp(const BenchFolder &folder, int repetitions)
@@ -398,6 +445,7 @@ int main(int argc, char *argv[])
     benchSelectingAUnique(folder, 400);
     benchSelectingAQuest(folder, 2000);
     benchReadAfterDownload(folder, 400);
+    benchHistoryWindow(15);
     benchStartUp(folder, 30);
     benchRefresh(folder, 200);
     benchMemory(folder);

@@ -7,4 +7,5 @@ screenshot: build
 	rm -rf $(SCREENSHOT_DEMO_DIR)
 	./scripts/demo.sh --prepare-only --folder $(SCREENSHOT_DEMO_DIR) $(BUILD_DIR)
 	$(BUILD_DIR)/tools/screenshot $(PROGRAM_DIR) $(SCREENSHOT_DEMO_DIR)/server \
-	    docs/screenshot.png docs/screenshot-quests.png docs/screenshot-dark.png
+	    docs/screenshot.png docs/screenshot-quests.png docs/screenshot-dark.png \
+	    docs/screenshot-history.png

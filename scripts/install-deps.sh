@@ -15,6 +15,7 @@ fonts-liberation2
 ncftp
 python3-pyftpdlib
 dbus-daemon
+libqt6sql6-sqlite
 "
 # The benchmarks, fuzzers and the real-X-server tests bring their own lists.
 for extra in "$@"; do

@@ -45,7 +45,8 @@ bool leftBehind(const QString &entry)
     static const QStringList kept =
             QStringLiteral(
                     "huntmark-viewer huntmark-batch ncftpget.exe Monsters Locations demo.lock server.log "
-                    "Tabs.ini UniquesDefeated.txt QuestsCleared.txt server server/UniquesDefeated.txt "
+                    "Tabs.ini History.sqlite UniquesDefeated.txt QuestsCleared.txt server "
+                    "server/UniquesDefeated.txt "
                     "server/QuestsCleared.txt player player/UniquesDefeated.txt player/QuestsCleared.txt "
                     "player/turns-played")
                     .split(QLatin1Char(' '));

@@ -1,19 +1,25 @@
 // What the follower sees at a glance: check marks on done lines, a bar and a
 // tool tip per tab, the emphasis on lines that turned done since the last
-// read, and the desktop notification of them. Runs on a private session bus
-// of its own, never the user's.
+// read, the desktop notification of them, and the history of when each
+// entry was done. Runs on a private session bus of its own, never the user's.
 #include "badinput_support.h"
 
 #include "platform/scriptlauncher.h"
+#include "viewer/progresshistory.h"
 #include "viewer/tabcontrol.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDBusConnection>
 #include <QDBusPendingCall>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QToolTip>
 
 #include <unistd.h>
@@ -74,9 +80,11 @@ void expectMarks(const Form1 *window, const char *listName, const char *tabsName
     for (int k = 0; k < lists; ++k) {
         const QListWidget *list = control<QListWidget>(window, listName, k);
         int done = 0;
+        int news = 0;
         for (int row = 0; row < list->count(); ++row, ++position) {
             const bool isDone = position <= flags.size() && flags[position - 1] == '1';
             done += isDone;
+            news += isDone && fresh.contains(position);
             const QString expected = !isDone   ? QStringLiteral("none")
                     : fresh.contains(position) ? QStringLiteral("new")
                                                : QStringLiteral("done");
@@ -85,7 +93,9 @@ void expectMarks(const Form1 *window, const char *listName, const char *tabsName
             QCOMPARE(where + markOf(list, row, doneWord), where + expected);
         }
         QCOMPARE(tabs->tabToolTip(k),
-                 QStringLiteral("%1 of %2 %3").arg(done).arg(list->count()).arg(doneWord));
+                 QStringLiteral("%1 of %2 %3").arg(done).arg(list->count()).arg(doneWord) +
+                         (news ? QStringLiteral(", %1 new").arg(news) : QString()));
+        QCOMPARE(tabs->tabHasNew(k), news > 0);
     }
 }
 
@@ -99,8 +109,14 @@ void expectQuests(const Form1 *window, const QByteArray &flags, const QList<int>
 {
     expectMarks(window, "Quests", "QuestsTab", catalog::QuestGroupCount, flags, fresh,
                 QStringLiteral("completed"));
-    QCOMPARE(control<TabControl>(window, "QVLocations")->tabToolTip(catalog::RegionCount),
-             QStringLiteral("%1 of 63 completed").arg(flags.count('1')));
+    // The Quests tab counts the news of every group.
+    const auto *outer = control<TabControl>(window, "QVLocations");
+    const qsizetype news =
+            std::count_if(fresh.begin(), fresh.end(), [&](int p) { return flags[p - 1] == '1'; });
+    QCOMPARE(outer->tabToolTip(catalog::RegionCount),
+             QStringLiteral("%1 of 63 completed").arg(flags.count('1')) +
+                     (news ? QStringLiteral(", %1 new").arg(news) : QString()));
+    QCOMPARE(outer->tabHasNew(catalog::RegionCount), news > 0);
 }
 
 // The tool tip a hover over tab `index` shows.
@@ -117,10 +133,75 @@ void selectLine(const Form1 *window, const char *listName, int index, int row)
     control<QListWidget>(window, listName, index)->setCurrentRow(row);
 }
 
+QDateTime december(int day, int hour, int minute)
+{
+    return QDateTime(QDate(2026, 12, day), QTime(hour, minute));
+}
+
+// The clock the window's history reads the time of a read from.
+void setClock(const Form1 *window, const QDateTime &time)
+{
+    control<ProgressHistory>(window, "ProgressHistory")->setClock([time] { return time; });
+}
+
+// The history window's list, opened as File > History opens it.
+QAbstractItemView *openHistory(const Form1 *window)
+{
+    control<QAction>(window, "OpenHistory")->trigger();
+    const auto *history = control<QWidget>(window, "History");
+    if (!history->isVisible() || history->isModal())
+        qFatal("the history window is not open, or modal");
+    return control<QAbstractItemView>(history, "HistoryList");
+}
+
+// Every row of the history list as "time|entry|tab|what", top down; each
+// row's first column must hold the time it shows.
+QStringList historyRows(const QAbstractItemView *list)
+{
+    QStringList rows;
+    const QAbstractItemModel *model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QDateTime time = model->index(row, 0).data(Qt::UserRole).toDateTime();
+        QStringList cells{time.toString(QStringLiteral("d MMM HH:mm"))};
+        for (int column = 1; column < model->columnCount(); ++column)
+            cells.append(model->index(row, column).data().toString());
+        rows.append(cells.join(u'|'));
+    }
+    return rows;
+}
+
+QString uniqueRow(const QString &time, int r, int i, const char *what)
+{
+    return QStringList{time, QString::fromLatin1(catalog::findUniqueMonster(r, i)->name),
+                       QString::fromLatin1(catalog::regions()[r].caption), QLatin1String(what)}
+            .join(u'|');
+}
+
+QString questRow(const QString &time, int g, int i, const char *what)
+{
+    return QStringList{time, QString::fromLatin1(catalog::findQuest(g, i)->name),
+                       QString::fromLatin1(catalog::questGroups()[g].caption), QLatin1String(what)}
+            .join(u'|');
+}
+
+// The tool tip a hover at `at` over `widget` shows; nothing while none is up.
+QString hoverToolTipAt(QWidget *widget, QPoint at)
+{
+    QHelpEvent hover(QEvent::ToolTip, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &hover);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+QString lineToolTip(const Form1 *window, const char *listName, int index, int row)
+{
+    auto *list = control<QListWidget>(window, listName, index);
+    return hoverToolTipAt(list->viewport(), list->visualItemRect(list->item(row)).center());
+}
+
 } // namespace
 
 // Stands in for the desktop's notification service and keeps what it was
-// asked to show: "icon|summary|body|picture or none" for each call.
+// asked to show: "icon|summary|body|picture or none|actions" for each call.
 class NotificationRecorder : public QObject
 {
     Q_OBJECT
@@ -131,10 +212,12 @@ public:
 
 public slots:
     uint Notify(const QString &, uint, const QString &appIcon, const QString &summary, const QString &body,
-                const QStringList &, const QVariantMap &hints, int)
+                const QStringList &actions, const QVariantMap &hints, int)
     {
         const bool picture = hints.contains(QStringLiteral("image-data"));
-        calls.append(QStringList{appIcon, summary, body, picture ? "picture" : "none"}.join(u'|'));
+        calls.append(
+                QStringList{appIcon, summary, body, picture ? "picture" : "none", actions.join(u',')}.join(
+                        u'|'));
         return uint(calls.size());
     }
 };
@@ -153,6 +236,12 @@ private slots:
     void notifiesWhatTurnedDoneWhileInactive_data();
     void notifiesWhatTurnedDoneWhileInactive();
     void withoutAServiceNothingWaitsOrPrints();
+    void showActionRaisesTheWindowAndOpensTheHistory();
+    void historyKeepsWhatChangedWhenAndWhatIsNew();
+    void detailsSayWhenAnEntryWasDone_data();
+    void detailsSayWhenAnEntryWasDone();
+    void anUnusableStoreLeavesTheWindowWorking_data();
+    void anUnusableStoreLeavesTheWindowWorking();
 
 private:
     // Waits until everything the window sent on the bus has been handled.
@@ -398,7 +487,8 @@ void FollowerViewTest::notifiesWhatTurnedDoneWhileInactive()
     settleBus();
 
     // One notification for the whole read, never one per file or line.
-    const QString expected = QStringLiteral("huntmark-viewer|Huntmark (Viewer)|%1|picture").arg(body);
+    const QString expected =
+            QStringLiteral("huntmark-viewer|Huntmark (Viewer)|%1|picture|default,Show,show,Show").arg(body);
     QCOMPARE(m_recorder.calls, body.isEmpty() ? QStringList() : QStringList{expected});
 }
 
@@ -429,6 +519,257 @@ void FollowerViewTest::withoutAServiceNothingWaitsOrPrints()
     expectUniques(window.get(), flagsWithOnesAt(catalog::UniqueMonsterCount, {3}), {3});
     if (m_serviceBus.isConnected())
         QVERIFY(m_serviceBus.registerService(NotificationService));
+}
+
+void FollowerViewTest::showActionRaisesTheWindowAndOpensTheHistory()
+{
+    if (!m_serviceBus.isConnected())
+        QSKIP("no session bus in this run");
+    ProgramFolder folder;
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1}));
+    auto window = startedWindow(folder);
+    QWidget elsewhere;
+    window->show();
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QTRY_VERIFY(elsewhere.isActiveWindow());
+    m_recorder.calls.clear();
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2}));
+    window->FetchProgress();
+    settleBus();
+    QCOMPARE(m_recorder.calls.size(), 1);
+    QSignalSpy asked(control<QObject>(window.get(), "DesktopNotifier"), SIGNAL(showRequested()));
+
+    // Another program's notification, and another action of ours, are not
+    // meant for this window.
+    auto invoke = [&](uint id, const QString &action) {
+        QDBusMessage signal = QDBusMessage::createSignal(NotificationPath, NotificationService,
+                                                         QStringLiteral("ActionInvoked"));
+        signal << id << action;
+        QVERIFY(m_serviceBus.send(signal));
+    };
+    const uint ours = uint(m_recorder.calls.size());
+    invoke(ours + 7, QStringLiteral("show"));
+    invoke(ours, QStringLiteral("dismiss"));
+    invoke(ours, QStringLiteral("show"));
+    // The window's connection answers a ping from the service after it has
+    // passed on every signal the service sent before.
+    const QDBusPendingCall ping = m_serviceBus.asyncCall(QDBusMessage::createMethodCall(
+            QDBusConnection::sessionBus().baseService(), QStringLiteral("/"),
+            QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
+    QTRY_VERIFY(ping.isFinished());
+    QTRY_COMPARE(asked.size(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(asked.size(), 1);
+    const auto *history = control<QWidget>(window.get(), "History");
+    QVERIFY(history->isVisible());
+    QTRY_VERIFY(history->isActiveWindow());
+    QVERIFY(window->isVisible());
+}
+
+void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
+{
+    // Uniques: region 4's second line turns done, the top one of region 0
+    // back; later region 9's first line. Quests: group 3's second, then,
+    // while no viewer runs, group 0's first.
+    const int turned = uniquePosition(4, 1);
+    const int later = uniquePosition(9, 0);
+    const int quest = questPosition(3, 1);
+    const int whileClosed = questPosition(0, 0);
+    const QList<QByteArray> uniques = {flagsWithOnesAt(catalog::UniqueMonsterCount, {1}),
+                                       flagsWithOnesAt(catalog::UniqueMonsterCount, {turned}),
+                                       flagsWithOnesAt(catalog::UniqueMonsterCount, {turned, later})};
+    const QList<QByteArray> quests = {QByteArray(catalog::QuestCount, '0'),
+                                      flagsWithOnesAt(catalog::QuestCount, {quest}),
+                                      flagsWithOnesAt(catalog::QuestCount, {quest, whileClosed})};
+
+    ProgramFolder folder;
+    ProgramFolder server;
+    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    writeExecutable(folder.filePath(ClientName),
+                    "#!/bin/sh\ncp '" + QFile::encodeName(server.path()) + "'/\"$7\" \"$8\"\n");
+    auto download = [&](const Form1 *window, int stage) {
+        server.write(UniquesFile, uniques[stage]);
+        server.write(QuestsFile, quests[std::min(stage, 1)]);
+        control<QAction>(window, "RefreshNow")->trigger();
+        QTRY_VERIFY(control<QAction>(window, "RefreshNow")->isEnabled());
+    };
+    folder.write(UniquesFile, uniques[0]);
+    folder.write(QuestsFile, quests[0]);
+    server.write(UniquesFile, uniques[0]);
+    server.write(QuestsFile, quests[0]);
+
+    // The first read ever only learns; a download then records each change
+    // with the time of its read, and the note tells it from the check.
+    auto window = startedWindow(folder);
+    auto *note = control<QLabel>(window.get(), "LabelUpdated");
+    QTRY_VERIFY(control<QAction>(window.get(), "RefreshNow")->isEnabled());
+    QVERIFY2(QRegularExpression(QStringLiteral("^checked \\d\\d:\\d\\d \u00b7 no change yet$"))
+                     .match(note->text())
+                     .hasMatch(),
+             qPrintable(note->text()));
+    QAbstractItemView *list = openHistory(window.get());
+    QCOMPARE(historyRows(list), QStringList());
+    setClock(window.get(), december(3, 13, 58));
+    download(window.get(), 1);
+    QVERIFY2(note->text().endsWith(QStringLiteral(" \u00b7 last change 13:58")), qPrintable(note->text()));
+    const QStringList first = {questRow("3 Dec 13:58", 3, 1, "completed"),
+                               uniqueRow("3 Dec 13:58", 4, 1, "defeated"),
+                               uniqueRow("3 Dec 13:58", 0, 0, "undone")};
+    QCOMPARE(historyRows(list), first);
+
+    // The open window follows every read, newest on top.
+    setClock(window.get(), december(3, 14, 5));
+    download(window.get(), 2);
+    QCOMPARE(historyRows(list), QStringList{uniqueRow("3 Dec 14:05", 9, 0, "defeated")} + first);
+    expectUniques(window.get(), uniques[2], {turned, later});
+    expectQuests(window.get(), quests[1], {quest});
+
+    // A later run finds the history and what is still new, and what turned
+    // done while no viewer ran is new and recorded at its first read.
+    window.reset();
+    folder.write(QuestsFile, quests[2]);
+    server.write(QuestsFile, quests[2]);
+    window = std::make_unique<Form1>(folder.path());
+    setClock(window.get(), december(4, 9, 30));
+    window->Form_Load();
+    expectUniques(window.get(), uniques[2], {turned, later});
+    expectQuests(window.get(), quests[2], {quest, whileClosed});
+    list = openHistory(window.get());
+    QCOMPARE(historyRows(list).size(), 5);
+    QCOMPARE(historyRows(list).first(), questRow("4 Dec 09:30", 0, 0, "completed"));
+
+    // Activating a row selects its entry as a click would: the tabs, the
+    // line and its details; the line is seen, and stays seen next run.
+    list->setCurrentIndex(list->model()->index(1, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(currentTab(window.get(), "QVLocations"), 9);
+    QCOMPARE(control<QListWidget>(window.get(), "ListOfUniques", 9)->currentRow(), 0);
+    QVERIFY(!control<QLineEdit>(window.get(), "TextLevel", 9)->text().isEmpty());
+    list->setCurrentIndex(list->model()->index(2, 0));
+    QTest::keyClick(list, Qt::Key_Enter);
+    QCOMPARE(currentTab(window.get(), "QVLocations"), catalog::RegionCount);
+    QCOMPARE(currentTab(window.get(), "QuestsTab"), 3);
+    QCOMPARE(control<QListWidget>(window.get(), "Quests", 3)->currentRow(), 1);
+    QVERIFY(!control<QLineEdit>(window.get(), "QuestLocation", 3)->text().isEmpty());
+    window.reset();
+    window = startedWindow(folder);
+    expectUniques(window.get(), uniques[2], {turned});
+    expectQuests(window.get(), quests[2], {whileClosed});
+}
+
+void FollowerViewTest::detailsSayWhenAnEntryWasDone_data()
+{
+    QTest::addColumn<bool>("quests");
+    QTest::addColumn<QDateTime>("done");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("today") << false << december(3, 14, 5) << december(3, 23, 59) << "Defeated at 14:05 today";
+    QTest::newRow("yesterday") << true << december(2, 21, 40) << december(3, 0, 1)
+                               << "Completed at 21:40 yesterday";
+    QTest::newRow("older") << false << december(3, 9, 12) << december(7, 10, 0)
+                           << "Defeated on 3 Dec at 09:12";
+    QTest::newRow("a year before") << true << december(3, 9, 12).addYears(-1) << december(2, 10, 0)
+                                   << "Completed on 3 Dec 2025 at 09:12";
+}
+
+void FollowerViewTest::detailsSayWhenAnEntryWasDone()
+{
+    QFETCH(bool, quests);
+    QFETCH(QDateTime, done);
+    QFETCH(QDateTime, now);
+    QFETCH(QString, tip);
+
+    // Line 0 of the tab was done before the history began; line 2 turns done.
+    const int tab = quests ? 4 : 6;
+    const int length = quests ? catalog::QuestCount : catalog::UniqueMonsterCount;
+    auto position = [&](int row) { return quests ? questPosition(tab, row) : uniquePosition(tab, row); };
+    const QString file = quests ? QuestsFile : UniquesFile;
+    const char *listName = quests ? "Quests" : "ListOfUniques";
+    ProgramFolder folder;
+    folder.write(file, flagsWithOnesAt(length, {position(0)}));
+    auto window = startedWindow(folder);
+    setClock(window.get(), done);
+    folder.write(file, flagsWithOnesAt(length, {position(0), position(2)}));
+    window->FetchProgress();
+    setClock(window.get(), now);
+    window->show();
+    selectTab(window.get(), "QVLocations", quests ? catalog::RegionCount : tab);
+    if (quests)
+        selectTab(window.get(), "QuestsTab", tab);
+
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    QCOMPARE(lineToolTip(window.get(), listName, tab, 0), QString());
+    QCOMPARE(lineToolTip(window.get(), listName, tab, 2), tip);
+    // The check box says it while that entry is selected.
+    auto *box = control<QCheckBox>(window.get(), quests ? "QuestCompleted" : "CheckDefeated", tab);
+    selectLine(window.get(), listName, tab, 2);
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    QCOMPARE(hoverToolTipAt(box, QPoint(4, box->height() / 2)), tip);
+}
+
+void FollowerViewTest::anUnusableStoreLeavesTheWindowWorking_data()
+{
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("damaged") << "damaged"
+                             << "the history file (History.sqlite) is damaged.";
+    QTest::newRow("locked") << "locked"
+                            << "the history file (History.sqlite) is in use by another program.";
+    QTest::newRow("unwritable folder")
+            << "unwritable"
+            << "the history file (History.sqlite) cannot be written in the program's folder.";
+}
+
+void FollowerViewTest::anUnusableStoreLeavesTheWindowWorking()
+{
+    QFETCH(QString, store);
+    QFETCH(QString, reason);
+
+    const QString storeFile = QStringLiteral("History.sqlite");
+    const QByteArray garbage = QByteArray("not a database, only garbage \x01\xff").repeated(200);
+    ProgramFolder folder;
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1}));
+    ModeRestorer restorer;
+    const QString locker = QStringLiteral("locker");
+    if (store == QLatin1String("damaged")) {
+        folder.write(storeFile, garbage);
+    } else if (store == QLatin1String("locked")) {
+        // A run before left a store; another program holds its write lock.
+        startedWindow(folder).reset();
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), locker);
+        db.setDatabaseName(folder.filePath(storeFile));
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    } else {
+        // Root writes into a read-only folder; a folder where the store
+        // would go stops everyone.
+        if (runningAsRoot())
+            QVERIFY(QDir(folder.path()).mkdir(storeFile));
+        restorer.add(folder.path());
+        QVERIFY(setMode(folder.path(), 0555));
+    }
+
+    // The window reads and marks as it does without a history.
+    auto window = startedWindow(folder);
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2}));
+    window->FetchProgress();
+    QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 2"));
+    expectUniques(window.get(), flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2}), {2});
+    QAbstractItemView *list = openHistory(window.get());
+    QCOMPARE(list->model()->rowCount(), 0);
+    const QString status = control<QLabel>(window.get(), "HistoryStatus")->text();
+    QVERIFY2(status.startsWith(QStringLiteral("The history is unavailable: ") + reason), qPrintable(status));
+    window.reset();
+
+    if (store == QLatin1String("damaged"))
+        QCOMPARE(folder.read(storeFile), garbage);
+    if (QSqlDatabase::contains(locker)) {
+        QSqlDatabase::database(locker, false).close();
+        QSqlDatabase::removeDatabase(locker);
+    }
 }
 
 // The test never talks to the user's own session bus: it starts again inside

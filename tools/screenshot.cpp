@@ -2,11 +2,14 @@
 // selected monster and both its pictures, and a quest with its steps, with
 // the other player's progress (the demo player's, as a fresh demo starts)
 // marked and its last few entries just turned done; optionally the region
-// once more in a dark palette. Runs on the offscreen platform, so it needs
-// no display.
+// once more in a dark palette, and the history window after a day and a half
+// of following. Runs on the offscreen platform, so it needs no display.
 #include "catalog/catalog.h"
 #include "viewer/form1.h"
+#include "viewer/progresshistory.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -90,6 +93,67 @@ bool startWithProgress(Form1 &window, const QTemporaryDir &folder, const QString
     return true;
 }
 
+// The demo player's last entries replayed one read at a time, on a clock
+// running from yesterday evening to this morning, one of them taken back
+// and done again, then the history window with a row selected.
+bool grabHistory(const QString &pictures, const QString &progressFolder, const QString &path)
+{
+    QTemporaryDir folder;
+    for (const char *sub : {"Monsters", "Locations"})
+        QFile::link(pictures + QLatin1Char('/') + QLatin1String(sub), folder.filePath(QLatin1String(sub)));
+    QList<QByteArray> now;
+    for (const char *name : {"UniquesDefeated.txt", "QuestsCleared.txt"}) {
+        QFile file(progressFolder + QLatin1Char('/') + QLatin1String(name));
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        now.append(file.readAll());
+    }
+    QList<QByteArray> flags = {earlier(now[0], 9, now[0].size()), earlier(now[1], 4, now[1].size())};
+    const QString names[] = {QStringLiteral("UniquesDefeated.txt"), QStringLiteral("QuestsCleared.txt")};
+    Form1 window(folder.path());
+    write(folder, names[0], flags[0]);
+    write(folder, names[1], flags[1]);
+    window.Form_Load();
+    auto *history = window.findChild<ProgressHistory *>(QStringLiteral("ProgressHistory"));
+    QDateTime clock(QDate::currentDate().addDays(-1), QTime(18, 10));
+    const int minutesBetween[] = {0, 7, 26, 41, 12, 95, 3, 640, 18, 9, 33, 21, 5, 48};
+    int step = 0;
+    auto readAt = [&] {
+        clock = clock.addSecs(60 * minutesBetween[step++ % std::size(minutesBetween)]);
+        history->setClock([time = clock] { return time; });
+        write(folder, names[0], flags[0]);
+        write(folder, names[1], flags[1]);
+        window.ReadUniquesDefeated();
+        window.ReadQuestsCleared();
+    };
+    // Two uniques for every quest, in catalog order.
+    for (int turn = 0; flags != now; ++turn) {
+        const int kind = turn % 3 == 2 ? 1 : 0;
+        QByteArray &f = flags[kind] == now[kind] ? flags[1 - kind] : flags[kind];
+        const QByteArray &target = &f == &flags[0] ? now[0] : now[1];
+        const qsizetype position = [&] {
+            for (qsizetype i = 0; i < f.size(); ++i)
+                if (f[i] != target[i])
+                    return i;
+            return qsizetype(0);
+        }();
+        f[position] = target[position];
+        readAt();
+        if (turn == 4) {
+            // Ticked by mistake, taken back at the next read, done later.
+            f[position] = '0';
+            readAt();
+            f[position] = target[position];
+        }
+    }
+    window.findChild<QAction *>(QStringLiteral("OpenHistory"))->trigger();
+    auto *dialog = window.findChild<QWidget *>(QStringLiteral("History"));
+    auto *list = dialog->findChild<QAbstractItemView *>(QStringLiteral("HistoryList"));
+    list->setCurrentIndex(list->model()->index(2, 0));
+    QCoreApplication::processEvents();
+    return dialog->grab().save(path);
+}
+
 QPalette darkPalette()
 {
     QPalette dark;
@@ -116,10 +180,10 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 5 && argc != 6) {
+    if (argc < 5 || argc > 7) {
         std::fprintf(stderr,
                      "usage: screenshot <program folder with pictures> <folder with progress files> "
-                     "<uniques.png> <quests.png> [<uniques in a dark palette.png>]\n");
+                     "<uniques.png> <quests.png> [<uniques in a dark palette.png> [<history.png>]]\n");
         return 2;
     }
     // A program folder of its own, so nothing of the build's is touched and
@@ -146,7 +210,9 @@ int main(int argc, char *argv[])
         if (!grab(window, QString::fromLocal8Bit(argv[4])))
             return 1;
     }
-    if (argc == 6) {
+    if (argc == 7 && !grabHistory(pictures, progress, QString::fromLocal8Bit(argv[6])))
+        return 1;
+    if (argc >= 6) {
         QApplication::setPalette(darkPalette());
         Form1 window(folder.path());
         if (!startWithProgress(window, folder, progress))

@@ -5,9 +5,13 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -16,6 +20,11 @@ const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 // The name the desktop entry and the installed icon go by.
 const QString DesktopName = QStringLiteral("huntmark-viewer");
 constexpr int NamesPerLine = 5;
+// "default" is what most services send for a click on the notification
+// itself; "show" is the button.
+const QString ShowAction = QStringLiteral("show");
+const QString DefaultAction = QStringLiteral("default");
+constexpr size_t RememberedNotifications = 16;
 
 // The program's icon as raw pixels, for services that cannot look the
 // installed icon up by name (a portable bundle installs none).
@@ -46,6 +55,28 @@ Q_DECLARE_METATYPE(IconPixels)
 DesktopNotifier::DesktopNotifier(QWidget *window) : QObject(window), m_window(window)
 {
     qDBusRegisterMetaType<IconPixels>();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected())
+        bus.connect(Service, Path, Service, QStringLiteral("ActionInvoked"), this,
+                    SLOT(onActionInvoked(uint, QString)));
+}
+
+void DesktopNotifier::onActionInvoked(uint id, const QString &action)
+{
+    // Every program's notifications send this signal: only ours count.
+    if ((action == ShowAction || action == DefaultAction) && std::count(m_sent.begin(), m_sent.end(), id))
+        emit showRequested();
+}
+
+void DesktopNotifier::rememberId(QDBusPendingCallWatcher *answer)
+{
+    const QDBusPendingReply<uint> reply = *answer;
+    answer->deleteLater();
+    if (reply.isError())
+        return;
+    m_sent.push_back(reply.value());
+    if (m_sent.size() > RememberedNotifications)
+        m_sent.erase(m_sent.begin());
 }
 
 void DesktopNotifier::linesTurnedDone(const QString &heading, const QStringList &names)
@@ -99,8 +130,10 @@ void DesktopNotifier::send()
                          QVariant::fromValue(IconPixels{icon.convertToFormat(QImage::Format_RGBA8888)}));
         QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Service, QStringLiteral("Notify"));
         call << QStringLiteral("Huntmark Viewer") << 0u << DesktopName << QStringLiteral("Huntmark (Viewer)")
-             << body << QStringList() << hints << -1;
-        bus.asyncCall(call);
+             << body << QStringList{DefaultAction, QStringLiteral("Show"), ShowAction, QStringLiteral("Show")}
+             << hints << -1;
+        auto *answer = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+        connect(answer, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::rememberId);
     }
     emit notified(body);
 }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class QDBusPendingCallWatcher;
 class QWidget;
 
 // Tells the user through the desktop's notification service what turned done
@@ -29,15 +30,22 @@ public:
 
 public slots:
     void linesTurnedDone(const QString &heading, const QStringList &names);
+    // The service's signal that the user chose an action of a notification.
+    void onActionInvoked(uint id, const QString &action);
 
 signals:
     // A notification was handed to the session bus, or would have been had
     // there been one.
     void notified(const QString &body);
+    // The user chose "Show" on one of this window's notifications.
+    void showRequested();
 
 private:
     void send();
+    void rememberId(QDBusPendingCallWatcher *answer);
 
     QPointer<QWidget> m_window;
     std::vector<std::pair<QString, QStringList>> m_pending;
+    // The service's numbers of the notifications sent, the latest few.
+    std::vector<uint> m_sent;
 };

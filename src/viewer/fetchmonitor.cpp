@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int LabelWidth = 220;
+constexpr int LabelWidth = 260;
 const QColor MutedColour(0x70, 0x70, 0x70);
 const QColor WarningColour(0xb0, 0x3a, 0x00);
 
@@ -70,6 +70,13 @@ bool FetchMonitor::isRunning() const
     return m_scripts->isRunning();
 }
 
+void FetchMonitor::setLastChange(const QDateTime &time)
+{
+    m_lastChange = time;
+    if (m_lastArrival.isValid() && m_failuresInRow < FailuresBeforeWarning)
+        showFresh();
+}
+
 void FetchMonitor::onScriptsEnded(const platform::ScriptOutcome &outcome)
 {
     emit scriptsEnded();
@@ -93,7 +100,9 @@ void FetchMonitor::countFailure(const QString &reason)
 
 void FetchMonitor::showFresh()
 {
-    m_label->setText(QStringLiteral("updated ") + clockText(m_lastArrival));
+    const QString change = m_lastChange.isValid() ? QStringLiteral("last change ") + clockText(m_lastChange)
+                                                  : QStringLiteral("no change yet");
+    m_label->setText(QStringLiteral("checked %1 \u00b7 %2").arg(clockText(m_lastArrival), change));
     m_label->setToolTip(QStringLiteral("The progress files last arrived from the FTP server at %1.")
                                 .arg(clockText(m_lastArrival)));
     QPalette palette = m_label->palette();

@@ -28,6 +28,10 @@ public:
     bool start(const QString &scriptPath, const QString &workingFolder);
     bool isRunning() const;
 
+    // When the followed progress last changed, told beside the time of the
+    // last check: "checked 14:05 · last change 13:58".
+    void setLastChange(const QDateTime &time);
+
 signals:
     // Every script has ended; what they downloaded is on disk.
     void scriptsEnded();
@@ -44,5 +48,6 @@ private:
     platform::HiddenScripts *m_scripts;
     QLabel *m_label;
     QDateTime m_lastArrival;
+    QDateTime m_lastChange;
     int m_failuresInRow = 0;
 };

@@ -148,6 +148,9 @@ void Form1::createMenu()
     RefreshNow = File->addAction(QStringLiteral("&Refresh Now"));
     RefreshNow->setObjectName(QStringLiteral("RefreshNow"));
     RefreshNow->setShortcut(QKeySequence(Qt::Key_F5));
+    OpenHistory = File->addAction(QStringLiteral("&History..."));
+    OpenHistory->setObjectName(QStringLiteral("OpenHistory"));
+    OpenHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     Exit = File->addAction(QStringLiteral("E&xit"));
     Exit->setObjectName(QStringLiteral("Exit"));
     Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -325,6 +328,8 @@ void Form1::createProgressMarks()
     notifier->setObjectName(QStringLiteral("DesktopNotifier"));
     for (ProgressMarks *marks : {m_uniqueMarks, m_questMarks})
         connect(marks, &ProgressMarks::linesTurnedDone, notifier, &DesktopNotifier::linesTurnedDone);
+    connect(notifier, &DesktopNotifier::showRequested, this, &Form1::showFromNotification);
+    createHistory();
 }
 
 int Form1::currentRegion() const

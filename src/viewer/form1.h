@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/catalog.h"
+#include "history/historystore.h"
 #include "progress/firstfield.h"
 
 #include <QMainWindow>
@@ -8,6 +9,8 @@
 #include <array>
 
 class FetchMonitor;
+class HistoryWindow;
+class ProgressHistory;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -61,6 +64,9 @@ public slots:
     void QuestCompleted_Click(int index);
     // Beyond the design: File, Refresh Now (F5) fetches at once.
     void RefreshNow_Click();
+    // Beyond the design: File, History (Ctrl+H) opens the timeline of what
+    // the other player did and when.
+    void OpenHistory_Click();
 
 private:
     struct RegionControls
@@ -102,6 +108,12 @@ private:
     // control shows while it shows one.
     void nameControls();
     void namePicture(int r, QLabel *picture);
+    // The history the marks keep, and what shows it.
+    void createHistory();
+    // Selects an entry the history names, as the user would: its tabs, then
+    // its line, and brings the window forward.
+    void showEntry(history::Kind kind, int position);
+    void showFromNotification();
 
     // The tab that is current, read afresh each time.
     int currentRegion() const;
@@ -131,6 +143,7 @@ private:
 
     QMenu *File = nullptr;
     QAction *RefreshNow = nullptr;
+    QAction *OpenHistory = nullptr;
     QAction *Exit = nullptr;
     QLabel *LabelDefeated = nullptr;
     QTimer *Timer1 = nullptr;
@@ -141,4 +154,6 @@ private:
     std::array<QuestGroupControls, catalog::QuestGroupCount> m_groups{};
     ProgressMarks *m_uniqueMarks = nullptr;
     ProgressMarks *m_questMarks = nullptr;
+    ProgressHistory *m_history = nullptr;
+    HistoryWindow *m_historyWindow = nullptr;
 };

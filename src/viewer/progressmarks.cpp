@@ -1,6 +1,7 @@
 #include "viewer/progressmarks.h"
 
 #include "viewer/markcolors.h"
+#include "viewer/progresshistory.h"
 #include "viewer/tabcontrol.h"
 
 #include <QApplication>
@@ -98,16 +99,27 @@ void ProgressMarks::showTotalOn(TabControl *tabs, int index)
     m_totalIndex = index;
 }
 
+void ProgressMarks::keepIn(ProgressHistory *history, history::Kind kind)
+{
+    m_history = history;
+    m_kind = kind;
+}
+
 void ProgressMarks::read(QByteArrayView flags)
 {
+    if (!m_recalled)
+        recall();
     // Most reads find the file as the last one did, and the lists already
     // show it.
     if (m_hasRead && !m_linesAdded && flags == QByteArrayView(m_flags))
         return;
     m_linesAdded = false;
+    const bool changed = !m_hasRead || flags != QByteArrayView(m_flags);
     QStringList turnedDone;
     learn(flags, turnedDone);
     showMarks();
+    if (changed && m_hasRead && m_history)
+        m_history->recordRead(m_kind, m_flags, freshFlags());
     if (!turnedDone.isEmpty())
         emit linesTurnedDone(m_doneWord.left(1).toUpper() + m_doneWord.mid(1), turnedDone);
 }
@@ -137,26 +149,60 @@ void ProgressMarks::learn(QByteArrayView flags, QStringList &turnedDone)
     m_hasRead = m_hasRead || !flags.isEmpty();
 }
 
+// What the last run saw, so lines that turned done since, or that were new
+// then and never selected, are new now.
+void ProgressMarks::recall()
+{
+    m_recalled = true;
+    if (!m_history)
+        return;
+    const std::optional<history::Remembered> last = m_history->remembered(m_kind);
+    if (!last)
+        return;
+    m_flags = last->flags;
+    m_hasRead = true;
+    m_new.assign(size_t(std::max(last->flags.size(), last->fresh.size())), false);
+    for (qsizetype position = 0; position < last->fresh.size(); ++position)
+        m_new[size_t(position)] = last->fresh[position] == '1' && isDone(position);
+}
+
+QByteArray ProgressMarks::freshFlags() const
+{
+    QByteArray fresh(qsizetype(m_new.size()), '0');
+    for (size_t position = 0; position < m_new.size(); ++position) {
+        if (m_new[position])
+            fresh[qsizetype(position)] = '1';
+    }
+    return fresh;
+}
+
 void ProgressMarks::showMarks()
 {
     qsizetype position = 0;
     int allDone = 0;
+    int allNew = 0;
     for (size_t k = 0; k < m_lists.size(); ++k) {
         QListWidget *list = m_lists[k];
         int done = 0;
+        int fresh = 0;
         for (int row = 0; row < list->count(); ++row, ++position) {
             Mark mark = Mark::None;
             if (isDone(position)) {
                 mark = m_new[size_t(position)] ? Mark::New : Mark::Done;
                 ++done;
+                fresh += mark == Mark::New;
             }
             markLine(list, row, mark);
         }
         m_tabs->setTabProgress(int(k), done, list->count(), m_doneWord);
+        m_tabs->setTabNews(int(k), fresh);
         allDone += done;
+        allNew += fresh;
     }
-    if (m_totalTabs)
+    if (m_totalTabs) {
         m_totalTabs->setTabProgress(m_totalIndex, allDone, int(position), m_doneWord);
+        m_totalTabs->setTabNews(m_totalIndex, allNew);
+    }
 }
 
 void ProgressMarks::markLine(QListWidget *list, int row, Mark mark) const
@@ -194,7 +240,9 @@ void ProgressMarks::forgetNew(int listIndex, int row)
     if (position >= qsizetype(m_new.size()) || !m_new[size_t(position)])
         return;
     m_new[size_t(position)] = false;
-    markLine(m_lists[size_t(listIndex)], row, Mark::Done);
+    showMarks();
+    if (m_history)
+        m_history->rememberFresh(m_kind, freshFlags());
 }
 
 QString ProgressMarks::nameAt(qsizetype position) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/historystore.h"
+
 #include <QByteArrayView>
 #include <QIcon>
 #include <QObject>
@@ -7,6 +9,7 @@
 
 #include <vector>
 
+class ProgressHistory;
 class QListWidget;
 class TabControl;
 
@@ -17,8 +20,9 @@ class TabControl;
 //
 // Marks go by progress position, never by a line's text: two entries of the
 // same name are marked apart. A line stays new until the user selects it or
-// it turns back to not done. The first read of a run only learns what is
-// done, so it marks nothing new.
+// it turns back to not done. The first read only learns what is done, so it
+// marks nothing new; with a history, the first read of a later run compares
+// with what the last run saw, and lines still new then are new again.
 class ProgressMarks : public QObject
 {
     Q_OBJECT
@@ -32,6 +36,10 @@ public:
 
     // The progress of all lists together shows on one more tab.
     void showTotalOn(TabControl *tabs, int index);
+
+    // Every read that changes a flag, and every new line seen, is kept in
+    // `history` as flags of `kind`.
+    void keepIn(ProgressHistory *history, history::Kind kind);
 
     void read(QByteArrayView flags);
 
@@ -48,6 +56,8 @@ private:
     void showMarks();
     void markLine(QListWidget *list, int row, Mark mark) const;
     void forgetNew(int listIndex, int row);
+    void recall();
+    QByteArray freshFlags() const;
     QString nameAt(qsizetype position) const;
 
     std::vector<QListWidget *> m_lists;
@@ -58,6 +68,9 @@ private:
     QIcon m_checkMark;
     bool m_hasRead = false;
     bool m_linesAdded = false;
+    ProgressHistory *m_history = nullptr;
+    history::Kind m_kind = history::Kind::Uniques;
+    bool m_recalled = false;
     QByteArray m_flags; // as the last read gave them
     std::vector<bool> m_new; // by position, counted from 0
 };

@@ -63,8 +63,24 @@ void TabControl::setTabProgress(int index, int done, int total, const QString &d
     TabProgress &progress = m_progress.at(size_t(index));
     if (progress.done == done && progress.total == total && progress.doneWord == doneWord)
         return;
-    progress = {done, total, doneWord};
+    progress.done = done;
+    progress.total = total;
+    progress.doneWord = doneWord;
     update(tabRect(index));
+}
+
+void TabControl::setTabNews(int index, int count)
+{
+    TabProgress &progress = m_progress.at(size_t(index));
+    if (progress.fresh == count)
+        return;
+    progress.fresh = count;
+    update(tabRect(index));
+}
+
+bool TabControl::tabHasNew(int index) const
+{
+    return index >= 0 && index < count() && m_progress[size_t(index)].fresh > 0;
 }
 
 QString TabControl::tabToolTip(int index) const
@@ -74,7 +90,11 @@ QString TabControl::tabToolTip(int index) const
     const TabProgress &progress = m_progress[size_t(index)];
     if (progress.total <= 0)
         return {};
-    return QStringLiteral("%1 of %2 %3").arg(progress.done).arg(progress.total).arg(progress.doneWord);
+    QString text =
+            QStringLiteral("%1 of %2 %3").arg(progress.done).arg(progress.total).arg(progress.doneWord);
+    if (progress.fresh > 0)
+        text += QStringLiteral(", %1 new").arg(progress.fresh);
+    return text;
 }
 
 bool TabControl::event(QEvent *event)
@@ -272,6 +292,7 @@ void TabControl::paintTab(QPainter &painter, int index) const
     }
 
     paintProgress(painter, index, box);
+    paintNews(painter, index, box);
 
     // The current tab stands out by its shape and colour; its caption keeps
     // the font of the others.
@@ -308,5 +329,18 @@ void TabControl::paintProgress(QPainter &painter, int index, const QRectF &box) 
         painter.drawRoundedRect(QRectF(track.topLeft(), QSizeF(track.width() * share, track.height())), 1.5,
                                 1.5);
     }
+    painter.restore();
+}
+
+void TabControl::paintNews(QPainter &painter, int index, const QRectF &box) const
+{
+    if (!tabHasNew(index))
+        return;
+    // A dot in the colour of the new lines, in the tab's top right corner,
+    // clear of a caption that fills the tab.
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(newColor(palette()));
+    painter.drawEllipse(QPointF(box.right() - 7, box.top() + 8), 3.5, 3.5);
     painter.restore();
 }

@@ -41,6 +41,10 @@ public:
     // without entries shows neither.
     void setTabProgress(int index, int done, int total, const QString &doneWord);
     Q_INVOKABLE QString tabToolTip(int index) const;
+    // Lines behind a tab that turned done and have not been looked at: a dot
+    // beside the caption, and ", 2 new" in the tool tip.
+    void setTabNews(int index, int count);
+    Q_INVOKABLE bool tabHasNew(int index) const;
 
     // Where tab `index` is drawn, in the control's coordinates.
     Q_INVOKABLE QRect tabRect(int index) const;
@@ -72,12 +76,14 @@ private:
     void layoutPages();
     void paintTab(QPainter &painter, int index) const;
     void paintProgress(QPainter &painter, int index, const QRectF &box) const;
+    void paintNews(QPainter &painter, int index, const QRectF &box) const;
 
     struct TabProgress
     {
         int done = 0;
         int total = 0;
         QString doneWord;
+        int fresh = 0;
     };
 
     std::vector<QWidget *> m_pages;

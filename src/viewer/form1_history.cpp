@@ -1,0 +1,82 @@
+// Beyond the design: the history of the followed progress, and the way from
+// it (or from a notification) back to an entry in the window.
+#include "viewer/form1.h"
+
+#include "viewer/donetimetips.h"
+#include "viewer/fetchmonitor.h"
+#include "viewer/historywindow.h"
+#include "viewer/progresshistory.h"
+#include "viewer/progressmarks.h"
+#include "viewer/tabcontrol.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QListWidget>
+
+void Form1::createHistory()
+{
+    m_history = new ProgressHistory(m_programFolder, this);
+    m_history->setObjectName(QStringLiteral("ProgressHistory"));
+    m_uniqueMarks->keepIn(m_history, history::Kind::Uniques);
+    m_questMarks->keepIn(m_history, history::Kind::Quests);
+
+    std::vector<QListWidget *> uniques;
+    std::vector<QCheckBox *> defeated;
+    for (const RegionControls &c : m_regions) {
+        uniques.push_back(c.ListOfUniques);
+        defeated.push_back(c.CheckDefeated);
+    }
+    new DoneTimeTips(m_history, history::Kind::Uniques, QStringLiteral("Defeated"), uniques, defeated, this);
+    std::vector<QListWidget *> quests;
+    std::vector<QCheckBox *> completed;
+    for (const QuestGroupControls &c : m_groups) {
+        quests.push_back(c.Quests);
+        completed.push_back(c.QuestCompleted);
+    }
+    new DoneTimeTips(m_history, history::Kind::Quests, QStringLiteral("Completed"), quests, completed, this);
+
+    connect(m_history, &ProgressHistory::lastChangeChanged, m_fetches, &FetchMonitor::setLastChange);
+    connect(OpenHistory, &QAction::triggered, this, &Form1::OpenHistory_Click);
+}
+
+void Form1::OpenHistory_Click()
+{
+    // Made on first use: a store of many events is read only when asked for.
+    if (!m_historyWindow) {
+        m_historyWindow = new HistoryWindow(m_history, this);
+        connect(m_historyWindow, &HistoryWindow::entryChosen, this, &Form1::showEntry);
+    }
+    m_historyWindow->show();
+    m_historyWindow->raise();
+    m_historyWindow->activateWindow();
+}
+
+void Form1::showEntry(history::Kind kind, int position)
+{
+    const EntryPlace place = placeOf(kind, position);
+    if (place.tab < 0)
+        return;
+    QListWidget *list = nullptr;
+    if (kind == history::Kind::Uniques) {
+        QVLocations->setTab(place.tab);
+        list = m_regions[size_t(place.tab)].ListOfUniques;
+    } else {
+        QVLocations->setTab(catalog::RegionCount);
+        QuestsTab->setTab(place.tab);
+        list = m_groups[size_t(place.tab)].Quests;
+    }
+    list->setCurrentRow(place.row);
+    list->scrollToItem(list->currentItem());
+    show();
+    raise();
+    activateWindow();
+    list->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::showFromNotification()
+{
+    show();
+    raise();
+    activateWindow();
+    OpenHistory_Click();
+}

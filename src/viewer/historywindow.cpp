@@ -1,0 +1,198 @@
+#include "viewer/historywindow.h"
+
+#include "catalog/catalog.h"
+#include "viewer/donechart.h"
+#include "viewer/progresshistory.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Column { Time, Entry, Tab, What, ColumnCount };
+
+QString entryName(history::Kind kind, EntryPlace place)
+{
+    if (kind == history::Kind::Uniques)
+        return QString::fromLatin1(catalog::findUniqueMonster(place.tab, place.row)->name);
+    return QString::fromLatin1(catalog::findQuest(place.tab, place.row)->name);
+}
+
+QString tabCaption(history::Kind kind, int tab)
+{
+    if (kind == history::Kind::Uniques)
+        return QString::fromLatin1(catalog::regions()[size_t(tab)].caption);
+    return QString::fromLatin1(catalog::questGroups()[size_t(tab)].caption);
+}
+
+QString what(const history::Event &event)
+{
+    if (!event.done)
+        return QStringLiteral("undone");
+    return event.kind == history::Kind::Uniques ? QStringLiteral("defeated") : QStringLiteral("completed");
+}
+
+} // namespace
+
+EntryPlace placeOf(history::Kind kind, int position)
+{
+    const bool uniques = kind == history::Kind::Uniques;
+    const int tabs = uniques ? catalog::RegionCount : catalog::QuestGroupCount;
+    for (int tab = 0; tab < tabs && position >= 0; ++tab) {
+        const int count = uniques ? catalog::uniqueMonsterCount(tab) : catalog::questCount(tab);
+        if (position < count)
+            return {tab, position};
+        position -= count;
+    }
+    return {};
+}
+
+void HistoryModel::setEvents(std::vector<history::Event> events)
+{
+    beginResetModel();
+    m_events = std::move(events);
+    // Flags beyond the catalog have no line to name.
+    std::erase_if(m_events, [](const history::Event &e) { return placeOf(e.kind, e.position).tab < 0; });
+    endResetModel();
+}
+
+void HistoryModel::append(const std::vector<history::Event> &events)
+{
+    std::vector<history::Event> known;
+    for (const history::Event &event : events) {
+        if (placeOf(event.kind, event.position).tab >= 0)
+            known.push_back(event);
+    }
+    if (known.empty())
+        return;
+    // The newest stand on top.
+    beginInsertRows({}, 0, int(known.size()) - 1);
+    m_events.insert(m_events.end(), known.begin(), known.end());
+    endInsertRows();
+}
+
+int HistoryModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_events.size());
+}
+
+int HistoryModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant HistoryModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const history::Event &event = eventAt(index.row());
+    if (role == Qt::UserRole && index.column() == Time)
+        return event.time();
+    if (role != Qt::DisplayRole)
+        return {};
+    const EntryPlace place = placeOf(event.kind, event.position);
+    switch (index.column()) {
+    case Time:
+        return event.time().toString(QStringLiteral("d MMM yyyy  HH:mm"));
+    case Entry:
+        return entryName(event.kind, place);
+    case Tab:
+        return tabCaption(event.kind, place.tab);
+    case What:
+        return what(event);
+    default:
+        return {};
+    }
+}
+
+QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    static const char *const titles[ColumnCount] = {"Time", "Entry", "Tab", "What"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
+}
+
+HistoryWindow::HistoryWindow(ProgressHistory *history, QWidget *parent)
+    : QDialog(parent), m_history(history), m_model(new HistoryModel(this)), m_status(new QLabel(this)),
+      m_chart(new DoneChart(this)), m_list(new QTreeView(this))
+{
+    setObjectName(QStringLiteral("History"));
+    setWindowTitle(QStringLiteral("History - Huntmark (Viewer)"));
+    setModal(false);
+    m_status->setObjectName(QStringLiteral("HistoryStatus"));
+    m_status->setWordWrap(true);
+    m_chart->setObjectName(QStringLiteral("HistoryChart"));
+    m_list->setObjectName(QStringLiteral("HistoryList"));
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setAlternatingRowColors(true);
+    m_list->setModel(m_model);
+    // Widths from the texts' measure, not from the rows: with thousands of
+    // rows, fitting the columns to their contents would cost more than the
+    // whole list.
+    const QFontMetrics metrics = m_list->fontMetrics();
+    m_list->header()->resizeSection(Time,
+                                    metrics.horizontalAdvance(QStringLiteral("30 Sep 2026  00:00")) + 24);
+    m_list->header()->resizeSection(Entry, metrics.horizontalAdvance(QLatin1Char('M')) * 17);
+    m_list->header()->resizeSection(Tab, metrics.horizontalAdvance(QLatin1Char('M')) * 14);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_status);
+    layout->addWidget(m_chart);
+    layout->addWidget(m_list, 1);
+    resize(760, 540);
+
+    connect(m_list, &QTreeView::activated, this, &HistoryWindow::choose);
+    connect(m_history, &ProgressHistory::eventsRecorded, this, &HistoryWindow::append);
+    connect(m_history, &ProgressHistory::unavailable, this, &HistoryWindow::showUnavailable);
+
+    if (!m_history->isAvailable()) {
+        showUnavailable(m_history->unavailableReason());
+        return;
+    }
+    m_model->setEvents(m_history->events());
+    m_chart->setHistory(m_model->events(), m_history->doneCount(history::Kind::Uniques),
+                        m_history->doneCount(history::Kind::Quests));
+    showStatus();
+}
+
+void HistoryWindow::append(const std::vector<history::Event> &events)
+{
+    m_model->append(events);
+    m_chart->setHistory(m_model->events(), m_history->doneCount(history::Kind::Uniques),
+                        m_history->doneCount(history::Kind::Quests));
+    showStatus();
+}
+
+void HistoryWindow::showStatus()
+{
+    m_status->setText(m_model->rowCount() == 0
+                              ? QStringLiteral("No change recorded yet: entries the other player does from "
+                                               "now on appear here with the time the viewer saw them.")
+                              : QStringLiteral("%1 changes, newest first. Double-click one, or press Enter, "
+                                               "to show it in the main window.")
+                                        .arg(m_model->rowCount()));
+}
+
+void HistoryWindow::showUnavailable(const QString &reason)
+{
+    // What was listed stays; nothing more will be added.
+    m_status->setText(
+            QStringLiteral("The history is unavailable: %1 The viewer works on without it.").arg(reason));
+    QPalette palette = m_status->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xb0, 0x3a, 0x00));
+    m_status->setPalette(palette);
+    m_chart->setVisible(m_model->rowCount() > 0);
+}
+
+void HistoryWindow::choose(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    const history::Event &event = m_model->eventAt(index.row());
+    emit entryChosen(event.kind, event.position);
+}
