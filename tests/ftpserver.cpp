@@ -19,6 +19,28 @@ namespace {
 const QString Python = QStringLiteral("/usr/bin/python3");
 constexpr int StartTimeoutMs = 10000;
 
+// pyftpdlib with a throttled data channel that reads the file as it sends
+// it. The account comes on its input.
+const char SlowServer[] = R"py(
+import os, sys
+from pyftpdlib import handlers
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.servers import FTPServer
+port, folder, rate, permissions = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), sys.argv[4]
+user, password = sys.stdin.readline().rstrip("\n"), sys.stdin.readline().rstrip("\n")
+authorizer = DummyAuthorizer()
+authorizer.add_user(user, password, folder, perm=permissions)
+class Unbuffered(handlers.FileProducer):
+    buffer_size = max(1, rate // 4)
+    def more(self):
+        return os.read(self.file.fileno(), self.buffer_size)
+handlers.FileProducer = Unbuffered
+handlers.ThrottledDTPHandler.write_limit = rate
+handlers.FTPHandler.dtp_handler = handlers.ThrottledDTPHandler
+handlers.FTPHandler.authorizer = authorizer
+FTPServer(("127.0.0.1", port), handlers.FTPHandler).serve_forever()
+)py";
+
 sockaddr_in loopback(quint16 port)
 {
     sockaddr_in address{};
@@ -141,14 +163,25 @@ bool FtpServer::launch(quint16 port)
     if (port == 0)
         return false;
     // The account and the folder may hold spaces: they stay words of their own.
-    QStringList arguments = QStringLiteral("-m pyftpdlib -i 127.0.0.1 -p %1").arg(port).split(u' ');
-    arguments << QStringLiteral("-u") << QString::fromLatin1(m_user) << QStringLiteral("-P")
-              << QString::fromLatin1(m_password) << QStringLiteral("-d") << m_servedFolder;
-    if (m_access == Writable)
-        arguments << QStringLiteral("-w");
+    QStringList arguments;
+    if (m_sendRate > 0) {
+        arguments << QStringLiteral("-c") << QString::fromUtf8(SlowServer) << QString::number(port)
+                  << m_servedFolder << QString::number(m_sendRate)
+                  << QString::fromLatin1(m_access == Writable ? "elradfmw" : "elr");
+    } else {
+        arguments = QStringLiteral("-m pyftpdlib -i 127.0.0.1 -p %1").arg(port).split(u' ');
+        arguments << QStringLiteral("-u") << QString::fromLatin1(m_user) << QStringLiteral("-P")
+                  << QString::fromLatin1(m_password) << QStringLiteral("-d") << m_servedFolder;
+        if (m_access == Writable)
+            arguments << QStringLiteral("-w");
+    }
     m_process.start(Python, arguments);
     if (!m_process.waitForStarted(5000))
         return false;
+    if (m_sendRate > 0) {
+        m_process.write(m_user + '\n' + m_password + '\n');
+        m_process.closeWriteChannel();
+    }
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < StartTimeoutMs && m_process.state() == QProcess::Running) {

@@ -20,6 +20,13 @@ public:
     ~FtpServer();
     Q_DISABLE_COPY_MOVE(FtpServer)
 
+    // From the next start on, every file goes out at this many bytes a
+    // second of the server's clock, read from disk as it is sent, so that a
+    // change to a file during a transfer shows in what arrives; 0 for full
+    // speed. The account and password then stay off the server's command
+    // line.
+    void setSendRate(int bytesPerSecond) { m_sendRate = bytesPerSecond; }
+
     // Starts the server and waits until it accepts connections; false when
     // it never did (its log tells why). A restart keeps the port when it can.
     bool start();
@@ -41,6 +48,7 @@ private:
     QTemporaryDir m_logFolder;
     QProcess m_process;
     quint16 m_port = 0;
+    int m_sendRate = 0;
 };
 
 // A server on 127.0.0.1 that takes every connection and never says a word,
