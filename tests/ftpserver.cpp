@@ -19,35 +19,46 @@ namespace {
 const QString Python = QStringLiteral("/usr/bin/python3");
 constexpr int StartTimeoutMs = 10000;
 
-// pyftpdlib's own server with one change: the data channel of an upload stops
-// reading after the first bytes for the given time. Arguments: port, user,
-// password, folder, seconds.
-const char *const HoldingServer = R"(
-import sys
+// pyftpdlib that misbehaves on purpose. Arguments: port, folder,
+// permissions, bytes a second it sends (0 for full speed; the file is read as
+// it is sent, so a change during a transfer shows in what arrives) and the
+// seconds an upload stalls after its first bytes (0 for none). The account
+// comes on its input.
+const char MisbehavingServer[] = R"py(
+import os, sys
+from pyftpdlib import handlers
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
-port, user, password, folder, hold = sys.argv[1:6]
-class Holding(DTPHandler):
+port, folder, permissions = int(sys.argv[1]), sys.argv[2], sys.argv[3]
+rate, hold = int(sys.argv[4]), float(sys.argv[5])
+user, password = sys.stdin.readline().rstrip("\n"), sys.stdin.readline().rstrip("\n")
+authorizer = DummyAuthorizer()
+authorizer.add_user(user, password, folder, perm=permissions)
+sending = handlers.DTPHandler
+if rate > 0:
+    class Unbuffered(handlers.FileProducer):
+        buffer_size = max(1, rate // 4)
+        def more(self):
+            return os.read(self.file.fileno(), self.buffer_size)
+    handlers.FileProducer = Unbuffered
+    handlers.ThrottledDTPHandler.write_limit = rate
+    sending = handlers.ThrottledDTPHandler
+class Holding(sending):
     held = False
     def recv(self, size):
         data = super().recv(size)
-        if data and self.receive and not self.held:
+        if hold > 0 and data and self.receive and not self.held:
             self.held = True
             self.del_channel()
             def go_on():
                 if not self._closed:
                     self.add_channel(events=self.ioloop.READ)
-            self.ioloop.call_later(float(hold), go_on, _errback=self.handle_error)
+            self.ioloop.call_later(hold, go_on, _errback=self.handle_error)
         return data
-authorizer = DummyAuthorizer()
-authorizer.add_user(user, password, folder, perm='elradfmwMT')
-class Handler(FTPHandler):
-    pass
-Handler.authorizer = authorizer
-Handler.dtp_handler = Holding
-FTPServer(('127.0.0.1', int(port)), Handler).serve_forever()
-)";
+handlers.FTPHandler.dtp_handler = Holding
+handlers.FTPHandler.authorizer = authorizer
+FTPServer(("127.0.0.1", port), handlers.FTPHandler).serve_forever()
+)py";
 
 sockaddr_in loopback(quint16 port)
 {
@@ -171,22 +182,26 @@ bool FtpServer::launch(quint16 port)
     if (port == 0)
         return false;
     // The account and the folder may hold spaces: they stay words of their own.
-    QStringList arguments = QStringLiteral("-m pyftpdlib -i 127.0.0.1 -p %1").arg(port).split(u' ');
-    arguments << QStringLiteral("-u") << QString::fromLatin1(m_user) << QStringLiteral("-P")
-              << QString::fromLatin1(m_password) << QStringLiteral("-d") << m_servedFolder;
-    if (m_access == Writable)
-        arguments << QStringLiteral("-w");
-    if (m_uploadHoldSeconds > 0)
-        arguments = QStringList{QStringLiteral("-c"),
-                                QString::fromLatin1(HoldingServer),
-                                QString::number(port),
-                                QString::fromLatin1(m_user),
-                                QString::fromLatin1(m_password),
-                                m_servedFolder,
-                                QString::number(m_uploadHoldSeconds)};
+    const bool misbehaves = m_sendRate > 0 || m_uploadHoldSeconds > 0;
+    QStringList arguments;
+    if (misbehaves) {
+        arguments << QStringLiteral("-c") << QString::fromUtf8(MisbehavingServer) << QString::number(port)
+                  << m_servedFolder << QString::fromLatin1(m_access == Writable ? "elradfmwMT" : "elr")
+                  << QString::number(m_sendRate) << QString::number(m_uploadHoldSeconds);
+    } else {
+        arguments = QStringLiteral("-m pyftpdlib -i 127.0.0.1 -p %1").arg(port).split(u' ');
+        arguments << QStringLiteral("-u") << QString::fromLatin1(m_user) << QStringLiteral("-P")
+                  << QString::fromLatin1(m_password) << QStringLiteral("-d") << m_servedFolder;
+        if (m_access == Writable)
+            arguments << QStringLiteral("-w");
+    }
     m_process.start(Python, arguments);
     if (!m_process.waitForStarted(5000))
         return false;
+    if (misbehaves) {
+        m_process.write(m_user + '\n' + m_password + '\n');
+        m_process.closeWriteChannel();
+    }
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < StartTimeoutMs && m_process.state() == QProcess::Running) {

@@ -20,9 +20,15 @@ public:
     ~FtpServer();
     Q_DISABLE_COPY_MOVE(FtpServer)
 
-    // Every upload stalls after its first bytes for `seconds` of the
-    // server's clock: an upload that is still going when the test acts.
-    // Takes effect at the next start().
+    // From the next start on, every file goes out at this many bytes a
+    // second of the server's clock, read from disk as it is sent, so that a
+    // change to a file during a transfer shows in what arrives; 0 for full
+    // speed. The account and password then stay off the server's command
+    // line.
+    void setSendRate(int bytesPerSecond) { m_sendRate = bytesPerSecond; }
+    // From the next start on, every upload stalls after its first bytes for
+    // `seconds` of the server's clock: an upload that is still going when
+    // the test acts.
     void holdUploads(int seconds) { m_uploadHoldSeconds = seconds; }
 
     // Starts the server and waits until it accepts connections; false when
@@ -46,6 +52,7 @@ private:
     QTemporaryDir m_logFolder;
     QProcess m_process;
     quint16 m_port = 0;
+    int m_sendRate = 0;
     int m_uploadHoldSeconds = 0;
 };
 

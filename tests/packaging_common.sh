@@ -32,13 +32,16 @@ cleanup() {
 
 # An ncftpget.exe for the program folder FOLDER in place of the installed
 # one, which waits in FOLDER.kept: the download script finds it there before
-# any real FTP client. It notes its arguments in ncftpget.log and sleeps
-# SECONDS, so the script is still there to look at.
+# any real FTP client. It notes its arguments in ncftpget.log, the lines of
+# its login file (-f) in ncftpget.login, and sleeps SECONDS, so the script
+# is still there to look at.
 fake_ftp_client() {
     [ -e "$1/ncftpget.exe" ] && mv "$1/ncftpget.exe" "$1.kept"
     cat >"$1/ncftpget.exe" <<SCRIPT
 #!/bin/sh
-echo "\$*" >>ncftpget.log
+line="\$*"
+while [ \$# -gt 1 ]; do [ "\$1" = -f ] && cat "\$2" >>ncftpget.login; shift; done
+echo "\$line" >>ncftpget.log
 sleep $2
 SCRIPT
     chmod 755 "$1/ncftpget.exe"
@@ -101,7 +104,7 @@ check_no_build_paths() {
 run_offscreen() {
     folder=$1
     shift
-    rm -f "$folder/Tabs.ini" "$folder/ncftpget.log"
+    rm -f "$folder/Tabs.ini" "$folder/ncftpget.log" "$folder/ncftpget.login"
     fake_ftp_client "$folder" 0
     (cd / && QT_QPA_PLATFORM=offscreen exec "$@" </dev/null) &
     viewer=$!
@@ -116,7 +119,7 @@ run_offscreen() {
     [ "$status" -eq 0 ] || fail "$* ended with status $status when asked to quit"
     [ -f "$folder/Tabs.ini" ] || fail "the viewer wrote no Tabs.ini in $folder"
     [ "$(wc -l <"$folder/ncftpget.log")" -eq 2 ] || fail "the script ran $(wc -l <"$folder/ncftpget.log") downloads, not 2"
-    rm -f "$folder/Tabs.ini" "$folder/ncftpget.log" "$folder/ncftpget.exe"
+    rm -f "$folder/Tabs.ini" "$folder/ncftpget.log" "$folder/ncftpget.login" "$folder/ncftpget.exe"
     [ ! -e "$folder.kept" ] || mv "$folder.kept" "$folder/ncftpget.exe"
 }
 

@@ -1,7 +1,7 @@
 // Stands in for the download client in the long refresh runs, where a shell
 // script per download would cost more than everything else together. Called
-// as the script calls the client (-C -u USER -p PASSWORD HOST "remote"
-// "local"), it copies the remote file from the folder HUNTMARK_SOAK_SERVED
+// as the script helper calls the client (-C -f LOGIN HOST "remote" "local"),
+// it copies the remote file from the folder HUNTMARK_SOAK_SERVED
 // names over the local one in place, as the real client does: truncate,
 // then write.
 #include <cstdlib>
@@ -13,9 +13,9 @@
 int main(int argc, char *argv[])
 {
     const char *served = std::getenv("HUNTMARK_SOAK_SERVED");
-    if (argc != 9 || !served)
+    if (argc != 7 || !served)
         return 2;
-    const std::string source = std::string(served) + '/' + argv[7];
+    const std::string source = std::string(served) + '/' + argv[5];
     const int in = ::open(source.c_str(), O_RDONLY);
     if (in < 0)
         return 3;
@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
     ::close(in);
     if (size < 0)
         return 3;
-    const int out = ::open(argv[8], O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int out = ::open(argv[6], O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (out < 0)
         return 4;
     const bool written = ::write(out, buffer, size_t(size)) == size;

@@ -2,7 +2,9 @@
 // server on this machine through our own download client and Debian's:
 // a change on the server shows in the window within a minute without anyone
 // touching it, and ending the program in the middle of an outage leaves no
-// process, no script and no temporary download behind. The viewer's clock
+// process, no script and no temporary download behind. Against a server
+// that trickles, every fetch ends in time, one at a time, and no command
+// line of the viewer's processes ever holds the password. The viewer's clock
 // runs fast, so its minute passes in seconds; `make bench` times the same
 // wait at the ordinary speed.
 #include "badinput_support.h"
@@ -14,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QMultiHash>
 #include <QProcess>
 
 #include <memory>
@@ -55,6 +58,38 @@ QStringList temporaryDownloads(const QString &folder)
                                   QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
+// What every local user reads as a process's command line, its words
+// joined by spaces; empty once the process is gone.
+QByteArray commandLineOf(const QString &pid)
+{
+    return fileBytes(QStringLiteral("/proc/%1/cmdline").arg(pid)).replace('\0', ' ');
+}
+
+// The processes below `root`, each with its parent, found through their
+// parents.
+QList<std::pair<QString, QString>> descendantsOf(qint64 root)
+{
+    QMultiHash<QString, QString> children;
+    for (const QString &pid :
+         QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
+        // "pid (name) state parent ...", the name possibly holding anything.
+        const QByteArray stat = fileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            children.insert(QString::fromLatin1(fields[1]), pid);
+    }
+    QList<std::pair<QString, QString>> found;
+    QStringList parents{QString::number(root)};
+    while (!parents.isEmpty()) {
+        const QString parent = parents.takeFirst();
+        const QStringList below = children.values(parent);
+        for (const QString &pid : below)
+            found.append({pid, parent});
+        parents += below;
+    }
+    return found;
+}
+
 } // namespace
 
 class EndToEndFtpTest : public QObject
@@ -65,6 +100,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void serverChangeShowsAndQuitLeavesNothing();
+    void tricklingServerFetchesEndInTime();
 
 private:
     ProgramFolder m_program;
@@ -174,6 +210,116 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     QVERIFY(!QFile::exists(m_program.filePath(ScriptName)));
     QCOMPARE(temporaryDownloads(folder), QStringList());
     QCOMPARE(m_program.read(UniquesFile), second);
+}
+
+// A server that sends a byte a second: no download ever completes, nor trips
+// the client's idle timeout. First our client ends each download in time;
+// then Debian's client runs without one, and only the viewer's own limit
+// ends its fetches. Meanwhile the command line of every process of the
+// viewer is read, again and again.
+void EndToEndFtpTest::tricklingServerFetchesEndInTime()
+{
+    ProgramFolder program;
+    for (const char *name : {"huntmark-viewer", "huntmark-batch"}) {
+        QVERIFY(QFile::copy(QStringLiteral(HUNTMARK_PROGRAM_DIR "/") + QLatin1String(name),
+                            program.filePath(QLatin1String(name))));
+    }
+    const QString folder = program.path();
+    const QByteArray padding = "\r\n" + QByteArray(4000, '-');
+    m_served.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2}) + padding);
+    m_served.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {1}) + padding);
+    FtpServer server(m_served.path(), progress::configuredFtpAccount().user.toByteArray(), Password);
+    server.setSendRate(1);
+    QVERIFY2(server.start(), server.log().constData());
+    const QByteArray port = QByteArray::number(server.port());
+    writeExecutable(program.filePath(ClientName),
+                    "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " + port + " \"$@\"\n");
+    const QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {5});
+    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {5});
+    program.write(UniquesFile, uniques);
+    program.write(QuestsFile, quests);
+
+    QProcess viewer;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), m_home.path());
+    environment = withFastClock(environment);
+    QVERIFY2(!environment.isEmpty(), "libfaketime is missing: install faketime");
+    viewer.setProcessEnvironment(environment);
+    viewer.setWorkingDirectory(folder);
+    viewer.setStandardOutputFile(QProcess::nullDevice());
+    endWithThisProcess(viewer);
+    viewer.start(program.filePath(QStringLiteral("huntmark-viewer")), {});
+    QVERIFY(viewer.waitForStarted());
+
+    // The start-up fetch and three timed ones, the last two with Debian's
+    // client; each of them ends 45 s of the viewer's time after its start at
+    // the latest, and the next starts a minute after the one before.
+    constexpr int Fetches = 4;
+    constexpr int FetchLimitMs = 45000;
+    QHash<QString, std::pair<qint64, qint64>> seen; // helper: first and last sight
+    qint64 samples = 0;
+    int mostHelpers = 0;
+    int mostProcesses = 0;
+    QByteArray password;
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 giveUpMs = (Fetches * 60000 + 20000) / FastClockFactor + 15000;
+    bool switched = false;
+    while (clock.elapsed() < giveUpMs && password.isEmpty()) {
+        const QList<std::pair<QString, QString>> processes = descendantsOf(viewer.processId());
+        int helpers = 0;
+        for (const auto &[pid, parent] : processes) {
+            const QByteArray line = commandLineOf(pid);
+            ++samples;
+            if (line.contains(Password))
+                password = line;
+            // A helper's child shows the helper's command line until it has
+            // started its own program.
+            if (line.contains("huntmark-batch") && parent == QString::number(viewer.processId())) {
+                ++helpers;
+                auto &sight = seen[pid];
+                if (sight.first == 0)
+                    sight.first = clock.elapsed();
+                sight.second = clock.elapsed();
+            }
+        }
+        mostHelpers = std::max(mostHelpers, helpers);
+        mostProcesses = std::max(mostProcesses, int(processes.size()));
+        if (!switched && seen.size() == Fetches / 2 && helpers == 0) {
+            // Our client left the copies as they were; Debian's writes in
+            // place.
+            QCOMPARE(program.read(UniquesFile), uniques);
+            QCOMPARE(program.read(QuestsFile), quests);
+            writeExecutable(program.filePath(ClientName),
+                            "#!/bin/sh\nexec ncftpget -P " + port + " \"$@\"\n");
+            switched = true;
+        }
+        if (seen.size() == Fetches && helpers == 0)
+            break;
+    }
+    QVERIFY2(password.isEmpty(), password.constData());
+    QVERIFY2(seen.size() == Fetches, qPrintable(QStringLiteral("%1 fetches").arg(seen.size())));
+    // The helper of one fetch, our client and Debian's.
+    QCOMPARE(mostHelpers, 1);
+    QVERIFY2(mostProcesses <= 3, qPrintable(QString::number(mostProcesses)));
+    QStringList times;
+    qint64 longest = 0;
+    for (const auto &[first, last] : std::as_const(seen)) {
+        longest = std::max(longest, (last - first) * FastClockFactor);
+        times.append(QString::number((last - first) * FastClockFactor / 1000.0, 'f', 1));
+    }
+    times.sort();
+    qInfo("fetches against a trickling server took %s s of the viewer's time; %lld command lines read",
+          qPrintable(times.join(QStringLiteral(", "))), samples);
+    // Sampling and starting programs under load take real time the fast
+    // clock does not shorten: a few seconds of it are allowed for that.
+    QVERIFY2(longest <= FetchLimitMs + 2000 * FastClockFactor, qPrintable(times.join(u' ')));
+
+    viewer.terminate();
+    QVERIFY(viewer.waitForFinished(5000));
+    QCOMPARE(processesWorkingIn(folder), QList<pid_t>());
+    QVERIFY(!QFile::exists(program.filePath(ScriptName)));
+    QCOMPARE(temporaryDownloads(folder), QStringList());
 }
 
 QTEST_MAIN(EndToEndFtpTest)

@@ -1,9 +1,9 @@
 // The download script, the countdown that runs it, and how it is started:
 // hidden, in the program's folder. What a fetch brings is shown as soon as
-// its script has ended, a fetch on request waits for none running while
-// timed ones may overlap, and a small label tells how fresh the progress is
-// and why a fetch failed. That closing the window ends a fetch in flight is
-// the end-to-end suite's.
+// its script has ended, one fetch runs at a time whatever starts it, what a
+// killed run left is cleared at start, and a small label tells how fresh
+// the progress is and why a fetch failed. That closing the window ends a
+// fetch in flight, and that a fetch ends in time, is the end-to-end suite's.
 #include "badinput_support.h"
 #include "ftpserver.h"
 
@@ -130,8 +130,8 @@ private slots:
     void unwritableFolderStillReadsAndStartsNothing();
     void fetchShowsAsItLands();
     void halfWrittenFileNeverShown();
-    void refreshNowFetchesAtOnceButNeverTwice();
-    void timedFetchesOverlapAndAllFinish();
+    void oneFetchAtATimeFromEveryPath();
+    void killedRunLeftoversClearedAtStart();
     void freshnessLabel_data();
     void freshnessLabel();
 
@@ -173,6 +173,7 @@ void FetchTest::initTestCase()
     QTRY_VERIFY(m_cutting.canReadLine());
     m_cuttingPort = quint16(m_cutting.readLine().trimmed().toUInt());
     QVERIFY(m_cuttingPort != 0);
+    m_served.write(QStringLiteral("Huge.txt"), QByteArray(5 * 1000 * 1000, '1'));
 }
 
 void FetchTest::cleanupTestCase()
@@ -226,9 +227,13 @@ void FetchTest::everySixtiethTickFetches()
     QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 0"));
 
     // Only a fetch reads the file again without user activity, so the label
-    // tells when the readers of a fetch ran.
+    // tells when the readers of a fetch ran; the start-up fetch's end has
+    // been read already.
+    QTRY_VERIFY(refreshNow(window.get())->isEnabled());
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {2, 9}));
     for (int cycle = 1; cycle <= 2; ++cycle) {
+        // One fetch at a time: the last one has to have ended.
+        QTRY_VERIFY(refreshNow(window.get())->isEnabled());
         QVERIFY(QFile::remove(folder.filePath(ScriptName)));
         for (int tick = 1; tick < 60; ++tick) {
             window->Timer1_Timer();
@@ -343,11 +348,11 @@ void FetchTest::halfWrittenFileNeverShown()
     // it.
     const QString gate = m_records.filePath(QStringLiteral("gate-%1").arg(m_testNumber));
     writeExecutable(folder.filePath(ClientName),
-                    shellScript("[ \"$7\" = UniquesDefeated.txt ] || exit 0\n"
+                    shellScript("[ \"$5\" = UniquesDefeated.txt ] || exit 0\n"
                                 "while [ ! -e '@GATE@' ]; do sleep 0.05; done\n"
-                                "head -c 60 '@WHOLE@' > \"$8\"\n"
+                                "head -c 60 '@WHOLE@' > \"$6\"\n"
                                 "sleep 0.3\n"
-                                "cat '@WHOLE@' > \"$8\"\n",
+                                "cat '@WHOLE@' > \"$6\"\n",
                                 {{"@WHOLE@", source}, {"@GATE@", gate}}));
 
     auto window = startedWindow(folder);
@@ -362,7 +367,10 @@ void FetchTest::halfWrittenFileNeverShown()
     QCOMPARE(shown, (QSet<QString>{beatenLabel(4), beatenLabel(3)}));
 }
 
-void FetchTest::refreshNowFetchesAtOnceButNeverTwice()
+// The script of the start-up fetch runs until the test lets it end: neither
+// a request nor the countdown starts another meanwhile, and the countdown
+// goes on as ever.
+void FetchTest::oneFetchAtATimeFromEveryPath()
 {
     // A helper that notes its start and runs until the gate opens.
     const QString gate = m_records.filePath(QStringLiteral("gate-%1").arg(m_testNumber));
@@ -389,54 +397,57 @@ void FetchTest::refreshNowFetchesAtOnceButNeverTwice()
     QCOMPARE(countdown(window.get()), QStringLiteral("50"));
     QVERIFY(QFile::remove(folder.filePath(ScriptName)));
 
+    // Nor does the countdown's fetch: it reads the files all the same, and
+    // the countdown starts again.
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {3}));
+    tick(window.get(), 50);
+    QCOMPARE(countdown(window.get()), QStringLiteral("60"));
+    QCOMPARE(labelText(window.get()), beatenLabel(1));
+    QVERIFY(!folder.exists(ScriptName));
+    QVERIFY(!refreshNow(window.get())->isEnabled());
+
     QVERIFY(QFile(gate).open(QIODevice::WriteOnly));
     QTRY_VERIFY(refreshNow(window.get())->isEnabled());
     QCOMPARE(recordedStarts().size(), 1);
     QVERIFY(!folder.exists(ScriptName));
 
-    // F5 fetches at once and starts the countdown again.
+    // F5 fetches at once and starts the countdown again; so does the next
+    // 60th tick once that fetch has ended.
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    tick(window.get(), 5);
     QTest::keyClick(window.get(), Qt::Key_F5);
     QCOMPARE(folder.read(ScriptName), expectedScript());
     QCOMPARE(countdown(window.get()), QStringLiteral("60"));
     QTRY_COMPARE(recordedStarts().size(), 2);
+    QTRY_VERIFY(refreshNow(window.get())->isEnabled());
+    tick(window.get(), TicksPerFetch);
+    QTRY_COMPARE(recordedStarts().size(), 3);
 }
 
-void FetchTest::timedFetchesOverlapAndAllFinish()
+void FetchTest::killedRunLeftoversClearedAtStart()
 {
-    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     ProgramFolder folder;
-    const QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {4, 44});
-    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {4});
-    m_served.write(UniquesFile, uniques);
-    m_served.write(QuestsFile, quests);
-    // Each download notes its start and end and waits a little first, so
-    // that the scripts of the three fetches below run at once.
-    const QString log = m_records.filePath(QStringLiteral("downloads-%1.log").arg(m_testNumber));
-    writeExecutable(folder.filePath(ClientName),
-                    shellScript("echo start >> '@LOG@'\nsleep 0.2\n'" HUNTMARK_FTP_CLIENT
-                                "' -P @PORT@ \"$@\"\n"
-                                "status=$?\necho end >> '@LOG@'\nexit $status\n",
-                                {{"@LOG@", log}, {"@PORT@", QString::number(m_server->port())}}));
+    folder.write(ScriptName, "ncftpget.exe -C -u someone -p secret host a b\r\n");
+    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral(".UniquesDefeated.txt.Ab12Cd")));
+    folder.write(QStringLiteral(".UniquesDefeated.txt.Ab12Cd/UniquesDefeated.txt"), "0101");
+    folder.write(QStringLiteral(".UniquesDefeated.txt.Ab12Cd/conversation.log"), "220 ready");
+    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral(".QuestsCleared.txt.000000")));
+    // Only the client's own names go; these are somebody else's.
+    const QStringList others{QStringLiteral(".UniquesDefeated.txt.Ab12C"),
+                             QStringLiteral(".QuestsCleared.txt.Ab-2Cd"), QStringLiteral(".Tabs.ini.Ab12Cd"),
+                             QStringLiteral("UniquesDefeated.txt.Ab12Cd")};
+    for (const QString &name : others)
+        QVERIFY(QDir(folder.path()).mkpath(name));
+    folder.write(QStringLiteral(".QuestsCleared.txt.Ab12Cd"), "a file, not the client's folder");
+    folder.write(UniquesFile, "1");
 
-    auto window = startedWindow(folder);
-    stopClock(window.get());
-    window->FetchProgress();
-    tick(window.get(), TicksPerFetch);
-    QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled() &&
-                                     processesWorkingIn(folder.path()).isEmpty(),
-                             FetchTimeoutMs);
-    // At some moment two downloads ran at once.
-    int running = 0;
-    int most = 0;
-    for (const QString &event : readLines(log))
-        most = std::max(most, running += event == QLatin1String("start") ? 1 : -1);
-    QVERIFY2(most >= 2, qPrintable(readLines(log).join(u' ')));
-    QCOMPARE(leftovers(folder), QStringList());
-    QCOMPARE(folder.read(UniquesFile), uniques);
-    QCOMPARE(folder.read(QuestsFile), quests);
-    QCOMPARE(labelText(window.get()), beatenLabel(2));
+    const Form1 window(folder.path());
+    QStringList left = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QStringList expected = others + QStringList{QStringLiteral(".QuestsCleared.txt.Ab12Cd"), UniquesFile};
+    left.sort();
+    expected.sort();
+    QCOMPARE(left.join(u' '), expected.join(u' '));
 }
 
 void FetchTest::freshnessLabel_data()
@@ -444,29 +455,48 @@ void FetchTest::freshnessLabel_data()
     QTest::addColumn<bool>("arrivedBefore");
     QTest::addColumn<QByteArray>("failingClient");
     QTest::addColumn<QString>("why");
-    QTest::addColumn<bool>("helperMissing");
+    // Empty for the script helper itself, "missing" for none, else a helper
+    // of the row's own.
+    QTest::addColumn<QByteArray>("helper");
 
     const quint16 closed = freeLoopbackPort();
-    QTest::newRow("no client anywhere") << false << QByteArray() << "no FTP client" << false;
-    // The server answers a refused login late; one download is enough.
+    const QByteArray none;
+    QTest::newRow("no client anywhere") << false << QByteArray() << "no FTP client" << none;
+    // The server answers a refused login late; one download is enough. The
+    // client gets "-C -f LOGIN host remote local".
     QTest::newRow("login refused")
             << true
-            << "#!/bin/sh\n[ \"$7\" = UniquesDefeated.txt ] || exit 1\nexec '" HUNTMARK_FTP_CLIENT "' -P " +
-                    QByteArray::number(m_server->port()) +
-                    " -C -u \"$3\" -p not-the-password \"$6\" \"$7\" \"$8\"\n"
-            << "refused the login" << false;
-    QTest::newRow("server stopped") << true << clientFor(closed) << "cannot be reached" << false;
-    QTest::newRow("no script helper") << true << clientFor(closed) << "could not be started" << true;
+            << "#!/bin/sh\n[ \"$5\" = UniquesDefeated.txt ] || exit 1\nexec '" HUNTMARK_FTP_CLIENT "' -P " +
+                    QByteArray::number(m_server->port()) + " -C -u '" +
+                    progress::configuredFtpAccount().user.toByteArray() +
+                    "' -p not-the-password \"$4\" \"$5\" \"$6\"\n"
+            << "refused the login" << none;
+    QTest::newRow("server stopped") << true << clientFor(closed) << "cannot be reached" << none;
+    QTest::newRow("no script helper")
+            << true << clientFor(closed) << "huntmark-batch) is missing" << QByteArray("missing");
+    QTest::newRow("script helper cannot run")
+            << true << clientFor(closed) << "could not be started" << QByteArray("not a program");
+    // The script's download lines as the command interpreter would not run
+    // them: nothing is downloaded, and that is no success.
+    QTest::newRow("download lines not run")
+            << true << clientFor(m_server->port()) << "line of the script was not run"
+            << shellScript("sed 's/^ncftpget.exe /ncftpget.exe %X% /' \"$2\" > '@EDITED@'\n"
+                           "exec '" HUNTMARK_BATCH_HELPER "' --report '@EDITED@'\n",
+                           {{"@EDITED@", m_records.filePath(QStringLiteral("edited.bat"))}});
     // A download is whole or nothing: a transfer cut short leaves the local
     // copy as it was.
     QTest::newRow("transfer cut short")
-            << true << clientFor(m_cuttingPort, "-r 0 -t 2") << "downloads failed" << false;
+            << true << clientFor(m_cuttingPort, "-r 0 -t 2") << "downloads failed" << none;
+    QTest::newRow("file on the server too large") << true
+                                                  << "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " +
+                    QByteArray::number(m_server->port()) + " \"$1\" \"$2\" \"$3\" \"$4\" Huge.txt \"$6\"\n"
+                                                  << "the progress file on the server is too large" << none;
     QTest::newRow("client killed by a signal")
-            << true << QByteArray("#!/bin/sh\nkill -9 $$\n") << "downloads failed" << false;
+            << true << QByteArray("#!/bin/sh\nkill -9 $$\n") << "downloads failed" << none;
     // A client that waited for input from the viewer would never end.
     QTest::newRow("client talks, reads its input, fails")
             << true << QByteArray("#!/bin/sh\necho noise\necho more noise >&2\ncat\nexit 3\n")
-            << "downloads failed" << false;
+            << "downloads failed" << none;
 }
 
 void FetchTest::freshnessLabel()
@@ -474,7 +504,12 @@ void FetchTest::freshnessLabel()
     QFETCH(bool, arrivedBefore);
     QFETCH(QByteArray, failingClient);
     QFETCH(QString, why);
-    QFETCH(bool, helperMissing);
+    QFETCH(QByteArray, helper);
+    const QString rowHelper = m_records.filePath(QStringLiteral("row-helper-%1").arg(m_testNumber));
+    if (helper == "not a program")
+        m_records.write(QFileInfo(rowHelper).fileName(), helper);
+    else if (!helper.isEmpty() && helper != "missing")
+        writeExecutable(rowHelper, helper);
     platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, {1});
     const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2});
@@ -508,8 +543,9 @@ void FetchTest::freshnessLabel()
     for (int failed = arrivedBefore ? 0 : 1; failed < 3; ++failed) {
         QCOMPARE(label->text(), arrival);
         useClient(failed == 2 ? failingClient : quickFailure);
-        if (failed == 2 && helperMissing)
-            platform::setScriptHelperPath(QStringLiteral("/nonexistent/huntmark-batch"));
+        if (failed == 2 && !helper.isEmpty())
+            platform::setScriptHelperPath(helper == "missing" ? QStringLiteral("/nonexistent/huntmark-batch")
+                                                              : rowHelper);
         window->FetchProgress();
         QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled(), FetchTimeoutMs);
     }
@@ -521,10 +557,10 @@ void FetchTest::freshnessLabel()
     const QColor warning = label->palette().color(QPalette::WindowText);
     QVERIFY(warning != before);
     // The local copy stayed as it was and is what the window shows; nothing
-    // runs any more, and nothing is left but a script that nothing could run.
+    // runs any more, and nothing is left behind, not even a script nothing ran.
     QCOMPARE(folder.read(UniquesFile), arrivedBefore ? first : QByteArray());
     QCOMPARE(labelText(window.get()), beatenLabel(arrivedBefore ? 1 : 0));
-    QCOMPARE(leftovers(folder), helperMissing ? QStringList{ScriptName} : QStringList());
+    QCOMPARE(leftovers(folder), QStringList());
     QTRY_COMPARE(processesWorkingIn(folder.path()), QList<pid_t>());
 
     // The next fetch that brings the files puts it right.

@@ -375,11 +375,11 @@ void FollowerViewTest::changesShowAsNewUntilSelectedOrTurnedBack()
         selectTab(window.get(), "QVLocations", catalog::RegionCount);
 
     // The download's stand-in client copies from a folder that plays the
-    // server: `ncftpget.exe -C -u USER -p PASSWORD HOST remote local`.
+    // server: `ncftpget.exe -C -f LOGIN HOST remote local`.
     if (trigger == QLatin1String("download")) {
         platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
         writeExecutable(folder.filePath(ClientName),
-                        "#!/bin/sh\ncp '" + QFile::encodeName(server.path()) + "'/\"$7\" \"$8\"\n");
+                        "#!/bin/sh\ncp '" + QFile::encodeName(server.path()) + "'/\"$5\" \"$6\"\n");
     }
     int selections = 0;
     auto readAgain = [&](int stage) {

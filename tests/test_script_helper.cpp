@@ -29,18 +29,39 @@ QStringList viewerScriptArguments(int line)
     return arguments;
 }
 
+// The same as the client gets them: the account and password ("-u U -p P")
+// in a login file behind the other options, never on its command line.
+QStringList clientArguments(int line)
+{
+    QStringList arguments = viewerScriptArguments(line);
+    const qsizetype user = arguments.indexOf(QStringLiteral("-u"));
+    const qsizetype password = arguments.indexOf(QStringLiteral("-p"));
+    const QString login =
+            QStringLiteral("login: user %1;pass %2;").arg(arguments.at(user + 1), arguments.at(password + 1));
+    arguments.remove(password, 2);
+    arguments.remove(user, 2);
+    arguments.insert(arguments.indexOf(QStringLiteral("-C")) + 1, QStringLiteral("-f"));
+    arguments.insert(arguments.indexOf(QStringLiteral("-f")) + 1, login);
+    return arguments;
+}
+
 // Stands in for the download client: appends one line per call to calls.log
-// in its working directory, each argument in brackets, then talks on both
-// output channels and fails, none of which may disturb the script. It reads
-// its standard input first: on a console nobody types into it would wait
-// forever.
-const QByteArray recordingTool = "#!/bin/sh\n"
-                                 "read -r answer\n"
-                                 "for argument in \"$@\"; do printf '[%s]' \"$argument\" >> calls.log; done\n"
-                                 "printf '\\n' >> calls.log\n"
-                                 "echo 'to standard output'\n"
-                                 "echo 'to standard error' >&2\n"
-                                 "exit 7\n";
+// in its working directory, each argument in brackets (for the login file
+// of -f its lines instead of its name), then talks on both output channels
+// and fails, none of which may disturb the script. It reads its standard
+// input first: on a console nobody types into it would wait forever.
+const QByteArray recordingTool =
+        "#!/bin/sh\n"
+        "read -r answer\n"
+        "for argument in \"$@\"; do\n"
+        "  [ -n \"$login\" ] && argument=\"login: $(/usr/bin/tr '\\n' ';' < \"$argument\")\"\n"
+        "  login=; [ \"$argument\" = -f ] && login=next\n"
+        "  printf '[%s]' \"$argument\" >> calls.log\n"
+        "done\n"
+        "printf '\\n' >> calls.log\n"
+        "echo 'to standard output'\n"
+        "echo 'to standard error' >&2\n"
+        "exit 7\n";
 
 struct HelperRun
 {
@@ -70,6 +91,8 @@ private slots:
     void runsScript();
     void refusesScript_data();
     void refusesScript();
+    void reportsWhatFailed_data();
+    void reportsWhatFailed();
 
 private:
     QString programFolder() const { return m_root->filePath("program"); }
@@ -324,7 +347,7 @@ void ScriptHelperTest::runsScript_data()
     const QStringList scriptAndTool{"QV_Data.bat", "calls.log", "ncftpget.exe"};
     const QByteArray call = "ncftpget.exe run\r\n";
     // Both downloads as the recording client writes them down.
-    const auto recorded = [](int line) { return u'[' + viewerScriptArguments(line).join("][") + u']'; };
+    const auto recorded = [](int line) { return u'[' + clientArguments(line).join("][") + u']'; };
     const QStringList viewerScriptCalls{recorded(0), recorded(1)};
     QTest::newRow("the viewer's script, in order, deleting itself")
             << "program" << badinput::expectedScript() << viewerScriptCalls
@@ -348,6 +371,15 @@ void ScriptHelperTest::runsScript_data()
             << "program"
             << QByteArray("ncftpget.exe first\r\n  EXIT\r\nncftpget.exe second\r\ndel \"QV_data.bat\"\r\n")
             << QStringList{"[first]"} << scriptAndTool;
+    // Only the download client's login is moved, and only when there is a
+    // password to hide; its options come out one a word.
+    QTest::newRow("client login in any spelling")
+            << "program"
+            << QByteArray("ncftpget.exe -Cu me -pse\"cr et\" h a b\r\nncftpget.exe -u me h a b\r\n"
+                          "ncftpget.exe -f /dev/null -u me -p pw h a b\r\n")
+            << QStringList{"[-C][-f][login: user me;pass secr et;][h][a][b]", "[-u][me][h][a][b]",
+                           "[-f][login: ][h][a][b]"}
+            << scriptAndTool;
     QTest::newRow("a script of the largest size")
             << "program" << call + QByteArray(platform::MaxBatchScriptSize - call.size(), ' ')
             << QStringList{"[run]"} << scriptAndTool;
@@ -404,6 +436,37 @@ void ScriptHelperTest::refusesScript()
 
     QCOMPARE(runHelper(arguments).exitCode, 1);
     QCOMPARE(recordedCalls(), QStringList());
+}
+
+void ScriptHelperTest::reportsWhatFailed_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("complaint"); // empty: the helper says nothing of its own
+
+    const QByteArray good = "ncftpget.exe ok\r\n";
+    QTest::newRow("every line ran") << good + good << 0 << QByteArray();
+    QTest::newRow("a program failed") << "ncftpget.exe fails\r\n" + good << 7 << QByteArray();
+    // A download line the command interpreter would read otherwise downloads
+    // nothing: no success.
+    QTest::newRow("a line was not run") << "ncftpget.exe -p pass%word% h a b\r\n" + good << 126
+                                        << QByteArray("line 1 of the script was not run");
+}
+
+void ScriptHelperTest::reportsWhatFailed()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(int, status);
+    QFETCH(QByteArray, complaint);
+    writeExecutable(programFile("ncftpget.exe"), "#!/bin/sh\n[ \"$1\" = fails ] && exit 7\nexit 0\n");
+    writeExecutable(programFile("QV_Data.bat"), script);
+
+    const HelperRun run = runHelper({"--report", programFile("QV_Data.bat")});
+    QCOMPARE(run.exitCode, status);
+    if (complaint.isEmpty())
+        QCOMPARE(run.standardError, QByteArray());
+    else
+        QVERIFY2(run.standardError.contains(complaint), run.standardError.constData());
 }
 
 QTEST_GUILESS_MAIN(ScriptHelperTest)

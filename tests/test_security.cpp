@@ -115,8 +115,8 @@ void SecurityTest::scriptIsOwnerOnlyAndFixed()
     QFETCH(Earlier, earlier);
     QFETCH(int, earlierMode);
 
-    // A helper that cannot start leaves the script in place to be looked at.
-    platform::setScriptHelperPath(QStringLiteral("/nonexistent/huntmark-batch"));
+    // A helper that runs nothing leaves the script in place to be looked at.
+    platform::setScriptHelperPath(QStringLiteral("/bin/true"));
     UmaskGuard umask{mode_t(mask)};
     ProgramFolder folder;
     const QString script = folder.filePath(ScriptName);
@@ -147,6 +147,8 @@ void SecurityTest::scriptIsOwnerOnlyAndFixed()
         QCOMPARE(QFileInfo(script).ownerId(), uint(::geteuid()));
         QCOMPARE(folder.read(ScriptName), expectedScript());
         selectUniqueAndRead(window.get(), 0, 0);
+        // The next fetch waits for this one to end.
+        QTRY_VERIFY(control<QAction>(window.get(), "RefreshNow")->isEnabled());
         tick(window.get(), TicksPerFetch);
     }
     if (earlier == Earlier::LinkToFile) {

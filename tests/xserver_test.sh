@@ -40,7 +40,10 @@ inside() {
     [ -f "$folder/QV_Data.bat" ] || fail "no QV_Data.bat in $folder while it runs"
     mode=$(stat -c %a "$folder/QV_Data.bat")
     [ "${mode#?}" = "00" ] || fail "QV_Data.bat has mode $mode: it holds the password and must be the owner's alone"
-    grep -q " -u $account -p " "$folder/ncftpget.log" || fail "the script logs in as someone else: $(cat "$folder/ncftpget.log")"
+    grep -qx "user $account" "$folder/ncftpget.login" ||
+        fail "the script logs in as someone else: $(cat "$folder/ncftpget.login")"
+    ! grep -q -e " -p" -e "$(sed -n 's/^pass //p' "$folder/ncftpget.login")" "$folder/ncftpget.log" ||
+        fail "the client's command line shows the password: $(cat "$folder/ncftpget.log")"
     grep -q " $host QuestsCleared.txt QuestsCleared.txt\$" "$folder/ncftpget.log" ||
         fail "the script fetches from elsewhere: $(cat "$folder/ncftpget.log")"
 

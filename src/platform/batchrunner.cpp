@@ -1,19 +1,28 @@
 #include "platform/batchrunner.h"
 
 #include "platform/batchscript.h"
+#include "platform/ftpclientoptions.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 
 #include <csignal>
+#include <cstdio>
 #include <optional>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace platform {
 
 namespace {
 
 constexpr int NotFoundStatus = 127;
+// As a shell answers for a command it found but did not run.
+constexpr int NotRunStatus = 126;
 
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -59,6 +68,77 @@ int runAndWait(const QString &program, const QStringList &arguments, const QStri
     return process.exitCode();
 }
 
+void complain(BatchReport report, const QByteArray &text)
+{
+    if (report == BatchReport::Outcome)
+        std::fputs(("huntmark-batch: " + text + "\n").constData(), stderr);
+}
+
+bool isDownloadClient(const QString &program)
+{
+    return program.compare(u"ncftpget.exe", Qt::CaseInsensitive) == 0 ||
+            program.compare(u"ncftpget", Qt::CaseInsensitive) == 0;
+}
+
+// A download client's arguments with the account and password taken off
+// the command line, where every local user would read them, into a login
+// file that exists only in memory and that the client inherits. Owns the
+// file until it goes.
+class HiddenLogin
+{
+public:
+    explicit HiddenLogin(const QStringList &arguments) : m_arguments(arguments)
+    {
+        std::vector<std::string> words;
+        for (const QString &argument : arguments)
+            words.push_back(argument.toStdString());
+        ftpclient::CommandLine line = ftpclient::parseCommandLine(words);
+        if (!ftpclient::holdsPassword(line))
+            return;
+        m_hidden = true;
+        const std::string login = ftpclient::takeLogin(line);
+        if (!login.empty()) {
+#ifdef Q_OS_LINUX
+            m_descriptor = ::memfd_create("huntmark-login", 0);
+            if (m_descriptor < 0 ||
+                ::write(m_descriptor, login.data(), login.size()) != ssize_t(login.size()))
+                return;
+            ftpclient::useLoginFile(line, "/dev/fd/" + std::to_string(m_descriptor));
+#else
+            return;
+#endif
+        }
+        m_arguments.clear();
+        for (const std::string &word : ftpclient::formatCommandLine(line))
+            m_arguments.append(QString::fromStdString(word));
+        m_ready = true;
+    }
+    ~HiddenLogin()
+    {
+#ifdef Q_OS_LINUX
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+#endif
+    }
+    Q_DISABLE_COPY_MOVE(HiddenLogin)
+
+    // False when the password could not be hidden: the line is not run.
+    bool ready() const
+    {
+        return !m_hidden || m_ready;
+    }
+    const QStringList &arguments() const
+    {
+        return m_arguments;
+    }
+
+private:
+    QStringList m_arguments;
+    int m_descriptor = -1;
+    bool m_hidden = false;
+    bool m_ready = false;
+};
+
 // Returns the status of an external program, 0 for the built-in commands.
 int runCommand(const BatchCommand &command, const QString &workingDir, const QString &searchPath,
                BatchReport report)
@@ -74,12 +154,20 @@ int runCommand(const BatchCommand &command, const QString &workingDir, const QSt
         const QString program = findBatchProgram(command.program, workingDir, searchPath);
         if (program.isEmpty())
             return NotFoundStatus;
-        return runAndWait(program, command.arguments, workingDir, report);
+        if (!isDownloadClient(command.program))
+            return runAndWait(program, command.arguments, workingDir, report);
+        const HiddenLogin login(command.arguments);
+        if (!login.ready()) {
+            complain(report, "no login file could be made for " + command.program.toUtf8());
+            return NotRunStatus;
+        }
+        return runAndWait(program, login.arguments(), workingDir, report);
     }
+    case BatchCommand::Refused:
+        return NotRunStatus;
     case BatchCommand::Nothing:
     case BatchCommand::EchoSetting:
     case BatchCommand::Exit:
-    case BatchCommand::Refused:
         return 0;
     }
     return 0;
@@ -96,10 +184,16 @@ int runBatchScript(const QString &scriptPath, BatchReport report)
     const QString workingDir = QDir::currentPath();
     const QString searchPath = qEnvironmentVariable("PATH");
     int lastFailure = 0;
+    int number = 0;
     for (const QString &line : splitBatchLines(*script)) {
+        ++number;
         const BatchCommand command = parseBatchLine(line);
         if (command.kind == BatchCommand::Exit || stopRequested)
             break;
+        // What the command interpreter would have done with such a line is
+        // not what it says; nothing of it runs, and the script has failed.
+        if (command.kind == BatchCommand::Refused)
+            complain(report, "line " + QByteArray::number(number) + " of the script was not run");
         if (const int status = runCommand(command, workingDir, searchPath, report); status != 0)
             lastFailure = status;
     }

@@ -76,7 +76,7 @@ bool HiddenScripts::isRunning() const
 
 #ifdef Q_OS_WIN
 
-bool HiddenScripts::start(const QString &scriptPath, const QString &workingFolder)
+bool HiddenScripts::start(const QString &scriptPath, const QString &workingFolder, int)
 {
     QProcess process;
     process.setProgram(QStringLiteral("cmd.exe"));
@@ -89,7 +89,7 @@ bool HiddenScripts::start(const QString &scriptPath, const QString &workingFolde
     process.setStandardErrorFile(QProcess::nullDevice());
     if (!process.startDetached())
         return false;
-    m_runs.append({scriptPath, nullptr, 0, {}});
+    m_runs.append({scriptPath, nullptr, 0, {}, false});
     if (!m_poll) {
         m_poll = new QTimer(this);
         m_poll->setInterval(ScriptFilePollMs);
@@ -122,10 +122,11 @@ void HiddenScripts::stopAll()
 
 void HiddenScripts::onMessages(QProcess *) { }
 void HiddenScripts::onFinished(QProcess *) { }
+void HiddenScripts::endOverdue(QProcess *) { }
 
 #else
 
-bool HiddenScripts::start(const QString &scriptPath, const QString &workingFolder)
+bool HiddenScripts::start(const QString &scriptPath, const QString &workingFolder, int deadlineMs)
 {
     auto *process = new QProcess(this);
     process->setProgram(scriptHelperPath());
@@ -147,8 +148,23 @@ bool HiddenScripts::start(const QString &scriptPath, const QString &workingFolde
         delete process;
         return false;
     }
-    m_runs.append({scriptPath, process, process->processId(), {}});
+    m_runs.append({scriptPath, process, process->processId(), {}, false});
+    if (deadlineMs >= 0)
+        QTimer::singleShot(deadlineMs, process, [this, process] { endOverdue(process); });
     return true;
+}
+
+// Ends the run without waiting: its end arrives as any other.
+void HiddenScripts::endOverdue(QProcess *process)
+{
+    for (Run &run : m_runs) {
+        if (run.process != process)
+            continue;
+        run.messages += "huntmark: the fetch did not end in time and was stopped\n";
+        run.stopped = true;
+        signalGroup(run.pid, SIGTERM);
+        QTimer::singleShot(StopGraceMs, process, [pid = run.pid] { signalGroup(pid, SIGKILL); });
+    }
 }
 
 void HiddenScripts::onMessages(QProcess *process)
@@ -169,6 +185,12 @@ void HiddenScripts::onFinished(QProcess *process)
     for (const Run &run : std::as_const(m_runs)) {
         if (run.process == process)
             outcome.messages = run.messages;
+    }
+    // A script that ran to its end has deleted itself; one that was stopped
+    // has not, and it holds the password.
+    for (const Run &run : std::as_const(m_runs)) {
+        if (run.process == process && run.stopped)
+            QFile::remove(run.scriptPath);
     }
     m_runs.removeIf([process](const Run &run) { return run.process == process; });
     process->deleteLater();

@@ -41,8 +41,10 @@ public:
     // Stops every script still running.
     ~HiddenScripts() override;
 
-    // Returns false when nothing could be started.
-    bool start(const QString &scriptPath, const QString &workingFolder);
+    // Returns false when nothing could be started. A script still running
+    // `deadlineMs` after its start is ended as stopAll() ends it and counts
+    // as failed; a negative deadline lets it run as long as it takes.
+    bool start(const QString &scriptPath, const QString &workingFolder, int deadlineMs = -1);
     bool isRunning() const;
     // Ends every script still running within about a second, with the
     // programs it started, and removes its script file (which may hold a
@@ -62,10 +64,13 @@ private:
         // forgets it once it has ended.
         qint64 pid = 0;
         QByteArray messages;
+        // Ended at its deadline.
+        bool stopped = false;
     };
 
     void onMessages(QProcess *process);
     void onFinished(QProcess *process);
+    void endOverdue(QProcess *process);
     void watchScriptFiles();
 
     QList<Run> m_runs;

@@ -2,6 +2,8 @@
 
 #include "platform/scriptlauncher.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 
 namespace {
@@ -9,6 +11,10 @@ namespace {
 constexpr int LabelWidth = 260;
 const QColor MutedColour(0x70, 0x70, 0x70);
 const QColor WarningColour(0xb0, 0x3a, 0x00);
+// Both downloads of a fetch end well inside this on their own; the limit
+// only guards against a client that does not. Ending a script takes up to a
+// second, so a fetch is over 45 s after its start at the latest.
+constexpr int FetchDeadlineMs = 44000;
 
 // What went wrong, told by the client's exit status and its complaints, in
 // the words of Debian's ncftpget.
@@ -17,6 +23,10 @@ QString reasonFor(const platform::ScriptOutcome &outcome)
     if (outcome.status == 127)
         return QStringLiteral("no FTP client (ncftpget.exe) was found.");
     const QByteArray &text = outcome.messages;
+    if (text.contains("on the server is larger than"))
+        return QStringLiteral("the progress file on the server is too large.");
+    if (text.contains("of the script was not run"))
+        return QStringLiteral("a download line of the script was not run.");
     if (text.contains("not accepted for login") || text.contains("Login incorrect"))
         return QStringLiteral("the FTP server refused the login.");
     for (const char *unreachable : {"refused connection", "timed out", "unknown host", "could not connect",
@@ -27,6 +37,15 @@ QString reasonFor(const platform::ScriptOutcome &outcome)
     if (text.contains("does not exist") || text.contains("No such file"))
         return QStringLiteral("the FTP server does not have the progress files.");
     return QStringLiteral("the downloads failed.");
+}
+
+QString whyNotStarted()
+{
+#ifndef Q_OS_WIN
+    if (!QFileInfo::exists(platform::scriptHelperPath()))
+        return QStringLiteral("the script helper (huntmark-batch) is missing.");
+#endif
+    return QStringLiteral("the download script could not be started.");
 }
 
 QString clockText(const QDateTime &time)
@@ -56,8 +75,10 @@ FetchMonitor::FetchMonitor(QLabel *strip, QObject *parent)
 bool FetchMonitor::start(const QString &scriptPath, const QString &workingFolder)
 {
     const bool wasBusy = m_scripts->isRunning();
-    if (!m_scripts->start(scriptPath, workingFolder)) {
-        countFailure(QStringLiteral("the download script could not be started."));
+    if (!m_scripts->start(scriptPath, workingFolder, FetchDeadlineMs)) {
+        // Nothing will run the script, and it holds the password.
+        QFile::remove(scriptPath);
+        countFailure(whyNotStarted());
         return false;
     }
     if (!wasBusy)

@@ -2,6 +2,7 @@
 #include "viewer/form1.h"
 
 #include "viewer/desktopnotifier.h"
+#include "viewer/fetchleftovers.h"
 #include "viewer/fetchmonitor.h"
 #include "viewer/listbox.h"
 #include "viewer/progressmarks.h"
@@ -133,6 +134,9 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
     connectHandlers();
     createProgressMarks();
     nameControls();
+    // Before the first fetch: a run that was killed may have left its
+    // script, with the password, and half a download.
+    clearFetchLeftovers(m_programFolder);
 
     // The layout does not follow the window's size, so the window keeps the
     // size it was designed for and opens in the middle of the screen.

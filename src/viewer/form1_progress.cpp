@@ -94,11 +94,14 @@ void Form1::ReadQuestsCleared()
 
 void Form1::FetchProgress()
 {
-    // A folder that cannot be written starts nothing, but the files already
-    // there are still read.
+    // One fetch at a time: while one runs, a fetch that falls due writes and
+    // starts nothing (it would only download the same files over it, and the
+    // running script deletes the script file when it ends). A folder that
+    // cannot be written starts nothing either. The files already there are
+    // read in every case.
     const QString script = platform::programFilePath(m_programFolder, progress::DownloadScriptName);
     const QByteArray text = progress::downloadScript(progress::configuredFtpAccount());
-    if (platform::writeOwnerOnlyFile(script, text))
+    if (!m_fetches->isRunning() && platform::writeOwnerOnlyFile(script, text))
         m_fetches->start(script, m_programFolder);
     ReadUniquesDefeated();
     ReadQuestsCleared();

@@ -1,0 +1,38 @@
+#pragma once
+
+// Where a download waits until it is whole: a folder of its own beside the
+// local copy, named after it, that only its owner may enter. The download
+// client makes it, the viewer clears those a killed run left. Plain C++: the
+// download client links no Qt.
+
+#include <string>
+#include <string_view>
+
+namespace progress {
+
+// What mkdtemp() fills in at the end of the name.
+inline constexpr std::string_view DownloadTemporaryUniquePart = "XXXXXX";
+
+// The template for mkdtemp(): ".UniquesDefeated.txt.XXXXXX".
+inline std::string downloadTemporaryTemplate(std::string_view localName)
+{
+    return "." + std::string(localName) + "." + std::string(DownloadTemporaryUniquePart);
+}
+
+// Whether `entry` is a name downloadTemporaryTemplate() gives for
+// `localName` once mkdtemp() has filled it in (letters and digits only).
+inline bool isDownloadTemporaryOf(std::string_view entry, std::string_view localName)
+{
+    const std::size_t prefix = localName.size() + 2;
+    if (entry.size() != prefix + DownloadTemporaryUniquePart.size() || entry[0] != '.' ||
+        entry.substr(1, localName.size()) != localName || entry[prefix - 1] != '.')
+        return false;
+    for (const char c : entry.substr(prefix)) {
+        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit)
+            return false;
+    }
+    return true;
+}
+
+} // namespace progress
