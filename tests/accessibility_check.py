@@ -241,8 +241,8 @@ def check(folder, region, group, app):
     beaten = sum(done for _, done, _ in regions)
     if f"Uniques Beaten: {beaten}" not in [label.name for label in strip]:
         fail(f"the top strip reads {[label.name for label in strip]}")
-    wait_for("note 'updated HH:MM' described by its tool tip", lambda: any(
-        re.fullmatch(r"updated \d\d:\d\d", label.name)
+    wait_for("note 'checked HH:MM · ...' described by its tool tip", lambda: any(
+        re.fullmatch(r"checked \d\d:\d\d · (no change yet|last change \d\d:\d\d)", label.name)
         and label.description.startswith("The progress files last arrived") for label in strip))
 
     note("a selection through the list")

@@ -587,7 +587,7 @@ void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
     ProgramFolder server;
     platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     writeExecutable(folder.filePath(ClientName),
-                    "#!/bin/sh\ncp '" + QFile::encodeName(server.path()) + "'/\"$7\" \"$8\"\n");
+                    "#!/bin/sh\ncp '" + QFile::encodeName(server.path()) + "'/\"$5\" \"$6\"\n");
     auto download = [&](const Form1 *window, int stage) {
         server.write(UniquesFile, uniques[stage]);
         server.write(QuestsFile, quests[std::min(stage, 1)]);

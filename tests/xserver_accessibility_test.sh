@@ -26,6 +26,7 @@ cp -R "$program/huntmark-viewer" "$program/huntmark-batch" "$program/huntmark-pr
     "$program/Monsters" "$program/Locations" "$folder/"
 # Downloads end at once and bring nothing new: the local files stay.
 fake_ftp_client "$folder" 0
+"$folder/huntmark-progress" --folder "$folder" init >/dev/null
 printf '%s %s\r\n' "$Region" "$Group" >"$folder/Tabs.ini"
 region=$("$folder/huntmark-progress" --folder "$folder" show | sed -n "$((Region + 2))s/^  \(.*[^ ]\)  *[0-9]*\/[0-9]*\$/\1/p")
 first=$("$folder/huntmark-progress" --folder "$folder" show "$region" | sed -n '2s/^\[ \] //p')
