@@ -103,11 +103,30 @@ private slots:
     void tricklingServerFetchesEndInTime();
 
 private:
+    // The real viewer in `folder`, on the fast clock, with the test's home;
+    // it ends with the test.
+    void startViewer(QProcess &viewer, const QString &executable, const QString &folder,
+                     QProcessEnvironment environment);
+
     ProgramFolder m_program;
     ProgramFolder m_served;
     ProgramFolder m_home;
     QProcess m_xserver;
 };
+
+void EndToEndFtpTest::startViewer(QProcess &viewer, const QString &executable, const QString &folder,
+                                  QProcessEnvironment environment)
+{
+    environment.insert(QStringLiteral("HOME"), m_home.path());
+    environment = withFastClock(environment);
+    QVERIFY2(!environment.isEmpty(), "libfaketime is missing: install faketime");
+    viewer.setProcessEnvironment(environment);
+    viewer.setWorkingDirectory(folder);
+    viewer.setStandardOutputFile(QProcess::nullDevice());
+    endWithThisProcess(viewer);
+    viewer.start(executable, {});
+    QVERIFY(viewer.waitForStarted());
+}
 
 void EndToEndFtpTest::initTestCase()
 {
@@ -151,15 +170,8 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     QProcess viewer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.insert(QStringLiteral("HOME"), m_home.path());
-    environment = withFastClock(environment);
-    QVERIFY2(!environment.isEmpty(), "libfaketime is missing: install faketime");
-    viewer.setProcessEnvironment(environment);
-    viewer.setWorkingDirectory(folder);
-    viewer.setStandardOutputFile(QProcess::nullDevice());
-    endWithThisProcess(viewer);
-    viewer.start(m_program.filePath(QStringLiteral("huntmark-viewer")), {});
-    QVERIFY(viewer.waitForStarted());
+    startViewer(viewer, m_program.filePath(QStringLiteral("huntmark-viewer")), folder, environment);
+    QVERIFY(viewer.state() == QProcess::Running);
     const QByteArray window =
             run(QStringLiteral("xdotool"),
                 QStringLiteral("search --sync --onlyvisible --name").split(u' ') << ViewerCaption)
@@ -240,16 +252,9 @@ void EndToEndFtpTest::tricklingServerFetchesEndInTime()
     program.write(QuestsFile, quests);
 
     QProcess viewer;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), m_home.path());
-    environment = withFastClock(environment);
-    QVERIFY2(!environment.isEmpty(), "libfaketime is missing: install faketime");
-    viewer.setProcessEnvironment(environment);
-    viewer.setWorkingDirectory(folder);
-    viewer.setStandardOutputFile(QProcess::nullDevice());
-    endWithThisProcess(viewer);
-    viewer.start(program.filePath(QStringLiteral("huntmark-viewer")), {});
-    QVERIFY(viewer.waitForStarted());
+    startViewer(viewer, program.filePath(QStringLiteral("huntmark-viewer")), folder,
+                QProcessEnvironment::systemEnvironment());
+    QVERIFY(viewer.state() == QProcess::Running);
 
     // The start-up fetch and three timed ones, the last two with Debian's
     // client; each of them ends 45 s of the viewer's time after its start at
