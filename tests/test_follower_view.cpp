@@ -28,6 +28,15 @@ using namespace badinput;
 
 namespace {
 
+// A stand-in download client that copies from a folder playing the server
+// (`ncftpget.exe -C -f LOGIN HOST remote local`) and, like the real one,
+// replaces the local copy in one rename, so a read never sees half of it.
+QByteArray copyingClient(const ProgramFolder &server)
+{
+    return "#!/bin/sh\ncp '" + QFile::encodeName(server.path()) +
+            "'/\"$5\" \"$6.part\" && mv \"$6.part\" \"$6\"\n";
+}
+
 const QString NotificationService = QStringLiteral("org.freedesktop.Notifications");
 const QString NotificationPath = QStringLiteral("/org/freedesktop/Notifications");
 
@@ -378,8 +387,7 @@ void FollowerViewTest::changesShowAsNewUntilSelectedOrTurnedBack()
     // server: `ncftpget.exe -C -f LOGIN HOST remote local`.
     if (trigger == QLatin1String("download")) {
         platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
-        writeExecutable(folder.filePath(ClientName),
-                        "#!/bin/sh\ncp '" + QFile::encodeName(server.path()) + "'/\"$5\" \"$6\"\n");
+        writeExecutable(folder.filePath(ClientName), copyingClient(server));
     }
     int selections = 0;
     auto readAgain = [&](int stage) {
@@ -586,8 +594,7 @@ void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
     ProgramFolder folder;
     ProgramFolder server;
     platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
-    writeExecutable(folder.filePath(ClientName),
-                    "#!/bin/sh\ncp '" + QFile::encodeName(server.path()) + "'/\"$5\" \"$6\"\n");
+    writeExecutable(folder.filePath(ClientName), copyingClient(server));
     auto download = [&](const Form1 *window, int stage) {
         server.write(UniquesFile, uniques[stage]);
         server.write(QuestsFile, quests[std::min(stage, 1)]);
