@@ -13,7 +13,7 @@ all: build
 
 # The desktop and real-X-server tests need a few more of Debian's tools.
 deps:
-	./scripts/install-deps.sh xvfb xauth xdotool desktop-file-utils appstream imagemagick faketime lintian dpkg-dev at-spi2-core python3-pyatspi
+	./scripts/install-deps.sh xvfb xauth x11-utils xdotool desktop-file-utils appstream imagemagick faketime lintian dpkg-dev at-spi2-core python3-pyatspi
 
 configure: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)

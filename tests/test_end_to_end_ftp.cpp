@@ -130,11 +130,13 @@ void EndToEndFtpTest::startViewer(QProcess &viewer, const QString &executable, c
 
 void EndToEndFtpTest::initTestCase()
 {
-    // An X server of the test's own; it tells the display it took.
+    // An X server of the test's own; it tells the display it took. It must
+    // not reset between one viewer and the next: a viewer connecting during
+    // the reset is refused.
     m_xserver.setStandardErrorFile(QProcess::nullDevice());
     endWithThisProcess(m_xserver);
     m_xserver.start(QStringLiteral("Xvfb"),
-                    QStringLiteral("-displayfd 1 -screen 0 1280x1024x24 -nolisten tcp").split(u' '));
+                    QStringLiteral("-displayfd 1 -noreset -screen 0 1280x1024x24 -nolisten tcp").split(u' '));
     QVERIFY2(m_xserver.waitForStarted(), "Xvfb cannot be started: install xvfb (scripts/install-deps.sh)");
     QTRY_VERIFY_WITH_TIMEOUT(m_xserver.canReadLine(), 20000);
     qputenv("DISPLAY", ":" + m_xserver.readLine().trimmed());

@@ -14,6 +14,7 @@ Group=4
 
 program=$1
 require Xvfb xvfb
+require xdpyinfo x11-utils
 require dbus-run-session dbus-daemon
 [ -x /usr/libexec/at-spi-bus-launcher ] || fail "no accessibility bus: install the Debian package at-spi2-core"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "no pyatspi: install the Debian package python3-pyatspi"
@@ -35,10 +36,15 @@ first=$("$folder/huntmark-progress" --folder "$folder" show "$region" | sed -n '
 
 note "an X server and a private session bus"
 # Xvfb picks a free display itself: two runs of xvfb-run -a at once can pick
-# the same one, and the accessibility bus is announced on the display.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+# the same one, and the accessibility bus is announced on the display. The
+# bus library opens the display and closes it again when the check starts;
+# a server that resets when its last client leaves refuses the viewer that
+# connects during the reset.
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb=$!
 cleanup_hook() { kill "$xvfb" 2>/dev/null || true; }
 wait_for 30 test -s "$scratch/display" || fail "Xvfb did not start: $(cat "$scratch/xvfb.log")"
-DISPLAY=:$(cat "$scratch/display") dbus-run-session -- /usr/bin/python3 "$here/accessibility_check.py" "$folder" "$Region" "$Group" </dev/null 2>"$scratch/err" ||
+display=:$(cat "$scratch/display")
+wait_for 30 xdpyinfo -display "$display" >/dev/null 2>&1 || fail "Xvfb on $display does not answer: $(cat "$scratch/xvfb.log")"
+DISPLAY=$display dbus-run-session -- /usr/bin/python3 "$here/accessibility_check.py" "$folder" "$Region" "$Group" </dev/null 2>"$scratch/err" ||
     { grep -v 'fd limit\|Activating service\|Successfully activated\|SpiRegistry daemon' "$scratch/err" >&2; fail "the accessibility check failed"; }
