@@ -3,10 +3,11 @@
 // machine are noisy, ratios much less so.
 #include "ftpserver.h"
 
-#include "history/historystore.h"
-#include "platform/scriptlauncher.h"
-#include "progress/firstfield.h"
-#include "viewer/form1.h"
+#include "historystore.h"
+#include "picturepaths.h"
+#include "hiddenscripts.h"
+#include "firstfield.h"
+#include "form1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -136,8 +137,8 @@ void benchSelectingAUnique(const BenchFolder &folder, int repetitions)
     // Decoding the same two pictures alone, entry by entry.
     const auto decodeBoth = [&](int n) {
         const catalog::UniqueMonster &monster = catalog::regions()[region].entries[size_t(n % count)];
-        QImageReader(catalog::monsterPicturePath(folder.path(), monster)).read();
-        QImageReader(catalog::locationPicturePath(folder.path(), monster)).read();
+        QImageReader(pictures::monsterPicturePath(folder.path(), monster)).read();
+        QImageReader(pictures::locationPicturePath(folder.path(), monster)).read();
     };
     // The selection's own work: texts, both pictures, the flag file.
     const auto [ours, floor] = medianPairMicroseconds(
@@ -446,7 +447,7 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     const int idleSeconds = args.size() > 1 ? args.at(1).toInt() : 60;
     const QString builtFolder = QStringLiteral(HUNTMARK_PROGRAM_DIR);
-    platform::setScriptHelperPath(builtFolder + QStringLiteral("/huntmark-batch"));
+    fetch::setScriptHelperPath(builtFolder + QStringLiteral("/huntmark-batch"));
     if (!QDir(builtFolder + QStringLiteral("/Monsters")).exists()) {
         std::fprintf(stderr, "no pictures in %s: build the project first\n", qPrintable(builtFolder));
         return 1;

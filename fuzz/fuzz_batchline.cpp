@@ -5,7 +5,7 @@
 // what was understood reads the same when written out again.
 #include "fuzzcheck.h"
 
-#include "platform/batchscript.h"
+#include "batchscript.h"
 
 #include <QStringList>
 
@@ -40,7 +40,7 @@ bool hasBareOperator(QStringView line)
 
 // Writes a command back as a line: every word in double quotes, so none of
 // them is taken for a built-in or split further.
-QString written(const platform::BatchCommand &command)
+QString written(const batch::BatchCommand &command)
 {
     QString line = u'"' + command.program + u'"';
     for (const QString &argument : command.arguments)
@@ -50,8 +50,8 @@ QString written(const platform::BatchCommand &command)
 
 int checkLine(const QString &line)
 {
-    const platform::BatchCommand command = platform::parseBatchLine(line);
-    using Kind = platform::BatchCommand::Kind;
+    const batch::BatchCommand command = batch::parseBatchLine(line);
+    using Kind = batch::BatchCommand::Kind;
 
     if (hasControl(line))
         FUZZ_CHECK(command.kind == Kind::Refused);
@@ -69,7 +69,7 @@ int checkLine(const QString &line)
             FUZZ_CHECK(!hasControl(argument));
         }
         FUZZ_CHECK(!hasControl(command.program));
-        const platform::BatchCommand again = platform::parseBatchLine(written(command));
+        const batch::BatchCommand again = batch::parseBatchLine(written(command));
         FUZZ_CHECK(again.kind == Kind::External);
         FUZZ_CHECK(again.program == command.program);
         FUZZ_CHECK(again.arguments == command.arguments);
@@ -78,7 +78,7 @@ int checkLine(const QString &line)
     case Kind::Delete:
         FUZZ_CHECK(!command.arguments.isEmpty());
         for (const QString &name : command.arguments) {
-            FUZZ_CHECK(platform::isPlainFileName(name));
+            FUZZ_CHECK(batch::isPlainFileName(name));
             FUZZ_CHECK(!name.isEmpty() && name != u"." && name != u"..");
             for (QChar c : QStringView(u"/\\:*?"))
                 FUZZ_CHECK(!name.contains(c));
@@ -100,7 +100,7 @@ int checkLine(const QString &line)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray script(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QStringList lines = platform::splitBatchLines(script);
+    const QStringList lines = batch::splitBatchLines(script);
 
     // One line per line end, plus a last line without one; none holds a
     // line feed.

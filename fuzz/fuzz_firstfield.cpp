@@ -7,7 +7,7 @@
 #include "fuzzcheck.h"
 #include "reference.h"
 
-#include "progress/firstfield.h"
+#include "firstfield.h"
 
 #include <QBuffer>
 

@@ -8,8 +8,8 @@
 #include "fuzzcheck.h"
 #include "reference.h"
 
-#include "progress/firstfield.h"
-#include "progress/tabmemory.h"
+#include "firstfield.h"
+#include "tabmemory.h"
 
 #include <QBuffer>
 

@@ -6,6 +6,6 @@ SCREENSHOT_DEMO_DIR := $(BUILD_DIR)/screenshot-demo
 screenshot: build
 	rm -rf $(SCREENSHOT_DEMO_DIR)
 	./scripts/demo.sh --prepare-only --folder $(SCREENSHOT_DEMO_DIR) $(BUILD_DIR)
-	$(BUILD_DIR)/tools/screenshot $(PROGRAM_DIR) $(SCREENSHOT_DEMO_DIR)/server \
-	    docs/screenshot.png docs/screenshot-quests.png docs/screenshot-dark.png \
-	    docs/screenshot-history.png
+	$(BUILD_DIR)/docs/screenshots/screenshot $(PROGRAM_DIR) $(SCREENSHOT_DEMO_DIR)/server \
+	    docs/screenshots/screenshot.png docs/screenshots/screenshot-quests.png docs/screenshots/screenshot-dark.png \
+	    docs/screenshots/screenshot-history.png

@@ -1,7 +1,7 @@
 // The catalog tables. Their shape is a file format (one progress flag per
 // entry, in table order) and their texts fill fixed-size boxes and name
 // picture files, so these checks guard the positions and the text rules.
-#include "catalog/catalog.h"
+#include "catalog.h"
 
 #include <QRegularExpression>
 #include <QSet>

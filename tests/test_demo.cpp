@@ -6,7 +6,7 @@
 #include "badinput_support.h"
 #include "ftpserver.h"
 
-#include "platform/scriptlauncher.h"
+#include "hiddenscripts.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -102,7 +102,7 @@ void DemoTest::cleanup()
         m_demo.waitForFinished(StopTimeoutMs);
     }
     killProcesses(processesWorkingIn(m_folder.path()));
-    platform::setScriptHelperPath(QString());
+    fetch::setScriptHelperPath(QString());
 }
 
 bool DemoTest::startDemo(QStringList options)
@@ -135,7 +135,7 @@ void DemoTest::windowFollowsThePlayerUntilInterrupted()
     QVERIFY(startDemo({QStringLiteral("--serve-only")}));
     QVERIFY2(serving(), m_output.constData());
 
-    platform::setScriptHelperPath(m_folder.filePath(QStringLiteral("huntmark-batch")));
+    fetch::setScriptHelperPath(m_folder.filePath(QStringLiteral("huntmark-batch")));
     auto window = std::make_unique<Form1>(m_folder.path());
     window->Form_Load();
     stopClock(window.get());

@@ -1,6 +1,7 @@
 // Selecting an entry: a unique monster's texts and two pictures, a quest's
 // location and steps, and check boxes the user cannot change.
 #include "badinput_support.h"
+#include "picturepaths.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -32,7 +33,7 @@ void writePictures(const ProgramFolder &folder, int r, int i, QColor colour)
     for (const QString sub : {"Monsters", "Locations"}) {
         QDir().mkpath(folder.filePath(sub));
         const QSize size = sub == u"Monsters" ? QSize(300 + i, 200 + r) : QSize(320, 320);
-        folder.write(sub + QLatin1Char('/') + catalog::pictureFileName(entry(r, i)), jpegBytes(size, colour));
+        folder.write(sub + QLatin1Char('/') + pictures::pictureFileName(entry(r, i)), jpegBytes(size, colour));
     }
 }
 

@@ -10,7 +10,7 @@
 #include "badinput_support.h"
 #include "ftpserver.h"
 
-#include "progress/downloadscript.h"
+#include "downloadscript.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -156,7 +156,7 @@ void EndToEndFtpTest::cleanupTestCase()
 void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
 {
     const QString folder = m_program.path();
-    FtpServer server(m_served.path(), progress::configuredFtpAccount().user.toByteArray(), Password);
+    FtpServer server(m_served.path(), fetch::configuredFtpAccount().user.toByteArray(), Password);
     QVERIFY2(server.start(), server.log().constData());
     // The script names the configured host on the usual port; this client
     // in the program folder aims our own one at the test's port instead.
@@ -242,7 +242,7 @@ void EndToEndFtpTest::tricklingServerFetchesEndInTime()
     const QByteArray padding = "\r\n" + QByteArray(4000, '-');
     m_served.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2}) + padding);
     m_served.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {1}) + padding);
-    FtpServer server(m_served.path(), progress::configuredFtpAccount().user.toByteArray(), Password);
+    FtpServer server(m_served.path(), fetch::configuredFtpAccount().user.toByteArray(), Password);
     server.setSendRate(1);
     QVERIFY2(server.start(), server.log().constData());
     const QByteArray port = QByteArray::number(server.port());

@@ -7,8 +7,8 @@
 #include "badinput_support.h"
 #include "ftpserver.h"
 
-#include "platform/scriptlauncher.h"
-#include "progress/downloadscript.h"
+#include "hiddenscripts.h"
+#include "downloadscript.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -163,7 +163,7 @@ void FetchTest::initTestCase()
     qputenv("HOME", QFile::encodeName(m_records.path()));
     m_path = std::make_unique<EnvironmentGuard>("PATH");
     m_server = std::make_unique<FtpServer>(m_served.path(),
-                                           progress::configuredFtpAccount().user.toByteArray(), "marrowfen");
+                                           fetch::configuredFtpAccount().user.toByteArray(), "marrowfen");
     QVERIFY2(m_server->start(), m_server->log().constData());
     endWithThisProcess(m_cutting);
     m_cutting.start(
@@ -191,12 +191,12 @@ void FetchTest::init()
     writeExecutable(
             recorder,
             shellScript("printf '%s|%s\\n' \"$(pwd -P)\" \"$*\" >> '@LOG@'\n", {{"@LOG@", recorderLog()}}));
-    platform::setScriptHelperPath(recorder);
+    fetch::setScriptHelperPath(recorder);
 }
 
 void FetchTest::cleanup()
 {
-    platform::setScriptHelperPath(QString());
+    fetch::setScriptHelperPath(QString());
     m_path.reset();
     m_path = std::make_unique<EnvironmentGuard>("PATH");
 }
@@ -205,7 +205,7 @@ void FetchTest::everySixtiethTickFetches()
 {
     // Anything that splits a word would turn the account into other
     // arguments of the download client.
-    const progress::FtpAccount account = progress::configuredFtpAccount();
+    const fetch::FtpAccount account = fetch::configuredFtpAccount();
     for (QByteArrayView value : {account.user, account.host}) {
         QVERIFY(!value.isEmpty());
         for (char c : {' ', '"', '\r', '\n', '\t'})
@@ -294,7 +294,7 @@ void FetchTest::unwritableFolderStillReadsAndStartsNothing()
 
 void FetchTest::fetchShowsAsItLands()
 {
-    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     ProgramFolder folder;
     writeExecutable(folder.filePath(ClientName), clientFor(m_server->port()));
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {}));
@@ -337,7 +337,7 @@ void FetchTest::fetchShowsAsItLands()
 
 void FetchTest::halfWrittenFileNeverShown()
 {
-    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     ProgramFolder folder;
     const QByteArray whole = flagsWithOnesAt(catalog::UniqueMonsterCount, {5, 100, 150});
     const QString source = m_records.filePath(QStringLiteral("whole.txt"));
@@ -379,7 +379,7 @@ void FetchTest::oneFetchAtATimeFromEveryPath()
                     shellScript("printf '%s\\n' \"$*\" >> '@LOG@'\n"
                                 "while [ ! -e '@GATE@' ]; do sleep 0.05; done\n",
                                 {{"@LOG@", recorderLog()}, {"@GATE@", gate}}));
-    platform::setScriptHelperPath(helper);
+    fetch::setScriptHelperPath(helper);
 
     ProgramFolder folder;
     auto window = startedWindow(folder);
@@ -468,7 +468,7 @@ void FetchTest::freshnessLabel_data()
             << true
             << "#!/bin/sh\n[ \"$5\" = UniquesDefeated.txt ] || exit 1\nexec '" HUNTMARK_FTP_CLIENT "' -P " +
                     QByteArray::number(m_server->port()) + " -C -u '" +
-                    progress::configuredFtpAccount().user.toByteArray() +
+                    fetch::configuredFtpAccount().user.toByteArray() +
                     "' -p not-the-password \"$4\" \"$5\" \"$6\"\n"
             << "refused the login" << none;
     QTest::newRow("server stopped") << true << clientFor(closed) << "cannot be reached" << none;
@@ -510,7 +510,7 @@ void FetchTest::freshnessLabel()
         m_records.write(QFileInfo(rowHelper).fileName(), helper);
     else if (!helper.isEmpty() && helper != "missing")
         writeExecutable(rowHelper, helper);
-    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, {1});
     const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2});
     m_served.write(UniquesFile, first);
@@ -544,12 +544,12 @@ void FetchTest::freshnessLabel()
         QCOMPARE(label->text(), arrival);
         useClient(failed == 2 ? failingClient : quickFailure);
         if (failed == 2 && !helper.isEmpty())
-            platform::setScriptHelperPath(helper == "missing" ? QStringLiteral("/nonexistent/huntmark-batch")
+            fetch::setScriptHelperPath(helper == "missing" ? QStringLiteral("/nonexistent/huntmark-batch")
                                                               : rowHelper);
         window->FetchProgress();
         QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled(), FetchTimeoutMs);
     }
-    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     const QString since = arrivedBefore ? QStringLiteral("no update since ") + arrival.section(u' ', 1, 1)
                                         : QStringLiteral("no update yet");
     QCOMPARE(label->text(), since);

@@ -4,9 +4,9 @@
 // entry was done. Runs on a private session bus of its own, never the user's.
 #include "badinput_support.h"
 
-#include "platform/scriptlauncher.h"
-#include "viewer/progresshistory.h"
-#include "viewer/tabcontrol.h"
+#include "hiddenscripts.h"
+#include "progresshistory.h"
+#include "tabcontrol.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -280,7 +280,7 @@ void FollowerViewTest::cleanupTestCase()
 
 void FollowerViewTest::cleanup()
 {
-    platform::setScriptHelperPath(QString());
+    fetch::setScriptHelperPath(QString());
 }
 
 void FollowerViewTest::settleBus()
@@ -386,7 +386,7 @@ void FollowerViewTest::changesShowAsNewUntilSelectedOrTurnedBack()
     // The download's stand-in client copies from a folder that plays the
     // server: `ncftpget.exe -C -f LOGIN HOST remote local`.
     if (trigger == QLatin1String("download")) {
-        platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+        fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
         writeExecutable(folder.filePath(ClientName), copyingClient(server));
     }
     int selections = 0;
@@ -593,7 +593,7 @@ void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
 
     ProgramFolder folder;
     ProgramFolder server;
-    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     writeExecutable(folder.filePath(ClientName), copyingClient(server));
     auto download = [&](const Form1 *window, int stage) {
         server.write(UniquesFile, uniques[stage]);

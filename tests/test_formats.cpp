@@ -1,8 +1,8 @@
 // The file formats below the window: the first field of a progress file or
 // the tab memory (what counts as the field, what is skipped, bounded memory
 // for a file of any size) and the tab memory's line.
-#include "progress/firstfield.h"
-#include "progress/tabmemory.h"
+#include "firstfield.h"
+#include "tabmemory.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

@@ -6,7 +6,7 @@
 // fetch; and the password shows on no command line.
 #include "ftpserver.h"
 
-#include "progress/downloadscript.h"
+#include "downloadscript.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -327,7 +327,7 @@ void FtpClientTest::stuckServerEndsTheFetchInTime()
     QVERIFY(QFile::setPermissions(wrapper,
                                   QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     const QString script = folder.filePath(QStringLiteral("QV_Data.bat"));
-    writeFile(script, progress::downloadScript({"127.0.0.1", User, Password}));
+    writeFile(script, fetch::downloadScript({"127.0.0.1", User, Password}));
 
     // Starting the programs under load takes real time the fast clocks do
     // not shorten: a few seconds more are allowed for that.

@@ -2,7 +2,7 @@
 // keys that stay where they are pressed, Ctrl+Tab, texts from their start.
 #include "testsupport.h"
 
-#include "catalog/catalog.h"
+#include "catalog.h"
 
 #include <QApplication>
 #include <QCheckBox>

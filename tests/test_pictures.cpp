@@ -6,7 +6,8 @@
 // is nothing.
 #include "badinput_support.h"
 
-#include "platform/pictureloader.h"
+#include "pictureloader.h"
+#include "picturepaths.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -31,8 +32,8 @@ QStringList allPicturePaths(const QString &folder)
     QStringList paths;
     for (const catalog::Region &region : catalog::regions()) {
         for (const catalog::UniqueMonster &monster : region.entries)
-            paths << catalog::monsterPicturePath(folder, monster)
-                  << catalog::locationPicturePath(folder, monster);
+            paths << pictures::monsterPicturePath(folder, monster)
+                  << pictures::locationPicturePath(folder, monster);
     }
     return paths;
 }
@@ -90,7 +91,7 @@ QByteArray hugeJpeg()
 QByteArray overBudgetJpeg(QColor colour)
 {
     constexpr int width = 8000;
-    return claimingJpeg(jpegBytes(QSize(64, 48), colour), width, int(platform::MaxPicturePixels / width) + 1);
+    return claimingJpeg(jpegBytes(QSize(64, 48), colour), width, int(pictures::MaxPicturePixels / width) + 1);
 }
 
 // A camera's notes (an APP1 segment) right after the start marker, holding a
@@ -113,7 +114,7 @@ QByteArray garbageJpeg()
 
 QString picturePath(const QString &subFolder, int r, int i)
 {
-    return subFolder + QLatin1Char('/') + catalog::pictureFileName(*catalog::findUniqueMonster(r, i));
+    return subFolder + QLatin1Char('/') + pictures::pictureFileName(*catalog::findUniqueMonster(r, i));
 }
 
 // Each entry's monster picture has a size of its own, so the control, which
@@ -165,7 +166,7 @@ void PicturesTest::builtPicturesAreWholeSaneAndDistinct()
         QVERIFY2(!seen.contains(digest), qPrintable(path + QStringLiteral(" repeats ") + seen.value(digest)));
         seen.insert(digest, path);
         // Places are stretched to a square; monsters keep their size.
-        if (path.contains(catalog::LocationPictureFolder))
+        if (path.contains(pictures::LocationPictureFolder))
             QVERIFY2(image.width() == image.height(), qPrintable(path));
         else
             monsterSizes.insert({image.width(), image.height()});
@@ -173,7 +174,7 @@ void PicturesTest::builtPicturesAreWholeSaneAndDistinct()
     // The window shows each monster at its own size.
     QVERIFY(monsterSizes.size() > 10);
     // A picture drawn under a name the catalog does not use would never be shown.
-    for (const QString &folder : {catalog::MonsterPictureFolder, catalog::LocationPictureFolder})
+    for (const QString &folder : {pictures::MonsterPictureFolder, pictures::LocationPictureFolder})
         QCOMPARE(QDir(BuiltFolder + QLatin1Char('/') + folder).entryList(QDir::Files).size(),
                  qsizetype(catalog::UniqueMonsterCount));
 }
@@ -236,8 +237,8 @@ void PicturesTest::loaderRefusesBrokenFiles()
     ModeRestorer restorer;
     putInPlace(folder, QStringLiteral("x.jpg"), place, bytes, restorer);
     const QString path = folder.filePath(QStringLiteral("x.jpg"));
-    QVERIFY(platform::loadPicture(path).isNull());
-    QVERIFY(platform::loadPicture(path, QSize(30, 30)).isNull());
+    QVERIFY(pictures::loadPicture(path).isNull());
+    QVERIFY(pictures::loadPicture(path, QSize(30, 30)).isNull());
 }
 
 void PicturesTest::loaderTakesWhatFollowsThePictureAndScales_data()
@@ -256,10 +257,10 @@ void PicturesTest::loaderTakesWhatFollowsThePictureAndScales()
     ProgramFolder folder;
     folder.write(QStringLiteral("x.jpg"), bytes);
     const QString path = folder.filePath(QStringLiteral("x.jpg"));
-    const QImage whole = platform::loadPicture(path);
+    const QImage whole = pictures::loadPicture(path);
     QCOMPARE(whole.size(), QSize(64, 48));
     QVERIFY(nearColour(whole.pixelColor(32, 24), Qt::blue));
-    QCOMPARE(platform::loadPicture(path, QSize(32, 32)).size(), QSize(32, 32));
+    QCOMPARE(pictures::loadPicture(path, QSize(32, 32)).size(), QSize(32, 32));
 }
 
 void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed_data()
@@ -271,16 +272,16 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed_data()
     QTest::addColumn<Place>("place");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("shown");
-    QTest::newRow("monster missing") << catalog::MonsterPictureFolder << Place::Missing << QByteArray()
+    QTest::newRow("monster missing") << pictures::MonsterPictureFolder << Place::Missing << QByteArray()
                                      << false;
     QTest::newRow("location truncated")
-            << catalog::LocationPictureFolder << Place::File << truncatedJpeg() << false;
+            << pictures::LocationPictureFolder << Place::File << truncatedJpeg() << false;
     QTest::newRow("location over the pixel budget")
-            << catalog::LocationPictureFolder << Place::File << overBudgetJpeg(Colours[1]) << false;
-    QTest::newRow("location of 5000 x 4000") << catalog::LocationPictureFolder << Place::File
+            << pictures::LocationPictureFolder << Place::File << overBudgetJpeg(Colours[1]) << false;
+    QTest::newRow("location of 5000 x 4000") << pictures::LocationPictureFolder << Place::File
                                              << jpegBytes(QSize(5000, 4000), Colours[1]) << true;
     QTest::newRow("monster with 24 bytes appended")
-            << catalog::MonsterPictureFolder << Place::File
+            << pictures::MonsterPictureFolder << Place::File
             << jpegBytes(monsterSize(1), Colours[1]) + QByteArray("appended by the camera!\n") << true;
 }
 
@@ -290,18 +291,18 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed()
     QFETCH(Place, place);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, shown);
-    const bool monsterBroken = !shown && special == catalog::MonsterPictureFolder;
-    const bool locationBroken = !shown && special == catalog::LocationPictureFolder;
+    const bool monsterBroken = !shown && special == pictures::MonsterPictureFolder;
+    const bool locationBroken = !shown && special == pictures::LocationPictureFolder;
 
     // Entries 0 and 2 of region 0 have good pictures; entry 1 the row's
     // picture where the row says, a good one elsewhere.
     ProgramFolder folder;
     ModeRestorer restorer;
-    for (const QString &sub : {catalog::MonsterPictureFolder, catalog::LocationPictureFolder})
+    for (const QString &sub : {pictures::MonsterPictureFolder, pictures::LocationPictureFolder})
         QVERIFY(QDir(folder.path()).mkpath(sub));
     for (int i = 0; i < 3; ++i) {
-        folder.write(picturePath(catalog::MonsterPictureFolder, 0, i), jpegBytes(monsterSize(i), Colours[i]));
-        folder.write(picturePath(catalog::LocationPictureFolder, 0, i),
+        folder.write(picturePath(pictures::MonsterPictureFolder, 0, i), jpegBytes(monsterSize(i), Colours[i]));
+        folder.write(picturePath(pictures::LocationPictureFolder, 0, i),
                      jpegBytes(QSize(320, 320), Colours[i]));
     }
     putInPlace(folder, picturePath(special, 0, 1), place, bytes, restorer);

@@ -5,9 +5,9 @@
 #include "badinput_support.h"
 #include "ftpserver.h"
 
-#include "catalog/catalog.h"
-#include "progress/downloadscript.h"
-#include "progresstool/progresstool.h"
+#include "catalog.h"
+#include "downloadscript.h"
+#include "progresstool.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -114,8 +114,8 @@ private:
     ProgramFolder m_publisherServerFiles;
     ProgramFolder m_temporaryFolder;
     // The account the viewer was built with, and one of the publisher's own.
-    FtpServer m_viewerServer{m_viewerServerFiles.path(), progress::configuredFtpAccount().user.toByteArray(),
-                             progress::configuredFtpAccount().password.toByteArray(), FtpServer::Writable};
+    FtpServer m_viewerServer{m_viewerServerFiles.path(), fetch::configuredFtpAccount().user.toByteArray(),
+                             fetch::configuredFtpAccount().password.toByteArray(), FtpServer::Writable};
     FtpServer m_publisherServer{m_publisherServerFiles.path(), PublisherUser.toUtf8(), PublisherPassword,
                                 FtpServer::Writable};
     ProgramFolder m_holdingServerFiles;
@@ -181,7 +181,7 @@ QStringList ProgressPublishTest::passwordsOnDisk(const ProgramFolder &folder) co
         while (files.hasNext()) {
             const QByteArray bytes = fileBytes(files.next());
             if (bytes.contains(PublisherPassword) ||
-                bytes.contains(progress::configuredFtpAccount().password.toByteArray()))
+                bytes.contains(fetch::configuredFtpAccount().password.toByteArray()))
                 found.append(files.filePath());
         }
     }

@@ -4,8 +4,8 @@
 // what it writes.
 #include "testsupport.h"
 
-#include "catalog/catalog.h"
-#include "progresstool/progresstool.h"
+#include "catalog.h"
+#include "progresstool.h"
 
 #include <QDir>
 #include <QLockFile>

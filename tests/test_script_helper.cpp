@@ -2,7 +2,7 @@
 // reads a script line, finds a program and deletes a file, and, run as a
 // process on real scripts, what it starts and what it leaves alone.
 #include "badinput_support.h"
-#include "platform/batchscript.h"
+#include "batchscript.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -13,7 +13,7 @@
 
 #include <memory>
 
-using platform::BatchCommand;
+using batch::BatchCommand;
 
 namespace {
 
@@ -126,7 +126,7 @@ void ScriptHelperTest::splitsLines()
 {
     QFETCH(QByteArray, script);
     QFETCH(QStringList, lines);
-    QCOMPARE(platform::splitBatchLines(script), lines);
+    QCOMPARE(batch::splitBatchLines(script), lines);
 }
 
 void ScriptHelperTest::parsesLine_data()
@@ -202,7 +202,7 @@ void ScriptHelperTest::parsesLine()
     QFETCH(QString, program);
     QFETCH(QStringList, arguments);
 
-    const BatchCommand command = platform::parseBatchLine(line);
+    const BatchCommand command = batch::parseBatchLine(line);
     QCOMPARE(int(command.kind), kind);
     QCOMPARE(command.program, program);
     QCOMPARE(command.arguments, arguments);
@@ -254,7 +254,7 @@ void ScriptHelperTest::findsProgram()
 
     const QString pathVariable = rootDir.filePath("path1") + ":" + rootDir.filePath("path2") + "::";
     const QString expected = found.isEmpty() ? QString() : rootDir.filePath(found);
-    QCOMPARE(platform::findBatchProgram(name, rootDir.filePath("cwd"), pathVariable), expected);
+    QCOMPARE(batch::findBatchProgram(name, rootDir.filePath("cwd"), pathVariable), expected);
 }
 
 void ScriptHelperTest::deletesOneFileOfTheFolder_data()
@@ -299,7 +299,7 @@ void ScriptHelperTest::deletesOneFileOfTheFolder()
     }
 
     // It tells it deleted a file exactly when one went.
-    QCOMPARE(platform::deleteMatchingFile(cwd.path(), name), remaining != files);
+    QCOMPARE(batch::deleteMatchingFile(cwd.path(), name), remaining != files);
     QStringList left;
     QDirIterator it(cwd.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
@@ -381,7 +381,7 @@ void ScriptHelperTest::runsScript_data()
                            "[-f][login: ][h][a][b]"}
             << scriptAndTool;
     QTest::newRow("a script of the largest size")
-            << "program" << call + QByteArray(platform::MaxBatchScriptSize - call.size(), ' ')
+            << "program" << call + QByteArray(batch::MaxBatchScriptSize - call.size(), ' ')
             << QStringList{"[run]"} << scriptAndTool;
 }
 
@@ -419,7 +419,7 @@ void ScriptHelperTest::refusesScript_data()
     QTest::newRow("endless device") << QStringList{"/dev/zero"} << call;
     QTest::newRow("one byte too large")
             << QStringList{"QV_Data.bat"}
-            << call + QByteArray(platform::MaxBatchScriptSize + 1 - call.size(), ' ');
+            << call + QByteArray(batch::MaxBatchScriptSize + 1 - call.size(), ' ');
 }
 
 void ScriptHelperTest::refusesScript()

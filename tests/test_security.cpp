@@ -4,7 +4,7 @@
 // shell.
 #include "badinput_support.h"
 
-#include "platform/scriptlauncher.h"
+#include "hiddenscripts.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -90,7 +90,7 @@ private slots:
 
 void SecurityTest::cleanup()
 {
-    platform::setScriptHelperPath(QString());
+    fetch::setScriptHelperPath(QString());
 }
 
 void SecurityTest::scriptIsOwnerOnlyAndFixed_data()
@@ -116,7 +116,7 @@ void SecurityTest::scriptIsOwnerOnlyAndFixed()
     QFETCH(int, earlierMode);
 
     // A helper that runs nothing leaves the script in place to be looked at.
-    platform::setScriptHelperPath(QStringLiteral("/bin/true"));
+    fetch::setScriptHelperPath(QStringLiteral("/bin/true"));
     UmaskGuard umask{mode_t(mask)};
     ProgramFolder folder;
     const QString script = folder.filePath(ScriptName);

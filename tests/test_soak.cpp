@@ -11,7 +11,7 @@
 // piles up faster.
 #include "badinput_support.h"
 
-#include "platform/scriptlauncher.h"
+#include "hiddenscripts.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -123,7 +123,7 @@ void SoakTest::refreshCyclesLeaveNothingBehind()
     const int cycles = qEnvironmentVariableIntValue("HUNTMARK_SOAK_CYCLES", &set);
     const int total = set && cycles > WarmUpCycles ? cycles : DefaultCycles;
 
-    platform::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     ProgramFolder served;
     ProgramFolder folder;
     // Copies the served file over the local one in place, as the real
@@ -234,7 +234,7 @@ void SoakTest::refreshCyclesLeaveNothingBehind()
         QVERIFY2(end.rssKb - baseline.rssKb <= AllowedGrowthKb,
                  qPrintable(QStringLiteral("grew by %1 kB").arg(end.rssKb - baseline.rssKb)));
     }
-    platform::setScriptHelperPath(QString());
+    fetch::setScriptHelperPath(QString());
 }
 
 QTEST_MAIN(SoakTest)

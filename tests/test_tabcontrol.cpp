@@ -1,6 +1,6 @@
 // The multi-row tab control: where its tabs stand, how the mouse and the
 // keyboard pick one, and that every change is told exactly once.
-#include "viewer/tabcontrol.h"
+#include "tabcontrol.h"
 
 #include <QSignalSpy>
 #include <QTest>

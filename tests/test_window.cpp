@@ -3,8 +3,8 @@
 // clear and save is the tab memory suite's concern.
 #include "testsupport.h"
 
-#include "viewer/markcolors.h"
-#include "viewer/tabcontrol.h"
+#include "markcolors.h"
+#include "tabcontrol.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,5 +1,5 @@
-#include "platform/quitsignals.h"
-#include "viewer/form1.h"
+#include "quitsignals.h"
+#include "form1.h"
 
 #include <QApplication>
 #include <QLoggingCategory>

@@ -1,4 +1,4 @@
-#include "platform/batchrunner.h"
+#include "batchrunner.h"
 
 #include <QCoreApplication>
 
@@ -19,7 +19,7 @@ volatile std::sig_atomic_t passedOn = 0;
 // signal on to the group it leads, and never to a group it merely joined.
 void onStopSignal(int signal)
 {
-    platform::requestBatchStop();
+    batch::requestBatchStop();
     if (leadsOwnGroup && !passedOn) {
         passedOn = 1;
         ::kill(0, signal);
@@ -53,12 +53,12 @@ int main(int argc, char *argv[])
     stopOnSignals();
 #endif
     QStringList arguments = QCoreApplication::arguments().mid(1);
-    platform::BatchReport report = platform::BatchReport::Quiet;
+    batch::BatchReport report = batch::BatchReport::Quiet;
     if (arguments.size() == 2 && arguments.front() == QLatin1String("--report")) {
-        report = platform::BatchReport::Outcome;
+        report = batch::BatchReport::Outcome;
         arguments.removeFirst();
     }
     if (arguments.size() != 1)
         return 1;
-    return platform::runBatchScript(arguments.front(), report);
+    return batch::runBatchScript(arguments.front(), report);
 }

@@ -1,6 +1,4 @@
-#include "catalog/catalog.h"
-
-#include "platform/programfolder.h"
+#include "catalog.h"
 
 namespace catalog {
 
@@ -47,21 +45,6 @@ QStringList questItems(const Quest &quest)
         items.append(QString::fromLatin1(item));
     }
     return items;
-}
-
-QString pictureFileName(const UniqueMonster &monster)
-{
-    return QString::fromLatin1(monster.name) + QStringLiteral(".jpg");
-}
-
-QString monsterPicturePath(const QString &programFolder, const UniqueMonster &monster)
-{
-    return platform::programFilePath(programFolder, MonsterPictureFolder, pictureFileName(monster));
-}
-
-QString locationPicturePath(const QString &programFolder, const UniqueMonster &monster)
-{
-    return platform::programFilePath(programFolder, LocationPictureFolder, pictureFileName(monster));
 }
 
 } // namespace catalog

@@ -59,12 +59,4 @@ int questCount(int group); // 0 outside the table
 
 QStringList questItems(const Quest &quest);
 
-// Both pictures of an entry carry the monster's name exactly as listed; they
-// differ only in the folder.
-inline const QString MonsterPictureFolder = QStringLiteral("Monsters");
-inline const QString LocationPictureFolder = QStringLiteral("Locations");
-QString pictureFileName(const UniqueMonster &monster);
-QString monsterPicturePath(const QString &programFolder, const UniqueMonster &monster);
-QString locationPicturePath(const QString &programFolder, const UniqueMonster &monster);
-
 } // namespace catalog

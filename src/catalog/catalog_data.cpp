@@ -1,4 +1,4 @@
-#include "catalog/catalog.h"
+#include "catalog.h"
 
 // The field guide itself. Every table below is laid out in the order the
 // progress files count their flags, so rows are appended nowhere but at the

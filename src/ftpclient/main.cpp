@@ -26,8 +26,8 @@
 // Its progress meter stays off unless asked for: nobody watches it, and the
 // viewer keeps only the last complaints. The exit status is the client's, or
 // this program's own when it refused a download.
-#include "platform/ftpclientoptions.h"
-#include "progress/downloadtemporary.h"
+#include "clientcommandline.h"
+#include "downloadtemporary.h"
 
 #include <cerrno>
 #include <chrono>
@@ -363,7 +363,7 @@ int downloadWhole(const std::string &client, ftpclient::CommandLine line)
 {
     const std::string local = line.operands.back();
     const std::string remote = line.operands[1];
-    std::string folder = folderOf(local) + "/" + progress::downloadTemporaryTemplate(nameOf(local));
+    std::string folder = folderOf(local) + "/" + fetch::downloadTemporaryTemplate(nameOf(local));
     if (::mkdtemp(folder.data()) == nullptr)
         return CannotWriteStatus;
     const std::string download = folder + "/" + nameOf(local);

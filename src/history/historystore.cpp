@@ -1,4 +1,4 @@
-#include "history/historystore.h"
+#include "historystore.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>

@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "files.h"
 
 #include <QFile>
 #include <QSaveFile>

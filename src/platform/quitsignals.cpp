@@ -1,4 +1,4 @@
-#include "platform/quitsignals.h"
+#include "quitsignals.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "progress/firstfield.h"
+#include "firstfield.h"
 
 #include <QFile>
 #include <QFileInfo>

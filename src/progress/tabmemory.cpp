@@ -1,4 +1,4 @@
-#include "progress/tabmemory.h"
+#include "tabmemory.h"
 
 #include <limits>
 

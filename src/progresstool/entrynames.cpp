@@ -1,6 +1,6 @@
-#include "progresstool/entrynames.h"
+#include "entrynames.h"
 
-#include "catalog/catalog.h"
+#include "catalog.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,6 +1,6 @@
-#include "progresstool/filechanges.h"
+#include "filechanges.h"
 
-#include "platform/files.h"
+#include "files.h"
 
 #include <QDir>
 #include <QFileInfo>

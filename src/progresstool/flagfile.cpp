@@ -1,8 +1,8 @@
-#include "progresstool/flagfile.h"
+#include "flagfile.h"
 
-#include "catalog/catalog.h"
-#include "progress/downloadscript.h"
-#include "progress/firstfield.h"
+#include "catalog.h"
+#include "progressfiles.h"
+#include "firstfield.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "progresstool/entrynames.h"
+#include "entrynames.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "progresstool/folderlock.h"
+#include "folderlock.h"
 
-#include "progresstool/interruption.h"
+#include "interruption.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

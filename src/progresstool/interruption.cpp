@@ -1,4 +1,4 @@
-#include "progresstool/interruption.h"
+#include "interruption.h"
 
 #include <array>
 #include <csignal>

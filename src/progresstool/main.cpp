@@ -1,8 +1,8 @@
 // huntmark-progress: marks done what the followed player has done, by name,
 // and publishes the progress files. Everything but the process itself lives
 // in the progresstool library.
-#include "progresstool/interruption.h"
-#include "progresstool/progresstool.h"
+#include "interruption.h"
+#include "progresstool.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,13 +1,13 @@
-#include "progresstool/progresstool.h"
+#include "progresstool.h"
 
-#include "progresstool/entrynames.h"
-#include "progresstool/filechanges.h"
-#include "progresstool/flagfile.h"
-#include "progresstool/folderlock.h"
-#include "progresstool/interruption.h"
-#include "progresstool/publisher.h"
+#include "entrynames.h"
+#include "filechanges.h"
+#include "flagfile.h"
+#include "folderlock.h"
+#include "interruption.h"
+#include "publisher.h"
 
-#include "progress/firstfield.h"
+#include "firstfield.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "progresstool/publisher.h"
+#include "publisher.h"
 
-#include "progress/downloadscript.h"
-#include "progresstool/interruption.h"
+#include "downloadscript.h"
+#include "interruption.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -122,7 +122,7 @@ ClientRun runClient(const QString &client, const QStringList &arguments, const Q
 
 FtpTarget configuredTarget()
 {
-    const progress::FtpAccount account = progress::configuredFtpAccount();
+    const fetch::FtpAccount account = fetch::configuredFtpAccount();
     return {QString::fromUtf8(account.host), QString::fromUtf8(account.user), account.password.toByteArray(),
             0};
 }

@@ -1,4 +1,4 @@
-#include "viewer/desktopnotifier.h"
+#include "desktopnotifier.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

@@ -1,7 +1,7 @@
-#include "viewer/donechart.h"
+#include "donechart.h"
 
-#include "catalog/catalog.h"
-#include "viewer/markcolors.h"
+#include "catalog.h"
+#include "markcolors.h"
 
 #include <QPainter>
 #include <QPainterPath>

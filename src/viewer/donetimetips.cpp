@@ -1,6 +1,6 @@
-#include "viewer/donetimetips.h"
+#include "donetimetips.h"
 
-#include "viewer/progresshistory.h"
+#include "progresshistory.h"
 
 #include <QCheckBox>
 #include <QHelpEvent>

@@ -1,13 +1,14 @@
 // The window as designed: every control, its place, captions and fonts.
-#include "viewer/form1.h"
+#include "form1.h"
 
-#include "viewer/desktopnotifier.h"
-#include "viewer/fetchleftovers.h"
-#include "viewer/fetchmonitor.h"
-#include "viewer/listbox.h"
-#include "viewer/progressmarks.h"
-#include "viewer/tabcontrol.h"
-#include "viewer/texttip.h"
+#include "desktopnotifier.h"
+#include "fetchleftovers.h"
+#include "fetchmonitor.h"
+#include "freshnesslabel.h"
+#include "listbox.h"
+#include "progressmarks.h"
+#include "tabcontrol.h"
+#include "texttip.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -136,7 +137,7 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
     nameControls();
     // Before the first fetch: a run that was killed may have left its
     // script, with the password, and half a download.
-    clearFetchLeftovers(m_programFolder);
+    fetch::clearFetchLeftovers(m_programFolder);
 
     // The layout does not follow the window's size, so the window keeps the
     // size it was designed for and opens in the middle of the screen.
@@ -179,7 +180,8 @@ void Form1::createWindowControls()
     strip.setColor(QPalette::Window, Qt::white);
     strip.setColor(QPalette::WindowText, Qt::black);
     LabelDefeated->setPalette(strip);
-    m_fetches = new FetchMonitor(LabelDefeated, this);
+    m_fetches = new fetch::FetchMonitor(this);
+    m_freshness = new FreshnessLabel(LabelDefeated);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -283,8 +285,9 @@ void Form1::connectHandlers()
 {
     connect(RefreshNow, &QAction::triggered, this, &Form1::RefreshNow_Click);
     connect(Exit, &QAction::triggered, this, &Form1::Exit_Click);
-    connect(m_fetches, &FetchMonitor::scriptsEnded, this, &Form1::readFetchedProgress);
-    connect(m_fetches, &FetchMonitor::busyChanged, RefreshNow, &QAction::setDisabled);
+    connect(m_fetches, &fetch::FetchMonitor::scriptsEnded, this, &Form1::readFetchedProgress);
+    connect(m_fetches, &fetch::FetchMonitor::freshnessChanged, m_freshness, &FreshnessLabel::showFreshness);
+    connect(m_fetches, &fetch::FetchMonitor::busyChanged, RefreshNow, &QAction::setDisabled);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(QVLocations, &TabControl::Click, this, &Form1::QVLocations_Click);
     connect(QuestsTab, &TabControl::Click, this, &Form1::QuestsTab_Click);

@@ -1,14 +1,18 @@
 #pragma once
 
-#include "catalog/catalog.h"
-#include "history/historystore.h"
-#include "progress/firstfield.h"
+#include "catalog.h"
+#include "historystore.h"
+#include "firstfield.h"
 
 #include <QMainWindow>
 
 #include <array>
 
+namespace fetch {
 class FetchMonitor;
+}
+
+class FreshnessLabel;
 class HistoryWindow;
 class ProgressHistory;
 class QAction;
@@ -147,7 +151,8 @@ private:
     QAction *Exit = nullptr;
     QLabel *LabelDefeated = nullptr;
     QTimer *Timer1 = nullptr;
-    FetchMonitor *m_fetches = nullptr;
+    fetch::FetchMonitor *m_fetches = nullptr;
+    FreshnessLabel *m_freshness = nullptr;
     TabControl *QVLocations = nullptr;
     TabControl *QuestsTab = nullptr;
     std::array<RegionControls, catalog::RegionCount> m_regions{};

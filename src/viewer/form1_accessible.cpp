@@ -1,7 +1,7 @@
 // What a screen reader is told beyond the controls' own captions and texts.
-#include "viewer/form1.h"
+#include "form1.h"
 
-#include "viewer/tabcontrol.h"
+#include "tabcontrol.h"
 
 #include <QLabel>
 #include <QLineEdit>

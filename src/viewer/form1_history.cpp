@@ -1,13 +1,13 @@
 // Beyond the design: the history of the followed progress, and the way from
 // it (or from a notification) back to an entry in the window.
-#include "viewer/form1.h"
+#include "form1.h"
 
-#include "viewer/donetimetips.h"
-#include "viewer/fetchmonitor.h"
-#include "viewer/historywindow.h"
-#include "viewer/progresshistory.h"
-#include "viewer/progressmarks.h"
-#include "viewer/tabcontrol.h"
+#include "donetimetips.h"
+#include "freshnesslabel.h"
+#include "historywindow.h"
+#include "progresshistory.h"
+#include "progressmarks.h"
+#include "tabcontrol.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -35,7 +35,7 @@ void Form1::createHistory()
     }
     new DoneTimeTips(m_history, history::Kind::Quests, QStringLiteral("Completed"), quests, completed, this);
 
-    connect(m_history, &ProgressHistory::lastChangeChanged, m_fetches, &FetchMonitor::setLastChange);
+    connect(m_history, &ProgressHistory::lastChangeChanged, m_freshness, &FreshnessLabel::setLastChange);
     connect(OpenHistory, &QAction::triggered, this, &Form1::OpenHistory_Click);
 }
 

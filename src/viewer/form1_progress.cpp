@@ -1,13 +1,13 @@
 // The progress files, the fetch and the tab memory.
-#include "viewer/form1.h"
+#include "form1.h"
 
-#include "platform/files.h"
-#include "platform/programfolder.h"
-#include "progress/downloadscript.h"
-#include "progress/tabmemory.h"
-#include "viewer/fetchmonitor.h"
-#include "viewer/progressmarks.h"
-#include "viewer/tabcontrol.h"
+#include "files.h"
+#include "programfolder.h"
+#include "downloadscript.h"
+#include "tabmemory.h"
+#include "fetchmonitor.h"
+#include "progressmarks.h"
+#include "tabcontrol.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -99,8 +99,8 @@ void Form1::FetchProgress()
     // running script deletes the script file when it ends). A folder that
     // cannot be written starts nothing either. The files already there are
     // read in every case.
-    const QString script = platform::programFilePath(m_programFolder, progress::DownloadScriptName);
-    const QByteArray text = progress::downloadScript(progress::configuredFtpAccount());
+    const QString script = platform::programFilePath(m_programFolder, fetch::DownloadScriptName);
+    const QByteArray text = fetch::downloadScript(fetch::configuredFtpAccount());
     if (!m_fetches->isRunning() && platform::writeOwnerOnlyFile(script, text))
         m_fetches->start(script, m_programFolder);
     ReadUniquesDefeated();

@@ -1,8 +1,8 @@
 // The quests: filling the group lists and showing an entry.
-#include "viewer/form1.h"
+#include "form1.h"
 
-#include "progress/textvalue.h"
-#include "viewer/tabcontrol.h"
+#include "textvalue.h"
+#include "tabcontrol.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -49,5 +49,5 @@ void Form1::Quests_Click(int)
 void Form1::QuestCompleted_Click(int)
 {
     const QuestGroupControls &c = m_groups[size_t(currentQuestGroup())];
-    c.QuestCompleted->setChecked(progress::numericValue(c.TextCompleted->text()) != 0);
+    c.QuestCompleted->setChecked(numericValue(c.TextCompleted->text()) != 0);
 }

@@ -1,9 +1,9 @@
 // Beyond the design: a fetch on request, and what a fetch brought shown as
 // soon as it is on disk.
-#include "viewer/form1.h"
+#include "form1.h"
 
-#include "progress/downloadscript.h"
-#include "viewer/fetchmonitor.h"
+#include "downloadscript.h"
+#include "fetchmonitor.h"
 
 #include <QTimer>
 
@@ -13,7 +13,7 @@ void Form1::RefreshNow_Click()
     if (m_fetches->isRunning())
         return;
     FetchProgress();
-    Timer1->setProperty("Tag", QString::number(progress::TicksPerFetch));
+    Timer1->setProperty("Tag", QString::number(fetch::TicksPerFetch));
 }
 
 void Form1::readFetchedProgress()

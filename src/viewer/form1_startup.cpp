@@ -1,9 +1,9 @@
 // Start-up, the tab handlers, the countdown and the way out.
-#include "viewer/form1.h"
+#include "form1.h"
 
-#include "progress/downloadscript.h"
-#include "progress/textvalue.h"
-#include "viewer/tabcontrol.h"
+#include "downloadscript.h"
+#include "textvalue.h"
+#include "tabcontrol.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -72,14 +72,14 @@ void Form1::QuestsTab_Click(int)
 
 void Form1::Timer1_Timer()
 {
-    const int left = progress::numericValue(Timer1->property("Tag").toString()) - 1;
+    const int left = numericValue(Timer1->property("Tag").toString()) - 1;
     Timer1->setProperty("Tag", QString::number(left));
     // Only this handler writes the tag, so it never goes below 0; should it
     // ever hold something else, fetching now puts the countdown right again
     // instead of never fetching.
     if (left <= 0) {
         FetchProgress();
-        Timer1->setProperty("Tag", QString::number(progress::TicksPerFetch));
+        Timer1->setProperty("Tag", QString::number(fetch::TicksPerFetch));
     }
 }
 

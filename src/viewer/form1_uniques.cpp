@@ -1,9 +1,10 @@
 // The unique monsters: filling the region lists and showing an entry.
-#include "viewer/form1.h"
+#include "form1.h"
 
-#include "platform/pictureloader.h"
-#include "progress/textvalue.h"
-#include "viewer/tabcontrol.h"
+#include "pictureloader.h"
+#include "picturepaths.h"
+#include "textvalue.h"
+#include "tabcontrol.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -34,8 +35,8 @@ void Form1::ShowUniqueDetails()
     showText(c.TextLevel, QString::fromLatin1(monster->level));
     showText(c.TextLocation, QString::fromLatin1(monster->location));
     showText(c.TextAppearance, QString::fromLatin1(monster->appearance));
-    showMonsterPicture(r, catalog::monsterPicturePath(m_programFolder, *monster));
-    showLocationPicture(r, catalog::locationPicturePath(m_programFolder, *monster));
+    showMonsterPicture(r, pictures::monsterPicturePath(m_programFolder, *monster));
+    showLocationPicture(r, pictures::locationPicturePath(m_programFolder, *monster));
 }
 
 void Form1::ListOfUniques_Click(int)
@@ -57,12 +58,12 @@ void Form1::CheckDefeated_Click(int)
     if (r >= catalog::RegionCount)
         return;
     const RegionControls &c = m_regions[size_t(r)];
-    c.CheckDefeated->setChecked(progress::numericValue(c.TextDefeated->text()) != 0);
+    c.CheckDefeated->setChecked(numericValue(c.TextDefeated->text()) != 0);
 }
 
 void Form1::showMonsterPicture(int r, const QString &path)
 {
-    QImage image = platform::loadPicture(path);
+    QImage image = pictures::loadPicture(path);
     if (image.isNull())
         return;
     QLabel *picture = m_regions[size_t(r)].ImageUniqueMonster;
@@ -80,7 +81,7 @@ void Form1::showLocationPicture(int r, const QString &path)
     // Decoding straight at the size of the square costs a fraction of a
     // full decode, and the picture is stretched to the square anyway.
     const qreal ratio = picture->devicePixelRatioF();
-    QImage image = platform::loadPicture(path, picture->size() * ratio);
+    QImage image = pictures::loadPicture(path, picture->size() * ratio);
     if (image.isNull())
         return;
     QPixmap pixmap = QPixmap::fromImage(std::move(image));

@@ -1,8 +1,8 @@
-#include "viewer/historywindow.h"
+#include "historywindow.h"
 
-#include "catalog/catalog.h"
-#include "viewer/donechart.h"
-#include "viewer/progresshistory.h"
+#include "catalog.h"
+#include "donechart.h"
+#include "progresshistory.h"
 
 #include <QHeaderView>
 #include <QLabel>

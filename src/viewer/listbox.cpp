@@ -1,4 +1,4 @@
-#include "viewer/listbox.h"
+#include "listbox.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

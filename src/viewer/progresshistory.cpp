@@ -1,6 +1,6 @@
-#include "viewer/progresshistory.h"
+#include "progresshistory.h"
 
-#include "platform/programfolder.h"
+#include "programfolder.h"
 
 ProgressHistory::ProgressHistory(const QString &programFolder, QObject *parent)
     : QObject(parent), m_path(platform::programFilePath(programFolder, history::FileName)),

@@ -1,8 +1,8 @@
-#include "viewer/progressmarks.h"
+#include "progressmarks.h"
 
-#include "viewer/markcolors.h"
-#include "viewer/progresshistory.h"
-#include "viewer/tabcontrol.h"
+#include "markcolors.h"
+#include "progresshistory.h"
+#include "tabcontrol.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/historystore.h"
+#include "historystore.h"
 
 #include <QByteArrayView>
 #include <QIcon>

@@ -1,7 +1,7 @@
-#include "viewer/tabcontrol.h"
+#include "tabcontrol.h"
 
-#include "viewer/markcolors.h"
-#include "viewer/tabcontrolaccessible.h"
+#include "markcolors.h"
+#include "tabcontrolaccessible.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

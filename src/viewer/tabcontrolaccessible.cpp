@@ -1,6 +1,6 @@
-#include "viewer/tabcontrolaccessible.h"
+#include "tabcontrolaccessible.h"
 
-#include "viewer/tabcontrol.h"
+#include "tabcontrol.h"
 
 #include <QAccessibleWidget>
 #include <QPointer>

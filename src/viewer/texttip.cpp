@@ -1,4 +1,4 @@
-#include "viewer/texttip.h"
+#include "texttip.h"
 
 #include <QEvent>
 #include <QLineEdit>

@@ -2,8 +2,8 @@
 # for real and the window follows them, headless. Needs the build's programs
 # in the program folder, Debian's python3-pyftpdlib and ncftp.
 huntmark_test(test_demo
-  SOURCES test_demo.cpp testsupport.h testsupport.cpp badinput_support.h badinput_support.cpp
-  LIBS huntmark_viewer huntmark_ftpserver
+  SOURCES test_demo.cpp
+  LIBS huntmark_testsupport huntmark_testftpserver huntmark_fetch
   TIMEOUT 120)
 target_compile_definitions(test_demo PRIVATE
   HUNTMARK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

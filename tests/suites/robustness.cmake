@@ -4,7 +4,7 @@
 # The window suites for damaged inputs use the shared driver.
 function(huntmark_bad_input_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "" ${ARGN})
-  huntmark_test(${name} SOURCES ${name}.cpp LIBS huntmark_testsupport TIMEOUT ${ARG_TIMEOUT})
+  huntmark_test(${name} SOURCES ${name}.cpp LIBS huntmark_testsupport huntmark_fetch TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
 huntmark_bad_input_test(test_security TIMEOUT 180)
@@ -30,6 +30,6 @@ huntmark_test(fuzz_regressions
     ${HUNTMARK_FUZZ_DIR}/fuzz_batchline.cpp
     ${HUNTMARK_FUZZ_DIR}/fuzzcheck.h
     ${HUNTMARK_FUZZ_DIR}/reference.h
-  LIBS huntmark_progress huntmark_platform_core)
+  LIBS huntmark_progress huntmark_batch)
 target_include_directories(fuzz_regressions PRIVATE ${HUNTMARK_FUZZ_DIR})
 target_compile_definitions(fuzz_regressions PRIVATE HUNTMARK_FUZZ_DIR="${HUNTMARK_FUZZ_DIR}")

@@ -7,7 +7,8 @@
 // every run, so the repository carries no binary pictures and a rebuild never
 // shows up as a change.
 
-#include "catalog/catalog.h"
+#include "catalog.h"
+#include "picturepaths.h"
 #include "creatures/creaturepainter.h"
 #include "places/locationpainter.h"
 
@@ -32,8 +33,8 @@ bool writeJpeg(const QImage &image, const QString &path)
 
 bool writeEntry(const QString &programFolder, const catalog::UniqueMonster &monster, int region)
 {
-    const QString monsterPath = catalog::monsterPicturePath(programFolder, monster);
-    const QString locationPath = catalog::locationPicturePath(programFolder, monster);
+    const QString monsterPath = pictures::monsterPicturePath(programFolder, monster);
+    const QString locationPath = pictures::locationPicturePath(programFolder, monster);
     if (!writeJpeg(paintMonsterPicture(monster, region), monsterPath)) {
         std::fprintf(stderr, "makepictures: cannot write %s\n", qPrintable(monsterPath));
         return false;
@@ -60,7 +61,7 @@ int main(int argc, char *argv[])
     }
     const QString programFolder = QDir::cleanPath(QFileInfo(arguments.at(1)).absoluteFilePath());
     const QDir folder(programFolder);
-    if (!folder.mkpath(catalog::MonsterPictureFolder) || !folder.mkpath(catalog::LocationPictureFolder)) {
+    if (!folder.mkpath(pictures::MonsterPictureFolder) || !folder.mkpath(pictures::LocationPictureFolder)) {
         std::fprintf(stderr, "makepictures: cannot create the picture folders in %s\n",
                      qPrintable(programFolder));
         return 1;

@@ -1,7 +1,7 @@
 #include "creaturepainter.h"
 
 #include "bodyplans.h"
-#include "catalog/catalog.h"
+#include "catalog.h"
 #include "creatureparts.h"
 #include "shared/paintkit.h"
 #include "shared/pictureseed.h"

@@ -1,6 +1,6 @@
 #include "creaturetraits.h"
 
-#include "catalog/catalog.h"
+#include "catalog.h"
 #include "shared/paintkit.h"
 #include "shared/pictureseed.h"
 #include "shared/regiontheme.h"

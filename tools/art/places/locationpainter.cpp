@@ -1,6 +1,6 @@
 #include "locationpainter.h"
 
-#include "catalog/catalog.h"
+#include "catalog.h"
 #include "interiorpainter.h"
 #include "locationscene.h"
 #include "shared/paintkit.h"

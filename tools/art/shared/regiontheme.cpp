@@ -1,6 +1,6 @@
 #include "regiontheme.h"
 
-#include "catalog/catalog.h"
+#include "catalog.h"
 
 #include <array>
 

@@ -8,7 +8,7 @@
 class QProcess;
 class QTimer;
 
-namespace platform {
+namespace fetch {
 
 // How the last script run ended, as far as the platform can tell.
 struct ScriptOutcome
@@ -53,7 +53,7 @@ public:
 
 signals:
     // The last script running has ended, on its own.
-    void allEnded(const platform::ScriptOutcome &lastOutcome);
+    void allEnded(const fetch::ScriptOutcome &lastOutcome);
 
 private:
     struct Run
@@ -82,4 +82,4 @@ private:
 QString scriptHelperPath();
 void setScriptHelperPath(const QString &path);
 
-} // namespace platform
+} // namespace fetch

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace platform {
+namespace batch {
 
 // What a run tells its caller.
 enum class BatchReport {
@@ -32,4 +32,4 @@ int runBatchScript(const QString &scriptPath, BatchReport report = BatchReport::
 // running now has ended. Safe to call from a signal handler.
 void requestBatchStop();
 
-} // namespace platform
+} // namespace batch

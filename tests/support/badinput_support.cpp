@@ -1,6 +1,6 @@
 #include "badinput_support.h"
 
-#include "progress/downloadscript.h"
+#include "downloadscript.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -21,7 +21,7 @@ namespace badinput {
 
 QByteArray expectedScript()
 {
-    const progress::FtpAccount account = progress::configuredFtpAccount();
+    const fetch::FtpAccount account = fetch::configuredFtpAccount();
     QByteArray script;
     for (const char *file : {"QuestsCleared.txt", "UniquesDefeated.txt"}) {
         script += "ncftpget.exe -C -u " + account.user.toByteArray() + " -p marrowfen " +

@@ -1,4 +1,4 @@
-#include "platform/scriptlauncher.h"
+#include "hiddenscripts.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -14,7 +14,7 @@
 #include <unistd.h>
 #endif
 
-namespace platform {
+namespace fetch {
 
 namespace {
 
@@ -224,4 +224,4 @@ void HiddenScripts::watchScriptFiles() { }
 
 #endif
 
-} // namespace platform
+} // namespace fetch

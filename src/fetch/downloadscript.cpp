@@ -1,6 +1,6 @@
-#include "progress/downloadscript.h"
+#include "downloadscript.h"
 
-namespace progress {
+namespace fetch {
 
 FtpAccount configuredFtpAccount()
 {
@@ -38,4 +38,4 @@ QByteArray downloadScript(const FtpAccount &account)
     return script;
 }
 
-} // namespace progress
+} // namespace fetch

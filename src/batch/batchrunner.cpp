@@ -1,7 +1,7 @@
-#include "platform/batchrunner.h"
+#include "batchrunner.h"
 
-#include "platform/batchscript.h"
-#include "platform/ftpclientoptions.h"
+#include "batchscript.h"
+#include "clientcommandline.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +16,7 @@
 #include <unistd.h>
 #endif
 
-namespace platform {
+namespace batch {
 
 namespace {
 
@@ -205,4 +205,4 @@ void requestBatchStop()
     stopRequested = 1;
 }
 
-} // namespace platform
+} // namespace batch

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "viewer/form1.h"
+#include "form1.h"
 
 #include <QLabel>
 

@@ -1,11 +1,11 @@
-#include "platform/pictureloader.h"
+#include "pictureloader.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
-namespace platform {
+namespace pictures {
 
 namespace {
 
@@ -109,4 +109,4 @@ QImage loadPicture(const QString &path, QSize scaledSize)
     return reader.read();
 }
 
-} // namespace platform
+} // namespace pictures

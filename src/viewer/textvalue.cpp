@@ -1,8 +1,6 @@
-#include "progress/textvalue.h"
+#include "textvalue.h"
 
 #include <limits>
-
-namespace progress {
 
 int numericValue(QStringView text)
 {
@@ -27,5 +25,3 @@ int numericValue(QStringView text)
         return std::numeric_limits<qint16>::min();
     return int(value);
 }
-
-} // namespace progress

@@ -4,7 +4,7 @@
 #include <QSize>
 #include <QString>
 
-namespace platform {
+namespace pictures {
 
 // Loads a JPEG picture, or fails with a null image for anything that is not a
 // whole, sane JPEG file: a missing or empty file, a folder, another format
@@ -22,4 +22,4 @@ QImage loadPicture(const QString &path, QSize scaledSize = {});
 inline constexpr qint64 MaxPicturePixels = 64'000'000;
 inline constexpr qint64 MaxPictureFileSize = 32 * 1024 * 1024;
 
-} // namespace platform
+} // namespace pictures

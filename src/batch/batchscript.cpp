@@ -1,4 +1,4 @@
-#include "platform/batchscript.h"
+#include "batchscript.h"
 
 #include <QByteArrayView>
 #include <QDir>
@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-namespace platform {
+namespace batch {
 
 namespace {
 
@@ -261,4 +261,4 @@ bool deleteMatchingFile(const QString &workingDir, const QString &name)
     return chosen && QFile::remove(dir.filePath(*chosen));
 }
 
-} // namespace platform
+} // namespace batch

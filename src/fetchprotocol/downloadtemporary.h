@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace progress {
+namespace fetch {
 
 // What mkdtemp() fills in at the end of the name.
 inline constexpr std::string_view DownloadTemporaryUniquePart = "XXXXXX";
@@ -35,4 +35,4 @@ inline bool isDownloadTemporaryOf(std::string_view entry, std::string_view local
     return true;
 }
 
-} // namespace progress
+} // namespace fetch

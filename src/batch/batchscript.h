@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QStringView>
 
-namespace platform {
+namespace batch {
 
 // The download script is a handful of short lines; anything much larger was
 // not written by the viewer and is not worth holding in memory.
@@ -47,4 +47,4 @@ QString findBatchProgram(const QString &name, const QString &workingDir, const Q
 // to case. Returns whether a file was deleted.
 bool deleteMatchingFile(const QString &workingDir, const QString &name);
 
-} // namespace platform
+} // namespace batch

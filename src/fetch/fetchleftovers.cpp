@@ -1,12 +1,15 @@
-#include "viewer/fetchleftovers.h"
+#include "fetchleftovers.h"
 
-#include "platform/programfolder.h"
-#include "progress/downloadscript.h"
-#include "progress/downloadtemporary.h"
+#include "downloadscript.h"
+#include "downloadtemporary.h"
+#include "programfolder.h"
+#include "progressfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+namespace fetch {
 
 namespace {
 
@@ -14,7 +17,7 @@ bool isDownloadTemporary(const QString &entry)
 {
     const std::string name = QFile::encodeName(entry).toStdString();
     for (const QString &progressFile : {progress::QuestsFileName, progress::UniquesFileName}) {
-        if (progress::isDownloadTemporaryOf(name, QFile::encodeName(progressFile).toStdString()))
+        if (isDownloadTemporaryOf(name, QFile::encodeName(progressFile).toStdString()))
             return true;
     }
     return false;
@@ -24,7 +27,7 @@ bool isDownloadTemporary(const QString &entry)
 
 void clearFetchLeftovers(const QString &programFolder)
 {
-    const QString script = platform::programFilePath(programFolder, progress::DownloadScriptName);
+    const QString script = platform::programFilePath(programFolder, DownloadScriptName);
     if (QFileInfo(script).isFile())
         QFile::remove(script);
     // The client makes them as folders; a file or a link of such a name is
@@ -36,3 +39,5 @@ void clearFetchLeftovers(const QString &programFolder)
             QDir(folder.filePath(entry)).removeRecursively();
     }
 }
+
+} // namespace fetch

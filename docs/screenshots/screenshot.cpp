@@ -4,9 +4,9 @@
 // marked and its last few entries just turned done; optionally the region
 // once more in a dark palette, and the history window after a day and a half
 // of following. Runs on the offscreen platform, so it needs no display.
-#include "catalog/catalog.h"
-#include "viewer/form1.h"
-#include "viewer/progresshistory.h"
+#include "catalog.h"
+#include "form1.h"
+#include "progresshistory.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "progressfiles.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
-namespace progress {
+namespace fetch {
 
 inline const QString DownloadScriptName = QStringLiteral("QV_Data.bat");
-inline const QString UniquesFileName = QStringLiteral("UniquesDefeated.txt");
-inline const QString QuestsFileName = QStringLiteral("QuestsCleared.txt");
 
 struct FtpAccount
 {
@@ -29,4 +29,4 @@ QByteArray downloadScript(const FtpAccount &account);
 // every fetch.
 inline constexpr int TicksPerFetch = 60;
 
-} // namespace progress
+} // namespace fetch

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+namespace fetch {
+
+class HiddenScripts;
+struct ScriptOutcome;
+
+// How fresh the followed progress is, as the fetches so far tell it.
+struct Freshness
+{
+    // Three fetches in a row that bring nothing make it a warning.
+    static constexpr int FailuresBeforeWarning = 3;
+
+    // When the files last arrived; invalid until they first do.
+    QDateTime lastArrival;
+    // Fetches in a row since then that brought nothing.
+    int failuresInRow = 0;
+    // Why the last of them brought nothing, in words a user follows.
+    QString reason;
+
+    bool isStale() const { return failuresInRow >= FailuresBeforeWarning; }
+};
+
+// Runs the window's download scripts, tells when the last of them has ended,
+// and keeps count of how fresh the progress is.
+class FetchMonitor : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit FetchMonitor(QObject *parent);
+
+    // Starts a script; false when nothing could be started.
+    bool start(const QString &scriptPath, const QString &workingFolder);
+    bool isRunning() const;
+    const Freshness &freshness() const { return m_freshness; }
+
+signals:
+    // Every script has ended; what they downloaded is on disk.
+    void scriptsEnded();
+    // After every fetch that ended or could not start, once the files that
+    // arrived have been read.
+    void freshnessChanged(const fetch::Freshness &freshness);
+    // A script started while none ran, or the last one has ended; the
+    // freshness already tells how it went.
+    void busyChanged(bool busy);
+
+private:
+    void onScriptsEnded(const fetch::ScriptOutcome &outcome);
+    void countFailure(const QString &reason);
+
+    HiddenScripts *m_scripts;
+    Freshness m_freshness;
+};
+
+} // namespace fetch
