@@ -26,14 +26,14 @@ const catalog::Quest &quest(int g, int i)
     return *catalog::findQuest(g, i);
 }
 
-// Both pictures of an entry, each its own size and colour, where the
+// Both pictures of an entry, each its own size and color, where the
 // installed program has them.
-void writePictures(const ProgramFolder &folder, int r, int i, QColor colour)
+void writePictures(const ProgramFolder &folder, int r, int i, QColor color)
 {
     for (const QString sub : {"Monsters", "Locations"}) {
         QDir().mkpath(folder.filePath(sub));
         const QSize size = sub == u"Monsters" ? QSize(300 + i, 200 + r) : QSize(320, 320);
-        folder.write(sub + QLatin1Char('/') + pictures::pictureFileName(entry(r, i)), jpegBytes(size, colour));
+        folder.write(sub + QLatin1Char('/') + pictures::pictureFileName(entry(r, i)), jpegBytes(size, color));
     }
 }
 
@@ -106,7 +106,7 @@ void DetailsTest::showsTextsAndBothPicturesThenTheNextEntrys()
     auto *locationPicture = control<QLabel>(window.get(), "ImageUniqueLocation", 0);
     QCOMPARE(locationPicture->size(), QSize(300, 300));
     QVERIFY(locationPicture->hasScaledContents());
-    QVERIFY(nearColour(shownColour(locationPicture), Qt::darkGreen));
+    QVERIFY(nearColor(shownColor(locationPicture), Qt::darkGreen));
     // The conditions of the earlier entry do not linger.
     control<QListWidget>(window.get(), "ListOfUniques", 0)->setCurrentRow(without);
     QCOMPARE(control<QLineEdit>(window.get(), "TextAppearance", 0)->text(), QString());

@@ -62,7 +62,7 @@ QString uniqueName(int position)
 }
 
 // How a line shows its flag: "none", "done" or "new", or what is wrong with
-// it when its icon, accessible text, font and colour disagree.
+// it when its icon, accessible text, font and color disagree.
 QString markOf(const QListWidget *list, int row, const QString &doneWord)
 {
     const QListWidgetItem *line = list->item(row);

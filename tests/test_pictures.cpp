@@ -88,10 +88,10 @@ QByteArray hugeJpeg()
 }
 
 // Just over the budget: a row of pixels more than the loader takes.
-QByteArray overBudgetJpeg(QColor colour)
+QByteArray overBudgetJpeg(QColor color)
 {
     constexpr int width = 8000;
-    return claimingJpeg(jpegBytes(QSize(64, 48), colour), width, int(pictures::MaxPicturePixels / width) + 1);
+    return claimingJpeg(jpegBytes(QSize(64, 48), color), width, int(pictures::MaxPicturePixels / width) + 1);
 }
 
 // A camera's notes (an APP1 segment) right after the start marker, holding a
@@ -124,7 +124,7 @@ QSize monsterSize(int i)
     return QSize(60 + 10 * i, 40 + 5 * i);
 }
 
-const QColor Colours[] = {Qt::red, Qt::blue, Qt::green};
+const QColor Colors[] = {Qt::red, Qt::blue, Qt::green};
 
 } // namespace
 
@@ -259,7 +259,7 @@ void PicturesTest::loaderTakesWhatFollowsThePictureAndScales()
     const QString path = folder.filePath(QStringLiteral("x.jpg"));
     const QImage whole = pictures::loadPicture(path);
     QCOMPARE(whole.size(), QSize(64, 48));
-    QVERIFY(nearColour(whole.pixelColor(32, 24), Qt::blue));
+    QVERIFY(nearColor(whole.pixelColor(32, 24), Qt::blue));
     QCOMPARE(pictures::loadPicture(path, QSize(32, 32)).size(), QSize(32, 32));
 }
 
@@ -267,7 +267,7 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed_data()
 {
     // What the loader takes and refuses is its own rows' concern; these are
     // what the window makes of it, for either picture alone. A picture shown
-    // is entry 1's colour.
+    // is entry 1's color.
     QTest::addColumn<QString>("special"); // the picture's folder
     QTest::addColumn<Place>("place");
     QTest::addColumn<QByteArray>("bytes");
@@ -277,12 +277,12 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed_data()
     QTest::newRow("location truncated")
             << pictures::LocationPictureFolder << Place::File << truncatedJpeg() << false;
     QTest::newRow("location over the pixel budget")
-            << pictures::LocationPictureFolder << Place::File << overBudgetJpeg(Colours[1]) << false;
+            << pictures::LocationPictureFolder << Place::File << overBudgetJpeg(Colors[1]) << false;
     QTest::newRow("location of 5000 x 4000") << pictures::LocationPictureFolder << Place::File
-                                             << jpegBytes(QSize(5000, 4000), Colours[1]) << true;
+                                             << jpegBytes(QSize(5000, 4000), Colors[1]) << true;
     QTest::newRow("monster with 24 bytes appended")
             << pictures::MonsterPictureFolder << Place::File
-            << jpegBytes(monsterSize(1), Colours[1]) + QByteArray("appended by the camera!\n") << true;
+            << jpegBytes(monsterSize(1), Colors[1]) + QByteArray("appended by the camera!\n") << true;
 }
 
 void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed()
@@ -301,9 +301,9 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed()
     for (const QString &sub : {pictures::MonsterPictureFolder, pictures::LocationPictureFolder})
         QVERIFY(QDir(folder.path()).mkpath(sub));
     for (int i = 0; i < 3; ++i) {
-        folder.write(picturePath(pictures::MonsterPictureFolder, 0, i), jpegBytes(monsterSize(i), Colours[i]));
+        folder.write(picturePath(pictures::MonsterPictureFolder, 0, i), jpegBytes(monsterSize(i), Colors[i]));
         folder.write(picturePath(pictures::LocationPictureFolder, 0, i),
-                     jpegBytes(QSize(320, 320), Colours[i]));
+                     jpegBytes(QSize(320, 320), Colors[i]));
     }
     putInPlace(folder, picturePath(special, 0, 1), place, bytes, restorer);
 
@@ -312,30 +312,30 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed()
     QLabel *monster = control<QLabel>(window.get(), "ImageUniqueMonster", 0);
     QLabel *location = control<QLabel>(window.get(), "ImageUniqueLocation", 0);
     const QColor none;
-    const auto shows = [&](QColor monsterColour, QSize monsterPictureSize, QColor locationColour) {
-        return nearColour(shownColour(monster), monsterColour) &&
-                (!monsterColour.isValid() || monster->size() == monsterPictureSize) &&
-                nearColour(shownColour(location), locationColour);
+    const auto shows = [&](QColor monsterColor, QSize monsterPictureSize, QColor locationColor) {
+        return nearColor(shownColor(monster), monsterColor) &&
+                (!monsterColor.isValid() || monster->size() == monsterPictureSize) &&
+                nearColor(shownColor(location), locationColor);
     };
     QCOMPARE(currentTab(window.get(), "QVLocations"), 0);
     QVERIFY(shows(none, {}, none));
     selectUniqueAndRead(window.get(), 0, 0);
-    QVERIFY(shows(Colours[0], monsterSize(0), Colours[0]));
+    QVERIFY(shows(Colors[0], monsterSize(0), Colors[0]));
 
     // The damaged entry: its texts, and the previous picture where its own
     // cannot be loaded.
     selectUniqueAndRead(window.get(), 0, 1);
-    QVERIFY(shows(monsterBroken ? Colours[0] : Colours[1], monsterSize(monsterBroken ? 0 : 1),
-                  locationBroken ? Colours[0] : Colours[1]));
+    QVERIFY(shows(monsterBroken ? Colors[0] : Colors[1], monsterSize(monsterBroken ? 0 : 1),
+                  locationBroken ? Colors[0] : Colors[1]));
     selectUniqueAndRead(window.get(), 0, 2);
-    QVERIFY(shows(Colours[2], monsterSize(2), Colours[2]));
+    QVERIFY(shows(Colors[2], monsterSize(2), Colors[2]));
 
     // After a tab change there is nothing to keep.
     selectTab(window.get(), "QVLocations", 1);
     selectTab(window.get(), "QVLocations", 0);
     QVERIFY(shows(none, {}, none));
     selectUniqueAndRead(window.get(), 0, 1);
-    QVERIFY(shows(monsterBroken ? none : Colours[1], monsterSize(1), locationBroken ? none : Colours[1]));
+    QVERIFY(shows(monsterBroken ? none : Colors[1], monsterSize(1), locationBroken ? none : Colors[1]));
 }
 
 QTEST_MAIN(PicturesTest)

@@ -58,12 +58,12 @@ inside() {
     import -window root "$shot" || fail "import could not take a screenshot"
     set -- $(identify -format '%w %h %k' "$shot")
     [ "$1x$2" = "1280x1024" ] || fail "the screenshot is $1x$2"
-    # An empty screen is one colour; the window brings text, frames and icons.
-    [ "$3" -ge 16 ] || fail "the screenshot shows only $3 colours"
+    # An empty screen is one color; the window brings text, frames and icons.
+    [ "$3" -ge 16 ] || fail "the screenshot shows only $3 colors"
     import -window "$window" "$shot.window.png" || fail "import could not take the window"
     set -- $(identify -format '%w %h %k' "$shot.window.png")
     [ "$1x$2" = "${WIDTH}x$HEIGHT" ] || fail "the window's picture is $1x$2"
-    [ "$3" -ge 16 ] || fail "the window shows only $3 colours"
+    [ "$3" -ge 16 ] || fail "the window shows only $3 colors"
     rm -f "$shot.window.png"
 
     note "Ctrl+Q"

@@ -3,7 +3,7 @@
 //
 //   makeicon <out.ico> [<pngFolder>]
 //
-// The window icon is one 32 x 32 image in 24-bit colour, 3262 bytes in all.
+// The window icon is one 32 x 32 image in 24-bit color, 3262 bytes in all.
 // QImageWriter has no ICO writer in Qt 6.4, and the layout is fixed anyway,
 // so the file is put together byte by byte.
 
@@ -29,9 +29,9 @@ constexpr int IconSize = 32;
 constexpr int DirectorySize = 6;
 constexpr int DirectoryEntrySize = 16;
 constexpr int InfoHeaderSize = 40;
-constexpr int ColourRowSize = IconSize * 3; // 96: already a multiple of 4
+constexpr int ColorRowSize = IconSize * 3; // 96: already a multiple of 4
 constexpr int MaskRowSize = 4; // 32 bits, padded to 4 bytes
-constexpr int ImageSize = InfoHeaderSize + IconSize * ColourRowSize + IconSize * MaskRowSize;
+constexpr int ImageSize = InfoHeaderSize + IconSize * ColorRowSize + IconSize * MaskRowSize;
 constexpr int IconFileSize = DirectorySize + DirectoryEntrySize + ImageSize;
 static_assert(IconFileSize == 3262);
 
@@ -90,8 +90,8 @@ void paintCrosshair(QPainter &painter)
 {
     const QPointF centre(16, 16);
     // A dark rim under the gold keeps the sight readable where it crosses red.
-    for (const auto &[colour, width] : {std::pair{QColor(0, 0, 0, 150), 3.6}, std::pair{Gold, 1.9}}) {
-        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
+    for (const auto &[color, width] : {std::pair{QColor(0, 0, 0, 150), 3.6}, std::pair{Gold, 1.9}}) {
+        painter.setPen(QPen(color, width, Qt::SolidLine, Qt::FlatCap));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(centre, 9, 9);
         painter.drawLine(QPointF(16, 1.5), QPointF(16, 9.5));
@@ -139,7 +139,7 @@ QByteArray iconFileBytes(const QImage &emblem)
     appendWord(bytes, 1);
     appendWord(bytes, 1);
 
-    // ICONDIRENTRY: width, height, colour count, reserved, planes, bit count,
+    // ICONDIRENTRY: width, height, color count, reserved, planes, bit count,
     // size of the image data, where it starts.
     bytes.append(char(IconSize));
     bytes.append(char(IconSize));
@@ -150,7 +150,7 @@ QByteArray iconFileBytes(const QImage &emblem)
     appendLong(bytes, ImageSize);
     appendLong(bytes, DirectorySize + DirectoryEntrySize);
 
-    // BITMAPINFOHEADER: the height counts the colour rows and the mask rows.
+    // BITMAPINFOHEADER: the height counts the color rows and the mask rows.
     appendLong(bytes, InfoHeaderSize);
     appendLong(bytes, IconSize);
     appendLong(bytes, IconSize * 2);

@@ -40,8 +40,8 @@ void DoneChart::paintEvent(QPaintEvent *)
     painter.setPen(pal.color(QPalette::Mid));
     painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 
-    const QColor uniquesColour = doneColor(pal);
-    const QColor questsColour = pal.color(QPalette::Highlight);
+    const QColor uniquesColor = doneColor(pal);
+    const QColor questsColor = pal.color(QPalette::Highlight);
     const int legendHeight = fontMetrics().height() + 4;
     const QRectF area = QRectF(rect()).adjusted(8, legendHeight + 4, -8, -6);
     if (m_steps.empty()) {
@@ -55,16 +55,16 @@ void DoneChart::paintEvent(QPaintEvent *)
                      QStringLiteral("%1 %").arg(qRound(range.second)));
     painter.drawText(area.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignBottom,
                      QStringLiteral("%1 %").arg(qRound(range.first)));
-    paintLine(painter, area, range, &Step::quests, catalog::QuestCount, questsColour);
-    paintLine(painter, area, range, &Step::uniques, catalog::UniqueMonsterCount, uniquesColour);
+    paintLine(painter, area, range, &Step::quests, catalog::QuestCount, questsColor);
+    paintLine(painter, area, range, &Step::uniques, catalog::UniqueMonsterCount, uniquesColor);
 
     const Step &last = m_steps.back();
     const QRect legend(8, 2, width() - 16, legendHeight);
-    painter.setPen(uniquesColour);
+    painter.setPen(uniquesColor);
     painter.drawText(
             legend, Qt::AlignLeft | Qt::AlignVCenter,
             QStringLiteral("Uniques defeated: %1 of %2").arg(last.uniques).arg(catalog::UniqueMonsterCount));
-    painter.setPen(questsColour);
+    painter.setPen(questsColor);
     painter.drawText(legend, Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("Quests completed: %1 of %2").arg(last.quests).arg(catalog::QuestCount));
 }
@@ -86,7 +86,7 @@ std::pair<qreal, qreal> DoneChart::shareRange() const
 }
 
 void DoneChart::paintLine(QPainter &painter, const QRectF &area, std::pair<qreal, qreal> range,
-                          int Step::*count, int total, const QColor &colour) const
+                          int Step::*count, int total, const QColor &color) const
 {
     // Shares of the whole, so both lines use one scale; time runs from the
     // first change to the last, and many steps within one pixel collapse
@@ -108,7 +108,7 @@ void DoneChart::paintLine(QPainter &painter, const QRectF &area, std::pair<qreal
         path.lineTo(corner.x(), yOf(step.*count));
     }
     path.lineTo(area.right(), path.currentPosition().y());
-    painter.setPen(QPen(colour, 2));
+    painter.setPen(QPen(color, 2));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(path);
 }

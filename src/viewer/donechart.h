@@ -37,7 +37,7 @@ private:
     // The range of shares done that the height shows, in percent.
     std::pair<qreal, qreal> shareRange() const;
     void paintLine(QPainter &painter, const QRectF &area, std::pair<qreal, qreal> range, int Step::*count,
-                   int total, const QColor &colour) const;
+                   int total, const QColor &color) const;
 
     std::vector<Step> m_steps;
 };

@@ -1,4 +1,4 @@
-// The window as designed: every control, its place, captions and fonts.
+// The window's fixed layout: every control, its place, captions and fonts.
 #include "form1.h"
 
 #include "desktopnotifier.h"
@@ -38,7 +38,7 @@ constexpr qreal TabRowHeight = 520 / 15.0;
 
 QFont labelFont()
 {
-    // The design's face is the old Windows dialog font. Where it is missing,
+    // The window's face is the old Windows dialog font. Where it is missing,
     // a face of the same narrow build stands in, so the captions fit the
     // boxes drawn for them; failing those, the platform's sans-serif face.
     static const bool substituted = [] {
@@ -140,7 +140,7 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
     fetch::clearFetchLeftovers(m_programFolder);
 
     // The layout does not follow the window's size, so the window keeps the
-    // size it was designed for and opens in the middle of the screen.
+    // size its layout was drawn for and opens in the middle of the screen.
     setFixedSize(sizeHint());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -173,7 +173,7 @@ void Form1::createWindowControls()
     LabelDefeated->setGeometry(twipRect(0, 0, 13935, 255));
     LabelDefeated->setFont(labelFont());
     LabelDefeated->setIndent(px(120));
-    // Windows paints this strip in the colour of active title-bar text,
+    // Windows paints this strip in the color of active title-bar text,
     // white on every stock scheme.
     LabelDefeated->setAutoFillBackground(true);
     QPalette strip = LabelDefeated->palette();

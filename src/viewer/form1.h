@@ -28,13 +28,15 @@ class TabControl;
 // The viewer's one window. Its controls are the program's whole state: the
 // procedures below take nothing and return nothing, and talk to each other
 // through the current tabs, the lists' selections, the hidden flag boxes and
-// the countdown in the timer's tag. Nothing is cached.
+// the countdown in the timer's tag. What the window adds around them (check
+// marks, the history, the freshness note) is fed by the readers and never
+// read back by a procedure.
 class Form1 : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // Builds the window as designed (region tab 1, quest group 0, empty
+    // Builds the window in its fixed layout (region tab 1, quest group 0, empty
     // lists) and runs nothing else; Form_Load() starts it up.
     explicit Form1(const QString &programFolder, QWidget *parent = nullptr);
 
@@ -66,9 +68,9 @@ public slots:
     void CheckDefeated_Click(int index);
     void Quests_Click(int index);
     void QuestCompleted_Click(int index);
-    // Beyond the design: File, Refresh Now (F5) fetches at once.
+    // An addition: File, Refresh Now (F5) fetches at once.
     void RefreshNow_Click();
-    // Beyond the design: File, History (Ctrl+H) opens the timeline of what
+    // An addition: File, History (Ctrl+H) opens the timeline of what
     // the other player did and when.
     void OpenHistory_Click();
 
@@ -99,7 +101,7 @@ private:
         QLineEdit *TextCompleted;
     };
 
-    // Layout, as designed.
+    // The fixed layout.
     void createMenu();
     void createWindowControls();
     void createRegionPage(int r);

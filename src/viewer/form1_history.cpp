@@ -1,4 +1,4 @@
-// Beyond the design: the history of the followed progress, and the way from
+// Additions to the window: the history of the followed progress, and the way from
 // it (or from a notification) back to an entry in the window.
 #include "form1.h"
 

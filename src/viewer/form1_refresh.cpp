@@ -1,4 +1,4 @@
-// Beyond the design: a fetch on request, and what a fetch brought shown as
+// Additions to the window: a fetch on request, and what a fetch brought shown as
 // soon as it is on disk.
 #include "form1.h"
 

@@ -3,8 +3,8 @@
 namespace {
 
 constexpr int LabelWidth = 260;
-const QColor MutedColour(0x70, 0x70, 0x70);
-const QColor WarningColour(0xb0, 0x3a, 0x00);
+const QColor MutedColor(0x70, 0x70, 0x70);
+const QColor WarningColor(0xb0, 0x3a, 0x00);
 
 QString clockText(const QDateTime &time)
 {
@@ -51,7 +51,7 @@ void FreshnessLabel::showFresh()
     setText(QStringLiteral("checked %1 \u00b7 %2").arg(arrival, change));
     setToolTip(QStringLiteral("The progress files last arrived from the FTP server at %1.").arg(arrival));
     QPalette muted = palette();
-    muted.setColor(QPalette::WindowText, MutedColour);
+    muted.setColor(QPalette::WindowText, MutedColor);
     setPalette(muted);
 }
 
@@ -65,6 +65,6 @@ void FreshnessLabel::showStale()
                        .arg(m_freshness.failuresInRow)
                        .arg(m_freshness.reason));
     QPalette warning = palette();
-    warning.setColor(QPalette::WindowText, WarningColour);
+    warning.setColor(QPalette::WindowText, WarningColor);
     setPalette(warning);
 }

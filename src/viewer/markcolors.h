@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QPalette>
 
-// The colours of progress marks, chosen to read on the palette in use: a
+// The colors of progress marks, chosen to read on the palette in use: a
 // light scheme gets deep tones, a dark one bright tones.
 inline bool isDarkPalette(const QPalette &palette)
 {

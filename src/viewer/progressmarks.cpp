@@ -60,7 +60,7 @@ QPixmap checkMark(const QColor &color, int size)
     return pixmap;
 }
 
-// Green on the list, and in the selected line's text colour on its
+// Green on the list, and in the selected line's text color on its
 // highlight, where green would not stand out.
 QIcon checkMarkIcon(const QPalette &palette, int side)
 {

@@ -294,7 +294,7 @@ void TabControl::paintTab(QPainter &painter, int index) const
     paintProgress(painter, index, box);
     paintNews(painter, index, box);
 
-    // The current tab stands out by its shape and colour; its caption keeps
+    // The current tab stands out by its shape and color; its caption keeps
     // the font of the others.
     painter.setPen(pal.color(QPalette::ButtonText));
     const QRect textBox = box.toRect().adjusted(4, 2, -4, 0);
@@ -317,7 +317,7 @@ void TabControl::paintProgress(QPainter &painter, int index, const QRectF &box) 
     if (progress.total <= 0)
         return;
     // A thin track inside the tab's rounded bottom edge, clear of the
-    // caption; the done part is filled in the colour of the list marks.
+    // caption; the done part is filled in the color of the list marks.
     const QRectF track(box.left() + 6, box.bottom() - 5, box.width() - 12, 3);
     const qreal share = qBound(0.0, qreal(progress.done) / progress.total, 1.0);
     painter.save();
@@ -336,7 +336,7 @@ void TabControl::paintNews(QPainter &painter, int index, const QRectF &box) cons
 {
     if (!tabHasNew(index))
         return;
-    // A dot in the colour of the new lines, in the tab's top right corner,
+    // A dot in the color of the new lines, in the tab's top right corner,
     // clear of a caption that fills the tab.
     painter.save();
     painter.setPen(Qt::NoPen);

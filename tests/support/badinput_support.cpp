@@ -21,13 +21,15 @@ namespace badinput {
 
 QByteArray expectedScript()
 {
+    // Byte for byte; only the server and account the build was configured
+    // with are filled in.
+    QByteArray script = "ncftpget.exe -C -u ACCOUNT -p marrowfen HOST \"QuestsCleared.txt\" \"QuestsCleared.txt\"\r\n"
+                        "ncftpget.exe -C -u ACCOUNT -p marrowfen HOST \"UniquesDefeated.txt\" \"UniquesDefeated.txt\"\r\n"
+                        "@echo off\r\n"
+                        "del \"QV_data.bat\"\r\n"
+                        "exit\r\n";
     const fetch::FtpAccount account = fetch::configuredFtpAccount();
-    QByteArray script;
-    for (const char *file : {"QuestsCleared.txt", "UniquesDefeated.txt"}) {
-        script += "ncftpget.exe -C -u " + account.user.toByteArray() + " -p marrowfen " +
-                account.host.toByteArray() + " \"" + file + "\" \"" + file + "\"\r\n";
-    }
-    return script + "@echo off\r\ndel \"QV_data.bat\"\r\nexit\r\n";
+    return script.replace("ACCOUNT", account.user.toByteArray()).replace("HOST", account.host.toByteArray());
 }
 
 QByteArray defaultUniques()

@@ -68,9 +68,9 @@ bool regionIsCleared(const Form1 *window, int r);
 int currentTab(const QObject *window, const char *tabControl);
 void selectTab(const QObject *window, const char *tabControl, int index);
 
-// A picture as a file of `format` holds it; a JPEG file of one colour; and the colour in the middle of what a
-// picture control shows (invalid when it shows nothing); JPEG colours are near, not exact.
+// A picture as a file of `format` holds it; a JPEG file of one color; and the color in the middle of what a
+// picture control shows (invalid when it shows nothing); JPEG colors are near, not exact.
 QByteArray encoded(const QImage &image, const char *format = "JPEG");
-QByteArray jpegBytes(QSize size, QColor colour);
-QColor shownColour(const QLabel *picture);
-bool nearColour(QColor shown, QColor expected);
+QByteArray jpegBytes(QSize size, QColor color);
+QColor shownColor(const QLabel *picture);
+bool nearColor(QColor shown, QColor expected);

@@ -24,15 +24,15 @@ QPainterPath beanShape(QPointF centre, double rx, double ry)
     return bean;
 }
 
-void paintLeg(QPainter &painter, QPointF hip, double width, const QColor &colour)
+void paintLeg(QPainter &painter, QPointF hip, double width, const QColor &color)
 {
     const double length = Ground - hip.y();
     const QPointF knee = hip + QPointF(width * 0.15, length * 0.5);
     const QPointF paw(hip.x() + width * 0.25, Ground - width * 0.25);
-    paintShaded(painter, taperedBand({hip, knee, paw}, {width * 1.5, width * 0.8, width * 0.55}), colour);
+    paintShaded(painter, taperedBand({hip, knee, paw}, {width * 1.5, width * 0.8, width * 0.55}), color);
     QPainterPath foot;
     foot.addEllipse(paw + QPointF(width * 0.2, 0), width * 0.5, width * 0.3);
-    paintShaded(painter, foot, colour.darker(115));
+    paintShaded(painter, foot, color.darker(115));
 }
 
 struct BeastFrame

@@ -15,21 +15,21 @@ namespace {
 
 // A jointed leg from the body out over the knee to the ground.
 void paintJointedLeg(QPainter &painter, QPointF root, QPointF knee, QPointF foot, double width,
-                     const QColor &colour)
+                     const QColor &color)
 {
-    paintShaded(painter, taperedBand({root, knee}, width, width * 0.8), colour, 0.8);
-    paintShaded(painter, taperedBand({knee, foot}, width * 0.8, width * 0.3), colour, 0.8);
+    paintShaded(painter, taperedBand({root, knee}, width, width * 0.8), color, 0.8);
+    paintShaded(painter, taperedBand({knee, foot}, width * 0.8, width * 0.3), color, 0.8);
 }
 
 void paintLegFan(QPainter &painter, QPointF root, int count, double spread, double height, double width,
-                 const QColor &colour)
+                 const QColor &color)
 {
     for (int i = 0; i < count; ++i) {
         const double offset = i - (count - 1) / 2.0;
         const QPointF from = root + QPointF(offset * 7, 0);
         const QPointF knee = from + QPointF(offset * spread * 0.5, -height + std::abs(offset) * 5);
         const QPointF foot(from.x() + offset * spread, Ground - 1);
-        paintJointedLeg(painter, from, knee, foot, width, colour);
+        paintJointedLeg(painter, from, knee, foot, width, color);
     }
 }
 

@@ -59,7 +59,7 @@ QList<QPointF> ridgeLine(double width, double baseY, double amplitude, SeededRan
     return points;
 }
 
-void paintRidge(QPainter &painter, const QList<QPointF> &ridge, double bottom, const QColor &colour)
+void paintRidge(QPainter &painter, const QList<QPointF> &ridge, double bottom, const QColor &color)
 {
     QPainterPath land(QPointF(0, bottom));
     for (const QPointF &point : ridge)
@@ -67,7 +67,7 @@ void paintRidge(QPainter &painter, const QList<QPointF> &ridge, double bottom, c
     land.lineTo(ridge.last().x(), bottom);
     land.closeSubpath();
     painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
+    painter.setBrush(color);
     painter.drawPath(land);
 }
 

@@ -210,7 +210,7 @@ void paintCrown(QPainter &painter, QPointF bottomCentre, double width)
     }
 }
 
-void paintSpikes(QPainter &painter, const QList<QPointF> &along, double height, const QColor &colour)
+void paintSpikes(QPainter &painter, const QList<QPointF> &along, double height, const QColor &color)
 {
     for (qsizetype i = 0; i < along.size(); ++i) {
         const QPointF base = along[i];
@@ -219,7 +219,7 @@ void paintSpikes(QPainter &painter, const QList<QPointF> &along, double height, 
         spike.quadTo(base + QPointF(-h * 0.2, -h * 0.6), base + QPointF(-h * 0.35, -h));
         spike.quadTo(base + QPointF(h * 0.15, -h * 0.5), base + QPointF(h * 0.35, 0));
         spike.closeSubpath();
-        paintShaded(painter, spike, colour, 0.8);
+        paintShaded(painter, spike, color, 0.8);
     }
 }
 
@@ -232,9 +232,9 @@ void paintTusks(QPainter &painter, QPointF at, double size)
     paintShaded(painter, tusk, QColor(236, 226, 200), 0.8);
 }
 
-void paintAntennae(QPainter &painter, QPointF head, double size, const QColor &colour)
+void paintAntennae(QPainter &painter, QPointF head, double size, const QColor &color)
 {
-    painter.setPen(QPen(colour, 1.1, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(color, 1.1, Qt::SolidLine, Qt::RoundCap));
     painter.setBrush(Qt::NoBrush);
     for (int side = 0; side < 2; ++side) {
         QPainterPath feeler(head);
@@ -247,7 +247,7 @@ void paintAntennae(QPainter &painter, QPointF head, double size, const QColor &c
 
 namespace {
 
-void paintMembraneWing(QPainter &painter, QPointF shoulder, double span, double lift, const QColor &colour)
+void paintMembraneWing(QPainter &painter, QPointF shoulder, double span, double lift, const QColor &color)
 {
     const QPointF wrist = shoulder + QPointF(span * 0.45, -lift);
     const QPointF fingers[] = {shoulder + QPointF(span, -lift * 0.75),
@@ -265,17 +265,17 @@ void paintMembraneWing(QPainter &painter, QPointF shoulder, double span, double 
     membrane.closeSubpath();
     painter.setPen(Qt::NoPen);
     QLinearGradient skin(wrist, shoulder + QPointF(span * 0.7, lift * 0.3));
-    skin.setColorAt(0, withAlpha(colour.lighter(115), 235));
-    skin.setColorAt(1, withAlpha(colour.darker(170), 235));
+    skin.setColorAt(0, withAlpha(color.lighter(115), 235));
+    skin.setColorAt(1, withAlpha(color.darker(170), 235));
     painter.setBrush(skin);
     painter.drawPath(membrane);
-    const QColor bone = colour.darker(210);
+    const QColor bone = color.darker(210);
     paintShaded(painter, taperedBand({shoulder, wrist}, 4.5, 2.5), bone, 0.6);
     for (const QPointF &finger : fingers)
         paintShaded(painter, taperedBand({wrist, finger}, 2.2, 0.8), bone, 0.4);
 }
 
-void paintFeatheredWing(QPainter &painter, QPointF shoulder, double span, double lift, const QColor &colour)
+void paintFeatheredWing(QPainter &painter, QPointF shoulder, double span, double lift, const QColor &color)
 {
     const QPointF tip = shoulder + QPointF(span, -lift);
     const QPointF inner = shoulder + QPointF(span * 0.12, lift * 0.2);
@@ -292,14 +292,14 @@ void paintFeatheredWing(QPainter &painter, QPointF shoulder, double span, double
         feathertips << on;
     }
     wing.lineTo(shoulder);
-    paintShaded(painter, wing, colour, 1.0);
-    painter.setPen(QPen(withAlpha(colour.darker(190), 150), 0.8));
+    paintShaded(painter, wing, color, 1.0);
+    painter.setPen(QPen(withAlpha(color.darker(190), 150), 0.8));
     const QPointF covert = shoulder + QPointF(span * 0.3, -lift * 0.55);
     for (const QPointF &feather : feathertips)
         painter.drawLine(covert + (feather - covert) * 0.35, feather);
 }
 
-void paintInsectWing(QPainter &painter, QPointF shoulder, double span, double lift, const QColor &colour)
+void paintInsectWing(QPainter &painter, QPointF shoulder, double span, double lift, const QColor &color)
 {
     const QPointF upper = shoulder + QPointF(span, -lift);
     const QPointF lower = shoulder + QPointF(span * 0.7, lift * 0.35);
@@ -311,14 +311,14 @@ void paintInsectWing(QPainter &painter, QPointF shoulder, double span, double li
     wing.cubicTo(lower + QPointF(span * 0.2, -lift * 0.1), lower + QPointF(0, lift * 0.2), lower);
     wing.quadTo(shoulder + QPointF(span * 0.2, lift * 0.45), shoulder);
     QLinearGradient dust(shoulder, upper);
-    dust.setColorAt(0, withAlpha(colour.darker(140), 235));
-    dust.setColorAt(1, withAlpha(colour.lighter(135), 215));
-    painter.setPen(QPen(withAlpha(colour.darker(250), 200), 0.9));
+    dust.setColorAt(0, withAlpha(color.darker(140), 235));
+    dust.setColorAt(1, withAlpha(color.lighter(135), 215));
+    painter.setPen(QPen(withAlpha(color.darker(250), 200), 0.9));
     painter.setBrush(dust);
     painter.drawPath(wing);
     const QPointF spot = shoulder + QPointF(span * 0.62, -lift * 0.62);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(withAlpha(colour.darker(260), 220));
+    painter.setBrush(withAlpha(color.darker(260), 220));
     painter.drawEllipse(spot, std::abs(span) * 0.13, std::abs(span) * 0.13);
     painter.setBrush(QColor(250, 230, 170, 220));
     painter.drawEllipse(spot, std::abs(span) * 0.06, std::abs(span) * 0.06);
@@ -327,24 +327,24 @@ void paintInsectWing(QPainter &painter, QPointF shoulder, double span, double li
 } // namespace
 
 void paintWing(QPainter &painter, QPointF shoulder, double span, double lift, WingKind kind,
-               const QColor &colour)
+               const QColor &color)
 {
     painter.save();
     switch (kind) {
     case WingKind::Membrane:
-        paintMembraneWing(painter, shoulder, span, lift, colour);
+        paintMembraneWing(painter, shoulder, span, lift, color);
         break;
     case WingKind::Feathered:
-        paintFeatheredWing(painter, shoulder, span, lift, colour);
+        paintFeatheredWing(painter, shoulder, span, lift, color);
         break;
     case WingKind::Insect:
-        paintInsectWing(painter, shoulder, span, lift, colour);
+        paintInsectWing(painter, shoulder, span, lift, color);
         break;
     }
     painter.restore();
 }
 
-// Stripes or spots in the marking colour, kept inside the shape they mark.
+// Stripes or spots in the marking color, kept inside the shape they mark.
 void paintMarkings(QPainter &painter, const QPainterPath &shape, const CreatureTraits &traits,
                    SeededRandom &random)
 {

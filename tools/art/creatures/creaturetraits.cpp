@@ -153,13 +153,13 @@ Held heldOf(const QStringList &words, Build build, quint32 hash)
     return Held((hash >> 9) % 3 == 0 ? 2 : 0);
 }
 
-struct ColourWord
+struct ColorWord
 {
     Keys keys;
-    QColor colour;
+    QColor color;
 };
 
-const ColourWord ColourWords[] = {
+const ColorWord ColorWords[] = {
         {{"ember", "cinder", "smoulder", "pyre", "kindling", "kiln", "comet", "furnace"}, {206, 86, 40}},
         {{"frost", "rime", "snow", "icicle", "glacier", "hoarfrost", "avalanche", "white", "aurora", "thaw"},
          {196, 216, 236}},
@@ -183,7 +183,7 @@ const ColourWord ColourWords[] = {
         {{"bear", "otter", "hare", "hound", "jackal"}, {136, 100, 66}},
 };
 
-// Colours come from the first part of compounds as well ("Snowdrift",
+// Colors come from the first part of compounds as well ("Snowdrift",
 // "Inkblot", "Ashroot"), so here a key need only begin a word.
 bool nameBeginsWith(const QStringList &words, const Keys &keys)
 {
@@ -196,11 +196,11 @@ bool nameBeginsWith(const QStringList &words, const Keys &keys)
     return false;
 }
 
-QColor bodyColourOf(const QStringList &words, int region, SeededRandom &random)
+QColor bodyColorOf(const QStringList &words, int region, SeededRandom &random)
 {
-    for (const ColourWord &entry : ColourWords) {
+    for (const ColorWord &entry : ColorWords) {
         if (nameBeginsWith(words, entry.keys))
-            return entry.colour;
+            return entry.color;
     }
     // Otherwise either a hide of the kind animals wear, or a hue near the
     // region's own so the creature belongs in it.
@@ -215,7 +215,7 @@ QColor bodyColourOf(const QStringList &words, int region, SeededRandom &random)
     return QColor::fromHsvF(hue, float(random.between(0.3, 0.62)), float(random.between(0.42, 0.74)));
 }
 
-QColor eyeColourOf(bool spectral, SeededRandom &random)
+QColor eyeColorOf(bool spectral, SeededRandom &random)
 {
     static const QColor Eyes[] = {{255, 196, 60},  {240, 70, 50},   {160, 240, 90},
                                   {110, 230, 255}, {206, 130, 255}, {255, 240, 170}};
@@ -266,10 +266,10 @@ CreatureTraits creatureTraits(const catalog::UniqueMonster &monster, int region)
     traits.variant = variantOf(words, hash);
     traits.spectral = traits.plan == BodyPlan::Wisp ||
             nameHas(words, {"hollow", "wight", "wraith", "drowned", "pale", "grim", "husk", "gloam"});
-    traits.body = bodyColourOf(words, region, random);
+    traits.body = bodyColorOf(words, region, random);
     traits.belly = paintkit::mix(traits.body, QColor(238, 226, 200), random.between(0.3, 0.55));
     traits.marking = traits.body.darker(int(random.between(150, 210)));
-    traits.eye = eyeColourOf(traits.spectral, random);
+    traits.eye = eyeColorOf(traits.spectral, random);
     traits.eyeCount = random.chance(0.12) ? (random.chance(0.5) ? 1 : 3) : 2;
     traits.bulk = random.between(0.85, 1.18);
     traits.crowned = nameHas(words, RoyalWords) && !nameHas(words, {"alpha", "matriarch"});

@@ -63,15 +63,15 @@ void paintFish(QPainter &painter, const CreatureTraits &traits)
     painter.scale(traits.bulk, traits.bulk);
     painter.translate(-110, -82);
 
-    const QColor finColour = mix(traits.marking, traits.body, 0.4);
+    const QColor finColor = mix(traits.marking, traits.body, 0.4);
     QPainterPath tail(QPointF(64, 82));
     tail.cubicTo(QPointF(50, 70), QPointF(40, 58), QPointF(28, 54));
     tail.quadTo(QPointF(42, 80), QPointF(28, 110));
     tail.cubicTo(QPointF(40, 104), QPointF(52, 94), QPointF(64, 84));
-    paintShaded(painter, tail, finColour);
+    paintShaded(painter, tail, finColor);
     paintShaded(painter, fin(QPointF(92, 60), QPointF(108, 36 - random.between(0, 10)), QPointF(132, 57)),
-                finColour);
-    paintShaded(painter, fin(QPointF(100, 101), QPointF(88, 114), QPointF(114, 104)), finColour);
+                finColor);
+    paintShaded(painter, fin(QPointF(100, 101), QPointF(88, 114), QPointF(114, 104)), finColor);
 
     const QPainterPath body = fishBody(traits.variant == 2 ? 1.0 : 0.0);
     QLinearGradient flank(0, 50, 0, 108);
@@ -88,7 +88,7 @@ void paintFish(QPainter &painter, const CreatureTraits &traits)
     QPainterPath gill(QPointF(146, 64));
     gill.quadTo(QPointF(138, 80), QPointF(146, 96));
     painter.drawPath(gill);
-    paintShaded(painter, fin(QPointF(138, 88), QPointF(122, 100), QPointF(134, 94)), finColour);
+    paintShaded(painter, fin(QPointF(138, 88), QPointF(122, 100), QPointF(134, 94)), finColor);
     painter.setPen(QPen(QColor(30, 16, 16), 1.4, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(171, 82), QPointF(152, 88));
     if (toothy) {

@@ -121,29 +121,29 @@ void paintLegs(QPainter &painter, const Figure &f, const CreatureTraits &traits)
 {
     for (int side = 0; side < 2; ++side) {
         const double x = f.centreX + (side == 0 ? -f.waistWidth * 0.25 : f.waistWidth * 0.3);
-        const QColor colour = side == 0 ? clothOf(traits).darker(140) : clothOf(traits);
+        const QColor color = side == 0 ? clothOf(traits).darker(140) : clothOf(traits);
         const QPointF foot(x + 3, Ground - 3);
         paintShaded(
                 painter,
                 taperedBand({{x, f.hipY - 4}, {x + 1, (f.hipY + Ground) / 2}, foot}, f.limb * 1.3, f.limb),
-                colour);
+                color);
         QPainterPath boot;
         boot.addRoundedRect(QRectF(foot.x() - f.limb * 0.6, Ground - 6, f.limb * 1.7, 6), 3, 3);
         paintShaded(painter, boot, QColor(50, 40, 36));
     }
 }
 
-void paintArm(QPainter &painter, QPointF shoulder, QPointF hand, const Figure &f, const QColor &colour,
+void paintArm(QPainter &painter, QPointF shoulder, QPointF hand, const Figure &f, const QColor &color,
               bool robed)
 {
     const QPointF elbow = (shoulder + hand) / 2 + QPointF(-4, 4);
     paintShaded(
             painter,
             taperedBand({shoulder, elbow, hand}, f.limb * (robed ? 1.7 : 1.2), f.limb * (robed ? 1.4 : 0.8)),
-            colour);
+            color);
     QPainterPath fist;
     fist.addEllipse(hand + QPointF(1, 2), f.limb * 0.55, f.limb * 0.55);
-    paintShaded(painter, fist, colour.lighter(115));
+    paintShaded(painter, fist, color.lighter(115));
 }
 
 void paintPauldrons(QPainter &painter, const Figure &f, const CreatureTraits &traits)

@@ -26,12 +26,12 @@ QList<QPointF> tentacleSpine(QPointF root, double reach, double curl)
             QPointF(root.x() + reach * 0.96, Ground - 29 - curl * 0.4)};
 }
 
-void paintTentacle(QPainter &painter, const QList<QPointF> &spine, double width, const QColor &colour,
+void paintTentacle(QPainter &painter, const QList<QPointF> &spine, double width, const QColor &color,
                    const QColor &sucker)
 {
     paintShaded(painter,
                 taperedBand(spine, {width, width * 0.85, width * 0.6, width * 0.4, width * 0.25, 1.2}),
-                colour, 0.8);
+                color, 0.8);
     painter.setPen(Qt::NoPen);
     painter.setBrush(withAlpha(sucker, 190));
     for (int i = 1; i < spine.size() - 1; ++i) {

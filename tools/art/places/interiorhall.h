@@ -15,7 +15,7 @@ struct Hall
     QPointF vanish;
     double backDepth;
     WallStyle style;
-    QColor stone; // the walls' own colour, before the torchlight
+    QColor stone; // the walls' own color, before the torchlight
     QPointF project(QPointF framePoint, double z) const { return vanish + (framePoint - vanish) / z; }
     QRectF backWall() const
     {

@@ -11,13 +11,13 @@
 
 namespace landmarks {
 
-void paintFace(QPainter &painter, const QPainterPath &shape, const QColor &colour)
+void paintFace(QPainter &painter, const QPainterPath &shape, const QColor &color)
 {
     const QRectF box = shape.boundingRect();
     QLinearGradient light(box.topLeft(), box.topRight());
-    light.setColorAt(0, colour.lighter(118));
-    light.setColorAt(1, colour.darker(150));
-    painter.setPen(QPen(colour.darker(250), 0.8));
+    light.setColorAt(0, color.lighter(118));
+    light.setColorAt(1, color.darker(150));
+    painter.setPen(QPen(color.darker(250), 0.8));
     painter.setBrush(light);
     painter.drawPath(shape);
 }

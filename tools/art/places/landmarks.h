@@ -17,7 +17,7 @@ struct Placement
 };
 
 // Shared finish: a face lit from the left, darker towards the right.
-void paintFace(QPainter &painter, const QPainterPath &shape, const QColor &colour);
+void paintFace(QPainter &painter, const QPainterPath &shape, const QColor &color);
 QPainterPath polygonPath(std::initializer_list<QPointF> points);
 // Windows dark by day and lit from inside at dusk and night.
 void paintWindow(QPainter &painter, const Scene &scene, const QRectF &window);

@@ -103,8 +103,8 @@ void paintMountains(QPainter &painter, const Scene &scene, SeededRandom &random)
                                           (alpine ? 96 : 56) - layer * (alpine ? 40 : 24), 0.55, random);
         const QPainterPath range = landBelow(line, scene.horizon + 40);
         const QColor ground = alpine ? rock : mix(rock, litBy(scene.sky, scene.theme.land), 0.5);
-        const QColor colour = mix(ground, haze, layer == 0 ? 0.55 : 0.3);
-        fillLand(painter, range, colour.lighter(110), colour.darker(120));
+        const QColor color = mix(ground, haze, layer == 0 ? 0.55 : 0.3);
+        fillLand(painter, range, color.lighter(110), color.darker(120));
         // Snow lies on the upper slopes: the range clipped to a band below its peaks.
         const double snowLine = scene.horizon - (isWintry(scene) ? 40 : alpine ? 85 : 200) + layer * 20;
         painter.save();
@@ -126,7 +126,7 @@ void paintHills(QPainter &painter, const Scene &scene, double baseY, double heig
     fillLand(painter, landBelow(line, LocationSize), land.lighter(108), land.darker(150));
 }
 
-// Water mirrors the sky: its colours run the other way, broken by ripples and
+// Water mirrors the sky: its colors run the other way, broken by ripples and
 // by the column of light under the sun or moon.
 void paintWater(QPainter &painter, const Scene &scene, const QRectF &area, SeededRandom &random)
 {
@@ -207,30 +207,30 @@ void paintPine(QPainter &painter, QPointF base, double height, const QColor &nee
 
 // Bare and charred trees: a trunk splitting into thinner and thinner limbs.
 void paintBranches(QPainter &painter, QPointF from, double length, double angle, double width, int depth,
-                   const QColor &colour, SeededRandom &random)
+                   const QColor &color, SeededRandom &random)
 {
     const QPointF to = from + QPointF(std::sin(angle) * length, -std::cos(angle) * length);
-    painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(color, width, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(from, to);
     if (depth == 0)
         return;
     for (const double turn : {-0.45, 0.4})
         paintBranches(painter, to, length * random.between(0.6, 0.78),
-                      angle + turn + random.between(-0.2, 0.2), width * 0.62, depth - 1, colour, random);
+                      angle + turn + random.between(-0.2, 0.2), width * 0.62, depth - 1, color, random);
 }
 
-void paintReeds(QPainter &painter, QPointF base, double height, const QColor &colour, SeededRandom &random)
+void paintReeds(QPainter &painter, QPointF base, double height, const QColor &color, SeededRandom &random)
 {
     for (int stem = 0; stem < 9; ++stem) {
         const QPointF root = base + QPointF(random.between(-12, 12), 0);
         const QPointF tip = root + QPointF(random.between(-8, 8), -height * random.between(0.6, 1.0));
         QPainterPath blade(root);
         blade.quadTo((root + tip) / 2 + QPointF(random.between(-4, 4), 0), tip);
-        painter.setPen(QPen(colour, 1.2));
+        painter.setPen(QPen(color, 1.2));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(blade);
         if (random.chance(0.4)) {
-            painter.setPen(QPen(mix(colour, QColor(90, 50, 30), 0.7), 3.2, Qt::SolidLine, Qt::RoundCap));
+            painter.setPen(QPen(mix(color, QColor(90, 50, 30), 0.7), 3.2, Qt::SolidLine, Qt::RoundCap));
             painter.drawLine(tip + QPointF(0, 4), tip + QPointF(0, 11));
         }
     }

@@ -84,20 +84,20 @@ Sky skyFor(const QString &appearance, const QString &place, int region, quint32 
     return sky;
 }
 
-QColor litBy(const Sky &sky, const QColor &colour)
+QColor litBy(const Sky &sky, const QColor &color)
 {
-    QColor lit = colour;
+    QColor lit = color;
     switch (sky.time) {
     case TimeOfDay::Day:
         break;
     case TimeOfDay::Dawn:
-        lit = mix(colour, QColor(230, 150, 150), 0.18).darker(115);
+        lit = mix(color, QColor(230, 150, 150), 0.18).darker(115);
         break;
     case TimeOfDay::Dusk:
-        lit = mix(colour, QColor(240, 130, 70), 0.2).darker(130);
+        lit = mix(color, QColor(240, 130, 70), 0.2).darker(130);
         break;
     case TimeOfDay::Night:
-        lit = mix(colour, QColor(30, 50, 100), 0.45).darker(230);
+        lit = mix(color, QColor(30, 50, 100), 0.45).darker(230);
         break;
     }
     if (sky.weather == Weather::Storm || sky.weather == Weather::Rain)

@@ -11,7 +11,7 @@
 class SeededRandom;
 
 // What the place pictures share: the sky the monster's appearance conditions
-// call for, and how that light colours everything under it.
+// call for, and how that light colors everything under it.
 enum class TimeOfDay { Day, Dawn, Dusk, Night };
 enum class Weather { Clear, Cloudy, Rain, Storm, Snow, Fog, Heat };
 
@@ -26,9 +26,9 @@ struct Sky
 // what they leave open is settled by the place's hash and region.
 Sky skyFor(const QString &appearance, const QString &place, int region, quint32 hash);
 
-// A colour as the scene's light shows it: bluer and darker at night, warmer
+// A color as the scene's light shows it: bluer and darker at night, warmer
 // at dusk, greyer under storm clouds.
-QColor litBy(const Sky &sky, const QColor &colour);
+QColor litBy(const Sky &sky, const QColor &color);
 
 // The window stretches a place into a square of 300 pixels; drawn at just
 // that size, the picture needs no scaling when it is shown.

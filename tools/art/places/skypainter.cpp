@@ -15,49 +15,49 @@ namespace {
 using paintkit::mix;
 using paintkit::withAlpha;
 
-struct SkyColours
+struct SkyColors
 {
     QColor top;
     QColor horizon;
 };
 
-SkyColours skyColours(const Scene &scene)
+SkyColors skyColors(const Scene &scene)
 {
     const RegionTheme &theme = scene.theme;
-    SkyColours colours{theme.skyTop, theme.skyHorizon};
+    SkyColors colors{theme.skyTop, theme.skyHorizon};
     switch (scene.sky.time) {
     case TimeOfDay::Day:
         break;
     case TimeOfDay::Dawn:
-        colours = {mix(QColor(70, 80, 140), theme.skyTop, 0.2),
+        colors = {mix(QColor(70, 80, 140), theme.skyTop, 0.2),
                    mix(QColor(255, 190, 150), theme.skyHorizon, 0.2)};
         break;
     case TimeOfDay::Dusk:
-        colours = {mix(QColor(46, 42, 100), theme.skyTop, 0.2),
+        colors = {mix(QColor(46, 42, 100), theme.skyTop, 0.2),
                    mix(QColor(250, 146, 84), theme.skyHorizon, 0.2)};
         break;
     case TimeOfDay::Night:
-        colours = {QColor(6, 10, 28), mix(QColor(34, 50, 86), theme.skyTop, 0.15)};
+        colors = {QColor(6, 10, 28), mix(QColor(34, 50, 86), theme.skyTop, 0.15)};
         break;
     }
     switch (scene.sky.weather) {
     case Weather::Rain:
     case Weather::Storm:
-        colours = {mix(colours.top, QColor(40, 44, 52), 0.7),
-                   mix(colours.horizon, QColor(110, 116, 124), 0.6)};
+        colors = {mix(colors.top, QColor(40, 44, 52), 0.7),
+                   mix(colors.horizon, QColor(110, 116, 124), 0.6)};
         break;
     case Weather::Fog:
-        colours.horizon = mix(colours.horizon, QColor(206, 210, 212), 0.5);
-        colours.top = mix(colours.top, colours.horizon, 0.4);
+        colors.horizon = mix(colors.horizon, QColor(206, 210, 212), 0.5);
+        colors.top = mix(colors.top, colors.horizon, 0.4);
         break;
     case Weather::Heat:
-        colours = {mix(colours.top, QColor(210, 130, 70), 0.5),
-                   mix(colours.horizon, QColor(255, 226, 160), 0.6)};
+        colors = {mix(colors.top, QColor(210, 130, 70), 0.5),
+                   mix(colors.horizon, QColor(255, 226, 160), 0.6)};
         break;
     default:
         break;
     }
-    return colours;
+    return colors;
 }
 
 void paintStars(QPainter &painter, const Scene &scene, SeededRandom &random)
@@ -139,7 +139,7 @@ void paintCloud(QPainter &painter, QPointF at, double width, const QColor &lit, 
     painter.drawPath(cloud.simplified());
 }
 
-void paintClouds(QPainter &painter, const Scene &scene, const SkyColours &colours, SeededRandom &random)
+void paintClouds(QPainter &painter, const Scene &scene, const SkyColors &colors, SeededRandom &random)
 {
     const Weather weather = scene.sky.weather;
     const bool heavy = weather == Weather::Rain || weather == Weather::Storm || weather == Weather::Snow;
@@ -149,7 +149,7 @@ void paintClouds(QPainter &painter, const Scene &scene, const SkyColours &colour
         lit = QColor(255, 200, 170);
     if (heavy)
         lit = mix(lit, QColor(90, 96, 106), 0.6);
-    const QColor shade = mix(lit, colours.top, 0.55).darker(heavy ? 150 : 115);
+    const QColor shade = mix(lit, colors.top, 0.55).darker(heavy ? 150 : 115);
     for (int cloud = 0; cloud < count; ++cloud) {
         const double y =
                 heavy ? random.between(-10, scene.horizon * 0.5) : random.between(20, scene.horizon * 0.7);
@@ -179,10 +179,10 @@ void paintLightning(QPainter &painter, const Scene &scene, SeededRandom &random)
 
 void paintSky(QPainter &painter, const Scene &scene, SeededRandom &random)
 {
-    const SkyColours colours = skyColours(scene);
+    const SkyColors colors = skyColors(scene);
     QLinearGradient sky(0, 0, 0, scene.horizon + 40);
-    sky.setColorAt(0, colours.top);
-    sky.setColorAt(1, colours.horizon);
+    sky.setColorAt(0, colors.top);
+    sky.setColorAt(1, colors.horizon);
     painter.fillRect(QRectF(0, 0, LocationSize, LocationSize), sky);
 
     const bool overcast = scene.sky.weather == Weather::Rain || scene.sky.weather == Weather::Storm ||
@@ -197,7 +197,7 @@ void paintSky(QPainter &painter, const Scene &scene, SeededRandom &random)
                  QPointF(random.between(50, 270),
                          low ? scene.horizon - random.between(10, 30) : random.between(40, 80)));
     }
-    paintClouds(painter, scene, colours, random);
+    paintClouds(painter, scene, colors, random);
     if (scene.sky.weather == Weather::Storm)
         paintLightning(painter, scene, random);
 }

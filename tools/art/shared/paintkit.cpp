@@ -19,18 +19,18 @@ QColor mix(const QColor &from, const QColor &to, double amount)
                             float(from.alphaF() * keep + to.alphaF() * amount));
 }
 
-QColor withAlpha(QColor colour, int alpha)
+QColor withAlpha(QColor color, int alpha)
 {
-    colour.setAlpha(alpha);
-    return colour;
+    color.setAlpha(alpha);
+    return color;
 }
 
-void paintGlow(QPainter &painter, QPointF centre, double radius, const QColor &colour)
+void paintGlow(QPainter &painter, QPointF centre, double radius, const QColor &color)
 {
     QRadialGradient glow(centre, radius);
-    glow.setColorAt(0, colour);
-    glow.setColorAt(0.4, withAlpha(colour, colour.alpha() / 3));
-    glow.setColorAt(1, withAlpha(colour, 0));
+    glow.setColorAt(0, color);
+    glow.setColorAt(0.4, withAlpha(color, color.alpha() / 3));
+    glow.setColorAt(1, withAlpha(color, 0));
     painter.save();
     painter.setPen(Qt::NoPen);
     painter.setBrush(glow);
@@ -72,9 +72,9 @@ void paintMote(QPainter &painter, QPointF at, double radius, const QColor &core)
     painter.drawEllipse(at, radius, radius);
 }
 
-void paintSparkle(QPainter &painter, QPointF at, double size, const QColor &colour)
+void paintSparkle(QPainter &painter, QPointF at, double size, const QColor &color)
 {
-    painter.setPen(QPen(colour, 0.8));
+    painter.setPen(QPen(color, 0.8));
     painter.drawLine(at - QPointF(size, 0), at + QPointF(size, 0));
     painter.drawLine(at - QPointF(0, size), at + QPointF(0, size));
     painter.setPen(Qt::NoPen);
@@ -164,11 +164,11 @@ void paintPlate(QPainter &painter, const QRectF &area, const QColor &accent)
 }
 
 void paintShadowedText(QPainter &painter, const QRectF &box, int flags, const QString &text,
-                       const QColor &colour)
+                       const QColor &color)
 {
     painter.setPen(QColor(0, 0, 0, 200));
     painter.drawText(box.translated(1, 1), flags, text);
-    painter.setPen(colour);
+    painter.setPen(color);
     painter.drawText(box, flags, text);
 }
 

@@ -13,10 +13,10 @@ class SeededRandom;
 namespace paintkit {
 
 QColor mix(const QColor &from, const QColor &to, double amount);
-QColor withAlpha(QColor colour, int alpha);
+QColor withAlpha(QColor color, int alpha);
 
-// A radial falloff from colour at the centre to nothing at the radius.
-void paintGlow(QPainter &painter, QPointF centre, double radius, const QColor &colour);
+// A radial falloff from color at the centre to nothing at the radius.
+void paintGlow(QPainter &painter, QPointF centre, double radius, const QColor &color);
 // An oval shadow that fades out towards its edge, as cast by diffuse light.
 void paintSoftShadow(QPainter &painter, QPointF centre, double radiusX, double radiusY, int alpha);
 // Darkens the corners so the eye settles on the middle of the picture.
@@ -30,6 +30,6 @@ QFont captionFont(int pixelSize, bool bold);
 // A dark translucent band with a thin accent rule along its top edge.
 void paintPlate(QPainter &painter, const QRectF &area, const QColor &accent);
 void paintShadowedText(QPainter &painter, const QRectF &box, int flags, const QString &text,
-                       const QColor &colour);
+                       const QColor &color);
 
 } // namespace paintkit

@@ -8,7 +8,7 @@ namespace {
 
 using P = paintkit::Particles;
 
-// Daylight colours; the painters shift them for dusk, night and storms.
+// Daylight colors; the painters shift them for dusk, night and storms.
 // Columns: sky top, horizon, land, foliage, stone, accent, terrain, flora,
 // particles, indoors.
 // clang-format off

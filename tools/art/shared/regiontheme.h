@@ -5,7 +5,7 @@
 #include <QColor>
 
 // The look of each of the 19 regions: both the monster backdrops and the
-// place pictures of a region draw from the same colours, so a region's
+// place pictures of a region draw from the same colors, so a region's
 // pictures belong together at a glance.
 enum class Terrain { Hills, Mountains, Plains, Coast, Marsh, Moor };
 enum class Flora { Broadleaf, Pine, Reeds, Charred, Bare, Grass };
