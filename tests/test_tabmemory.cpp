@@ -14,10 +14,9 @@
 #include <unistd.h>
 
 using badinput::Place;
+using badinput::TabsFile;
 
 namespace {
-
-const QString TabsFile = QStringLiteral("Tabs.ini");
 
 // Lets a test set the window up just before the remembered tabs are
 // restored, the last step of start-up, and records each line saved.

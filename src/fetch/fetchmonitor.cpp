@@ -1,6 +1,9 @@
 #include "fetchmonitor.h"
 
+#include "downloadscript.h"
+#include "files.h"
 #include "hiddenscripts.h"
+#include "programfolder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -51,6 +54,15 @@ QString whyNotStarted()
 FetchMonitor::FetchMonitor(QObject *parent) : QObject(parent), m_scripts(new HiddenScripts(this))
 {
     connect(m_scripts, &HiddenScripts::allEnded, this, &FetchMonitor::onScriptsEnded);
+}
+
+bool FetchMonitor::startFetch(const QString &programFolder)
+{
+    const QString script = platform::programFilePath(programFolder, DownloadScriptName);
+    const QByteArray text = downloadScript(configuredFtpAccount());
+    if (!isRunning() && platform::writeOwnerOnlyFile(script, text))
+        return start(script, programFolder);
+    return false;
 }
 
 bool FetchMonitor::start(const QString &scriptPath, const QString &workingFolder)

@@ -34,8 +34,12 @@ class FetchMonitor : public QObject
 public:
     explicit FetchMonitor(QObject *parent);
 
-    // Starts a script; false when nothing could be started.
-    bool start(const QString &scriptPath, const QString &workingFolder);
+    // Writes the download script into the program folder and runs it there,
+    // hidden. One fetch at a time: while one runs, this writes and starts
+    // nothing (a second would only download the same files over the first,
+    // whose script deletes the script file when it ends). Returns whether a
+    // fetch started; a folder that cannot be written starts none.
+    bool startFetch(const QString &programFolder);
     bool isRunning() const;
     const Freshness &freshness() const { return m_freshness; }
 
@@ -50,6 +54,7 @@ signals:
     void busyChanged(bool busy);
 
 private:
+    bool start(const QString &scriptPath, const QString &workingFolder);
     void onScriptsEnded(const fetch::ScriptOutcome &outcome);
     void countFailure(const QString &reason);
 

@@ -2,10 +2,14 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 #include <optional>
 
 namespace progress {
+
+// The file in the program folder that remembers the tabs last shown.
+inline const QString TabsFileName = QStringLiteral("Tabs.ini");
 
 // The remembered tabs: one line, the outer and the inner tab index.
 struct TabsLine

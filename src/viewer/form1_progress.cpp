@@ -3,7 +3,7 @@
 
 #include "files.h"
 #include "programfolder.h"
-#include "downloadscript.h"
+#include "progressfiles.h"
 #include "tabmemory.h"
 #include "fetchmonitor.h"
 #include "progressmarks.h"
@@ -15,8 +15,6 @@
 #include <QListWidget>
 
 namespace {
-
-const QString TabsFileName = QStringLiteral("Tabs.ini");
 
 // The progress position of the selected line of list `current`: one past the
 // lines of every list before it. Nothing when the list has no selection: a
@@ -94,15 +92,9 @@ void Form1::ReadQuestsCleared()
 
 void Form1::FetchProgress()
 {
-    // One fetch at a time: while one runs, a fetch that falls due writes and
-    // starts nothing (it would only download the same files over it, and the
-    // running script deletes the script file when it ends). A folder that
-    // cannot be written starts nothing either. The files already there are
-    // read in every case.
-    const QString script = platform::programFilePath(m_programFolder, fetch::DownloadScriptName);
-    const QByteArray text = fetch::downloadScript(fetch::configuredFtpAccount());
-    if (!m_fetches->isRunning() && platform::writeOwnerOnlyFile(script, text))
-        m_fetches->start(script, m_programFolder);
+    // The script is written and run hidden unless a fetch still runs; the
+    // files already there are read in every case.
+    m_fetches->startFetch(m_programFolder);
     ReadUniquesDefeated();
     ReadQuestsCleared();
 }
@@ -111,12 +103,12 @@ void Form1::SaveTabs()
 {
     // A folder that cannot be written loses the memory, not the tab change.
     const QByteArray line = progress::formatTabsLine(QVLocations->tab(), QuestsTab->tab());
-    platform::replaceFileAtomically(platform::programFilePath(m_programFolder, TabsFileName), line);
+    platform::replaceFileAtomically(platform::programFilePath(m_programFolder, progress::TabsFileName), line);
 }
 
 void Form1::LoadTabs()
 {
-    const auto field = progress::readFirstField(platform::programFilePath(m_programFolder, TabsFileName));
+    const auto field = progress::readFirstField(platform::programFilePath(m_programFolder, progress::TabsFileName));
     if (!field || !selectTabs(*field))
         selectTabs(progress::DefaultTabsField);
 }
