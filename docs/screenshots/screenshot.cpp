@@ -77,12 +77,11 @@ bool startWithProgress(Form1 &window, const QTemporaryDir &folder, const QString
         }
         now.append({name, file.readAll()});
     }
-    // The lines just above the selected ones show as new.
-    int uniquesBefore = 0;
-    for (int r = 0; r < ShownRegion; ++r)
-        uniquesBefore += int(catalog::regions()[r].entries.size());
-    write(folder, now[0].first, earlier(now[0].second, 2, uniquesBefore + ShownMonster));
-    write(folder, now[1].first, earlier(now[1].second, 1, ShownQuest + 1));
+    // The lines just above the selected monster, and the selected quest, show as new.
+    const int shownMonster = *catalog::flagPosition(catalog::Kind::Unique, ShownRegion, ShownMonster);
+    const int shownQuest = *catalog::flagPosition(catalog::Kind::Quest, ShownGroup, ShownQuest);
+    write(folder, now[0].first, earlier(now[0].second, 2, shownMonster - 1));
+    write(folder, now[1].first, earlier(now[1].second, 1, shownQuest));
     window.Form_Load();
     window.show();
     window.activateWindow();

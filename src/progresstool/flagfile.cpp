@@ -22,7 +22,7 @@ QString describeCharacter(char c)
     return QStringLiteral("the byte 0x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
 }
 
-QString entryAt(Kind kind, int position)
+QString qualifiedNameAt(Kind kind, int position)
 {
     for (const Entry &entry : catalogEntries()) {
         if (entry.kind == kind && entry.position == position)
@@ -81,7 +81,7 @@ QString damage(const QByteArray &field, Kind kind)
         if (field[k] != '0' && field[k] != '1')
             return QStringLiteral("character %1 of the flag text (the flag of %2) is %3, not \"0\" or \"1\"")
                     .arg(k + 1)
-                    .arg(entryAt(kind, k + 1), describeCharacter(field[k]));
+                    .arg(qualifiedNameAt(kind, k + 1), describeCharacter(field[k]));
     }
     if (field.size() > count)
         return QStringLiteral("the flag text goes on past character %1, but the catalog has only %1 entries")

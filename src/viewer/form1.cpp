@@ -323,12 +323,14 @@ void Form1::createProgressMarks()
     std::vector<QListWidget *> uniques;
     for (const RegionControls &c : m_regions)
         uniques.push_back(c.ListOfUniques);
-    m_uniqueMarks = new ProgressMarks(uniques, QVLocations, QStringLiteral("defeated"), this);
+    m_uniqueMarks =
+            new ProgressMarks(catalog::Kind::Unique, uniques, QVLocations, QStringLiteral("defeated"), this);
 
     std::vector<QListWidget *> quests;
     for (const QuestGroupControls &c : m_groups)
         quests.push_back(c.Quests);
-    m_questMarks = new ProgressMarks(quests, QuestsTab, QStringLiteral("completed"), this);
+    m_questMarks =
+            new ProgressMarks(catalog::Kind::Quest, quests, QuestsTab, QStringLiteral("completed"), this);
     m_questMarks->showTotalOn(QVLocations, QuestsTabIndex);
 
     auto *notifier = new DesktopNotifier(this);
