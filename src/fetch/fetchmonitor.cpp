@@ -1,5 +1,6 @@
 #include "fetchmonitor.h"
 
+#include "exitstatus.h"
 #include "hiddenscripts.h"
 
 #include <QFile>
@@ -18,7 +19,7 @@ constexpr int FetchDeadlineMs = 44000;
 // the words of Debian's ncftpget.
 QString reasonFor(const ScriptOutcome &outcome)
 {
-    if (outcome.status == 127)
+    if (outcome.status == exitstatus::NotFound)
         return QStringLiteral("no FTP client (ncftpget.exe) was found.");
     const QByteArray &text = outcome.messages;
     if (text.contains("on the server is larger than"))
