@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "desktopnotifier.h"
+#include "downloadscript.h"
 #include "fetchleftovers.h"
 #include "fetchmonitor.h"
 #include "freshnesslabel.h"
@@ -187,7 +188,7 @@ void Form1::createWindowControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
     Timer1->setTimerType(Qt::CoarseTimer);
-    Timer1->setProperty("Tag", QStringLiteral("60"));
+    Timer1->setProperty("Tag", QString::number(fetch::TicksPerFetch));
     Timer1->start();
 
     QVLocations = new TabControl(catalog::RegionCount + 1, 7, TabRowHeight, client);
