@@ -7,6 +7,7 @@
 #include "picturepaths.h"
 #include "hiddenscripts.h"
 #include "firstfield.h"
+#include "progressfiles.h"
 #include "form1.h"
 
 #include <QAction>
@@ -101,8 +102,8 @@ public:
         for (const char *pictures : {"Monsters", "Locations"})
             QFile::link(builtProgramFolder + QLatin1Char('/') + QLatin1String(pictures),
                         m_dir.filePath(QLatin1String(pictures)));
-        write(QStringLiteral("UniquesDefeated.txt"), QByteArray(80, '1') + QByteArray(77, '0') + "\r\n");
-        write(QStringLiteral("QuestsCleared.txt"), QByteArray(30, '1') + QByteArray(33, '0') + "\r\n");
+        write(progress::UniquesFileName, QByteArray(80, '1') + QByteArray(77, '0') + "\r\n");
+        write(progress::QuestsFileName, QByteArray(30, '1') + QByteArray(33, '0') + "\r\n");
         write(QStringLiteral("ncftpget.exe"), "#!/bin/sh\nexit 0\n");
         QFile::setPermissions(m_dir.filePath(QStringLiteral("ncftpget.exe")),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -165,7 +166,7 @@ void benchSelectingAQuest(const BenchFolder &folder, int repetitions)
     QListWidget *quests = list(window, "Quests", 7);
     const int count = quests->count();
     const double ours = medianMicroseconds(repetitions, [&](int n) { quests->setCurrentRow(n % count); });
-    const QString flags = folder.filePath(QStringLiteral("QuestsCleared.txt"));
+    const QString flags = folder.filePath(progress::QuestsFileName);
     const double floor =
             medianMicroseconds(repetitions, [&](int n) { progress::scanFlagFile(flags, n % 63 + 1); });
     report("select a quest", ours, floor, "read the flag file");
@@ -181,8 +182,8 @@ void benchReadAfterDownload(const BenchFolder &folder, int repetitions)
     window.show();
     window.activateWindow();
     QCoreApplication::processEvents();
-    const QString uniques = folder.filePath(QStringLiteral("UniquesDefeated.txt"));
-    const QString quests = folder.filePath(QStringLiteral("QuestsCleared.txt"));
+    const QString uniques = folder.filePath(progress::UniquesFileName);
+    const QString quests = folder.filePath(progress::QuestsFileName);
     const auto writeAll = [](const QString &path, int length, char flag) {
         QFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -366,13 +367,12 @@ void benchServerChange(const BenchFolder &folder)
 {
     QTemporaryDir served;
     auto serve = [&](const QByteArray &flags) {
-        QFile file(served.filePath(QStringLiteral("UniquesDefeated.txt")));
+        QFile file(served.filePath(progress::UniquesFileName));
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             file.write(flags);
     };
     serve(QByteArray(3, '1') + QByteArray(154, '0'));
-    QFile::copy(folder.filePath(QStringLiteral("QuestsCleared.txt")),
-                served.filePath(QStringLiteral("QuestsCleared.txt")));
+    QFile::copy(folder.filePath(progress::QuestsFileName), served.filePath(progress::QuestsFileName));
     FtpServer server(served.path(), HUNTMARK_FTP_ACCOUNT, "marrowfen");
     if (!server.start()) {
         std::printf("%-22s no FTP server: %s\n", "server change", server.log().constData());

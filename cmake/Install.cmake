@@ -33,8 +33,7 @@ include(GNUInstallDirs)
 set(HUNTMARK_INSTALL_PROGRAMDIR "${CMAKE_INSTALL_DATADIR}/huntmark-viewer" CACHE STRING
     "Program folder (viewer, script helper, download client, pictures), relative to the install prefix")
 set(HUNTMARK_INSTALL_DOCDIR "${CMAKE_INSTALL_DATADIR}/doc/huntmark-viewer")
-set(HUNTMARK_ICON_SIZES 16 32 48 64 128 256)
-set(HUNTMARK_ICON_FOLDER "${CMAKE_BINARY_DIR}/generated/icons")
+# HUNTMARK_ICON_SIZES and HUNTMARK_ICON_FOLDER come from tools/, which draws the icons.
 
 # A folder under the prefix may not be writable for the users who start the
 # viewer: a system prefix needs root to install, and then nobody else can

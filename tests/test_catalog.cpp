@@ -7,8 +7,6 @@
 #include <QSet>
 #include <QtTest>
 
-#include <numeric>
-
 namespace {
 
 using catalog::Quest;
@@ -54,11 +52,11 @@ void CatalogTest::tablesHaveTheFileFormatsShape()
         groups.append(catalog::questCount(g));
     QCOMPARE(regions, (QList<int>{14, 14, 14, 2, 3, 12, 10, 1, 14, 2, 14, 8, 3, 8, 5, 9, 8, 8, 8}));
     QCOMPARE(groups, (QList<int>{3, 4, 5, 6, 4, 4, 9, 13, 3, 3, 9}));
-    // The counts the flag texts are made of agree with the tables.
-    QCOMPARE(int(catalog::regions().size()), catalog::RegionCount);
-    QCOMPARE(int(catalog::questGroups().size()), catalog::QuestGroupCount);
-    QCOMPARE(std::accumulate(regions.begin(), regions.end(), 0), catalog::UniqueMonsterCount);
-    QCOMPARE(std::accumulate(groups.begin(), groups.end(), 0), catalog::QuestCount);
+    // A flag past either end of a file names no entry.
+    for (const int position : {0, catalog::UniqueMonsterCount + 1})
+        QVERIFY(!catalog::entryAt(catalog::Kind::Unique, position));
+    for (const int position : {0, catalog::QuestCount + 1})
+        QVERIFY(!catalog::entryAt(catalog::Kind::Quest, position));
 
     // Tab captions: unique, and short enough for their row of tabs.
     QSet<QString> captions;
@@ -122,18 +120,22 @@ void CatalogTest::lookups_data()
     QTest::addColumn<int>("tab");
     QTest::addColumn<int>("index");
     QTest::addColumn<bool>("found");
+    QTest::addColumn<int>("position"); // the entry's flag in its file; 0 for none
 
-    QTest::newRow("unique, no selection") << false << 0 << -1 << false;
-    QTest::newRow("unique, Quests tab") << false << 19 << 0 << false;
-    QTest::newRow("unique, tab before the first") << false << -1 << 0 << false;
-    QTest::newRow("unique, at the count of region 7") << false << 7 << 1 << false;
-    QTest::newRow("unique, at the count of region 18") << false << 18 << 8 << false;
-    QTest::newRow("unique, last of region 18") << false << 18 << 7 << true;
-    QTest::newRow("quest, no selection") << true << 0 << -1 << false;
-    QTest::newRow("quest, group after the last") << true << 11 << 0 << false;
-    QTest::newRow("quest, group before the first") << true << -1 << 0 << false;
-    QTest::newRow("quest, at the count of group 7") << true << 7 << 13 << false;
-    QTest::newRow("quest, last of group 7") << true << 7 << 12 << true;
+    QTest::newRow("unique, first of region 0") << false << 0 << 0 << true << 1;
+    QTest::newRow("unique, first of region 1") << false << 1 << 0 << true << 15;
+    QTest::newRow("unique, no selection") << false << 0 << -1 << false << 0;
+    QTest::newRow("unique, Quests tab") << false << 19 << 0 << false << 0;
+    QTest::newRow("unique, tab before the first") << false << -1 << 0 << false << 0;
+    QTest::newRow("unique, at the count of region 7") << false << 7 << 1 << false << 0;
+    QTest::newRow("unique, at the count of region 18") << false << 18 << 8 << false << 0;
+    QTest::newRow("unique, last of region 18") << false << 18 << 7 << true << 157;
+    QTest::newRow("quest, first of group 1") << true << 1 << 0 << true << 4;
+    QTest::newRow("quest, no selection") << true << 0 << -1 << false << 0;
+    QTest::newRow("quest, group after the last") << true << 11 << 0 << false << 0;
+    QTest::newRow("quest, group before the first") << true << -1 << 0 << false << 0;
+    QTest::newRow("quest, at the count of group 7") << true << 7 << 13 << false << 0;
+    QTest::newRow("quest, last of group 7") << true << 7 << 12 << true << 48;
 }
 
 void CatalogTest::lookups()
@@ -142,7 +144,16 @@ void CatalogTest::lookups()
     QFETCH(int, tab);
     QFETCH(int, index);
     QFETCH(bool, found);
+    QFETCH(int, position);
 
+    const catalog::Kind kind = quest ? catalog::Kind::Quest : catalog::Kind::Unique;
+    QCOMPARE(catalog::flagPosition(kind, tab, index).value_or(0), position);
+    if (found) {
+        const std::optional<catalog::ListPlace> place = catalog::entryAt(kind, position);
+        QVERIFY(place);
+        QCOMPARE(place->tab, tab);
+        QCOMPARE(place->row, index);
+    }
     if (quest) {
         const Quest *entry = catalog::findQuest(tab, index);
         QCOMPARE(entry != nullptr, found);

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 
 using batch::BatchCommand;
@@ -447,6 +448,8 @@ void ScriptHelperTest::reportsWhatFailed_data()
     const QByteArray good = "ncftpget.exe ok\r\n";
     QTest::newRow("every line ran") << good + good << 0 << QByteArray();
     QTest::newRow("a program failed") << "ncftpget.exe fails\r\n" + good << 7 << QByteArray();
+    QTest::newRow("a program was killed")
+            << "ncftpget.exe killed\r\n" + good << 128 + SIGTERM << QByteArray();
     // A download line the command interpreter would read otherwise downloads
     // nothing: no success.
     QTest::newRow("a line was not run") << "ncftpget.exe -p pass%word% h a b\r\n" + good << 126
@@ -458,7 +461,9 @@ void ScriptHelperTest::reportsWhatFailed()
     QFETCH(QByteArray, script);
     QFETCH(int, status);
     QFETCH(QByteArray, complaint);
-    writeExecutable(programFile("ncftpget.exe"), "#!/bin/sh\n[ \"$1\" = fails ] && exit 7\nexit 0\n");
+    writeExecutable(
+            programFile("ncftpget.exe"),
+            "#!/bin/sh\n[ \"$1\" = fails ] && exit 7\n[ \"$1\" = killed ] && kill -TERM $$\nexit 0\n");
     writeExecutable(programFile("QV_Data.bat"), script);
 
     const HelperRun run = runHelper({"--report", programFile("QV_Data.bat")});

@@ -1,7 +1,7 @@
 // Draws the program's emblem, a hunter's crosshair over three claw marks, and
 // writes it as the window icon and as desktop icons of the usual sizes.
 //
-//   makeicon <out.ico> [<pngFolder>]
+//   makeicon <out.ico> [<pngFolder> <size>...]
 //
 // The window icon is one 32 x 32 image in 24-bit color, 3262 bytes in all.
 // QImageWriter has no ICO writer in Qt 6.4, and the layout is fixed anyway,
@@ -15,12 +15,14 @@
 #include <QImage>
 #include <QImageReader>
 #include <QLinearGradient>
+#include <QList>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -191,9 +193,24 @@ bool readsBackAsIcon(const QString &path)
     return image.size() == QSize(IconSize, IconSize);
 }
 
-bool writeDesktopIcons(const QString &folder)
+// The desktop icons' sizes in pixels, as the build lists them; nothing when
+// one of them is not a size.
+std::optional<QList<int>> iconSizes(const QStringList &arguments)
 {
-    for (int size : {16, 32, 48, 64, 128, 256}) {
+    QList<int> sizes;
+    for (const QString &argument : arguments) {
+        bool number = false;
+        const int size = argument.toInt(&number);
+        if (!number || size < 1 || size > 1024)
+            return std::nullopt;
+        sizes.append(size);
+    }
+    return sizes;
+}
+
+bool writeDesktopIcons(const QString &folder, const QList<int> &sizes)
+{
+    for (int size : sizes) {
         const QString path = QStringLiteral("%1/%2x%2/huntmark-viewer.png").arg(folder).arg(size);
         QDir().mkpath(QFileInfo(path).absolutePath());
         if (!paintEmblem(size, Corners::Rounded).save(path, "PNG"))
@@ -211,8 +228,9 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
 
     const QStringList arguments = app.arguments();
-    if (arguments.size() < 2 || arguments.size() > 3) {
-        std::fprintf(stderr, "usage: makeicon <out.ico> [<pngFolder>]\n");
+    const std::optional<QList<int>> sizes = iconSizes(arguments.mid(3));
+    if (arguments.size() < 2 || arguments.size() == 3 || !sizes) {
+        std::fprintf(stderr, "usage: makeicon <out.ico> [<pngFolder> <size>...]\n");
         return 2;
     }
 
@@ -227,7 +245,7 @@ int main(int argc, char *argv[])
                      IconSize, IconSize);
         return 1;
     }
-    if (arguments.size() == 3 && !writeDesktopIcons(arguments.at(2))) {
+    if (arguments.size() > 3 && !writeDesktopIcons(arguments.at(2), *sizes)) {
         std::fprintf(stderr, "makeicon: cannot write the desktop icons in %s\n", qPrintable(arguments.at(2)));
         return 1;
     }

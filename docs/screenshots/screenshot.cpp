@@ -6,6 +6,7 @@
 // of following. Runs on the offscreen platform, so it needs no display.
 #include "catalog.h"
 #include "form1.h"
+#include "progressfiles.h"
 #include "progresshistory.h"
 
 #include <QAbstractItemView>
@@ -69,7 +70,7 @@ QByteArray earlier(QByteArray flags, int count, qsizetype lastPosition)
 bool startWithProgress(Form1 &window, const QTemporaryDir &folder, const QString &progressFolder)
 {
     QList<std::pair<QString, QByteArray>> now;
-    for (const QString &name : {QStringLiteral("UniquesDefeated.txt"), QStringLiteral("QuestsCleared.txt")}) {
+    for (const QString &name : {progress::UniquesFileName, progress::QuestsFileName}) {
         QFile file(progressFolder + QLatin1Char('/') + name);
         if (!file.open(QIODevice::ReadOnly)) {
             std::fprintf(stderr, "screenshot: cannot read %s\n", qPrintable(file.fileName()));
@@ -77,12 +78,11 @@ bool startWithProgress(Form1 &window, const QTemporaryDir &folder, const QString
         }
         now.append({name, file.readAll()});
     }
-    // The lines just above the selected ones show as new.
-    int uniquesBefore = 0;
-    for (int r = 0; r < ShownRegion; ++r)
-        uniquesBefore += int(catalog::regions()[r].entries.size());
-    write(folder, now[0].first, earlier(now[0].second, 2, uniquesBefore + ShownMonster));
-    write(folder, now[1].first, earlier(now[1].second, 1, ShownQuest + 1));
+    // The lines just above the selected monster, and the selected quest, show as new.
+    const int shownMonster = *catalog::flagPosition(catalog::Kind::Unique, ShownRegion, ShownMonster);
+    const int shownQuest = *catalog::flagPosition(catalog::Kind::Quest, ShownGroup, ShownQuest);
+    write(folder, now[0].first, earlier(now[0].second, 2, shownMonster - 1));
+    write(folder, now[1].first, earlier(now[1].second, 1, shownQuest));
     window.Form_Load();
     window.show();
     window.activateWindow();
@@ -102,14 +102,14 @@ bool grabHistory(const QString &pictures, const QString &progressFolder, const Q
     for (const char *sub : {"Monsters", "Locations"})
         QFile::link(pictures + QLatin1Char('/') + QLatin1String(sub), folder.filePath(QLatin1String(sub)));
     QList<QByteArray> now;
-    for (const char *name : {"UniquesDefeated.txt", "QuestsCleared.txt"}) {
-        QFile file(progressFolder + QLatin1Char('/') + QLatin1String(name));
+    const QString names[] = {progress::UniquesFileName, progress::QuestsFileName};
+    for (const QString &name : names) {
+        QFile file(progressFolder + QLatin1Char('/') + name);
         if (!file.open(QIODevice::ReadOnly))
             return false;
         now.append(file.readAll());
     }
     QList<QByteArray> flags = {earlier(now[0], 9, now[0].size()), earlier(now[1], 4, now[1].size())};
-    const QString names[] = {QStringLiteral("UniquesDefeated.txt"), QStringLiteral("QuestsCleared.txt")};
     Form1 window(folder.path());
     write(folder, names[0], flags[0]);
     write(folder, names[1], flags[1]);

@@ -2,6 +2,7 @@
 
 #include "batchscript.h"
 #include "clientcommandline.h"
+#include "exitstatus.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,10 +20,6 @@
 namespace batch {
 
 namespace {
-
-constexpr int NotFoundStatus = 127;
-// As a shell answers for a command it found but did not run.
-constexpr int NotRunStatus = 126;
 
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -60,12 +57,9 @@ int runAndWait(const QString &program, const QStringList &arguments, const QStri
         process.setStandardErrorFile(QProcess::nullDevice());
     process.start();
     if (!process.waitForStarted(-1))
-        return NotFoundStatus;
+        return exitstatus::NotFound;
     process.waitForFinished(-1);
-    // Qt gives the signal's number as the exit code of a killed program.
-    if (process.exitStatus() == QProcess::CrashExit)
-        return 128 + process.exitCode();
-    return process.exitCode();
+    return exitstatus::fromExit(process.exitStatus() == QProcess::CrashExit, process.exitCode());
 }
 
 void complain(BatchReport report, const QByteArray &text)
@@ -153,18 +147,18 @@ int runCommand(const BatchCommand &command, const QString &workingDir, const QSt
         // on after "is not recognized"; so is a program that failed.
         const QString program = findBatchProgram(command.program, workingDir, searchPath);
         if (program.isEmpty())
-            return NotFoundStatus;
+            return exitstatus::NotFound;
         if (!isDownloadClient(command.program))
             return runAndWait(program, command.arguments, workingDir, report);
         const HiddenLogin login(command.arguments);
         if (!login.ready()) {
             complain(report, "no login file could be made for " + command.program.toUtf8());
-            return NotRunStatus;
+            return exitstatus::NotRun;
         }
         return runAndWait(program, login.arguments(), workingDir, report);
     }
     case BatchCommand::Refused:
-        return NotRunStatus;
+        return exitstatus::NotRun;
     case BatchCommand::Nothing:
     case BatchCommand::EchoSetting:
     case BatchCommand::Exit:

@@ -47,4 +47,42 @@ QStringList questItems(const Quest &quest)
     return items;
 }
 
+namespace {
+
+int tabCount(Kind kind)
+{
+    return kind == Kind::Unique ? RegionCount : QuestGroupCount;
+}
+
+int entriesOn(Kind kind, int tab)
+{
+    return kind == Kind::Unique ? uniqueMonsterCount(tab) : questCount(tab);
+}
+
+} // namespace
+
+std::optional<int> flagPosition(Kind kind, int tab, int row)
+{
+    if (row < 0 || row >= entriesOn(kind, tab))
+        return std::nullopt;
+    int position = 1 + row;
+    for (int k = 0; k < tab; ++k)
+        position += entriesOn(kind, k);
+    return position;
+}
+
+std::optional<ListPlace> entryAt(Kind kind, int position)
+{
+    if (position < 1)
+        return std::nullopt;
+    int row = position - 1;
+    for (int tab = 0; tab < tabCount(kind); ++tab) {
+        const int count = entriesOn(kind, tab);
+        if (row < count)
+            return ListPlace{tab, row};
+        row -= count;
+    }
+    return std::nullopt;
+}
+
 } // namespace catalog

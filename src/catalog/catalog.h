@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <span>
 
 // The built-in, read-only reference data: regions and their unique monsters,
@@ -58,5 +59,27 @@ int uniqueMonsterCount(int region); // 0 outside the table
 int questCount(int group); // 0 outside the table
 
 QStringList questItems(const Quest &quest);
+
+// The two kinds of entry, each with a progress file of its own: unique
+// monsters listed by region, quests listed by quest group.
+enum class Kind { Unique, Quest };
+
+// Where an entry is listed: its tab (region or quest group) and its row on
+// that tab's list, both counted from 0.
+struct ListPlace
+{
+    int tab;
+    int row;
+};
+
+// The position of an entry's flag in its progress file, counted from 1: one
+// past the entries of every tab before its own. Nothing for a pair outside
+// the tables (no selection, the Quests tab, a row past the list), so a reader
+// never takes the previous tab's last flag for the selected one.
+std::optional<int> flagPosition(Kind kind, int tab, int row);
+
+// The entry whose flag stands at `position` (counted from 1), or nothing
+// past either end of the tables.
+std::optional<ListPlace> entryAt(Kind kind, int position);
 
 } // namespace catalog

@@ -8,6 +8,16 @@
 namespace catalog {
 namespace {
 
+// Entries in all tabs together: the length of a progress file's flag text.
+template<auto Entries, typename Tab, std::size_t N>
+constexpr std::size_t entryTotal(const Tab (&tabs)[N])
+{
+    std::size_t total = 0;
+    for (const Tab &tab : tabs)
+        total += (tab.*Entries).size();
+    return total;
+}
+
 // The starting vale: hedgerows, the mill and the village of Fenwick Cross.
 constexpr UniqueMonster bramblevale[] = {
         {"Hedge Rat King", "5", "Hedgerow Lane, behind the tanner's yard in Fenwick Cross", ""},
@@ -270,6 +280,7 @@ constexpr Region regionTable[] = {
         {"Spire Crown", spireCrown},
 };
 static_assert(std::size(regionTable) == RegionCount);
+static_assert(entryTotal<&Region::entries>(regionTable) == UniqueMonsterCount);
 
 // Quest groups. Each lists what must be done before its monster shows
 // itself; milestones (no location, no steps) mark how far the story must
@@ -541,6 +552,7 @@ constexpr QuestGroup questGroupTable[] = {
         {"Brother Rime and Sister Thaw", twinQuests},
 };
 static_assert(std::size(questGroupTable) == QuestGroupCount);
+static_assert(entryTotal<&QuestGroup::quests>(questGroupTable) == QuestCount);
 
 } // namespace
 

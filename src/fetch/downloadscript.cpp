@@ -30,8 +30,8 @@ QByteArray downloadLine(const FtpAccount &account, QByteArrayView file)
 QByteArray downloadScript(const FtpAccount &account)
 {
     QByteArray script;
-    script += downloadLine(account, "QuestsCleared.txt");
-    script += downloadLine(account, "UniquesDefeated.txt");
+    script += downloadLine(account, progress::QuestsFileName.toLatin1());
+    script += downloadLine(account, progress::UniquesFileName.toLatin1());
     script += "@echo off\r\n";
     script += "del \"QV_data.bat\"\r\n";
     script += "exit\r\n";

@@ -1,6 +1,7 @@
 #include "fetchmonitor.h"
 
 #include "downloadscript.h"
+#include "exitstatus.h"
 #include "files.h"
 #include "hiddenscripts.h"
 #include "programfolder.h"
@@ -21,7 +22,7 @@ constexpr int FetchDeadlineMs = 44000;
 // the words of Debian's ncftpget.
 QString reasonFor(const ScriptOutcome &outcome)
 {
-    if (outcome.status == 127)
+    if (outcome.status == exitstatus::NotFound)
         return QStringLiteral("no FTP client (ncftpget.exe) was found.");
     const QByteArray &text = outcome.messages;
     if (text.contains("on the server is larger than"))

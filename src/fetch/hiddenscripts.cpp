@@ -1,5 +1,7 @@
 #include "hiddenscripts.h"
 
+#include "exitstatus.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -180,8 +182,7 @@ void HiddenScripts::onFinished(QProcess *process)
     onMessages(process);
     ScriptOutcome outcome;
     outcome.known = true;
-    outcome.status =
-            process->exitStatus() == QProcess::NormalExit ? process->exitCode() : 128 + process->exitCode();
+    outcome.status = exitstatus::fromExit(process->exitStatus() != QProcess::NormalExit, process->exitCode());
     for (const Run &run : std::as_const(m_runs)) {
         if (run.process == process)
             outcome.messages = run.messages;

@@ -28,6 +28,7 @@
 // this program's own when it refused a download.
 #include "clientcommandline.h"
 #include "downloadtemporary.h"
+#include "exitstatus.h"
 
 #include <cerrno>
 #include <chrono>
@@ -53,7 +54,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int NotFoundStatus = 127;
 // What the client itself answers when it cannot write the local file or the
 // transfer failed.
 constexpr int CannotWriteStatus = 3;
@@ -153,13 +153,6 @@ void catchStopSignals()
         ::sigaction(signal, &action, nullptr);
 }
 
-int statusOf(int waitStatus)
-{
-    if (WIFEXITED(waitStatus))
-        return WEXITSTATUS(waitStatus);
-    return 128 + WTERMSIG(waitStatus);
-}
-
 struct ClientRun
 {
     int status = 0;
@@ -183,7 +176,7 @@ pid_t startClient(const std::string &client, const std::vector<std::string> &arg
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::signal(SIGXFSZ, SIG_IGN);
         ::execv(client.c_str(), argv.data());
-        ::_exit(NotFoundStatus);
+        ::_exit(exitstatus::NotFound);
     }
     return pid;
 }
@@ -191,10 +184,10 @@ pid_t startClient(const std::string &client, const std::vector<std::string> &arg
 ClientRun runClient(const std::string &client, const std::vector<std::string> &arguments)
 {
     if (stopSignal != 0)
-        return {128 + stopSignal, false};
+        return {exitstatus::killedBy(stopSignal), false};
     const pid_t pid = startClient(client, arguments);
     if (pid < 0)
-        return {NotFoundStatus, false};
+        return {exitstatus::NotFound, false};
     clientPid = pid;
     if (stopSignal != 0)
         ::kill(pid, int(stopSignal));
@@ -218,7 +211,7 @@ ClientRun runClient(const std::string &client, const std::vector<std::string> &a
         std::this_thread::sleep_for(PollInterval);
     }
     clientPid = 0;
-    run.status = statusOf(waitStatus);
+    run.status = exitstatus::fromWaitStatus(waitStatus);
     return run;
 }
 
@@ -407,7 +400,7 @@ int main(int argc, char *argv[])
     const std::string client = findClient();
     if (client.empty()) {
         complain("ncftpget was not found on the search path");
-        return NotFoundStatus;
+        return exitstatus::NotFound;
     }
     catchStopSignals();
 

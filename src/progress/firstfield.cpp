@@ -47,6 +47,18 @@ bool scanDevice(QIODevice &device, qint64 maxLength, FirstFieldScanner &scanner,
     return scanner.foundField();
 }
 
+// Where an empty first field ("" or nothing before a comma) stands: the
+// scanner hands on no bytes for it.
+qsizetype emptyFieldStart(QByteArrayView bytes)
+{
+    qsizetype at = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\r' || bytes[at] == '\n'))
+        ++at;
+    if (at < bytes.size() && bytes[at] == '"')
+        ++at;
+    return at;
+}
+
 } // namespace
 
 std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position, qsizetype headLength)
@@ -82,6 +94,28 @@ FlagScan defaultFlagScan(qint64 length, qint64 position, qsizetype headLength)
     scan.head = QByteArray(qsizetype(std::min<qint64>(length, headLength)), '0');
     scan.flagAt = (position >= 1 && position <= length) ? '0' : '\0';
     return scan;
+}
+
+std::optional<FieldPlace> locateFirstField(QByteArrayView bytes)
+{
+    const auto begin = reinterpret_cast<quintptr>(bytes.data());
+    const auto end = begin + quintptr(bytes.size());
+    std::optional<qsizetype> start;
+    qsizetype length = 0;
+    // A byte-order mark broken off part way is handed on from the scanner's
+    // own copy of it; in the bytes it stands at the very start.
+    const auto keep = [&](const char *data, qsizetype size) {
+        const auto at = reinterpret_cast<quintptr>(data);
+        if (!start)
+            start = at >= begin && at < end ? qsizetype(at - begin) : 0;
+        length += size;
+    };
+    FirstFieldScanner scanner;
+    if (scanner.feed(bytes, keep))
+        scanner.finish(keep);
+    if (!scanner.foundField())
+        return std::nullopt;
+    return FieldPlace{start.value_or(emptyFieldStart(bytes)), length};
 }
 
 std::optional<QByteArray> readFirstField(const QString &path, qsizetype maxLength)

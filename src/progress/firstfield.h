@@ -75,6 +75,17 @@ FlagScan defaultFlagScan(qint64 length, qint64 position, qsizetype headLength = 
 // `maxLength` bytes.
 std::optional<QByteArray> readFirstField(const QString &path, qsizetype maxLength = 4096);
 
+// Where the first field stands in a file's bytes, without its quotes, so that
+// it can be replaced in place and everything around it kept.
+struct FieldPlace
+{
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
+// Nothing when the bytes hold no first field (only spaces and line ends).
+std::optional<FieldPlace> locateFirstField(QByteArrayView bytes);
+
 // --- implementation of the template ---------------------------------------
 
 template<typename Sink>

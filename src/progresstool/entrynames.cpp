@@ -16,19 +16,18 @@ constexpr int MaxCloseNames = 3;
 QList<Entry> collectEntries()
 {
     QList<Entry> entries;
-    int position = 1;
     for (int r = 0; r < catalog::RegionCount; ++r) {
         const catalog::Region &region = catalog::regions()[r];
         for (int i = 0; i < int(region.entries.size()); ++i)
-            entries.append({Kind::Unique, r, i, position++, QString::fromLatin1(region.caption),
+            entries.append({Kind::Unique, r, i, *catalog::flagPosition(Kind::Unique, r, i),
+                            QString::fromLatin1(region.caption),
                             QString::fromLatin1(region.entries[i].name)});
     }
-    position = 1;
     for (int g = 0; g < catalog::QuestGroupCount; ++g) {
         const catalog::QuestGroup &group = catalog::questGroups()[g];
         for (int i = 0; i < int(group.quests.size()); ++i)
-            entries.append({Kind::Quest, g, i, position++, QString::fromLatin1(group.caption),
-                            QString::fromLatin1(group.quests[i].name)});
+            entries.append({Kind::Quest, g, i, *catalog::flagPosition(Kind::Quest, g, i),
+                            QString::fromLatin1(group.caption), QString::fromLatin1(group.quests[i].name)});
     }
     return entries;
 }
@@ -36,18 +35,12 @@ QList<Entry> collectEntries()
 QList<Tab> collectTabs()
 {
     QList<Tab> tabs;
-    int first = 1;
-    for (int r = 0; r < catalog::RegionCount; ++r) {
-        const int count = catalog::uniqueMonsterCount(r);
-        tabs.append({Kind::Unique, r, QString::fromLatin1(catalog::regions()[r].caption), first, count});
-        first += count;
-    }
-    first = 1;
-    for (int g = 0; g < catalog::QuestGroupCount; ++g) {
-        const int count = catalog::questCount(g);
-        tabs.append({Kind::Quest, g, QString::fromLatin1(catalog::questGroups()[g].caption), first, count});
-        first += count;
-    }
+    for (int r = 0; r < catalog::RegionCount; ++r)
+        tabs.append({Kind::Unique, r, QString::fromLatin1(catalog::regions()[r].caption),
+                     *catalog::flagPosition(Kind::Unique, r, 0), catalog::uniqueMonsterCount(r)});
+    for (int g = 0; g < catalog::QuestGroupCount; ++g)
+        tabs.append({Kind::Quest, g, QString::fromLatin1(catalog::questGroups()[g].caption),
+                     *catalog::flagPosition(Kind::Quest, g, 0), catalog::questCount(g)});
     return tabs;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalog.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -8,7 +10,7 @@
 // or "<tab caption>: <name>" where a name is held by more than one entry.
 namespace progresstool {
 
-enum class Kind { Unique, Quest };
+using Kind = catalog::Kind;
 
 struct Entry
 {

@@ -22,7 +22,7 @@ QString describeCharacter(char c)
     return QStringLiteral("the byte 0x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
 }
 
-QString entryAt(Kind kind, int position)
+QString qualifiedNameAt(Kind kind, int position)
 {
     for (const Entry &entry : catalogEntries()) {
         if (entry.kind == kind && entry.position == position)
@@ -34,44 +34,13 @@ QString entryAt(Kind kind, int position)
 // Far more than flags and a few lines of notes need.
 constexpr qint64 MaxFileSize = 1024 * 1024;
 
-// Where an empty first field ("" or nothing before a comma) stands: the
-// scanner hands on no bytes for it.
-qsizetype emptyFieldStart(const QByteArray &bytes)
-{
-    qsizetype at = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\r' || bytes[at] == '\n'))
-        ++at;
-    if (at < bytes.size() && bytes[at] == '"')
-        ++at;
-    return at;
-}
-
-// Where the first field lies in the file's bytes, found with the viewer's
-// own scanner. A byte-order mark cut short is handed on from outside the
-// bytes; it makes the field damaged, so its place does not matter then.
+// The first field, as the viewer's own scanner finds it.
 void locateField(FlagLoad &load)
 {
-    QByteArray field;
-    const char *begin = load.bytes.constData();
-    const auto inBytes = [&](const char *data) {
-        const auto at = reinterpret_cast<quintptr>(data);
-        return at >= reinterpret_cast<quintptr>(begin) &&
-                at < reinterpret_cast<quintptr>(begin) + quintptr(load.bytes.size());
-    };
-    progress::FirstFieldScanner scanner;
-    const auto keep = [&](const char *data, qsizetype size) {
-        if (field.isEmpty() && inBytes(data))
-            load.fieldStart = data - begin;
-        field.append(data, size);
-    };
-    if (scanner.feed(QByteArrayView(load.bytes), keep))
-        scanner.finish(keep);
-    if (!scanner.foundField())
-        load.fieldStart = -1;
-    else if (field.isEmpty())
-        load.fieldStart = emptyFieldStart(load.bytes);
-    load.fieldLength = field.size();
-    load.flags = field;
+    const std::optional<progress::FieldPlace> place = progress::locateFirstField(load.bytes);
+    load.fieldStart = place ? place->start : -1;
+    load.fieldLength = place ? place->length : 0;
+    load.flags = place ? load.bytes.mid(place->start, place->length) : QByteArray();
 }
 
 QString damage(const QByteArray &field, Kind kind)
@@ -81,7 +50,7 @@ QString damage(const QByteArray &field, Kind kind)
         if (field[k] != '0' && field[k] != '1')
             return QStringLiteral("character %1 of the flag text (the flag of %2) is %3, not \"0\" or \"1\"")
                     .arg(k + 1)
-                    .arg(entryAt(kind, k + 1), describeCharacter(field[k]));
+                    .arg(qualifiedNameAt(kind, k + 1), describeCharacter(field[k]));
     }
     if (field.size() > count)
         return QStringLiteral("the flag text goes on past character %1, but the catalog has only %1 entries")

@@ -1,6 +1,7 @@
 #include "publisher.h"
 
 #include "downloadscript.h"
+#include "exitstatus.h"
 #include "interruption.h"
 
 #include <QCoreApplication>
@@ -90,7 +91,7 @@ ClientRun runClient(const QString &client, const QStringList &arguments, const Q
     process.setChildProcessModifier([fd, parent] {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent)
-            ::_exit(127);
+            ::_exit(exitstatus::NotRun);
         ::fcntl(fd, F_SETFD, 0);
     });
     process.start(client, arguments);

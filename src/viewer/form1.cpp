@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "desktopnotifier.h"
+#include "downloadscript.h"
 #include "fetchleftovers.h"
 #include "fetchmonitor.h"
 #include "freshnesslabel.h"
@@ -187,7 +188,7 @@ void Form1::createWindowControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
     Timer1->setTimerType(Qt::CoarseTimer);
-    Timer1->setProperty("Tag", QStringLiteral("60"));
+    Timer1->setProperty("Tag", QString::number(fetch::TicksPerFetch));
     Timer1->start();
 
     QVLocations = new TabControl(catalog::RegionCount + 1, 7, TabRowHeight, client);
@@ -323,12 +324,14 @@ void Form1::createProgressMarks()
     std::vector<QListWidget *> uniques;
     for (const RegionControls &c : m_regions)
         uniques.push_back(c.ListOfUniques);
-    m_uniqueMarks = new ProgressMarks(uniques, QVLocations, QStringLiteral("defeated"), this);
+    m_uniqueMarks =
+            new ProgressMarks(catalog::Kind::Unique, uniques, QVLocations, QStringLiteral("defeated"), this);
 
     std::vector<QListWidget *> quests;
     for (const QuestGroupControls &c : m_groups)
         quests.push_back(c.Quests);
-    m_questMarks = new ProgressMarks(quests, QuestsTab, QStringLiteral("completed"), this);
+    m_questMarks =
+            new ProgressMarks(catalog::Kind::Quest, quests, QuestsTab, QStringLiteral("completed"), this);
     m_questMarks->showTotalOn(QVLocations, QuestsTabIndex);
 
     auto *notifier = new DesktopNotifier(this);

@@ -16,21 +16,6 @@
 
 namespace {
 
-// The progress position of the selected line of list `current`: one past the
-// lines of every list before it. Nothing when the list has no selection: a
-// reader would otherwise show the previous list's last flag as this one's.
-template<typename Controls, typename ListOf>
-std::optional<qint64> selectedPosition(const Controls &controls, int current, ListOf list)
-{
-    const int selected = list(controls[size_t(current)])->currentRow();
-    if (selected < 0)
-        return std::nullopt;
-    qint64 position = 1 + selected;
-    for (int k = 0; k < current; ++k)
-        position += list(controls[size_t(k)])->count();
-    return position;
-}
-
 QString flagText(bool done)
 {
     return done ? QStringLiteral("1") : QStringLiteral("0");
@@ -51,9 +36,8 @@ progress::FlagScan Form1::readFlags(const QString &fileName, qint64 defaultLengt
 void Form1::ReadUniquesDefeated()
 {
     const int r = currentRegion();
-    std::optional<qint64> position;
-    if (r < catalog::RegionCount)
-        position = selectedPosition(m_regions, r, [](const RegionControls &c) { return c.ListOfUniques; });
+    const int selected = r < catalog::RegionCount ? m_regions[size_t(r)].ListOfUniques->currentRow() : -1;
+    const std::optional<int> position = catalog::flagPosition(catalog::Kind::Unique, r, selected);
 
     const progress::FlagScan flags =
             readFlags(progress::UniquesFileName, catalog::UniqueMonsterCount, position.value_or(0));
@@ -72,9 +56,8 @@ void Form1::ReadQuestsCleared()
 {
     const int j = currentQuestGroup();
     const bool questsShown = currentRegion() == catalog::RegionCount;
-    std::optional<qint64> position;
-    if (questsShown)
-        position = selectedPosition(m_groups, j, [](const QuestGroupControls &c) { return c.Quests; });
+    const int selected = questsShown ? m_groups[size_t(j)].Quests->currentRow() : -1;
+    const std::optional<int> position = catalog::flagPosition(catalog::Kind::Quest, j, selected);
 
     // The file is read even when nothing of it is shown, so every reader
     // costs the same and sees the file as it is now.

@@ -74,9 +74,9 @@ QIcon checkMarkIcon(const QPalette &palette, int side)
 
 } // namespace
 
-ProgressMarks::ProgressMarks(std::vector<QListWidget *> lists, TabControl *tabs, const QString &doneWord,
-                             QObject *parent)
-    : QObject(parent), m_lists(std::move(lists)), m_tabs(tabs), m_doneWord(doneWord)
+ProgressMarks::ProgressMarks(catalog::Kind kind, std::vector<QListWidget *> lists, TabControl *tabs,
+                             const QString &doneWord, QObject *parent)
+    : QObject(parent), m_entryKind(kind), m_lists(std::move(lists)), m_tabs(tabs), m_doneWord(doneWord)
 {
     // The mark fits in a line's height.
     const int side = m_lists.front()->fontMetrics().height() - 4;
@@ -124,9 +124,16 @@ void ProgressMarks::read(QByteArrayView flags)
         emit linesTurnedDone(m_doneWord.left(1).toUpper() + m_doneWord.mid(1), turnedDone);
 }
 
+// Where the flag of a line stands in the flag text, counted from 0; -1 for
+// a line the catalog does not have.
+qsizetype ProgressMarks::flagIndex(int listIndex, int row) const
+{
+    return catalog::flagPosition(m_entryKind, listIndex, row).value_or(0) - 1;
+}
+
 bool ProgressMarks::isDone(qsizetype position) const
 {
-    return position < m_flags.size() && m_flags[position] == '1';
+    return position >= 0 && position < m_flags.size() && m_flags[position] == '1';
 }
 
 void ProgressMarks::learn(QByteArrayView flags, QStringList &turnedDone)
@@ -178,14 +185,15 @@ QByteArray ProgressMarks::freshFlags() const
 
 void ProgressMarks::showMarks()
 {
-    qsizetype position = 0;
+    int allLines = 0;
     int allDone = 0;
     int allNew = 0;
     for (size_t k = 0; k < m_lists.size(); ++k) {
         QListWidget *list = m_lists[k];
         int done = 0;
         int fresh = 0;
-        for (int row = 0; row < list->count(); ++row, ++position) {
+        for (int row = 0; row < list->count(); ++row) {
+            const qsizetype position = flagIndex(int(k), row);
             Mark mark = Mark::None;
             if (isDone(position)) {
                 mark = m_new[size_t(position)] ? Mark::New : Mark::Done;
@@ -196,11 +204,12 @@ void ProgressMarks::showMarks()
         }
         m_tabs->setTabProgress(int(k), done, list->count(), m_doneWord);
         m_tabs->setTabNews(int(k), fresh);
+        allLines += list->count();
         allDone += done;
         allNew += fresh;
     }
     if (m_totalTabs) {
-        m_totalTabs->setTabProgress(m_totalIndex, allDone, int(position), m_doneWord);
+        m_totalTabs->setTabProgress(m_totalIndex, allDone, allLines, m_doneWord);
         m_totalTabs->setTabNews(m_totalIndex, allNew);
     }
 }
@@ -232,12 +241,8 @@ void ProgressMarks::markLine(QListWidget *list, int row, Mark mark) const
 
 void ProgressMarks::forgetNew(int listIndex, int row)
 {
-    if (row < 0)
-        return;
-    qsizetype position = row;
-    for (int k = 0; k < listIndex; ++k)
-        position += m_lists[size_t(k)]->count();
-    if (position >= qsizetype(m_new.size()) || !m_new[size_t(position)])
+    const qsizetype position = flagIndex(listIndex, row);
+    if (position < 0 || position >= qsizetype(m_new.size()) || !m_new[size_t(position)])
         return;
     m_new[size_t(position)] = false;
     showMarks();
@@ -247,10 +252,9 @@ void ProgressMarks::forgetNew(int listIndex, int row)
 
 QString ProgressMarks::nameAt(qsizetype position) const
 {
-    for (QListWidget *list : m_lists) {
-        if (position < list->count())
-            return list->item(int(position))->text();
-        position -= list->count();
-    }
-    return {};
+    const std::optional<catalog::ListPlace> place = catalog::entryAt(m_entryKind, int(position) + 1);
+    if (!place || place->tab >= int(m_lists.size()))
+        return {};
+    const QListWidgetItem *line = m_lists[size_t(place->tab)]->item(place->row);
+    return line ? line->text() : QString();
 }

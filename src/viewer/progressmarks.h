@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog.h"
 #include "historystore.h"
 
 #include <QByteArrayView>
@@ -28,11 +29,11 @@ class ProgressMarks : public QObject
     Q_OBJECT
 
 public:
-    // List k's lines hold the flags that follow those of lists 0 .. k-1, and
-    // its progress shows on tab k of `tabs`. `doneWord` says what done means
-    // for these entries, "defeated" or "completed".
-    ProgressMarks(std::vector<QListWidget *> lists, TabControl *tabs, const QString &doneWord,
-                  QObject *parent);
+    // List k shows tab k of the catalog's entries of `kind`, line for line,
+    // and its progress shows on tab k of `tabs`. `doneWord` says what done
+    // means for these entries, "defeated" or "completed".
+    ProgressMarks(catalog::Kind kind, std::vector<QListWidget *> lists, TabControl *tabs,
+                  const QString &doneWord, QObject *parent);
 
     // The progress of all lists together shows on one more tab.
     void showTotalOn(TabControl *tabs, int index);
@@ -51,6 +52,7 @@ signals:
 private:
     enum class Mark { None, Done, New };
 
+    qsizetype flagIndex(int listIndex, int row) const;
     bool isDone(qsizetype position) const;
     void learn(QByteArrayView flags, QStringList &turnedDone);
     void showMarks();
@@ -60,6 +62,7 @@ private:
     QByteArray freshFlags() const;
     QString nameAt(qsizetype position) const;
 
+    catalog::Kind m_entryKind;
     std::vector<QListWidget *> m_lists;
     TabControl *m_tabs;
     TabControl *m_totalTabs = nullptr;

@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "catalog.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QLabel>
@@ -57,18 +59,12 @@ QByteArray flagsWithOnesAt(int length, std::initializer_list<int> positions)
 
 int uniquePosition(int r, int i)
 {
-    int position = 1 + i;
-    for (int k = 0; k < r; ++k)
-        position += catalog::uniqueMonsterCount(k);
-    return position;
+    return catalog::flagPosition(catalog::Kind::Unique, r, i).value();
 }
 
 int questPosition(int g, int i)
 {
-    int position = 1 + i;
-    for (int k = 0; k < g; ++k)
-        position += catalog::questCount(k);
-    return position;
+    return catalog::flagPosition(catalog::Kind::Quest, g, i).value();
 }
 
 void fillRegion(const Form1 *window, int r)

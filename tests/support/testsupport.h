@@ -54,8 +54,8 @@ std::unique_ptr<Form1> startedWindow(const ProgramFolder &folder);
 // A flag text of `length` characters "0" with a "1" at each 1-based position.
 QByteArray flagsWithOnesAt(int length, std::initializer_list<int> positions);
 
-// The progress position of entry i of region r or group g, from the
-// catalog's counts, so tests follow the catalog rather than its content.
+// The progress position of entry i of region r or group g, as the catalog
+// gives it, so tests follow the catalog rather than its content.
 int uniquePosition(int r, int i);
 int questPosition(int g, int i);
 
