@@ -5,6 +5,8 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# Further cache settings for the configure step, e.g. -DHUNTMARK_WERROR=ON.
+CMAKE_ARGS ?=
 PROGRAM_DIR := $(BUILD_DIR)/bin
 
 .PHONY: all deps configure build run test clean
@@ -16,7 +18,7 @@ deps:
 	./scripts/install-deps.sh xvfb xauth x11-utils xdotool desktop-file-utils appstream imagemagick faketime lintian dpkg-dev at-spi2-core python3-pyatspi
 
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS)
 
 build: configure
 	cmake --build $(BUILD_DIR) --parallel $(JOBS)
