@@ -13,13 +13,19 @@ if(HUNTMARK_WERROR)
   target_compile_options(huntmark_warnings INTERFACE -Werror)
 endif()
 
+# huntmark_qt_strict: no silent conversion between 8-bit strings and QString
+# (each one names its encoding), and no connect() that narrows an argument.
+add_library(huntmark_qt_strict INTERFACE)
+target_compile_definitions(huntmark_qt_strict INTERFACE
+  QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+
 # Links the rules into every compiled target defined in `dir` and below.
 function(huntmark_apply_build_rules dir)
   get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
   foreach(target IN LISTS targets)
     get_target_property(type ${target} TYPE)
     if(type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY)$")
-      target_link_libraries(${target} PRIVATE huntmark_warnings)
+      target_link_libraries(${target} PRIVATE huntmark_warnings huntmark_qt_strict)
     endif()
   endforeach()
   get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
