@@ -5,18 +5,36 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# Further cache settings for the configure step, e.g. -DHUNTMARK_WERROR=ON.
+CMAKE_ARGS ?=
 PROGRAM_DIR := $(BUILD_DIR)/bin
 
 .PHONY: all deps configure build run test clean
 
 all: build
 
+# The package check runs again only when its script or this list changed:
+# the stamp records the last check that passed.
+DEPS_STAMP := $(BUILD_DIR)/deps.stamp
+
+# $(call configure_once,<folder>,<arguments>) configures a build folder unless
+# it is already configured with these arguments; once configured, the build
+# re-runs CMake itself when a CMakeLists.txt changes.
+configure_once = \
+	if [ ! -f $(1)/build.ninja ] || [ "$$(cat $(1)/configure-args.txt 2>/dev/null)" != '$(2)' ]; then \
+	    echo "cmake -S . -B $(1) $(2)"; \
+	    cmake -S . -B $(1) $(2) && printf '%s\n' '$(2)' > $(1)/configure-args.txt; \
+	fi
+
+deps: $(DEPS_STAMP)
+
 # The desktop and real-X-server tests need a few more of Debian's tools.
-deps:
+$(DEPS_STAMP): scripts/install-deps.sh Makefile
 	./scripts/install-deps.sh xvfb xauth x11-utils xdotool desktop-file-utils appstream imagemagick faketime lintian dpkg-dev at-spi2-core python3-pyatspi
+	@mkdir -p $(@D) && touch $@
 
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	@$(call configure_once,$(BUILD_DIR),-G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS))
 
 build: configure
 	cmake --build $(BUILD_DIR) --parallel $(JOBS)

@@ -1,5 +1,7 @@
 # Prints every speed and memory figure beside its floor; takes about four
 # minutes: one idling to measure the cost of the ticks, two waiting on fetches.
+# The benchmark is outside the default build and starts the tests' FTP
+# server, so it needs a build configured with BUILD_TESTING on (the default).
 .PHONY: bench
 bench: build
 	cmake --build $(BUILD_DIR) --target bench_viewer

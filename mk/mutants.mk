@@ -7,5 +7,5 @@ MUTANTS ?=
 .PHONY: test-mutants
 
 test-mutants: deps
-	cmake -S . -B $(MUTANTS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	@$(call configure_once,$(MUTANTS_DIR),-G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE))
 	/usr/bin/python3 tests/mutants/plant_mutants.py $(MUTANTS_DIR) $(MUTANTS)

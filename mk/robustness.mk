@@ -29,7 +29,7 @@ SANITIZER_ENV = \
 # The build's own tools run sanitized as well, with leak checks off: they
 # are no test, and a leak report would stop the build.
 test-sanitize: deps
-	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DHUNTMARK_SANITIZE=ON $(SANITIZE_CMAKE_ARGS)
+	@$(call configure_once,$(SANITIZE_DIR),-G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DHUNTMARK_SANITIZE=ON $(SANITIZE_CMAKE_ARGS))
 	ASAN_OPTIONS=detect_leaks=0 cmake --build $(SANITIZE_DIR) --parallel $(JOBS)
 	rm -rf $(SANITIZER_LOGS)
 	mkdir -p $(SANITIZER_LOGS)

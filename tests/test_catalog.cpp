@@ -70,7 +70,7 @@ void CatalogTest::tablesHaveTheFileFormatsShape()
 
 void CatalogTest::monsterTextsFitAndNamePictures()
 {
-    static const QRegularExpression nameShape("^[A-Za-z]+(?: [A-Za-z]+){1,2}$");
+    static const QRegularExpression nameShape(QStringLiteral("^[A-Za-z]+(?: [A-Za-z]+){1,2}$"));
     QSet<QString> names;
     for (const catalog::Region &region : catalog::regions()) {
         for (const UniqueMonster &monster : region.entries) {

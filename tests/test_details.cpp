@@ -30,7 +30,7 @@ const catalog::Quest &quest(int g, int i)
 // installed program has them.
 void writePictures(const ProgramFolder &folder, int r, int i, QColor color)
 {
-    for (const QString sub : {"Monsters", "Locations"}) {
+    for (const QString &sub : {QStringLiteral("Monsters"), QStringLiteral("Locations")}) {
         QDir().mkpath(folder.filePath(sub));
         const QSize size = sub == u"Monsters" ? QSize(300 + i, 200 + r) : QSize(320, 320);
         folder.write(sub + QLatin1Char('/') + pictures::pictureFileName(entry(r, i)), jpegBytes(size, color));

@@ -179,16 +179,16 @@ QStringList historyRows(const QAbstractItemView *list)
     return rows;
 }
 
-QString uniqueRow(const QString &time, int r, int i, const char *what)
+QString uniqueRow(const char *time, int r, int i, const char *what)
 {
-    return QStringList{time, QString::fromLatin1(catalog::findUniqueMonster(r, i)->name),
+    return QStringList{QLatin1String(time), QString::fromLatin1(catalog::findUniqueMonster(r, i)->name),
                        QString::fromLatin1(catalog::regions()[r].caption), QLatin1String(what)}
             .join(u'|');
 }
 
-QString questRow(const QString &time, int g, int i, const char *what)
+QString questRow(const char *time, int g, int i, const char *what)
 {
-    return QStringList{time, QString::fromLatin1(catalog::findQuest(g, i)->name),
+    return QStringList{QLatin1String(time), QString::fromLatin1(catalog::findQuest(g, i)->name),
                        QString::fromLatin1(catalog::questGroups()[g].caption), QLatin1String(what)}
             .join(u'|');
 }
@@ -224,9 +224,10 @@ public slots:
                 const QStringList &actions, const QVariantMap &hints, int)
     {
         const bool picture = hints.contains(QStringLiteral("image-data"));
-        calls.append(
-                QStringList{appIcon, summary, body, picture ? "picture" : "none", actions.join(u',')}.join(
-                        u'|'));
+        calls.append(QStringList{appIcon, summary, body,
+                                 picture ? QStringLiteral("picture") : QStringLiteral("none"),
+                                 actions.join(u',')}
+                             .join(u'|'));
         return uint(calls.size());
     }
 };
@@ -458,8 +459,9 @@ void FollowerViewTest::notifiesWhatTurnedDoneWhileInactive_data()
     QStringList firstFive;
     for (int position = 20; position < 25; ++position)
         firstFive.append(uniqueName(position));
-    QTest::newRow("more than five") << false << QList<int>{20, 21, 22, 23, 24, 25, 26, 27} << QList<int>{}
-                                    << QStringLiteral("Defeated: %1 and 3 more").arg(firstFive.join(", "));
+    QTest::newRow("more than five")
+            << false << QList<int>{20, 21, 22, 23, 24, 25, 26, 27} << QList<int>{}
+            << QStringLiteral("Defeated: %1 and 3 more").arg(firstFive.join(QLatin1String(", ")));
 }
 
 void FollowerViewTest::notifiesWhatTurnedDoneWhileInactive()

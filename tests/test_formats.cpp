@@ -152,7 +152,7 @@ void FormatsTest::stopsLookingAtAHugeField()
 void FormatsTest::readsASmallFieldFromAFile()
 {
     QTemporaryDir dir;
-    QFile file(dir.filePath("Tabs.ini"));
+    QFile file(dir.filePath(QStringLiteral("Tabs.ini")));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(" 19 10\r\n");
     file.close();

@@ -259,8 +259,10 @@ void FtpClientTest::changedDuringTransferNeverArrives()
 void FtpClientTest::passwordOnNoCommandLine_data()
 {
     QTest::addColumn<QString>("passwordOptions");
-    QTest::newRow("a word of its own") << "-C -u " + QString::fromLatin1(User) + " -p " + Password;
-    QTest::newRow("attached, grouped") << "-Cu " + QString::fromLatin1(User) + " -p" + Password;
+    QTest::newRow("a word of its own") << QStringLiteral("-C -u ") + QString::fromLatin1(User) +
+                    QStringLiteral(" -p ") + QString::fromLatin1(Password);
+    QTest::newRow("attached, grouped") << QStringLiteral("-Cu ") + QString::fromLatin1(User) +
+                    QStringLiteral(" -p") + QString::fromLatin1(Password);
 }
 
 void FtpClientTest::passwordOnNoCommandLine()
@@ -269,7 +271,7 @@ void FtpClientTest::passwordOnNoCommandLine()
     QTemporaryDir folder;
     QTemporaryDir bin;
     const QString log = folder.filePath(QStringLiteral("seen.log"));
-    const QString seen = "'" + log + "'";
+    const QString seen = u'\'' + log + u'\'';
     const QString fake = bin.filePath(QStringLiteral("ncftpget"));
     writeFile(fake,
               QStringLiteral(
@@ -280,7 +282,8 @@ void FtpClientTest::passwordOnNoCommandLine()
                       .toUtf8());
     QVERIFY(QFile::setPermissions(fake, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
-    const QStringList arguments = passwordOptions.split(u' ') + QStringList{"127.0.0.1", Remote, Remote};
+    const QStringList arguments =
+            passwordOptions.split(u' ') + QStringList{QStringLiteral("127.0.0.1"), Remote, Remote};
     run(folder.path(), QStringLiteral(HUNTMARK_FTP_CLIENT), arguments, FetchLimitMs, false,
         QFile::encodeName(bin.path()));
     const QList<QByteArray> lines = readFile(log).split('\n');

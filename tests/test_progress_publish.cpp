@@ -41,6 +41,7 @@ QString uniqueName(int i)
 
 // A file on the server before a publish, or nothing.
 using FileState = std::optional<QByteArray>;
+using namespace Qt::StringLiterals;
 
 void setFile(const ProgramFolder &folder, const QString &name, const FileState &state)
 {
@@ -193,9 +194,10 @@ void ProgressPublishTest::uploadsBothFilesByteForByte_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("viewerAccount");
 
-    QTest::newRow("the viewer's own account") << words("--host 127.0.0.1 --port @VIEWERPORT@") << true;
+    QTest::newRow("the viewer's own account") << words(u"--host 127.0.0.1 --port @VIEWERPORT@"_s) << true;
     QTest::newRow("an account of the publisher's own")
-            << words("--host=127.0.0.1 --user " + PublisherUser + " --password-file @PASSWORD@ --port @PORT@")
+            << words(u"--host=127.0.0.1 --user "_s + PublisherUser +
+                     u" --password-file @PASSWORD@ --port @PORT@"_s)
             << false;
 }
 
@@ -240,29 +242,29 @@ void ProgressPublishTest::failureSaysWhyAndUploadsNothing_data()
     QTest::addColumn<QString>("saying");
 
     const QString publisher =
-            "--host 127.0.0.1 --user " + PublisherUser + " --password-file @PASSWORD@ --port ";
+            u"--host 127.0.0.1 --user "_s + PublisherUser + u" --password-file @PASSWORD@ --port "_s;
     const QString ncftpput = QStringLiteral("ncftpput");
     const int failed = progresstool::PublishFailed;
 
-    QTest::newRow("login refused") << words(publisher + "@VIEWERPORT@") << ncftpput << true << failed
+    QTest::newRow("login refused") << words(publisher + u"@VIEWERPORT@"_s) << ncftpput << true << failed
                                    << QStringLiteral("not accepted for login");
-    QTest::newRow("server stopped") << words(publisher + "@STOPPED@") << ncftpput << true << failed
+    QTest::newRow("server stopped") << words(publisher + u"@STOPPED@"_s) << ncftpput << true << failed
                                     << QStringLiteral("refused");
-    QTest::newRow("no client") << words(publisher + "@PORT@") << QStringLiteral("/nonexistent/ncftpput")
+    QTest::newRow("no client") << words(publisher + u"@PORT@"_s) << QStringLiteral("/nonexistent/ncftpput")
                                << true << failed << QStringLiteral("install Debian's ncftp");
     QTest::newRow("a progress file missing")
-            << words(publisher + "@PORT@") << ncftpput << false << int(progresstool::Refused) << Quests;
+            << words(publisher + u"@PORT@"_s) << ncftpput << false << int(progresstool::Refused) << Quests;
     QTest::newRow("a password file others can read")
-            << words("--host 127.0.0.1 --user " + PublisherUser +
-                     " --password-file @OPENPASSWORD@ --port @PORT@")
+            << words(u"--host 127.0.0.1 --user "_s + PublisherUser +
+                     u" --password-file @OPENPASSWORD@ --port @PORT@"_s)
             << ncftpput << true << int(progresstool::Refused) << QStringLiteral("chmod 600 ");
     QTest::newRow("no password file")
-            << words("--password-file nothing-here --port @PORT@") << ncftpput << true
+            << words(u"--password-file nothing-here --port @PORT@"_s) << ncftpput << true
             << int(progresstool::FileError) << QStringLiteral("nothing-here");
     QTest::newRow("a line break in the user")
             << QStringList{QStringLiteral("--user"), QStringLiteral("me\npass guessed")} << ncftpput << true
             << int(progresstool::UsageError) << QStringLiteral("one line");
-    QTest::newRow("port out of range") << words("--port 70000") << ncftpput << true
+    QTest::newRow("port out of range") << words(u"--port 70000"_s) << ncftpput << true
                                        << int(progresstool::UsageError) << QStringLiteral("--port");
 }
 
@@ -335,8 +337,8 @@ void ProgressPublishTest::refusesToUndoDoneEntries()
     folder.write(Uniques, localUniques + "\r\n");
     folder.write(Quests, QByteArray(63, '0') + "\r\n");
 
-    QStringList arguments =
-            words("--host 127.0.0.1 --user " + PublisherUser + " --password-file @PASSWORD@ --port @PORT@");
+    QStringList arguments = words(u"--host 127.0.0.1 --user "_s + PublisherUser +
+                                  u" --password-file @PASSWORD@ --port @PORT@"_s);
     if (force)
         arguments.append(QStringLiteral("--force"));
     const progresstool::Outcome outcome = publish(folder, arguments);
@@ -364,8 +366,8 @@ void ProgressPublishTest::concurrentPublishesKeepTheServerFilesWhole()
     const ProgramFolder &server = m_publisherServerFiles;
     setFile(server, Uniques, std::nullopt);
     setFile(server, Quests, std::nullopt);
-    const QStringList arguments = withPlaceholders(
-            words("--host 127.0.0.1 --user " + PublisherUser + " --password-file @PASSWORD@ --port @PORT@"));
+    const QStringList arguments = withPlaceholders(words(u"--host 127.0.0.1 --user "_s + PublisherUser +
+                                                         u" --password-file @PASSWORD@ --port @PORT@"_s));
     for (int pair = 0; pair < Pairs; ++pair) {
         // Each pair a step further, so every pair replaces the files.
         const QByteArray uniques = firstOnes(157, pair + 1) + "\r\n";
@@ -422,8 +424,8 @@ void ProgressPublishTest::interruptedPublishLeavesNothing()
     QProcess run;
     run.setWorkingDirectory(folder.path());
     run.start(Program,
-              withPlaceholders(words("--host 127.0.0.1 --user " + PublisherUser +
-                                     " --password-file @PASSWORD@ --port @HOLDINGPORT@")));
+              withPlaceholders(words(u"--host 127.0.0.1 --user "_s + PublisherUser +
+                                     u" --password-file @PASSWORD@ --port @HOLDINGPORT@"_s)));
     QVERIFY(run.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(!QDir(server.path()).entryList({Uniques + QStringLiteral(".part.*")}).isEmpty(),
                              30000);
@@ -457,7 +459,7 @@ void ProgressPublishTest::passwordStaysOffTheCommandLine()
                               "#!/bin/sh\n{ printf '%s\\n' \"$@\"; readlink \"$2\"; cat \"$2\"; } >>'" +
                                       QFile::encodeName(m_scratch.filePath(QStringLiteral("notes"))) + "'\n");
 
-    const auto outcome = publish(folder, words("--password-file @PASSWORD@"), client, client);
+    const auto outcome = publish(folder, words(u"--password-file @PASSWORD@"_s), client, client);
     QCOMPARE(outcome.error, QString());
     const QList<QByteArray> lines = m_scratch.read(QStringLiteral("notes")).split('\n');
     // One download and two uploads.

@@ -15,6 +15,7 @@
 #include <memory>
 
 using batch::BatchCommand;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -96,12 +97,12 @@ private slots:
     void reportsWhatFailed();
 
 private:
-    QString programFolder() const { return m_root->filePath("program"); }
-    QString programFile(const QString &name) const { return programFolder() + "/" + name; }
+    QString programFolder() const { return m_root->filePath(u"program"_s); }
+    QString programFile(const QString &name) const { return programFolder() + u"/"_s + name; }
     HelperRun runHelper(const QStringList &arguments);
     QStringList recordedCalls() const
     {
-        return QString::fromUtf8(fileBytes(programFile("calls.log"))).split(u'\n', Qt::SkipEmptyParts);
+        return QString::fromUtf8(fileBytes(programFile(u"calls.log"_s))).split(u'\n', Qt::SkipEmptyParts);
     }
 
     std::unique_ptr<QTemporaryDir> m_root;
@@ -113,14 +114,14 @@ void ScriptHelperTest::splitsLines_data()
     QTest::addColumn<QStringList>("lines");
 
     QTest::newRow("empty") << QByteArray() << QStringList();
-    QTest::newRow("crlf") << QByteArray("a b\r\nc\r\n") << QStringList{"a b", "c"};
-    QTest::newRow("lf") << QByteArray("a\nb\n") << QStringList{"a", "b"};
-    QTest::newRow("mixed, no final ending") << QByteArray("a\r\nb\nc") << QStringList{"a", "b", "c"};
-    QTest::newRow("blank lines kept") << QByteArray("\r\n\na\r\n") << QStringList{"", "", "a"};
+    QTest::newRow("crlf") << QByteArray("a b\r\nc\r\n") << QStringList{u"a b"_s, u"c"_s};
+    QTest::newRow("lf") << QByteArray("a\nb\n") << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("mixed, no final ending") << QByteArray("a\r\nb\nc") << QStringList{u"a"_s, u"b"_s, u"c"_s};
+    QTest::newRow("blank lines kept") << QByteArray("\r\n\na\r\n") << QStringList{u""_s, u""_s, u"a"_s};
     QTest::newRow("only the ending carriage return goes")
-            << QByteArray("a\r\r\nb\rc\n") << QStringList{"a\r", "b\rc"};
+            << QByteArray("a\r\r\nb\rc\n") << QStringList{u"a\r"_s, u"b\rc"_s};
     QTest::newRow("nul bytes survive")
-            << QByteArray("a\0b\r\n", 5) << QStringList{QString("a") + QChar(0) + "b"};
+            << QByteArray("a\0b\r\n", 5) << QStringList{u"a"_s + QChar(0) + u"b"_s};
 }
 
 void ScriptHelperTest::splitsLines()
@@ -154,45 +155,43 @@ void ScriptHelperTest::parsesLine_data()
 
     // The lines the viewer writes.
     row(QString::fromLatin1(badinput::expectedScript().split('\n').first().chopped(1)), external,
-        "ncftpget.exe", viewerScriptArguments(0));
-    row("@echo off", echo);
-    row("del \"QV_data.bat\"", del, "", {"QV_data.bat"});
-    row("exit", exit);
+        u"ncftpget.exe"_s, viewerScriptArguments(0));
+    row(u"@echo off"_s, echo);
+    row(u"del \"QV_data.bat\""_s, del, u""_s, {u"QV_data.bat"_s});
+    row(u"exit"_s, exit);
 
     // Blank and comment lines.
-    for (const QString &line :
-         {QString(), QString(" \t  "), QString(64 * 1024, u' '), QString("rem fetch the files"),
-          QString("REM a | b > c %x%"), QString("echo hello there")})
+    for (const QString &line : {QString(), u" \t  "_s, QString(64 * 1024, u' '), u"rem fetch the files"_s,
+                                u"REM a | b > c %x%"_s, u"echo hello there"_s})
         row(line, nothing);
 
     // Command words ignore case; a quoted one is a program name.
-    row("ECHO ON", echo);
-    row("@@ Echo Off", echo);
-    row("DEL qv_data.bat", del, "", {"qv_data.bat"});
-    row("del a.txt \"b c.txt\"", del, "", {"a.txt", "b c.txt"});
-    row("\tExit /b 1", exit);
-    row("\"del\" x", external, "del", {"x"});
+    row(u"ECHO ON"_s, echo);
+    row(u"@@ Echo Off"_s, echo);
+    row(u"DEL qv_data.bat"_s, del, u""_s, {u"qv_data.bat"_s});
+    row(u"del a.txt \"b c.txt\""_s, del, u""_s, {u"a.txt"_s, u"b c.txt"_s});
+    row(u"\tExit /b 1"_s, exit);
+    row(u"\"del\" x"_s, external, u"del"_s, {u"x"_s});
 
     // Quoting, and words no script of ours holds.
-    row("tool  \"a b\"\t c", external, "tool", {"a b", "c"});
-    row("\"my tool.exe\" x", external, "my tool.exe", {"x"});
-    row("tool \"a;rm -rf x\" y", external, "tool", {"a;rm -rf x", "y"});
-    row("tool \"a|b\" \"c&d\" \"<e>\" \"^\"", external, "tool", {"a|b", "c&d", "<e>", "^"});
-    row("tool \"\" x", external, "tool", {"", "x"});
-    row("tool a\"b c\"d", external, "tool", {"ab cd"});
-    row("tool \"a | b", external, "tool", {"a | b"});
+    row(u"tool  \"a b\"\t c"_s, external, u"tool"_s, {u"a b"_s, u"c"_s});
+    row(u"\"my tool.exe\" x"_s, external, u"my tool.exe"_s, {u"x"_s});
+    row(u"tool \"a;rm -rf x\" y"_s, external, u"tool"_s, {u"a;rm -rf x"_s, u"y"_s});
+    row(u"tool \"a|b\" \"c&d\" \"<e>\" \"^\""_s, external, u"tool"_s, {u"a|b"_s, u"c&d"_s, u"<e>"_s, u"^"_s});
+    row(u"tool \"\" x"_s, external, u"tool"_s, {u""_s, u"x"_s});
+    row(u"tool a\"b c\"d"_s, external, u"tool"_s, {u"ab cd"_s});
+    row(u"tool \"a | b"_s, external, u"tool"_s, {u"a | b"_s});
     row(QString(64 * 1024, u'x'), external, QString(64 * 1024, u'x'));
-    row(QString(QChar(0xd800)) + "x", external, QString(QChar(0xd800)) + "x");
+    row(QString(QChar(0xd800)) + u"x"_s, external, QString(QChar(0xd800)) + u"x"_s);
 
     // Refused, one a line: what the interpreter would do differently, and
     // deletes of anything but a plain file name.
-    const QString refused = "tool a | tool b\ntool > out.txt\ntool && del x\ntool a^&b\ntool %PATH%\n"
-                            "tool \"%USERPROFILE%\"\n@echo off > x\ndel\ndel \"\"\ndel /q x\ndel sub/x\n"
-                            "del ..\\x\ndel *.txt\ndel .\ndel a.txt ..\\b.txt\n\"\" x\n\"\ntool a\rb";
+    const QString refused = u"tool a | tool b\ntool > out.txt\ntool && del x\ntool a^&b\ntool %PATH%\n"_s
+                            u"tool \"%USERPROFILE%\"\n@echo off > x\ndel\ndel \"\"\ndel /q x\ndel sub/x\n"_s
+                            u"del ..\\x\ndel *.txt\ndel .\ndel a.txt ..\\b.txt\n\"\" x\n\"\ntool a\rb"_s;
     for (const QString &line : refused.split(u'\n'))
         row(line, BatchCommand::Refused);
-    for (const QString &line :
-         {QString(1001, u'"'), QString("tool a") + QChar(0) + "b", QString(100, QChar(0))})
+    for (const QString &line : {QString(1001, u'"'), u"tool a"_s + QChar(0) + u"b"_s, QString(100, QChar(0))})
         row(line, BatchCommand::Refused);
 }
 
@@ -217,7 +216,7 @@ void ScriptHelperTest::findsProgram_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("found");
     const auto row = [](const char *tag, const char *files, const char *name, const char *found) {
-        QTest::newRow(tag) << QString(files) << QString(name) << QString(found);
+        QTest::newRow(tag) << QString::fromUtf8(files) << QString::fromUtf8(name) << QString::fromUtf8(found);
     };
     row("in working dir", "cwd/ncftpget.exe* path1/ncftpget*", "ncftpget.exe", "cwd/ncftpget.exe");
     row("on path without ending", "path2/ncftpget*", "ncftpget.exe", "path2/ncftpget");
@@ -243,7 +242,7 @@ void ScriptHelperTest::findsProgram()
     QFETCH(QString, found);
 
     const QDir rootDir(m_root->path());
-    for (const QString folder : {"cwd", "path1", "path2"})
+    for (const QString &folder : {u"cwd"_s, u"path1"_s, u"path2"_s})
         QVERIFY(rootDir.mkpath(folder));
     for (QString file : files.split(u' ', Qt::SkipEmptyParts)) {
         const bool executable = file.endsWith(u'*');
@@ -253,9 +252,10 @@ void ScriptHelperTest::findsProgram()
         QVERIFY(executable || badinput::setMode(rootDir.filePath(file), 0600));
     }
 
-    const QString pathVariable = rootDir.filePath("path1") + ":" + rootDir.filePath("path2") + "::";
+    const QString pathVariable =
+            rootDir.filePath(u"path1"_s) + u":"_s + rootDir.filePath(u"path2"_s) + u"::"_s;
     const QString expected = found.isEmpty() ? QString() : rootDir.filePath(found);
-    QCOMPARE(batch::findBatchProgram(name, rootDir.filePath("cwd"), pathVariable), expected);
+    QCOMPARE(batch::findBatchProgram(name, rootDir.filePath(u"cwd"_s), pathVariable), expected);
 }
 
 void ScriptHelperTest::deletesOneFileOfTheFolder_data()
@@ -267,7 +267,8 @@ void ScriptHelperTest::deletesOneFileOfTheFolder_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("remaining");
     const auto row = [](const char *tag, const char *files, const char *name, const char *remaining) {
-        QTest::newRow(tag) << QString(files) << QString(name) << QString(remaining);
+        QTest::newRow(tag) << QString::fromUtf8(files) << QString::fromUtf8(name)
+                           << QString::fromUtf8(remaining);
     };
     row("script names itself in other case", "QV_Data.bat QuestsCleared.txt", "QV_data.bat",
         "QuestsCleared.txt");
@@ -278,8 +279,8 @@ void ScriptHelperTest::deletesOneFileOfTheFolder_data()
     row("prefix is no match", "QV_Data.bat", "QV_Data", "QV_Data.bat");
     row("only the link goes, not its target", "Link.txt@", "link.TXT", "");
     for (const char *name : {"../outside.txt", "sub/inner.txt", "/tmp/outside.txt", "SUB", "*", ".", ""}) {
-        row(qPrintable(QStringLiteral("nothing outside: \"%1\"").arg(name)), "inside.txt sub/inner.txt", name,
-            "inside.txt sub/inner.txt");
+        row(qPrintable(QStringLiteral("nothing outside: \"%1\"").arg(QString::fromUtf8(name))),
+            "inside.txt sub/inner.txt", name, "inside.txt sub/inner.txt");
     }
 }
 
@@ -289,12 +290,12 @@ void ScriptHelperTest::deletesOneFileOfTheFolder()
     QFETCH(QString, name);
     QFETCH(QString, remaining);
 
-    const QDir cwd(m_root->filePath("cwd"));
-    QVERIFY(cwd.mkpath("sub"));
-    writeExecutable(m_root->filePath("outside.txt"), {});
+    const QDir cwd(m_root->filePath(u"cwd"_s));
+    QVERIFY(cwd.mkpath(u"sub"_s));
+    writeExecutable(m_root->filePath(u"outside.txt"_s), {});
     for (const QString &file : files.split(u' ', Qt::SkipEmptyParts)) {
         if (file.endsWith(u'@'))
-            QVERIFY(QFile::link(m_root->filePath("outside.txt"), cwd.filePath(file.chopped(1))));
+            QVERIFY(QFile::link(m_root->filePath(u"outside.txt"_s), cwd.filePath(file.chopped(1))));
         else
             writeExecutable(cwd.filePath(file), {});
     }
@@ -307,8 +308,8 @@ void ScriptHelperTest::deletesOneFileOfTheFolder()
         left.append(cwd.relativeFilePath(it.next()));
     left.sort();
     QCOMPARE(left.join(u' '), remaining);
-    QVERIFY(QFile::exists(m_root->filePath("outside.txt")));
-    QVERIFY(QFileInfo(cwd.filePath("sub")).isDir());
+    QVERIFY(QFile::exists(m_root->filePath(u"outside.txt"_s)));
+    QVERIFY(QFileInfo(cwd.filePath(u"sub"_s)).isDir());
 }
 
 void ScriptHelperTest::init()
@@ -317,19 +318,19 @@ void ScriptHelperTest::init()
     QVERIFY(m_root->isValid());
     // "program" is the folder the viewer starts the helper in; "bin" is the
     // whole search path, so that an installed ncftpget never takes part.
-    QVERIFY(QDir(m_root->path()).mkpath("program"));
-    QVERIFY(QDir(m_root->path()).mkpath("bin"));
+    QVERIFY(QDir(m_root->path()).mkpath(u"program"_s));
+    QVERIFY(QDir(m_root->path()).mkpath(u"bin"_s));
 }
 
 HelperRun ScriptHelperTest::runHelper(const QStringList &arguments)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("PATH", m_root->filePath("bin"));
+    environment.insert(u"PATH"_s, m_root->filePath(u"bin"_s));
 
     QProcess helper;
     helper.setProcessEnvironment(environment);
     helper.setWorkingDirectory(programFolder());
-    helper.start(HUNTMARK_BATCH_HELPER, arguments);
+    helper.start(QStringLiteral(HUNTMARK_BATCH_HELPER), arguments);
     // A helper that hangs or crashes has no exit code; the process ends
     // with the test either way.
     HelperRun run;
@@ -345,45 +346,45 @@ void ScriptHelperTest::runsScript_data()
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QStringList>("left"); // the program folder afterwards
 
-    const QStringList scriptAndTool{"QV_Data.bat", "calls.log", "ncftpget.exe"};
+    const QStringList scriptAndTool{u"QV_Data.bat"_s, u"calls.log"_s, u"ncftpget.exe"_s};
     const QByteArray call = "ncftpget.exe run\r\n";
     // Both downloads as the recording client writes them down.
-    const auto recorded = [](int line) { return u'[' + clientArguments(line).join("][") + u']'; };
+    const auto recorded = [](int line) { return u'[' + clientArguments(line).join(u"]["_s) + u']'; };
     const QStringList viewerScriptCalls{recorded(0), recorded(1)};
     QTest::newRow("the viewer's script, in order, deleting itself")
-            << "program" << badinput::expectedScript() << viewerScriptCalls
-            << QStringList{"calls.log", "ncftpget.exe"};
+            << u"program"_s << badinput::expectedScript() << viewerScriptCalls
+            << QStringList{u"calls.log"_s, u"ncftpget.exe"_s};
     QTest::newRow("Debian's client on the path, without ending")
-            << "bin" << badinput::expectedScript() << viewerScriptCalls << QStringList{"calls.log"};
+            << u"bin"_s << badinput::expectedScript() << viewerScriptCalls << QStringList{u"calls.log"_s};
     QTest::newRow("no client: the script still deletes itself")
-            << "" << badinput::expectedScript() << QStringList() << QStringList();
+            << QString() << badinput::expectedScript() << QStringList() << QStringList();
     // A shell would run the removal and the substitutions.
     QTest::newRow("shell text is one argument")
-            << "program"
+            << u"program"_s
             << QByteArray(
                        "ncftpget.exe \"a;rm -rf ncftpget.exe\" \"$(touch pwned)\" `touch pwned2` 'a b'\r\n")
-            << QStringList{"[a;rm -rf ncftpget.exe][$(touch pwned)][`touch][pwned2`]['a][b']"}
+            << QStringList{u"[a;rm -rf ncftpget.exe][$(touch pwned)][`touch][pwned2`]['a][b']"_s}
             << scriptAndTool;
     QTest::newRow("a line with a pipe is skipped")
-            << "program"
+            << u"program"_s
             << QByteArray("ncftpget.exe one | ncftpget.exe two\r\nncftpget.exe \"three > four\" five\r\n")
-            << QStringList{"[three > four][five]"} << scriptAndTool;
+            << QStringList{u"[three > four][five]"_s} << scriptAndTool;
     QTest::newRow("nothing runs after exit")
-            << "program"
+            << u"program"_s
             << QByteArray("ncftpget.exe first\r\n  EXIT\r\nncftpget.exe second\r\ndel \"QV_data.bat\"\r\n")
-            << QStringList{"[first]"} << scriptAndTool;
+            << QStringList{u"[first]"_s} << scriptAndTool;
     // Only the download client's login is moved, and only when there is a
     // password to hide; its options come out one a word.
     QTest::newRow("client login in any spelling")
-            << "program"
+            << u"program"_s
             << QByteArray("ncftpget.exe -Cu me -pse\"cr et\" h a b\r\nncftpget.exe -u me h a b\r\n"
                           "ncftpget.exe -f /dev/null -u me -p pw h a b\r\n")
-            << QStringList{"[-C][-f][login: user me;pass secr et;][h][a][b]", "[-u][me][h][a][b]",
-                           "[-f][login: ][h][a][b]"}
+            << QStringList{u"[-C][-f][login: user me;pass secr et;][h][a][b]"_s, u"[-u][me][h][a][b]"_s,
+                           u"[-f][login: ][h][a][b]"_s}
             << scriptAndTool;
     QTest::newRow("a script of the largest size")
-            << "program" << call + QByteArray(batch::MaxBatchScriptSize - call.size(), ' ')
-            << QStringList{"[run]"} << scriptAndTool;
+            << u"program"_s << call + QByteArray(batch::MaxBatchScriptSize - call.size(), ' ')
+            << QStringList{u"[run]"_s} << scriptAndTool;
 }
 
 void ScriptHelperTest::runsScript()
@@ -393,11 +394,12 @@ void ScriptHelperTest::runsScript()
     QFETCH(QStringList, calls);
     QFETCH(QStringList, left);
     if (!toolFolder.isEmpty())
-        writeExecutable(m_root->filePath(toolFolder == u"bin" ? "bin/ncftpget" : "program/ncftpget.exe"),
-                        recordingTool);
-    writeExecutable(programFile("QV_Data.bat"), script);
+        writeExecutable(
+                m_root->filePath(toolFolder == u"bin" ? u"bin/ncftpget"_s : u"program/ncftpget.exe"_s),
+                recordingTool);
+    writeExecutable(programFile(u"QV_Data.bat"_s), script);
 
-    const HelperRun run = runHelper({programFile("QV_Data.bat")});
+    const HelperRun run = runHelper({programFile(u"QV_Data.bat"_s)});
 
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(recordedCalls(), calls);
@@ -414,12 +416,12 @@ void ScriptHelperTest::refusesScript_data()
 
     const QByteArray call = "ncftpget.exe run\r\n";
     QTest::newRow("no script named") << QStringList() << call;
-    QTest::newRow("two scripts named") << QStringList{"QV_Data.bat", "QV_Data.bat"} << call;
-    QTest::newRow("missing") << QStringList{"missing.bat"} << call;
-    QTest::newRow("a folder") << QStringList{"folder.bat"} << call;
-    QTest::newRow("endless device") << QStringList{"/dev/zero"} << call;
+    QTest::newRow("two scripts named") << QStringList{u"QV_Data.bat"_s, u"QV_Data.bat"_s} << call;
+    QTest::newRow("missing") << QStringList{u"missing.bat"_s} << call;
+    QTest::newRow("a folder") << QStringList{u"folder.bat"_s} << call;
+    QTest::newRow("endless device") << QStringList{u"/dev/zero"_s} << call;
     QTest::newRow("one byte too large")
-            << QStringList{"QV_Data.bat"}
+            << QStringList{u"QV_Data.bat"_s}
             << call + QByteArray(batch::MaxBatchScriptSize + 1 - call.size(), ' ');
 }
 
@@ -427,9 +429,9 @@ void ScriptHelperTest::refusesScript()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, script);
-    writeExecutable(programFile("ncftpget.exe"), recordingTool);
-    QVERIFY(QDir(programFolder()).mkdir("folder.bat"));
-    writeExecutable(programFile("QV_Data.bat"), script);
+    writeExecutable(programFile(u"ncftpget.exe"_s), recordingTool);
+    QVERIFY(QDir(programFolder()).mkdir(u"folder.bat"_s));
+    writeExecutable(programFile(u"QV_Data.bat"_s), script);
     for (QString &argument : arguments) {
         if (!QDir::isAbsolutePath(argument))
             argument = programFile(argument);
@@ -462,11 +464,15 @@ void ScriptHelperTest::reportsWhatFailed()
     QFETCH(int, status);
     QFETCH(QByteArray, complaint);
     writeExecutable(
-            programFile("ncftpget.exe"),
-            "#!/bin/sh\n[ \"$1\" = fails ] && exit 7\n[ \"$1\" = killed ] && kill -TERM $$\nexit 0\n");
-    writeExecutable(programFile("QV_Data.bat"), script);
+            programFile(u"ncftpget.exe"_s),
+            "#!/bin/sh
+[ \"$1\" = fails ] && exit 7
+[ \"$1\" = killed ] && kill -TERM $$
+exit 0
+");
+    writeExecutable(programFile(u"QV_Data.bat"_s), script);
 
-    const HelperRun run = runHelper({"--report", programFile("QV_Data.bat")});
+    const HelperRun run = runHelper({u"--report"_s, programFile(u"QV_Data.bat"_s)});
     QCOMPARE(run.exitCode, status);
     if (complaint.isEmpty())
         QCOMPARE(run.standardError, QByteArray());

@@ -179,20 +179,22 @@ void SecurityTest::helperRunsOnlyWhatTheScriptNames_data()
     // own table has the rest; these are the ones a shell would run.
     QTest::newRow("shell syntax is plain text")
             << QByteArray("tool \"$(touch pwned1)\" $(touch pwned2) `touch pwned3` a;touch pwned4; 'b c'\r\n")
-            << QStringList{"[$(touch pwned1)][$(touch][pwned2)][`touch][pwned3`][a;touch][pwned4;]['b][c']"};
-    QTest::newRow("chained with &") << QByteArray("tool a & touch pwned\r\ntool b\r\n") << QStringList{"[b]"};
+            << QStringList{QStringLiteral(
+                       "[$(touch pwned1)][$(touch][pwned2)][`touch][pwned3`][a;touch][pwned4;]['b][c']")};
+    QTest::newRow("chained with &") << QByteArray("tool a & touch pwned\r\ntool b\r\n")
+                                    << QStringList{QStringLiteral("[b]")};
     QTest::newRow("piped") << QByteArray("tool a | touch pwned\r\n") << QStringList{};
     QTest::newRow("redirected in") << QByteArray("tool < pwned\r\n") << QStringList{};
     QTest::newRow("escape sequence") << QByteArray("tool \x1b]0;pwned\x07\r\n") << QStringList{};
-    QTest::newRow("silencers") << QByteArray("@ @tool a\r\n") << QStringList{"[a]"};
+    QTest::newRow("silencers") << QByteArray("@ @tool a\r\n") << QStringList{QStringLiteral("[a]")};
     // A command word with a path could run anything anywhere.
     QTest::newRow("path up a level") << QByteArray("../tool a\r\n") << QStringList{};
     QTest::newRow("backslash path") << QByteArray("..\\tool a\r\n") << QStringList{};
     QTest::newRow("drive letter") << QByteArray("C:tool a\r\n") << QStringList{};
     QTest::newRow("wildcard") << QByteArray("too? a\r\n") << QStringList{};
     // Deletion only of plain names in the working folder.
-    QTest::newRow("delete up a level")
-            << QByteArray("del ..\\victim\r\ndel ../victim\r\ntool done\r\n") << QStringList{"[done]"};
+    QTest::newRow("delete up a level") << QByteArray("del ..\\victim\r\ndel ../victim\r\ntool done\r\n")
+                                       << QStringList{QStringLiteral("[done]")};
 }
 
 void SecurityTest::helperRunsOnlyWhatTheScriptNames()

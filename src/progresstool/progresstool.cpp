@@ -366,7 +366,8 @@ Outcome setFlags(const Options &options, const Folder &folder, const Context &co
 Outcome init(const Options &options, const Folder &folder, const Context &context)
 {
     if (!options.operands.isEmpty())
-        return failure(UsageError, QStringLiteral("init takes no names: %1").arg(options.operands.join(' ')));
+        return failure(UsageError,
+                       QStringLiteral("init takes no names: %1").arg(options.operands.join(u' ')));
     FolderLock lock(folder.path);
     if (const auto refusal = lockFolder(lock, folder, context, true))
         return *refusal;
@@ -543,7 +544,7 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
 {
     if (!options.operands.isEmpty())
         return failure(UsageError,
-                       QStringLiteral("publish takes no names: %1").arg(options.operands.join(' ')));
+                       QStringLiteral("publish takes no names: %1").arg(options.operands.join(u' ')));
 
     FtpTarget target = configuredTarget();
     target.host = options.host.value_or(target.host);
