@@ -465,11 +465,7 @@ void ScriptHelperTest::reportsWhatFailed()
     QFETCH(QByteArray, complaint);
     writeExecutable(
             programFile(u"ncftpget.exe"_s),
-            "#!/bin/sh
-[ \"$1\" = fails ] && exit 7
-[ \"$1\" = killed ] && kill -TERM $$
-exit 0
-");
+            "#!/bin/sh\n[ \"$1\" = fails ] && exit 7\n[ \"$1\" = killed ] && kill -TERM $$\nexit 0\n");
     writeExecutable(programFile(u"QV_Data.bat"_s), script);
 
     const HelperRun run = runHelper({u"--report"_s, programFile(u"QV_Data.bat"_s)});
