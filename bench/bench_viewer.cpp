@@ -3,12 +3,12 @@
 // machine are noisy, ratios much less so.
 #include "ftpserver.h"
 
+#include "firstfield.h"
+#include "form1.h"
+#include "hiddenscripts.h"
 #include "historystore.h"
 #include "picturepaths.h"
-#include "hiddenscripts.h"
-#include "firstfield.h"
 #include "progressfiles.h"
-#include "form1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -53,7 +53,8 @@ double medianMicroseconds(int repetitions, const std::function<void(int)> &work)
 
 // Ours and the floor taken in turns, so a change in the machine's load
 // between the two does not tilt their ratio.
-std::pair<double, double> medianPairMicroseconds(int repetitions, const std::function<void(int)> &ours,
+std::pair<double, double> medianPairMicroseconds(int repetitions,
+                                                 const std::function<void(int)> &ours,
                                                  const std::function<void(int)> &floor)
 {
     std::vector<double> oursSamples;
@@ -62,13 +63,13 @@ std::pair<double, double> medianPairMicroseconds(int repetitions, const std::fun
         oursSamples.push_back(medianMicroseconds(1, [&](int) { ours(n); }));
         floorSamples.push_back(medianMicroseconds(1, [&](int) { floor(n); }));
     }
-    return {median(oursSamples), median(floorSamples)};
+    return { median(oursSamples), median(floorSamples) };
 }
 
 void report(const char *figure, double ours, double floor, const char *floorName)
 {
-    std::printf("%-22s %10.1f us   floor %10.1f us (%s)   ratio %5.2f\n", figure, ours, floor, floorName,
-                ours / floor);
+    std::printf("%-22s %10.1f us   floor %10.1f us (%s)   ratio %5.2f\n", figure, ours, floor,
+                floorName, ours / floor);
     std::fflush(stdout);
 }
 
@@ -86,10 +87,10 @@ qint64 residentKiB()
 
 double cpuSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+            + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // A program folder like the user's: the generated pictures, progress files,
@@ -99,7 +100,7 @@ class BenchFolder
 public:
     explicit BenchFolder(const QString &builtProgramFolder)
     {
-        for (const char *pictures : {"Monsters", "Locations"})
+        for (const char *pictures : { "Monsters", "Locations" })
             QFile::link(builtProgramFolder + QLatin1Char('/') + QLatin1String(pictures),
                         m_dir.filePath(QLatin1String(pictures)));
         write(progress::UniquesFileName, QByteArray(80, '1') + QByteArray(77, '0') + "\r\n");
@@ -123,7 +124,8 @@ private:
 
 QListWidget *list(const Form1 &window, const char *name, int index)
 {
-    return window.findChild<QListWidget *>(QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index));
+    return window.findChild<QListWidget *>(
+            QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index));
 }
 
 void benchSelectingAUnique(const BenchFolder &folder, int repetitions)
@@ -137,7 +139,8 @@ void benchSelectingAUnique(const BenchFolder &folder, int repetitions)
     const int count = uniques->count();
     // Decoding the same two pictures alone, entry by entry.
     const auto decodeBoth = [&](int n) {
-        const catalog::UniqueMonster &monster = catalog::regions()[region].entries[size_t(n % count)];
+        const catalog::UniqueMonster &monster =
+                catalog::regions()[region].entries[size_t(n % count)];
         QImageReader(pictures::monsterPicturePath(folder.path(), monster)).read();
         QImageReader(pictures::locationPicturePath(folder.path(), monster)).read();
     };
@@ -165,10 +168,11 @@ void benchSelectingAQuest(const BenchFolder &folder, int repetitions)
     window.findChild<QWidget *>(QStringLiteral("QuestsTab"))->setProperty("Tab", 7);
     QListWidget *quests = list(window, "Quests", 7);
     const int count = quests->count();
-    const double ours = medianMicroseconds(repetitions, [&](int n) { quests->setCurrentRow(n % count); });
+    const double ours =
+            medianMicroseconds(repetitions, [&](int n) { quests->setCurrentRow(n % count); });
     const QString flags = folder.filePath(progress::QuestsFileName);
-    const double floor =
-            medianMicroseconds(repetitions, [&](int n) { progress::scanFlagFile(flags, n % 63 + 1); });
+    const double floor = medianMicroseconds(
+            repetitions, [&](int n) { progress::scanFlagFile(flags, n % 63 + 1); });
     report("select a quest", ours, floor, "read the flag file");
 }
 
@@ -315,8 +319,8 @@ void useOurClient(const BenchFolder &folder, quint16 port)
 {
     QFile client(folder.filePath(QStringLiteral("ncftpget.exe")));
     if (client.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        client.write("#!/bin/sh\nexec '" HUNTMARK_PROGRAM_DIR "/ncftpget.exe' -P " +
-                     QByteArray::number(port) + " \"$@\"\n");
+        client.write("#!/bin/sh\nexec '" HUNTMARK_PROGRAM_DIR "/ncftpget.exe' -P "
+                     + QByteArray::number(port) + " \"$@\"\n");
 }
 
 bool waitUntil(const std::function<bool()> &done, int timeoutMs)
@@ -345,12 +349,15 @@ void benchSilentServer(const BenchFolder &folder)
     clock.start();
     window->FetchProgress();
     waitUntil([&] { return refresh->isEnabled(); }, 120000);
-    std::printf("%-22s %10.1f s    limit 45 s (the next fetch starts after 60 s)\n", "fetch, silent server",
-                clock.elapsed() / 1000.0);
+    std::printf("%-22s %10.1f s    limit 45 s (the next fetch starts after 60 s)\n",
+                "fetch, silent server", clock.elapsed() / 1000.0);
     window->FetchProgress();
     const QDir dir(folder.path());
     waitUntil(
-            [&] { return !dir.entryList({QStringLiteral(".*.txt.*")}, QDir::Dirs | QDir::Hidden).isEmpty(); },
+            [&] {
+                return !dir.entryList({ QStringLiteral(".*.txt.*") }, QDir::Dirs | QDir::Hidden)
+                                .isEmpty();
+            },
             10000);
     clock.restart();
     window.reset();
@@ -372,7 +379,8 @@ void benchServerChange(const BenchFolder &folder)
             file.write(flags);
     };
     serve(QByteArray(3, '1') + QByteArray(154, '0'));
-    QFile::copy(folder.filePath(progress::QuestsFileName), served.filePath(progress::QuestsFileName));
+    QFile::copy(folder.filePath(progress::QuestsFileName),
+                served.filePath(progress::QuestsFileName));
     FtpServer server(served.path(), HUNTMARK_FTP_ACCOUNT, "marrowfen");
     if (!server.start()) {
         std::printf("%-22s no FTP server: %s\n", "server change", server.log().constData());
@@ -389,7 +397,8 @@ void benchServerChange(const BenchFolder &folder)
                 double(clock.nsecsElapsed()) / 1e6);
     serve(QByteArray(5, '1') + QByteArray(152, '0'));
     clock.restart();
-    const bool shown = waitUntil([&] { return label->text() == QLatin1String("Uniques Beaten: 5"); }, 90000);
+    const bool shown =
+            waitUntil([&] { return label->text() == QLatin1String("Uniques Beaten: 5"); }, 90000);
     std::printf("%-22s %10.1f s    limit 61 s%s\n", "server change shown", clock.elapsed() / 1000.0,
                 shown ? "" : " (never shown)");
     std::fflush(stdout);
@@ -405,8 +414,8 @@ void benchIdle(const BenchFolder &folder, int seconds)
     QTimer::singleShot(seconds * 1000, qApp, [] { QCoreApplication::exit(0); });
     QCoreApplication::exec();
     const double used = cpuSeconds() - before;
-    std::printf("%-22s %10.3f s CPU over %d s of ticks (%.3f s per minute)\n", "idle", used, seconds,
-                used * 60.0 / seconds);
+    std::printf("%-22s %10.3f s CPU over %d s of ticks (%.3f s per minute)\n", "idle", used,
+                seconds, used * 60.0 / seconds);
     std::fflush(stdout);
 }
 
@@ -434,7 +443,8 @@ void benchMemory(const BenchFolder &folder)
     const qint64 afterTenRounds = residentKiB();
     std::printf("%-22s %10lld KiB after start-up, %lld KiB after one round of 157 selections, "
                 "%lld KiB after ten: growth over the last nine %lld KiB\n",
-                "memory", afterStartUp, afterFirstRound, afterTenRounds, afterTenRounds - afterFirstRound);
+                "memory", afterStartUp, afterFirstRound, afterTenRounds,
+                afterTenRounds - afterFirstRound);
     std::fflush(stdout);
 }
 
@@ -449,11 +459,13 @@ int main(int argc, char *argv[])
     const QString builtFolder = QStringLiteral(HUNTMARK_PROGRAM_DIR);
     fetch::setScriptHelperPath(builtFolder + QStringLiteral("/huntmark-batch"));
     if (!QDir(builtFolder + QStringLiteral("/Monsters")).exists()) {
-        std::fprintf(stderr, "no pictures in %s: build the project first\n", qPrintable(builtFolder));
+        std::fprintf(stderr, "no pictures in %s: build the project first\n",
+                     qPrintable(builtFolder));
         return 1;
     }
     BenchFolder folder(builtFolder);
-    std::printf("Huntmark Viewer benchmark (medians; ours against the floor measured in the same run)\n");
+    std::printf("Huntmark Viewer benchmark (medians; ours against the floor measured in the same "
+                "run)\n");
     benchSelectingAUnique(folder, 400);
     benchSelectingAQuest(folder, 2000);
     benchReadAfterDownload(folder, 400);

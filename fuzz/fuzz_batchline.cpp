@@ -55,7 +55,8 @@ int checkLine(const QString &line)
 
     if (hasControl(line))
         FUZZ_CHECK(command.kind == Kind::Refused);
-    if (command.kind == Kind::External || command.kind == Kind::Delete || command.kind == Kind::EchoSetting) {
+    if (command.kind == Kind::External || command.kind == Kind::Delete
+        || command.kind == Kind::EchoSetting) {
         FUZZ_CHECK(!line.contains(u'%'));
         FUZZ_CHECK(!hasBareOperator(line));
     }

@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     bool more = true;
     for (qsizetype at = 0; more && at < text.size(); at += chunk) {
         const QByteArrayView piece = text.sliced(at, std::min(chunk, text.size() - at));
-        more = scanner.feed(piece, [&](const char *bytes, qsizetype count) { field.append(bytes, count); });
+        more = scanner.feed(
+                piece, [&](const char *bytes, qsizetype count) { field.append(bytes, count); });
     }
     if (more)
         scanner.finish([&](const char *bytes, qsizetype count) { field.append(bytes, count); });
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (scan) {
         FUZZ_CHECK(scan->length == expected->size());
         FUZZ_CHECK(scan->ones == expected->count('1'));
-        const char flag = position >= 1 && position <= expected->size() ? expected->at(position - 1) : '\0';
+        const char flag =
+                position >= 1 && position <= expected->size() ? expected->at(position - 1) : '\0';
         FUZZ_CHECK(scan->flagAt == flag);
     }
 

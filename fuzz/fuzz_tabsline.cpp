@@ -64,8 +64,8 @@ std::pair<int, int> restoredTabs(QByteArrayView field)
     const std::optional<int> inner =
             outerDigits + 1 < field.size() ? tabIndex(field.sliced(outerDigits + 1)) : std::nullopt;
     if (outer && inner && *outer >= 0 && *outer < 20 && *inner >= 0 && *inner < 11)
-        return {*outer, *inner};
-    return {0, 0};
+        return { *outer, *inner };
+    return { 0, 0 };
 }
 
 std::pair<int, int> restoredByProgram(QByteArrayView field)
@@ -74,8 +74,8 @@ std::pair<int, int> restoredByProgram(QByteArrayView field)
     const std::optional<int> outer = progress::toTabIndex(line.outer);
     const std::optional<int> inner = progress::toTabIndex(line.inner);
     if (outer && inner && *outer >= 0 && *outer < 20 && *inner >= 0 && *inner < 11)
-        return {*outer, *inner};
-    return {0, 0};
+        return { *outer, *inner };
+    return { 0, 0 };
 }
 
 std::optional<QByteArray> fieldOf(const QByteArray &file)
@@ -116,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The parts are where the format puts them.
     const qsizetype outerDigits = file.size() >= 2 && file[1] == ' ' ? 1 : 2;
     FUZZ_CHECK(whole.outer == file.first(std::min(outerDigits, file.size())));
-    FUZZ_CHECK(whole.inner == (outerDigits + 1 < file.size() ? file.sliced(outerDigits + 1) : QByteArray()));
+    FUZZ_CHECK(whole.inner
+               == (outerDigits + 1 < file.size() ? file.sliced(outerDigits + 1) : QByteArray()));
 
     // The whole way from the file to the tabs.
     const std::optional<QByteArray> field = fieldOf(file);

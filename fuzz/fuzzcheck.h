@@ -6,10 +6,10 @@
 
 void fuzzCheckFailed(const char *file, int line, const char *condition);
 
-#define FUZZ_CHECK(condition) \
-    do { \
-        if (!(condition)) { \
-            fuzzCheckFailed(__FILE__, __LINE__, #condition); \
-            return 0; \
-        } \
-    } while (false)
+#define FUZZ_CHECK(condition)                                                                      \
+  do {                                                                                             \
+    if (!(condition)) {                                                                            \
+      fuzzCheckFailed(__FILE__, __LINE__, #condition);                                             \
+      return 0;                                                                                    \
+    }                                                                                              \
+  } while (false)

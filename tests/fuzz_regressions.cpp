@@ -22,8 +22,10 @@ QStringList failedChecks;
 // The targets report a failed check here instead of aborting.
 void fuzzCheckFailed(const char *file, int line, const char *condition)
 {
-    failedChecks.append(
-            QStringLiteral("%1:%2: %3").arg(QLatin1String(file)).arg(line).arg(QLatin1String(condition)));
+    failedChecks.append(QStringLiteral("%1:%2: %3")
+                                .arg(QLatin1String(file))
+                                .arg(line)
+                                .arg(QLatin1String(condition)));
 }
 
 class FuzzRegressions : public QObject
@@ -41,8 +43,8 @@ void FuzzRegressions::replaysSeedsAndFindings_data()
     QTest::addColumn<QString>("path");
 
     int inputs = 0;
-    for (const char *folder : {"corpus", "regressions"}) {
-        for (const char *target : {"firstfield", "tabsline", "batchline"}) {
+    for (const char *folder : { "corpus", "regressions" }) {
+        for (const char *target : { "firstfield", "tabsline", "batchline" }) {
             const QString dir = QStringLiteral(HUNTMARK_FUZZ_DIR "/%1/%2")
                                         .arg(QLatin1String(folder), QLatin1String(target));
             QDirIterator it(dir, QDir::Files);
@@ -55,7 +57,8 @@ void FuzzRegressions::replaysSeedsAndFindings_data()
         }
     }
     // An empty list would pass without testing anything.
-    QVERIFY2(inputs >= 20, qPrintable(QStringLiteral("only %1 inputs under " HUNTMARK_FUZZ_DIR).arg(inputs)));
+    QVERIFY2(inputs >= 20,
+             qPrintable(QStringLiteral("only %1 inputs under " HUNTMARK_FUZZ_DIR).arg(inputs)));
 }
 
 void FuzzRegressions::replaysSeedsAndFindings()

@@ -50,19 +50,21 @@ void CatalogTest::tablesHaveTheFileFormatsShape()
         regions.append(catalog::uniqueMonsterCount(r));
     for (int g = 0; g < catalog::QuestGroupCount; ++g)
         groups.append(catalog::questCount(g));
-    QCOMPARE(regions, (QList<int>{14, 14, 14, 2, 3, 12, 10, 1, 14, 2, 14, 8, 3, 8, 5, 9, 8, 8, 8}));
-    QCOMPARE(groups, (QList<int>{3, 4, 5, 6, 4, 4, 9, 13, 3, 3, 9}));
+    QCOMPARE(regions,
+             (QList<int> { 14, 14, 14, 2, 3, 12, 10, 1, 14, 2, 14, 8, 3, 8, 5, 9, 8, 8, 8 }));
+    QCOMPARE(groups, (QList<int> { 3, 4, 5, 6, 4, 4, 9, 13, 3, 3, 9 }));
     // A flag past either end of a file names no entry.
-    for (const int position : {0, catalog::UniqueMonsterCount + 1})
+    for (const int position : { 0, catalog::UniqueMonsterCount + 1 })
         QVERIFY(!catalog::entryAt(catalog::Kind::Unique, position));
-    for (const int position : {0, catalog::QuestCount + 1})
+    for (const int position : { 0, catalog::QuestCount + 1 })
         QVERIFY(!catalog::entryAt(catalog::Kind::Quest, position));
 
     // Tab captions: unique, and short enough for their row of tabs.
     QSet<QString> captions;
     for (const catalog::Region &region : catalog::regions()) {
         const QString caption = text(region.caption);
-        QVERIFY2(!caption.isEmpty() && caption.size() <= 14 && isPlainLine(caption), region.caption);
+        QVERIFY2(!caption.isEmpty() && caption.size() <= 14 && isPlainLine(caption),
+                 region.caption);
         QVERIFY2(caption != QLatin1String("Quests") && !captions.contains(caption), region.caption);
         captions.insert(caption);
     }
@@ -80,7 +82,8 @@ void CatalogTest::monsterTextsFitAndNamePictures()
                      monster.name);
             QVERIFY2(!names.contains(name.toLower()), monster.name);
             names.insert(name.toLower());
-            QVERIFY2(!text(monster.level).isEmpty() && text(monster.level).size() <= 3, monster.name);
+            QVERIFY2(!text(monster.level).isEmpty() && text(monster.level).size() <= 3,
+                     monster.name);
             const QString location = text(monster.location);
             QVERIFY2(!location.isEmpty() && location.size() <= 102 && isPlainLine(location),
                      monster.location);
@@ -95,16 +98,19 @@ void CatalogTest::questTextsFitAndListEveryStep()
     QSet<QString> captions;
     for (const catalog::QuestGroup &group : catalog::questGroups()) {
         const QString caption = text(group.caption);
-        QVERIFY2(caption.size() <= 36 && isPlainLine(caption) && !captions.contains(caption), group.caption);
+        QVERIFY2(caption.size() <= 36 && isPlainLine(caption) && !captions.contains(caption),
+                 group.caption);
         captions.insert(caption);
         for (const Quest &quest : group.quests) {
             const QString name = text(quest.name);
             QVERIFY2(!name.isEmpty() && name.size() <= 39 && isPlainLine(name), quest.name);
-            QVERIFY2(text(quest.location).size() <= 49 && isPlainLine(text(quest.location)), quest.location);
+            QVERIFY2(text(quest.location).size() <= 49 && isPlainLine(text(quest.location)),
+                     quest.location);
 
             // questItems() stops at the first empty slot; a gap would hide steps.
             const QStringList steps = catalog::questItems(quest);
-            QCOMPARE(int(std::count_if(quest.items.begin(), quest.items.end(), [](auto *s) { return s; })),
+            QCOMPARE(int(std::count_if(quest.items.begin(), quest.items.end(),
+                                       [](auto *s) { return s; })),
                      int(steps.size()));
             for (qsizetype i = 0; i < steps.size(); ++i) {
                 QCOMPARE(steps[i], text(quest.items[size_t(i)]));

@@ -43,12 +43,13 @@ int countShown(const Form1 *window)
 bool leftBehind(const QString &entry)
 {
     static const QStringList kept =
-            QStringLiteral(
-                    "huntmark-viewer huntmark-batch ncftpget.exe Monsters Locations demo.lock server.log "
-                    "Tabs.ini History.sqlite UniquesDefeated.txt QuestsCleared.txt server "
-                    "server/UniquesDefeated.txt "
-                    "server/QuestsCleared.txt player player/UniquesDefeated.txt player/QuestsCleared.txt "
-                    "player/turns-played")
+            QStringLiteral("huntmark-viewer huntmark-batch ncftpget.exe Monsters Locations "
+                           "demo.lock server.log "
+                           "Tabs.ini History.sqlite UniquesDefeated.txt QuestsCleared.txt server "
+                           "server/UniquesDefeated.txt "
+                           "server/QuestsCleared.txt player player/UniquesDefeated.txt "
+                           "player/QuestsCleared.txt "
+                           "player/turns-played")
                     .split(QLatin1Char(' '));
     QString path = entry.section(QLatin1Char(' '), 0, 0);
     if (path.endsWith(QLatin1Char('/')))
@@ -132,7 +133,7 @@ void DemoTest::checkNothingLeft()
 
 void DemoTest::windowFollowsThePlayerUntilInterrupted()
 {
-    QVERIFY(startDemo({QStringLiteral("--serve-only")}));
+    QVERIFY(startDemo({ QStringLiteral("--serve-only") }));
     QVERIFY2(serving(), m_output.constData());
 
     fetch::setScriptHelperPath(m_folder.filePath(QStringLiteral("huntmark-batch")));
@@ -142,7 +143,7 @@ void DemoTest::windowFollowsThePlayerUntilInterrupted()
 
     // Fetches one after the other, as fast as they end, and notes every
     // count the window shows: the demo's start, then two turns' worth more.
-    QList<int> counts{countShown(window.get())};
+    QList<int> counts { countShown(window.get()) };
     const auto grewTwice = [&] {
         if (!QFile::exists(m_folder.filePath(ScriptName)))
             window->FetchProgress();
@@ -156,7 +157,8 @@ void DemoTest::windowFollowsThePlayerUntilInterrupted()
     // Everything the window saw came over FTP: each turn uploaded both files.
     QFile log(m_folder.filePath(QStringLiteral("server.log")));
     QVERIFY(log.open(QIODevice::ReadOnly));
-    static const QRegularExpression upload(QStringLiteral("STOR \\S*UniquesDefeated\\.txt\\S* completed=1"));
+    static const QRegularExpression upload(
+            QStringLiteral("STOR \\S*UniquesDefeated\\.txt\\S* completed=1"));
     int uploads = 0;
     for (auto it = upload.globalMatch(QString::fromUtf8(log.readAll())); it.hasNext(); it.next())
         ++uploads;
@@ -175,7 +177,8 @@ void DemoTest::closingTheViewerEndsTheDemoAndTheNextRunGoesOn()
     QVERIFY(startDemo({}));
     QVERIFY2(serving(), m_output.constData());
     // The program folder goes on from where the last run stopped.
-    QVERIFY(onesIn(m_folder.filePath(QStringLiteral("server/") + UniquesFile)) >= m_countAtFirstStop);
+    QVERIFY(onesIn(m_folder.filePath(QStringLiteral("server/") + UniquesFile))
+            >= m_countAtFirstStop);
 
     // The viewer's first fetch lands, then it is ended the way a session's
     // end ends it.
@@ -188,7 +191,8 @@ void DemoTest::closingTheViewerEndsTheDemoAndTheNextRunGoesOn()
         return found;
     };
     QTRY_VERIFY_WITH_TIMEOUT(!viewers().isEmpty(), StartTimeoutMs);
-    QTRY_VERIFY_WITH_TIMEOUT(onesIn(m_folder.filePath(UniquesFile)) >= m_countAtFirstStop, StartTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(onesIn(m_folder.filePath(UniquesFile)) >= m_countAtFirstStop,
+                             StartTimeoutMs);
     for (pid_t pid : viewers())
         ::kill(pid, SIGTERM);
     checkNothingLeft();
@@ -198,7 +202,7 @@ void DemoTest::takenPortIsRefusedInOneLine()
 {
     const SilentServer taken;
     QVERIFY(taken.port() != 0);
-    QVERIFY(startDemo({QStringLiteral("--port"), QString::number(taken.port())}));
+    QVERIFY(startDemo({ QStringLiteral("--port"), QString::number(taken.port()) }));
     checkNothingLeft();
     QCOMPARE(m_demo.exitCode(), 1);
     QCOMPARE(m_output.count('\n'), 1);

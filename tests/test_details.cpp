@@ -30,10 +30,11 @@ const catalog::Quest &quest(int g, int i)
 // installed program has them.
 void writePictures(const ProgramFolder &folder, int r, int i, QColor color)
 {
-    for (const QString &sub : {QStringLiteral("Monsters"), QStringLiteral("Locations")}) {
+    for (const QString &sub : { QStringLiteral("Monsters"), QStringLiteral("Locations") }) {
         QDir().mkpath(folder.filePath(sub));
         const QSize size = sub == u"Monsters" ? QSize(300 + i, 200 + r) : QSize(320, 320);
-        folder.write(sub + QLatin1Char('/') + pictures::pictureFileName(entry(r, i)), jpegBytes(size, color));
+        folder.write(sub + QLatin1Char('/') + pictures::pictureFileName(entry(r, i)),
+                     jpegBytes(size, color));
     }
 }
 
@@ -54,7 +55,7 @@ std::tuple<int, int, int> longestAndShortestLocation()
         if (length(region, i) < length(region, shortest))
             shortest = i;
     }
-    return {region, longest, shortest};
+    return { region, longest, shortest };
 }
 
 QStringList itemsShown(const Form1 *window, int g)
@@ -120,11 +121,12 @@ void DetailsTest::noSelectionOrQuestsTabShowsNothingNew()
     auto window = startedWindow(folder);
     QVERIFY(selectUniqueAndRead(window.get(), 4, 2));
     const auto showsEntryTwo = [&] {
-        return control<QLineEdit>(window.get(), "TextLevel", 4)->text() == QLatin1String(entry(4, 2).level) &&
-                !control<QLabel>(window.get(), "ImageUniqueMonster", 4)->pixmap().isNull() &&
-                control<QLineEdit>(window.get(), "TextDefeated", 4)->text() == u"1" &&
-                control<QCheckBox>(window.get(), "CheckDefeated", 4)->isChecked() &&
-                control<QLabel>(window.get(), "LabelDefeated")->text() == u"Uniques Beaten: 157";
+        return control<QLineEdit>(window.get(), "TextLevel", 4)->text()
+                == QLatin1String(entry(4, 2).level)
+                && !control<QLabel>(window.get(), "ImageUniqueMonster", 4)->pixmap().isNull()
+                && control<QLineEdit>(window.get(), "TextDefeated", 4)->text() == u"1"
+                && control<QCheckBox>(window.get(), "CheckDefeated", 4)->isChecked()
+                && control<QLabel>(window.get(), "LabelDefeated")->text() == u"Uniques Beaten: 157";
     };
     // The file changes, but clearing the selection does not read it.
     folder.write(QStringLiteral("UniquesDefeated.txt"), QByteArray(157, '0'));
@@ -175,7 +177,8 @@ void DetailsTest::questShowsItsLocationStepsAndFlag()
     // Only the flag of the entry selected last is set.
     ProgramFolder folder;
     folder.write(QStringLiteral("QuestsCleared.txt"),
-                 then >= 0 ? flagsWithOnesAt(63, {questPosition(group, then)}) : QByteArray(63, '0'));
+                 then >= 0 ? flagsWithOnesAt(63, { questPosition(group, then) })
+                           : QByteArray(63, '0'));
     auto window = startedWindow(folder);
     selectQuestAndRead(window.get(), group, first);
     // Steps to clear, so that a list showing none tells.
@@ -204,7 +207,7 @@ void DetailsTest::checkBoxFallsBackToTheHiddenFlag_data()
     QTest::addColumn<bool>("quests");
     QTest::addColumn<QString>("flag");
     QTest::addColumn<bool>("checked");
-    for (bool quests : {false, true}) {
+    for (bool quests : { false, true }) {
         const char *where = quests ? "quest" : "unique";
         QTest::addRow("%s, 1", where) << quests << "1" << true;
         QTest::addRow("%s, 0", where) << quests << "0" << false;
@@ -245,9 +248,10 @@ void DetailsTest::locationTooLongForItsBoxShowsInTheToolTip()
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     auto *box = control<QLineEdit>(window.get(), "TextLocation", r);
     const int longWidth = box->fontMetrics().horizontalAdvance(longText);
-    QVERIFY2(longWidth > box->width() &&
-                     box->fontMetrics().horizontalAdvance(QLatin1String(entry(r, shortest).location)) <
-                             box->width() / 2,
+    QVERIFY2(longWidth > box->width()
+                     && box->fontMetrics().horizontalAdvance(
+                                QLatin1String(entry(r, shortest).location))
+                             < box->width() / 2,
              "the catalog has no location too long for its box, or none short");
 
     selectUniqueAndRead(window.get(), r, longest);

@@ -46,15 +46,15 @@ QByteArray run(const QString &program, const QStringList &arguments)
 
 QImage countArea(const QByteArray &window)
 {
-    const QByteArray png =
-            run(QStringLiteral("import"),
-                {QStringLiteral("-window"), QString::fromLatin1(window), QStringLiteral("png:-")});
+    const QByteArray png = run(
+            QStringLiteral("import"),
+            { QStringLiteral("-window"), QString::fromLatin1(window), QStringLiteral("png:-") });
     return QImage::fromData(png, "PNG").copy(CountArea);
 }
 
 QStringList temporaryDownloads(const QString &folder)
 {
-    return QDir(folder).entryList({QStringLiteral(".*")},
+    return QDir(folder).entryList({ QStringLiteral(".*") },
                                   QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
@@ -71,7 +71,7 @@ QList<std::pair<QString, QString>> descendantsOf(qint64 root)
 {
     QMultiHash<QString, QString> children;
     for (const QString &pid :
-         QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
+         QDir(QStringLiteral("/proc")).entryList({ QStringLiteral("[0-9]*") }, QDir::Dirs)) {
         // "pid (name) state parent ...", the name possibly holding anything.
         const QByteArray stat = fileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
         const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
@@ -79,12 +79,12 @@ QList<std::pair<QString, QString>> descendantsOf(qint64 root)
             children.insert(QString::fromLatin1(fields[1]), pid);
     }
     QList<std::pair<QString, QString>> found;
-    QStringList parents{QString::number(root)};
+    QStringList parents { QString::number(root) };
     while (!parents.isEmpty()) {
         const QString parent = parents.takeFirst();
         const QStringList below = children.values(parent);
         for (const QString &pid : below)
-            found.append({pid, parent});
+            found.append({ pid, parent });
         parents += below;
     }
     return found;
@@ -114,8 +114,8 @@ private:
     QProcess m_xserver;
 };
 
-void EndToEndFtpTest::startViewer(QProcess &viewer, const QString &executable, const QString &folder,
-                                  QProcessEnvironment environment)
+void EndToEndFtpTest::startViewer(QProcess &viewer, const QString &executable,
+                                  const QString &folder, QProcessEnvironment environment)
 {
     environment.insert(QStringLiteral("HOME"), m_home.path());
     environment = withFastClock(environment);
@@ -136,12 +136,14 @@ void EndToEndFtpTest::initTestCase()
     m_xserver.setStandardErrorFile(QProcess::nullDevice());
     endWithThisProcess(m_xserver);
     m_xserver.start(QStringLiteral("Xvfb"),
-                    QStringLiteral("-displayfd 1 -noreset -screen 0 1280x1024x24 -nolisten tcp").split(u' '));
-    QVERIFY2(m_xserver.waitForStarted(), "Xvfb cannot be started: install xvfb (scripts/install-deps.sh)");
+                    QStringLiteral("-displayfd 1 -noreset -screen 0 1280x1024x24 -nolisten tcp")
+                            .split(u' '));
+    QVERIFY2(m_xserver.waitForStarted(),
+             "Xvfb cannot be started: install xvfb (scripts/install-deps.sh)");
     QTRY_VERIFY_WITH_TIMEOUT(m_xserver.canReadLine(), 20000);
     qputenv("DISPLAY", ":" + m_xserver.readLine().trimmed());
     // A program folder of its own, so that the run leaves the build's alone.
-    for (const char *name : {"huntmark-viewer", "huntmark-batch"}) {
+    for (const char *name : { "huntmark-viewer", "huntmark-batch" }) {
         QVERIFY(QFile::copy(QStringLiteral(HUNTMARK_PROGRAM_DIR "/") + QLatin1String(name),
                             m_program.filePath(QLatin1String(name))));
     }
@@ -161,11 +163,11 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     // The script names the configured host on the usual port; this client
     // in the program folder aims our own one at the test's port instead.
     writeExecutable(m_program.filePath(ClientName),
-                    "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " + QByteArray::number(server.port()) +
-                            " \"$@\"\n");
-    const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 20, 70});
-    const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 20, 70, 71, 72});
-    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {2});
+                    "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P "
+                            + QByteArray::number(server.port()) + " \"$@\"\n");
+    const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 20, 70 });
+    const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 20, 70, 71, 72 });
+    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, { 2 });
     m_served.write(UniquesFile, first);
     m_served.write(QuestsFile, quests);
 
@@ -182,8 +184,8 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     QVERIFY2(!window.isEmpty(), "no window");
 
     // The start-up fetch lands, and the window settles showing it.
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_program.filePath(UniquesFile)) &&
-                                     !QFile::exists(m_program.filePath(ScriptName)),
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_program.filePath(UniquesFile))
+                                     && !QFile::exists(m_program.filePath(ScriptName)),
                              30000);
     QImage shown = countArea(window);
     const auto settled = [&] {
@@ -201,7 +203,8 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     while (countArea(window) == shown && lag.elapsed() < ChangeLimitMs + 5000)
         QTest::qWait(50);
     const qint64 lagMs = lag.elapsed();
-    qInfo("a change on the server showed in the window after %.1f s, its clock running %d times as fast",
+    qInfo("a change on the server showed in the window after %.1f s, its clock running %d times as "
+          "fast",
           lagMs / 1000.0, FastClockFactor);
     QVERIFY2(lagMs <= ChangeLimitMs, qPrintable(QStringLiteral("%1 ms").arg(lagMs)));
     // It changed because the download came, not before.
@@ -213,7 +216,7 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
     SilentServer silent(server.port());
     QVERIFY(silent.port() != 0);
     run(QStringLiteral("xdotool"),
-        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::fromLatin1(window)});
+        { QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::fromLatin1(window) });
     run(QStringLiteral("xdotool"), QStringLiteral("key --clearmodifiers F5").split(u' '));
     QTRY_VERIFY_WITH_TIMEOUT(!temporaryDownloads(folder).isEmpty(), 10000);
 
@@ -234,22 +237,22 @@ void EndToEndFtpTest::serverChangeShowsAndQuitLeavesNothing()
 void EndToEndFtpTest::tricklingServerFetchesEndInTime()
 {
     ProgramFolder program;
-    for (const char *name : {"huntmark-viewer", "huntmark-batch"}) {
+    for (const char *name : { "huntmark-viewer", "huntmark-batch" }) {
         QVERIFY(QFile::copy(QStringLiteral(HUNTMARK_PROGRAM_DIR "/") + QLatin1String(name),
                             program.filePath(QLatin1String(name))));
     }
     const QString folder = program.path();
     const QByteArray padding = "\r\n" + QByteArray(4000, '-');
-    m_served.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2}) + padding);
-    m_served.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {1}) + padding);
+    m_served.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }) + padding);
+    m_served.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, { 1 }) + padding);
     FtpServer server(m_served.path(), fetch::configuredFtpAccount().user.toByteArray(), Password);
     server.setSendRate(1);
     QVERIFY2(server.start(), server.log().constData());
     const QByteArray port = QByteArray::number(server.port());
     writeExecutable(program.filePath(ClientName),
                     "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " + port + " \"$@\"\n");
-    const QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {5});
-    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {5});
+    const QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, { 5 });
+    const QByteArray quests = flagsWithOnesAt(catalog::QuestCount, { 5 });
     program.write(UniquesFile, uniques);
     program.write(QuestsFile, quests);
 
@@ -316,7 +319,8 @@ void EndToEndFtpTest::tricklingServerFetchesEndInTime()
         times.append(QString::number((last - first) * FastClockFactor / 1000.0, 'f', 1));
     }
     times.sort();
-    qInfo("fetches against a trickling server took %s s of the viewer's time; %lld command lines read",
+    qInfo("fetches against a trickling server took %s s of the viewer's time; %lld command lines "
+          "read",
           qPrintable(times.join(QStringLiteral(", "))), samples);
     // Sampling and starting programs under load take real time the fast
     // clock does not shorten: a few seconds of it are allowed for that.

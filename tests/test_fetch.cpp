@@ -7,8 +7,8 @@
 #include "badinput_support.h"
 #include "ftpserver.h"
 
-#include "hiddenscripts.h"
 #include "downloadscript.h"
+#include "hiddenscripts.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -31,7 +31,8 @@ namespace {
 
 // A shell script with the paths it needs filled in. The temporary paths
 // hold no quotes, so single quotes around them are enough.
-QByteArray shellScript(QByteArray body, std::initializer_list<std::pair<const char *, QString>> paths)
+QByteArray shellScript(QByteArray body,
+                       std::initializer_list<std::pair<const char *, QString>> paths)
 {
     for (const auto &[placeholder, path] : paths)
         body.replace(placeholder, QFile::encodeName(path));
@@ -50,16 +51,17 @@ QStringList readLines(const QString &path)
 // aimed at a server on this machine.
 QByteArray clientFor(quint16 port, const QByteArray &options = {})
 {
-    return "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " + QByteArray::number(port) + " " + options +
-            " \"$@\"\n";
+    return "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " + QByteArray::number(port) + " "
+            + options + " \"$@\"\n";
 }
 
 // "checked HH:MM · ..." for a time within the last minute.
 bool checkedJustNow(const QString &text)
 {
     const QTime now = QTime::currentTime();
-    for (const QTime &time : {now, now.addSecs(-60)}) {
-        if (text.startsWith(time.toString(QStringLiteral("'checked 'HH:mm")) + QStringLiteral(" \u00b7 ")))
+    for (const QTime &time : { now, now.addSecs(-60) }) {
+        if (text.startsWith(time.toString(QStringLiteral("'checked 'HH:mm"))
+                            + QStringLiteral(" \u00b7 ")))
             return true;
     }
     return false;
@@ -162,13 +164,13 @@ void FetchTest::initTestCase()
     m_home = std::make_unique<EnvironmentGuard>("HOME");
     qputenv("HOME", QFile::encodeName(m_records.path()));
     m_path = std::make_unique<EnvironmentGuard>("PATH");
-    m_server = std::make_unique<FtpServer>(m_served.path(),
-                                           fetch::configuredFtpAccount().user.toByteArray(), "marrowfen");
+    m_server = std::make_unique<FtpServer>(
+            m_served.path(), fetch::configuredFtpAccount().user.toByteArray(), "marrowfen");
     QVERIFY2(m_server->start(), m_server->log().constData());
     endWithThisProcess(m_cutting);
-    m_cutting.start(
-            QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral("-c"), QString::fromUtf8(CuttingServer), m_served.path(), QStringLiteral("40")});
+    m_cutting.start(QStringLiteral("/usr/bin/python3"),
+                    { QStringLiteral("-c"), QString::fromUtf8(CuttingServer), m_served.path(),
+                      QStringLiteral("40") });
     QVERIFY(m_cutting.waitForStarted());
     QTRY_VERIFY(m_cutting.canReadLine());
     m_cuttingPort = quint16(m_cutting.readLine().trimmed().toUInt());
@@ -187,10 +189,11 @@ void FetchTest::init()
     // A helper of an earlier test may still be on its way; each test gets a
     // log of its own, so a late note cannot count for the wrong test.
     ++m_testNumber;
-    const QString recorder = m_records.filePath(QStringLiteral("recording-helper-%1").arg(m_testNumber));
-    writeExecutable(
-            recorder,
-            shellScript("printf '%s|%s\\n' \"$(pwd -P)\" \"$*\" >> '@LOG@'\n", {{"@LOG@", recorderLog()}}));
+    const QString recorder =
+            m_records.filePath(QStringLiteral("recording-helper-%1").arg(m_testNumber));
+    writeExecutable(recorder,
+                    shellScript("printf '%s|%s\\n' \"$(pwd -P)\" \"$*\" >> '@LOG@'\n",
+                                { { "@LOG@", recorderLog() } }));
     fetch::setScriptHelperPath(recorder);
 }
 
@@ -206,9 +209,9 @@ void FetchTest::everySixtiethTickFetches()
     // Anything that splits a word would turn the account into other
     // arguments of the download client.
     const fetch::FtpAccount account = fetch::configuredFtpAccount();
-    for (QByteArrayView value : {account.user, account.host}) {
+    for (QByteArrayView value : { account.user, account.host }) {
         QVERIFY(!value.isEmpty());
-        for (char c : {' ', '"', '\r', '\n', '\t'})
+        for (char c : { ' ', '"', '\r', '\n', '\t' })
             QVERIFY2(!value.contains(c), value.toByteArray().constData());
     }
 
@@ -220,9 +223,9 @@ void FetchTest::everySixtiethTickFetches()
     QCOMPARE(countdown(window.get()), QStringLiteral("60"));
     // The start-up fetch, started in the program folder; the script's name is
     // written exactly so, only its own last line may spell it differently.
-    const QString started = QFileInfo(folder.path()).canonicalFilePath() + QStringLiteral("|--report ") +
-            folder.path() + QLatin1Char('/') + ScriptName;
-    QTRY_COMPARE(recordedStarts(), QStringList{started});
+    const QString started = QFileInfo(folder.path()).canonicalFilePath()
+            + QStringLiteral("|--report ") + folder.path() + QLatin1Char('/') + ScriptName;
+    QTRY_COMPARE(recordedStarts(), QStringList { started });
     QVERIFY(QDir(folder.path()).entryList(QDir::Files).contains(ScriptName));
     QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 0"));
 
@@ -230,7 +233,7 @@ void FetchTest::everySixtiethTickFetches()
     // tells when the readers of a fetch ran; the start-up fetch's end has
     // been read already.
     QTRY_VERIFY(refreshNow(window.get())->isEnabled());
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {2, 9}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 2, 9 }));
     for (int cycle = 1; cycle <= 2; ++cycle) {
         // One fetch at a time: the last one has to have ended.
         QTRY_VERIFY(refreshNow(window.get())->isEnabled());
@@ -238,7 +241,8 @@ void FetchTest::everySixtiethTickFetches()
         for (int tick = 1; tick < 60; ++tick) {
             window->Timer1_Timer();
             QCOMPARE(countdown(window.get()), QString::number(60 - tick));
-            QVERIFY2(!folder.exists(ScriptName), qPrintable(QStringLiteral("fetched at tick %1").arg(tick)));
+            QVERIFY2(!folder.exists(ScriptName),
+                     qPrintable(QStringLiteral("fetched at tick %1").arg(tick)));
         }
         QCOMPARE(labelText(window.get()), beatenLabel(cycle == 1 ? 0 : 2));
         window->Timer1_Timer();
@@ -252,8 +256,8 @@ void FetchTest::everySixtiethTickFetches()
 void FetchTest::unwritableFolderStillReadsAndStartsNothing()
 {
     ProgramFolder folder;
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 20, 157}));
-    folder.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {1}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 20, 157 }));
+    folder.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, { 1 }));
     // A folder in the script's place cannot be opened for writing by anyone,
     // root included, for whom the read-only folder alone would change
     // nothing.
@@ -300,8 +304,8 @@ void FetchTest::fetchShowsAsItLands()
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {}));
     folder.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {}));
     const int entry0 = uniquePosition(0, 0);
-    QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {entry0, 30, 70, 100, 157});
-    QByteArray quests = flagsWithOnesAt(catalog::QuestCount, {questPosition(0, 0), 63});
+    QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, { entry0, 30, 70, 100, 157 });
+    QByteArray quests = flagsWithOnesAt(catalog::QuestCount, { questPosition(0, 0), 63 });
     m_served.write(UniquesFile, uniques);
     m_served.write(QuestsFile, quests);
 
@@ -339,10 +343,10 @@ void FetchTest::halfWrittenFileNeverShown()
 {
     fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
     ProgramFolder folder;
-    const QByteArray whole = flagsWithOnesAt(catalog::UniqueMonsterCount, {5, 100, 150});
+    const QByteArray whole = flagsWithOnesAt(catalog::UniqueMonsterCount, { 5, 100, 150 });
     const QString source = m_records.filePath(QStringLiteral("whole.txt"));
     m_records.write(QStringLiteral("whole.txt"), whole);
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {20, 40, 60, 80}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 20, 40, 60, 80 }));
     // A client that writes in place, once the window has started up: the
     // first part of the file (one of the three flags), a pause, then all of
     // it.
@@ -353,18 +357,18 @@ void FetchTest::halfWrittenFileNeverShown()
                                 "head -c 60 '@WHOLE@' > \"$6\"\n"
                                 "sleep 0.3\n"
                                 "cat '@WHOLE@' > \"$6\"\n",
-                                {{"@WHOLE@", source}, {"@GATE@", gate}}));
+                                { { "@WHOLE@", source }, { "@GATE@", gate } }));
 
     auto window = startedWindow(folder);
     stopClock(window.get());
     QVERIFY(QFile(gate).open(QIODevice::WriteOnly));
-    QSet<QString> shown{labelText(window.get())};
+    QSet<QString> shown { labelText(window.get()) };
     const QDeadlineTimer deadline(FetchTimeoutMs);
     while (labelText(window.get()) != beatenLabel(3) && !deadline.hasExpired()) {
         QTest::qWait(5);
         shown.insert(labelText(window.get()));
     }
-    QCOMPARE(shown, (QSet<QString>{beatenLabel(4), beatenLabel(3)}));
+    QCOMPARE(shown, (QSet<QString> { beatenLabel(4), beatenLabel(3) }));
 }
 
 // The script of the start-up fetch runs until the test lets it end: neither
@@ -378,7 +382,7 @@ void FetchTest::oneFetchAtATimeFromEveryPath()
     writeExecutable(helper,
                     shellScript("printf '%s\\n' \"$*\" >> '@LOG@'\n"
                                 "while [ ! -e '@GATE@' ]; do sleep 0.05; done\n",
-                                {{"@LOG@", recorderLog()}, {"@GATE@", gate}}));
+                                { { "@LOG@", recorderLog() }, { "@GATE@", gate } }));
     fetch::setScriptHelperPath(helper);
 
     ProgramFolder folder;
@@ -399,7 +403,7 @@ void FetchTest::oneFetchAtATimeFromEveryPath()
 
     // Nor does the countdown's fetch: it reads the files all the same, and
     // the countdown starts again.
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {3}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 3 }));
     tick(window.get(), 50);
     QCOMPARE(countdown(window.get()), QStringLiteral("60"));
     QCOMPARE(labelText(window.get()), beatenLabel(1));
@@ -434,17 +438,20 @@ void FetchTest::killedRunLeftoversClearedAtStart()
     folder.write(QStringLiteral(".UniquesDefeated.txt.Ab12Cd/conversation.log"), "220 ready");
     QVERIFY(QDir(folder.path()).mkpath(QStringLiteral(".QuestsCleared.txt.000000")));
     // Only the client's own names go; these are somebody else's.
-    const QStringList others{QStringLiteral(".UniquesDefeated.txt.Ab12C"),
-                             QStringLiteral(".QuestsCleared.txt.Ab-2Cd"), QStringLiteral(".Tabs.ini.Ab12Cd"),
-                             QStringLiteral("UniquesDefeated.txt.Ab12Cd")};
+    const QStringList others { QStringLiteral(".UniquesDefeated.txt.Ab12C"),
+                               QStringLiteral(".QuestsCleared.txt.Ab-2Cd"),
+                               QStringLiteral(".Tabs.ini.Ab12Cd"),
+                               QStringLiteral("UniquesDefeated.txt.Ab12Cd") };
     for (const QString &name : others)
         QVERIFY(QDir(folder.path()).mkpath(name));
     folder.write(QStringLiteral(".QuestsCleared.txt.Ab12Cd"), "a file, not the client's folder");
     folder.write(UniquesFile, "1");
 
     const Form1 window(folder.path());
-    QStringList left = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    QStringList expected = others + QStringList{QStringLiteral(".QuestsCleared.txt.Ab12Cd"), UniquesFile};
+    QStringList left =
+            QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QStringList expected =
+            others + QStringList { QStringLiteral(".QuestsCleared.txt.Ab12Cd"), UniquesFile };
     left.sort();
     expected.sort();
     QCOMPARE(left.join(u' '), expected.join(u' '));
@@ -466,10 +473,11 @@ void FetchTest::freshnessLabel_data()
     // client gets "-C -f LOGIN host remote local".
     QTest::newRow("login refused")
             << true
-            << "#!/bin/sh\n[ \"$5\" = UniquesDefeated.txt ] || exit 1\nexec '" HUNTMARK_FTP_CLIENT "' -P " +
-                    QByteArray::number(m_server->port()) + " -C -u '" +
-                    fetch::configuredFtpAccount().user.toByteArray() +
-                    "' -p not-the-password \"$4\" \"$5\" \"$6\"\n"
+            << "#!/bin/sh\n[ \"$5\" = UniquesDefeated.txt ] || exit 1\nexec '" HUNTMARK_FTP_CLIENT
+               "' -P "
+                    + QByteArray::number(m_server->port()) + " -C -u '"
+                    + fetch::configuredFtpAccount().user.toByteArray()
+                    + "' -p not-the-password \"$4\" \"$5\" \"$6\"\n"
             << "refused the login" << none;
     QTest::newRow("server stopped") << true << clientFor(closed) << "cannot be reached" << none;
     QTest::newRow("no script helper")
@@ -482,15 +490,17 @@ void FetchTest::freshnessLabel_data()
             << true << clientFor(m_server->port()) << "line of the script was not run"
             << shellScript("sed 's/^ncftpget.exe /ncftpget.exe %X% /' \"$2\" > '@EDITED@'\n"
                            "exec '" HUNTMARK_BATCH_HELPER "' --report '@EDITED@'\n",
-                           {{"@EDITED@", m_records.filePath(QStringLiteral("edited.bat"))}});
+                           { { "@EDITED@", m_records.filePath(QStringLiteral("edited.bat")) } });
     // A download is whole or nothing: a transfer cut short leaves the local
     // copy as it was.
     QTest::newRow("transfer cut short")
             << true << clientFor(m_cuttingPort, "-r 0 -t 2") << "downloads failed" << none;
-    QTest::newRow("file on the server too large") << true
-                                                  << "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " +
-                    QByteArray::number(m_server->port()) + " \"$1\" \"$2\" \"$3\" \"$4\" Huge.txt \"$6\"\n"
-                                                  << "the progress file on the server is too large" << none;
+    QTest::newRow("file on the server too large")
+            << true
+            << "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P "
+                    + QByteArray::number(m_server->port())
+                    + " \"$1\" \"$2\" \"$3\" \"$4\" Huge.txt \"$6\"\n"
+            << "the progress file on the server is too large" << none;
     QTest::newRow("client killed by a signal")
             << true << QByteArray("#!/bin/sh\nkill -9 $$\n") << "downloads failed" << none;
     // A client that waited for input from the viewer would never end.
@@ -511,10 +521,10 @@ void FetchTest::freshnessLabel()
     else if (!helper.isEmpty() && helper != "missing")
         writeExecutable(rowHelper, helper);
     fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
-    const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, {1});
-    const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2});
+    const QByteArray first = flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 });
+    const QByteArray second = flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 });
     m_served.write(UniquesFile, first);
-    m_served.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {1}));
+    m_served.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, { 1 }));
     ProgramFolder folder;
     const QByteArray searchPath = qgetenv("PATH");
     QTemporaryDir emptyBin;
@@ -544,14 +554,16 @@ void FetchTest::freshnessLabel()
         QCOMPARE(label->text(), arrival);
         useClient(failed == 2 ? failingClient : quickFailure);
         if (failed == 2 && !helper.isEmpty())
-            fetch::setScriptHelperPath(helper == "missing" ? QStringLiteral("/nonexistent/huntmark-batch")
-                                                              : rowHelper);
+            fetch::setScriptHelperPath(helper == "missing"
+                                               ? QStringLiteral("/nonexistent/huntmark-batch")
+                                               : rowHelper);
         window->FetchProgress();
         QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled(), FetchTimeoutMs);
     }
     fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
-    const QString since = arrivedBefore ? QStringLiteral("no update since ") + arrival.section(u' ', 1, 1)
-                                        : QStringLiteral("no update yet");
+    const QString since = arrivedBefore
+            ? QStringLiteral("no update since ") + arrival.section(u' ', 1, 1)
+            : QStringLiteral("no update yet");
     QCOMPARE(label->text(), since);
     QVERIFY2(label->toolTip().contains(why), qPrintable(label->toolTip()));
     const QColor warning = label->palette().color(QPalette::WindowText);

@@ -33,8 +33,8 @@ namespace {
 // replaces the local copy in one rename, so a read never sees half of it.
 QByteArray copyingClient(const ProgramFolder &server)
 {
-    return "#!/bin/sh\ncp '" + QFile::encodeName(server.path()) +
-            "'/\"$5\" \"$6.part\" && mv \"$6.part\" \"$6\"\n";
+    return "#!/bin/sh\ncp '" + QFile::encodeName(server.path())
+            + "'/\"$5\" \"$6.part\" && mv \"$6.part\" \"$6\"\n";
 }
 
 const QString NotificationService = QStringLiteral("org.freedesktop.Notifications");
@@ -47,8 +47,9 @@ std::pair<std::pair<int, int>, std::pair<int, int>> namesakes()
         for (int h = g + 1; h < catalog::QuestGroupCount; ++h)
             for (int i = 0; i < catalog::questCount(g); ++i)
                 for (int k = 0; k < catalog::questCount(h); ++k)
-                    if (qstrcmp(catalog::findQuest(g, i)->name, catalog::findQuest(h, k)->name) == 0)
-                        return {{g, i}, {h, k}};
+                    if (qstrcmp(catalog::findQuest(g, i)->name, catalog::findQuest(h, k)->name)
+                        == 0)
+                        return { { g, i }, { h, k } };
     qFatal("the catalog has no namesakes");
 }
 
@@ -76,7 +77,10 @@ QString markOf(const QListWidget *list, int row, const QString &doneWord)
         return QStringLiteral("done");
     if (icon && spoken == QStringLiteral("%1 (%2, new)").arg(name, doneWord) && emphasised)
         return QStringLiteral("new");
-    return QStringLiteral("icon %1, spoken '%2', emphasised %3").arg(icon).arg(spoken).arg(emphasised);
+    return QStringLiteral("icon %1, spoken '%2', emphasised %3")
+            .arg(icon)
+            .arg(spoken)
+            .arg(emphasised);
 }
 
 // Every line and tab of one kind of list as `flags` says: done lines marked,
@@ -102,8 +106,8 @@ void expectMarks(const Form1 *window, const char *listName, const char *tabsName
             QCOMPARE(where + markOf(list, row, doneWord), where + expected);
         }
         QCOMPARE(tabs->tabToolTip(k),
-                 QStringLiteral("%1 of %2 %3").arg(done).arg(list->count()).arg(doneWord) +
-                         (news ? QStringLiteral(", %1 new").arg(news) : QString()));
+                 QStringLiteral("%1 of %2 %3").arg(done).arg(list->count()).arg(doneWord)
+                         + (news ? QStringLiteral(", %1 new").arg(news) : QString()));
         QCOMPARE(tabs->tabHasNew(k), news > 0);
     }
 }
@@ -123,8 +127,8 @@ void expectQuests(const Form1 *window, const QByteArray &flags, const QList<int>
     const qsizetype news =
             std::count_if(fresh.begin(), fresh.end(), [&](int p) { return flags[p - 1] == '1'; });
     QCOMPARE(outer->tabToolTip(catalog::RegionCount),
-             QStringLiteral("%1 of 63 completed").arg(flags.count('1')) +
-                     (news ? QStringLiteral(", %1 new").arg(news) : QString()));
+             QStringLiteral("%1 of 63 completed").arg(flags.count('1'))
+                     + (news ? QStringLiteral(", %1 new").arg(news) : QString()));
     QCOMPARE(outer->tabHasNew(catalog::RegionCount), news > 0);
 }
 
@@ -171,7 +175,7 @@ QStringList historyRows(const QAbstractItemView *list)
     const QAbstractItemModel *model = list->model();
     for (int row = 0; row < model->rowCount(); ++row) {
         const QDateTime time = model->index(row, 0).data(Qt::UserRole).toDateTime();
-        QStringList cells{time.toString(QStringLiteral("d MMM HH:mm"))};
+        QStringList cells { time.toString(QStringLiteral("d MMM HH:mm")) };
         for (int column = 1; column < model->columnCount(); ++column)
             cells.append(model->index(row, column).data().toString());
         rows.append(cells.join(u'|'));
@@ -181,15 +185,17 @@ QStringList historyRows(const QAbstractItemView *list)
 
 QString uniqueRow(const char *time, int r, int i, const char *what)
 {
-    return QStringList{QLatin1String(time), QString::fromLatin1(catalog::findUniqueMonster(r, i)->name),
-                       QString::fromLatin1(catalog::regions()[r].caption), QLatin1String(what)}
+    return QStringList { QLatin1String(time),
+                         QString::fromLatin1(catalog::findUniqueMonster(r, i)->name),
+                         QString::fromLatin1(catalog::regions()[r].caption), QLatin1String(what) }
             .join(u'|');
 }
 
 QString questRow(const char *time, int g, int i, const char *what)
 {
-    return QStringList{QLatin1String(time), QString::fromLatin1(catalog::findQuest(g, i)->name),
-                       QString::fromLatin1(catalog::questGroups()[g].caption), QLatin1String(what)}
+    return QStringList { QLatin1String(time), QString::fromLatin1(catalog::findQuest(g, i)->name),
+                         QString::fromLatin1(catalog::questGroups()[g].caption),
+                         QLatin1String(what) }
             .join(u'|');
 }
 
@@ -220,13 +226,13 @@ public:
     QStringList calls;
 
 public slots:
-    uint Notify(const QString &, uint, const QString &appIcon, const QString &summary, const QString &body,
-                const QStringList &actions, const QVariantMap &hints, int)
+    uint Notify(const QString &, uint, const QString &appIcon, const QString &summary,
+                const QString &body, const QStringList &actions, const QVariantMap &hints, int)
     {
         const bool picture = hints.contains(QStringLiteral("image-data"));
-        calls.append(QStringList{appIcon, summary, body,
-                                 picture ? QStringLiteral("picture") : QStringLiteral("none"),
-                                 actions.join(u',')}
+        calls.append(QStringList { appIcon, summary, body,
+                                   picture ? QStringLiteral("picture") : QStringLiteral("none"),
+                                   actions.join(u',') }
                              .join(u'|'));
         return uint(calls.size());
     }
@@ -257,7 +263,7 @@ private:
     // Waits until everything the window sent on the bus has been handled.
     void settleBus();
 
-    QDBusConnection m_serviceBus{QString()};
+    QDBusConnection m_serviceBus { QString() };
     NotificationRecorder m_recorder;
 };
 
@@ -267,9 +273,11 @@ void FollowerViewTest::initTestCase()
         return;
     // The service sits on a connection of its own, as it would in another
     // process.
-    m_serviceBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("service"));
+    m_serviceBus =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("service"));
     QVERIFY2(m_serviceBus.isConnected(), "no private session bus");
-    QVERIFY(m_serviceBus.registerObject(NotificationPath, &m_recorder, QDBusConnection::ExportAllSlots));
+    QVERIFY(m_serviceBus.registerObject(NotificationPath, &m_recorder,
+                                        QDBusConnection::ExportAllSlots));
     QVERIFY(m_serviceBus.registerService(NotificationService));
 }
 
@@ -289,9 +297,10 @@ void FollowerViewTest::settleBus()
     QCoreApplication::processEvents();
     // Messages of one connection arrive in order: once the service answered
     // this, it has seen any notification sent before.
-    const QDBusPendingCall ping = QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
-            NotificationService, NotificationPath, QStringLiteral("org.freedesktop.DBus.Peer"),
-            QStringLiteral("Ping")));
+    const QDBusPendingCall ping =
+            QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
+                    NotificationService, NotificationPath,
+                    QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
     QTRY_VERIFY(ping.isFinished());
     QCoreApplication::processEvents();
 }
@@ -299,10 +308,10 @@ void FollowerViewTest::settleBus()
 void FollowerViewTest::firstReadMarksWhatIsDoneAndNothingNew()
 {
     const auto [first, second] = namesakes();
-    const QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount,
-                                               {1, uniquePosition(5, 2), uniquePosition(7, 0), 157});
+    const QByteArray uniques = flagsWithOnesAt(
+            catalog::UniqueMonsterCount, { 1, uniquePosition(5, 2), uniquePosition(7, 0), 157 });
     const QByteArray quests = flagsWithOnesAt(
-            catalog::QuestCount, {questPosition(first.first, first.second), questPosition(1, 0)});
+            catalog::QuestCount, { questPosition(first.first, first.second), questPosition(1, 0) });
     ProgramFolder folder;
     folder.write(UniquesFile, uniques);
     folder.write(QuestsFile, quests);
@@ -366,14 +375,16 @@ void FollowerViewTest::changesShowAsNewUntilSelectedOrTurnedBack()
     const int lastUnique = catalog::UniqueMonsterCount;
     const int region0 = uniquePosition(0, 3);
     const QList<QByteArray> uniques = {
-            flagsWithOnesAt(catalog::UniqueMonsterCount, {2, uniquePosition(5, 0), uniquePosition(5, 2)}),
-            flagsWithOnesAt(catalog::UniqueMonsterCount, {2, uniquePosition(5, 2), region0, lastUnique}),
-            flagsWithOnesAt(catalog::UniqueMonsterCount, {2, uniquePosition(5, 2), lastUnique}),
+        flagsWithOnesAt(catalog::UniqueMonsterCount,
+                        { 2, uniquePosition(5, 0), uniquePosition(5, 2) }),
+        flagsWithOnesAt(catalog::UniqueMonsterCount,
+                        { 2, uniquePosition(5, 2), region0, lastUnique }),
+        flagsWithOnesAt(catalog::UniqueMonsterCount, { 2, uniquePosition(5, 2), lastUnique }),
     };
     const QList<QByteArray> quests = {
-            flagsWithOnesAt(catalog::QuestCount, {namesakeA, questPosition(1, 0)}),
-            flagsWithOnesAt(catalog::QuestCount, {namesakeA, namesakeB, questPosition(3, 1)}),
-            flagsWithOnesAt(catalog::QuestCount, {namesakeA, namesakeB}),
+        flagsWithOnesAt(catalog::QuestCount, { namesakeA, questPosition(1, 0) }),
+        flagsWithOnesAt(catalog::QuestCount, { namesakeA, namesakeB, questPosition(3, 1) }),
+        flagsWithOnesAt(catalog::QuestCount, { namesakeA, namesakeB }),
     };
 
     ProgramFolder folder;
@@ -406,22 +417,23 @@ void FollowerViewTest::changesShowAsNewUntilSelectedOrTurnedBack()
             selectLine(window.get(), "ListOfUniques", currentTab(window.get(), "QVLocations"),
                        6 + selections++ % 2);
         else
-            selectLine(window.get(), "Quests", currentTab(window.get(), "QuestsTab"), selections++ % 2);
+            selectLine(window.get(), "Quests", currentTab(window.get(), "QuestsTab"),
+                       selections++ % 2);
     };
 
     // Lines that turned done are new; one that turned back loses its mark.
     readAgain(1);
     if (readsUniques)
-        expectUniques(window.get(), uniques[1], {region0, lastUnique});
+        expectUniques(window.get(), uniques[1], { region0, lastUnique });
     if (readsQuests)
-        expectQuests(window.get(), quests[1], {namesakeB, questPosition(3, 1)});
+        expectQuests(window.get(), quests[1], { namesakeB, questPosition(3, 1) });
 
     // A new line that turns back loses both; the other stays new.
     readAgain(2);
     if (readsUniques)
-        expectUniques(window.get(), uniques[2], {lastUnique});
+        expectUniques(window.get(), uniques[2], { lastUnique });
     if (readsQuests)
-        expectQuests(window.get(), quests[2], {namesakeB});
+        expectQuests(window.get(), quests[2], { namesakeB });
 
     // Selecting a new line is seeing it; selecting one that turned back
     // leaves it unmarked.
@@ -452,15 +464,16 @@ void FollowerViewTest::notifiesWhatTurnedDoneWhileInactive_data()
 
     const QString a = uniqueName(20), c = uniqueName(30);
     const QString quest = QString::fromLatin1(catalog::findQuest(0, 2)->name);
-    QTest::newRow("inactive") << false << QList<int>{20, 30} << QList<int>{3}
+    QTest::newRow("inactive") << false << QList<int> { 20, 30 } << QList<int> { 3 }
                               << QStringLiteral("Defeated: %1, %2\nCompleted: %3").arg(a, c, quest);
-    QTest::newRow("active") << true << QList<int>{20} << QList<int>{3} << QString();
-    QTest::newRow("inactive, nothing turned") << false << QList<int>{} << QList<int>{} << QString();
+    QTest::newRow("active") << true << QList<int> { 20 } << QList<int> { 3 } << QString();
+    QTest::newRow("inactive, nothing turned")
+            << false << QList<int> {} << QList<int> {} << QString();
     QStringList firstFive;
     for (int position = 20; position < 25; ++position)
         firstFive.append(uniqueName(position));
     QTest::newRow("more than five")
-            << false << QList<int>{20, 21, 22, 23, 24, 25, 26, 27} << QList<int>{}
+            << false << QList<int> { 20, 21, 22, 23, 24, 25, 26, 27 } << QList<int> {}
             << QStringLiteral("Defeated: %1 and 3 more").arg(firstFive.join(QLatin1String(", ")));
 }
 
@@ -474,7 +487,7 @@ void FollowerViewTest::notifiesWhatTurnedDoneWhileInactive()
         QSKIP("no session bus in this run");
 
     ProgramFolder folder;
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
     folder.write(QuestsFile, QByteArray(catalog::QuestCount, '0'));
     auto window = startedWindow(folder);
     QWidget elsewhere;
@@ -485,7 +498,7 @@ void FollowerViewTest::notifiesWhatTurnedDoneWhileInactive()
     QTRY_VERIFY(focused->isActiveWindow());
     m_recorder.calls.clear();
 
-    QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, {1});
+    QByteArray uniques = flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 });
     for (int position : uniquesTurned)
         uniques[position - 1] = '1';
     QByteArray quests(catalog::QuestCount, '0');
@@ -498,8 +511,9 @@ void FollowerViewTest::notifiesWhatTurnedDoneWhileInactive()
 
     // One notification for the whole read, never one per file or line.
     const QString expected =
-            QStringLiteral("huntmark-viewer|Huntmark (Viewer)|%1|picture|default,Show,show,Show").arg(body);
-    QCOMPARE(m_recorder.calls, body.isEmpty() ? QStringList() : QStringList{expected});
+            QStringLiteral("huntmark-viewer|Huntmark (Viewer)|%1|picture|default,Show,show,Show")
+                    .arg(body);
+    QCOMPARE(m_recorder.calls, body.isEmpty() ? QStringList() : QStringList { expected });
 }
 
 void FollowerViewTest::withoutAServiceNothingWaitsOrPrints()
@@ -518,15 +532,16 @@ void FollowerViewTest::withoutAServiceNothingWaitsOrPrints()
     elsewhere.show();
     elsewhere.activateWindow();
     QTRY_VERIFY(elsewhere.isActiveWindow());
-    QSignalSpy notified(control<QObject>(window.get(), "DesktopNotifier"), SIGNAL(notified(QString)));
+    QSignalSpy notified(control<QObject>(window.get(), "DesktopNotifier"),
+                        SIGNAL(notified(QString)));
 
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }));
     window->FetchProgress();
     QTRY_COMPARE(notified.size(), 1);
     // The window goes on reading as before.
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {3}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 3 }));
     selectLine(window.get(), "ListOfUniques", currentTab(window.get(), "QVLocations"), 5);
-    expectUniques(window.get(), flagsWithOnesAt(catalog::UniqueMonsterCount, {3}), {3});
+    expectUniques(window.get(), flagsWithOnesAt(catalog::UniqueMonsterCount, { 3 }), { 3 });
     if (m_serviceBus.isConnected())
         QVERIFY(m_serviceBus.registerService(NotificationService));
 }
@@ -536,7 +551,7 @@ void FollowerViewTest::showActionRaisesTheWindowAndOpensTheHistory()
     if (!m_serviceBus.isConnected())
         QSKIP("no session bus in this run");
     ProgramFolder folder;
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
     auto window = startedWindow(folder);
     QWidget elsewhere;
     window->show();
@@ -544,7 +559,7 @@ void FollowerViewTest::showActionRaisesTheWindowAndOpensTheHistory()
     elsewhere.activateWindow();
     QTRY_VERIFY(elsewhere.isActiveWindow());
     m_recorder.calls.clear();
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }));
     window->FetchProgress();
     settleBus();
     QCOMPARE(m_recorder.calls.size(), 1);
@@ -586,12 +601,14 @@ void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
     const int later = uniquePosition(9, 0);
     const int quest = questPosition(3, 1);
     const int whileClosed = questPosition(0, 0);
-    const QList<QByteArray> uniques = {flagsWithOnesAt(catalog::UniqueMonsterCount, {1}),
-                                       flagsWithOnesAt(catalog::UniqueMonsterCount, {turned}),
-                                       flagsWithOnesAt(catalog::UniqueMonsterCount, {turned, later})};
-    const QList<QByteArray> quests = {QByteArray(catalog::QuestCount, '0'),
-                                      flagsWithOnesAt(catalog::QuestCount, {quest}),
-                                      flagsWithOnesAt(catalog::QuestCount, {quest, whileClosed})};
+    const QList<QByteArray> uniques = { flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }),
+                                        flagsWithOnesAt(catalog::UniqueMonsterCount, { turned }),
+                                        flagsWithOnesAt(catalog::UniqueMonsterCount,
+                                                        { turned, later }) };
+    const QList<QByteArray> quests = {
+        QByteArray(catalog::QuestCount, '0'), flagsWithOnesAt(catalog::QuestCount, { quest }),
+        flagsWithOnesAt(catalog::QuestCount, { quest, whileClosed })
+    };
 
     ProgramFolder folder;
     ProgramFolder server;
@@ -621,18 +638,19 @@ void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
     QCOMPARE(historyRows(list), QStringList());
     setClock(window.get(), december(3, 13, 58));
     download(window.get(), 1);
-    QVERIFY2(note->text().endsWith(QStringLiteral(" \u00b7 last change 13:58")), qPrintable(note->text()));
-    const QStringList first = {questRow("3 Dec 13:58", 3, 1, "completed"),
-                               uniqueRow("3 Dec 13:58", 4, 1, "defeated"),
-                               uniqueRow("3 Dec 13:58", 0, 0, "undone")};
+    QVERIFY2(note->text().endsWith(QStringLiteral(" \u00b7 last change 13:58")),
+             qPrintable(note->text()));
+    const QStringList first = { questRow("3 Dec 13:58", 3, 1, "completed"),
+                                uniqueRow("3 Dec 13:58", 4, 1, "defeated"),
+                                uniqueRow("3 Dec 13:58", 0, 0, "undone") };
     QCOMPARE(historyRows(list), first);
 
     // The open window follows every read, newest on top.
     setClock(window.get(), december(3, 14, 5));
     download(window.get(), 2);
-    QCOMPARE(historyRows(list), QStringList{uniqueRow("3 Dec 14:05", 9, 0, "defeated")} + first);
-    expectUniques(window.get(), uniques[2], {turned, later});
-    expectQuests(window.get(), quests[1], {quest});
+    QCOMPARE(historyRows(list), QStringList { uniqueRow("3 Dec 14:05", 9, 0, "defeated") } + first);
+    expectUniques(window.get(), uniques[2], { turned, later });
+    expectQuests(window.get(), quests[1], { quest });
 
     // A later run finds the history and what is still new, and what turned
     // done while no viewer ran is new and recorded at its first read.
@@ -642,8 +660,8 @@ void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
     window = std::make_unique<Form1>(folder.path());
     setClock(window.get(), december(4, 9, 30));
     window->Form_Load();
-    expectUniques(window.get(), uniques[2], {turned, later});
-    expectQuests(window.get(), quests[2], {quest, whileClosed});
+    expectUniques(window.get(), uniques[2], { turned, later });
+    expectQuests(window.get(), quests[2], { quest, whileClosed });
     list = openHistory(window.get());
     QCOMPARE(historyRows(list).size(), 5);
     QCOMPARE(historyRows(list).first(), questRow("4 Dec 09:30", 0, 0, "completed"));
@@ -663,8 +681,8 @@ void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
     QVERIFY(!control<QLineEdit>(window.get(), "QuestLocation", 3)->text().isEmpty());
     window.reset();
     window = startedWindow(folder);
-    expectUniques(window.get(), uniques[2], {turned});
-    expectQuests(window.get(), quests[2], {whileClosed});
+    expectUniques(window.get(), uniques[2], { turned });
+    expectQuests(window.get(), quests[2], { whileClosed });
 }
 
 void FollowerViewTest::detailsSayWhenAnEntryWasDone_data()
@@ -673,7 +691,8 @@ void FollowerViewTest::detailsSayWhenAnEntryWasDone_data()
     QTest::addColumn<QDateTime>("done");
     QTest::addColumn<QDateTime>("now");
     QTest::addColumn<QString>("tip");
-    QTest::newRow("today") << false << december(3, 14, 5) << december(3, 23, 59) << "Defeated at 14:05 today";
+    QTest::newRow("today") << false << december(3, 14, 5) << december(3, 23, 59)
+                           << "Defeated at 14:05 today";
     QTest::newRow("yesterday") << true << december(2, 21, 40) << december(3, 0, 1)
                                << "Completed at 21:40 yesterday";
     QTest::newRow("older") << false << december(3, 9, 12) << december(7, 10, 0)
@@ -692,14 +711,16 @@ void FollowerViewTest::detailsSayWhenAnEntryWasDone()
     // Line 0 of the tab was done before the history began; line 2 turns done.
     const int tab = quests ? 4 : 6;
     const int length = quests ? catalog::QuestCount : catalog::UniqueMonsterCount;
-    auto position = [&](int row) { return quests ? questPosition(tab, row) : uniquePosition(tab, row); };
+    auto position = [&](int row) {
+        return quests ? questPosition(tab, row) : uniquePosition(tab, row);
+    };
     const QString file = quests ? QuestsFile : UniquesFile;
     const char *listName = quests ? "Quests" : "ListOfUniques";
     ProgramFolder folder;
-    folder.write(file, flagsWithOnesAt(length, {position(0)}));
+    folder.write(file, flagsWithOnesAt(length, { position(0) }));
     auto window = startedWindow(folder);
     setClock(window.get(), done);
-    folder.write(file, flagsWithOnesAt(length, {position(0), position(2)}));
+    folder.write(file, flagsWithOnesAt(length, { position(0), position(2) }));
     window->FetchProgress();
     setClock(window.get(), now);
     window->show();
@@ -740,7 +761,7 @@ void FollowerViewTest::anUnusableStoreLeavesTheWindowWorking()
     const QString storeFile = QStringLiteral("History.sqlite");
     const QByteArray garbage = QByteArray("not a database, only garbage \x01\xff").repeated(200);
     ProgramFolder folder;
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
     ModeRestorer restorer;
     const QString locker = QStringLiteral("locker");
     if (store == QLatin1String("damaged")) {
@@ -763,14 +784,15 @@ void FollowerViewTest::anUnusableStoreLeavesTheWindowWorking()
 
     // The window reads and marks as it does without a history.
     auto window = startedWindow(folder);
-    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2}));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }));
     window->FetchProgress();
     QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 2"));
-    expectUniques(window.get(), flagsWithOnesAt(catalog::UniqueMonsterCount, {1, 2}), {2});
+    expectUniques(window.get(), flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }), { 2 });
     QAbstractItemView *list = openHistory(window.get());
     QCOMPARE(list->model()->rowCount(), 0);
     const QString status = control<QLabel>(window.get(), "HistoryStatus")->text();
-    QVERIFY2(status.startsWith(QStringLiteral("The history is unavailable: ") + reason), qPrintable(status));
+    QVERIFY2(status.startsWith(QStringLiteral("The history is unavailable: ") + reason),
+             qPrintable(status));
     window.reset();
 
     if (store == QLatin1String("damaged"))
@@ -789,7 +811,8 @@ int main(int argc, char *argv[])
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/huntmark-test-bus");
     } else if (!qEnvironmentVariableIsSet("HUNTMARK_TEST_PRIVATE_BUS")) {
         qputenv("HUNTMARK_TEST_PRIVATE_BUS", "1");
-        std::vector<char *> args{const_cast<char *>("dbus-run-session"), const_cast<char *>("--")};
+        std::vector<char *> args { const_cast<char *>("dbus-run-session"),
+                                   const_cast<char *>("--") };
         args.insert(args.end(), argv, argv + argc);
         args.push_back(nullptr);
         ::execvp(args[0], args.data());

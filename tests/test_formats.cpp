@@ -23,8 +23,10 @@ std::optional<QByteArray> fieldOf(const QByteArray &text, qsizetype chunkSize)
     progress::FirstFieldScanner scanner;
     QByteArray field;
     for (qsizetype at = 0; at < text.size(); at += chunkSize) {
-        const QByteArrayView chunk = QByteArrayView(text).sliced(at, std::min(chunkSize, text.size() - at));
-        if (!scanner.feed(chunk, [&](const char *data, qsizetype size) { field.append(data, size); }))
+        const QByteArrayView chunk =
+                QByteArrayView(text).sliced(at, std::min(chunkSize, text.size() - at));
+        if (!scanner.feed(chunk,
+                          [&](const char *data, qsizetype size) { field.append(data, size); }))
             break;
     }
     scanner.finish([&](const char *data, qsizetype size) { field.append(data, size); });
@@ -33,7 +35,8 @@ std::optional<QByteArray> fieldOf(const QByteArray &text, qsizetype chunkSize)
     return field;
 }
 
-std::optional<progress::FlagScan> scanOf(const QByteArray &text, qint64 position, qsizetype headLength = 0)
+std::optional<progress::FlagScan> scanOf(const QByteArray &text, qint64 position,
+                                         qsizetype headLength = 0)
 {
     QByteArray copy = text;
     QBuffer buffer(&copy);
@@ -88,7 +91,7 @@ void FormatsTest::takesTheFirstField()
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, field);
     // However the file arrives in pieces, the field is the same.
-    for (qsizetype chunk : {qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(1024)}) {
+    for (qsizetype chunk : { qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(1024) }) {
         const auto found = fieldOf(text, chunk);
         QVERIFY2(found.has_value(), qPrintable(QString::number(chunk)));
         QCOMPARE(*found, field);
@@ -166,7 +169,8 @@ void FormatsTest::splitsTheTabsLine_data()
     QTest::addColumn<QByteArray>("outer");
     QTest::addColumn<QByteArray>("inner");
     QTest::newRow("one-digit region") << QByteArray("5 3") << QByteArray("5") << QByteArray("3");
-    QTest::newRow("two-digit region") << QByteArray("19 10") << QByteArray("19") << QByteArray("10");
+    QTest::newRow("two-digit region")
+            << QByteArray("19 10") << QByteArray("19") << QByteArray("10");
     QTest::newRow("two spaces") << QByteArray("5  3") << QByteArray("5") << QByteArray(" 3");
     QTest::newRow("single digit") << QByteArray("7") << QByteArray("7") << QByteArray();
     QTest::newRow("nothing after the space") << QByteArray("7 ") << QByteArray("7") << QByteArray();

@@ -58,14 +58,16 @@ QStringList listing(const QString &folder)
 qint64 arrivedSoFar(const QString &folder)
 {
     qint64 size = 0;
-    for (const QString &temporary :
-         QDir(folder).entryList({QStringLiteral(".UniquesDefeated.txt.*")}, QDir::Dirs | QDir::Hidden)) {
-        size += QFileInfo(folder + u'/' + temporary + QStringLiteral("/UniquesDefeated.txt")).size();
+    for (const QString &temporary : QDir(folder).entryList(
+                 { QStringLiteral(".UniquesDefeated.txt.*") }, QDir::Dirs | QDir::Hidden)) {
+        size += QFileInfo(folder + u'/' + temporary + QStringLiteral("/UniquesDefeated.txt"))
+                        .size();
     }
     return size;
 }
 
-QStringList downloadArguments(quint16 port, const QString &remote, const QByteArray &password = Password)
+QStringList downloadArguments(quint16 port, const QString &remote,
+                              const QByteArray &password = Password)
 {
     return QStringLiteral("-P %1 -C -u %2 -p %3 127.0.0.1 %4 UniquesDefeated.txt")
             .arg(port)
@@ -93,8 +95,8 @@ private slots:
 private:
     // Runs a program in `folder` with the home folder kept in the scratch
     // folder; returns its exit status, -1 when it did not end in time.
-    int run(const QString &folder, const QString &program, const QStringList &arguments, int timeoutMs,
-            bool fastClock = false, const QByteArray &searchPath = qgetenv("PATH"));
+    int run(const QString &folder, const QString &program, const QStringList &arguments,
+            int timeoutMs, bool fastClock = false, const QByteArray &searchPath = qgetenv("PATH"));
     void prepare(QProcess &process, const QString &folder, bool fastClock,
                  const QByteArray &searchPath = qgetenv("PATH"));
     static int statusOf(const QProcess &process);
@@ -114,7 +116,8 @@ void FtpClientTest::initTestCase()
     m_servedTime.setTime(QTime(m_servedTime.time().hour(), m_servedTime.time().minute(), 0));
     writeFile(m_served.filePath(Remote), Served, m_servedTime);
     writeFile(m_served.filePath(QStringLiteral("AtTheLimit.txt")), AtTheLimit, m_servedTime);
-    writeFile(m_served.filePath(QStringLiteral("Huge.txt")), QByteArray(5 * 1000 * 1000, '1'), m_servedTime);
+    writeFile(m_served.filePath(QStringLiteral("Huge.txt")), QByteArray(5 * 1000 * 1000, '1'),
+              m_servedTime);
     m_server = std::make_unique<FtpServer>(m_served.path(), User, Password);
     QVERIFY2(m_server->start(), m_server->log().constData());
 }
@@ -163,9 +166,11 @@ void FtpClientTest::downloadIsWholeOrNothing_data()
     QTest::newRow("same size, newer") << QByteArray(Served.size(), '1') << Remote << true << Served;
     QTest::newRow("shorter") << QByteArray(41, '1') << Remote << true << Served;
     QTest::newRow("none yet") << QByteArray() << Remote << true << Served;
-    QTest::newRow("missing remote file") << QByteArray(20, '1') << "Gone.txt" << true << QByteArray();
+    QTest::newRow("missing remote file")
+            << QByteArray(20, '1') << "Gone.txt" << true << QByteArray();
     QTest::newRow("server stopped") << QByteArray(20, '1') << Remote << false << QByteArray();
-    QTest::newRow("1 MiB, the largest size") << QByteArray(20, '1') << "AtTheLimit.txt" << true << AtTheLimit;
+    QTest::newRow("1 MiB, the largest size")
+            << QByteArray(20, '1') << "AtTheLimit.txt" << true << AtTheLimit;
     QTest::newRow("5 MB, too large") << QByteArray(20, '1') << "Huge.txt" << true << QByteArray();
 }
 
@@ -193,7 +198,7 @@ void FtpClientTest::downloadIsWholeOrNothing()
         QCOMPARE(status, 0);
         QVERIFY(readFile(copy) == arrives);
         QCOMPARE(QFileInfo(copy).lastModified().toUTC(), m_servedTime);
-        QCOMPARE(listing(folder.path()), QStringList{QStringLiteral("UniquesDefeated.txt")});
+        QCOMPARE(listing(folder.path()), QStringList { QStringLiteral("UniquesDefeated.txt") });
     } else {
         QVERIFY2(status > 0, qPrintable(QString::number(status)));
         QCOMPARE(readFile(copy), local);
@@ -218,7 +223,8 @@ void FtpClientTest::changedDuringTransferNeverArrives()
     QTemporaryDir served;
     QTemporaryDir folder;
     const QByteArray before = Served + "\r\n" + QByteArray(3000, '-');
-    const QByteArray after = cut ? before.left(100) : QByteArray(157, '1') + "\r\n" + QByteArray(200, '+');
+    const QByteArray after =
+            cut ? before.left(100) : QByteArray(157, '1') + "\r\n" + QByteArray(200, '+');
     const QString remote = served.filePath(Remote);
     writeFile(remote, before);
     FtpServer slow(served.path(), User, Password);
@@ -246,10 +252,10 @@ void FtpClientTest::changedDuringTransferNeverArrives()
     QTRY_VERIFY_WITH_TIMEOUT(client.state() == QProcess::NotRunning, FetchLimitMs);
     QVERIFY2(statusOf(client) > 0, qPrintable(QString::number(statusOf(client))));
     QCOMPARE(readFile(copy), previous);
-    QCOMPARE(listing(folder.path()), QStringList{QStringLiteral("UniquesDefeated.txt")});
+    QCOMPARE(listing(folder.path()), QStringList { QStringLiteral("UniquesDefeated.txt") });
 
-    QCOMPARE(run(folder.path(), QStringLiteral(HUNTMARK_FTP_CLIENT), downloadArguments(slow.port(), Remote),
-                 FetchLimitMs),
+    QCOMPARE(run(folder.path(), QStringLiteral(HUNTMARK_FTP_CLIENT),
+                 downloadArguments(slow.port(), Remote), FetchLimitMs),
              0);
     QCOMPARE(readFile(copy), after);
 }
@@ -259,10 +265,10 @@ void FtpClientTest::changedDuringTransferNeverArrives()
 void FtpClientTest::passwordOnNoCommandLine_data()
 {
     QTest::addColumn<QString>("passwordOptions");
-    QTest::newRow("a word of its own") << QStringLiteral("-C -u ") + QString::fromLatin1(User) +
-                    QStringLiteral(" -p ") + QString::fromLatin1(Password);
-    QTest::newRow("attached, grouped") << QStringLiteral("-Cu ") + QString::fromLatin1(User) +
-                    QStringLiteral(" -p") + QString::fromLatin1(Password);
+    QTest::newRow("a word of its own") << QStringLiteral("-C -u ") + QString::fromLatin1(User)
+                    + QStringLiteral(" -p ") + QString::fromLatin1(Password);
+    QTest::newRow("attached, grouped") << QStringLiteral("-Cu ") + QString::fromLatin1(User)
+                    + QStringLiteral(" -p") + QString::fromLatin1(Password);
 }
 
 void FtpClientTest::passwordOnNoCommandLine()
@@ -277,18 +283,20 @@ void FtpClientTest::passwordOnNoCommandLine()
               QStringLiteral(
                       "#!/bin/sh\n/usr/bin/tr '\\0' ' ' < /proc/$PPID/cmdline > %1\necho >> %1\n"
                       "printf '[%s]' \"$@\" >> %1\necho >> %1\n"
-                      "while [ $# -gt 0 ]; do [ \"$1\" = -f ] && /usr/bin/cat \"$2\" >> %1; shift; done\n")
+                      "while [ $# -gt 0 ]; do [ \"$1\" = -f ] && /usr/bin/cat \"$2\" >> %1; shift; "
+                      "done\n")
                       .arg(seen)
                       .toUtf8());
     QVERIFY(QFile::setPermissions(fake, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
-    const QStringList arguments =
-            passwordOptions.split(u' ') + QStringList{QStringLiteral("127.0.0.1"), Remote, Remote};
+    const QStringList arguments = passwordOptions.split(u' ')
+            + QStringList { QStringLiteral("127.0.0.1"), Remote, Remote };
     run(folder.path(), QStringLiteral(HUNTMARK_FTP_CLIENT), arguments, FetchLimitMs, false,
         QFile::encodeName(bin.path()));
     const QList<QByteArray> lines = readFile(log).split('\n');
     QCOMPARE(lines.size(), 5);
-    QVERIFY2(lines[0].contains("ncftpget.exe") && !lines[0].contains(Password), lines[0].constData());
+    QVERIFY2(lines[0].contains("ncftpget.exe") && !lines[0].contains(Password),
+             lines[0].constData());
     QVERIFY2(lines[1].contains("[-f]") && !lines[1].contains(Password), lines[1].constData());
     QCOMPARE(lines[2] + '\n' + lines[3], "user " + User + "\npass " + Password);
 }
@@ -315,8 +323,9 @@ void FtpClientTest::stuckServerEndsTheFetchInTime()
     quint16 port = silent.port();
     if (trickling) {
         slow.setSendRate(1);
-        for (const char *name : {"QuestsCleared.txt", "UniquesDefeated.txt"})
-            writeFile(served.filePath(QLatin1String(name)), Served + "\r\n" + QByteArray(2000, '-'));
+        for (const char *name : { "QuestsCleared.txt", "UniquesDefeated.txt" })
+            writeFile(served.filePath(QLatin1String(name)),
+                      Served + "\r\n" + QByteArray(2000, '-'));
         QVERIFY2(slow.start(), slow.log().constData());
         port = slow.port();
     }
@@ -326,25 +335,29 @@ void FtpClientTest::stuckServerEndsTheFetchInTime()
     writeFile(folder.filePath(QStringLiteral("UniquesDefeated.txt")), uniques);
     const QString wrapper = folder.filePath(QStringLiteral("ncftpget.exe"));
     writeFile(wrapper,
-              "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " + QByteArray::number(port) + " \"$@\"\n");
-    QVERIFY(QFile::setPermissions(wrapper,
-                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+              "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P " + QByteArray::number(port)
+                      + " \"$@\"\n");
+    QVERIFY(QFile::setPermissions(
+            wrapper, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     const QString script = folder.filePath(QStringLiteral("QV_Data.bat"));
-    writeFile(script, fetch::downloadScript({"127.0.0.1", User, Password}));
+    writeFile(script, fetch::downloadScript({ "127.0.0.1", User, Password }));
 
     // Starting the programs under load takes real time the fast clocks do
     // not shorten: a few seconds more are allowed for that.
     QElapsedTimer clock;
     clock.start();
     const int status = run(folder.path(), QStringLiteral(HUNTMARK_BATCH_HELPER),
-                           {QStringLiteral("--report"), script}, FetchLimitMs / FastClockFactor + 3000, true);
+                           { QStringLiteral("--report"), script },
+                           FetchLimitMs / FastClockFactor + 3000, true);
     const qint64 elapsed = clock.elapsed() * FastClockFactor;
     qInfo("both downloads against a %s server ended after %.1f s of their time",
           trickling ? "trickling" : "silent", elapsed / 1000.0);
-    QVERIFY2(status > 0, qPrintable(QStringLiteral("status %1 after %2 ms").arg(status).arg(elapsed)));
+    QVERIFY2(status > 0,
+             qPrintable(QStringLiteral("status %1 after %2 ms").arg(status).arg(elapsed)));
     QCOMPARE(readFile(folder.filePath(QStringLiteral("UniquesDefeated.txt"))), uniques);
     QCOMPARE(listing(folder.path()),
-             (QStringList{QStringLiteral("ncftpget.exe"), QStringLiteral("UniquesDefeated.txt")}));
+             (QStringList { QStringLiteral("ncftpget.exe"),
+                            QStringLiteral("UniquesDefeated.txt") }));
 }
 
 QTEST_GUILESS_MAIN(FtpClientTest)

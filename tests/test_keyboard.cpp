@@ -79,7 +79,8 @@ void KeyboardTest::showPage(int outer, int inner)
 QListWidget *KeyboardTest::focusedList(int outer, int inner, const char *name)
 {
     showPage(outer, inner);
-    auto *list = control<QListWidget>(m_window.get(), name, outer == QuestsTabIndex ? inner : outer);
+    auto *list =
+            control<QListWidget>(m_window.get(), name, outer == QuestsTabIndex ? inner : outer);
     list->setFocus(Qt::TabFocusReason);
     return list;
 }
@@ -96,14 +97,14 @@ void KeyboardTest::focusArrivingSelectsNothing_data()
     // it is the last stop.
     QTest::newRow("Tab from the tabs, region 0")
             << 0 << 0 << "QVLocations" << int(Qt::Key_Tab) << "ListOfUniques(0)" << false;
-    QTest::newRow("Tab, region 5") << 5 << 0 << "TextLevel(5)" << int(Qt::Key_Tab) << "ListOfUniques(5)"
-                                   << false;
+    QTest::newRow("Tab, region 5")
+            << 5 << 0 << "TextLevel(5)" << int(Qt::Key_Tab) << "ListOfUniques(5)" << false;
     QTest::newRow("Backtab, region 0")
             << 0 << 0 << "TextLevel(0)" << int(Qt::Key_Backtab) << "ListOfUniques(0)" << false;
     QTest::newRow("Tab after a tab switch")
             << 5 << 0 << "TextLevel(5)" << int(Qt::Key_Tab) << "ListOfUniques(5)" << true;
-    QTest::newRow("Tab, quest group 3")
-            << QuestsTabIndex << 3 << "QuestLocation(3)" << int(Qt::Key_Tab) << "Quests(3)" << false;
+    QTest::newRow("Tab, quest group 3") << QuestsTabIndex << 3 << "QuestLocation(3)"
+                                        << int(Qt::Key_Tab) << "Quests(3)" << false;
     QTest::newRow("Tab from the group tabs, group 0")
             << QuestsTabIndex << 0 << "QuestsTab" << int(Qt::Key_Tab) << "Quests(0)" << true;
 }
@@ -117,7 +118,8 @@ void KeyboardTest::focusArrivingSelectsNothing()
     QFETCH(QString, list);
     QFETCH(bool, afterTabSwitch);
     // Every flag done, so a read for a line would show in the check box.
-    m_folder->write(QStringLiteral("UniquesDefeated.txt"), QByteArray(catalog::UniqueMonsterCount, '1'));
+    m_folder->write(QStringLiteral("UniquesDefeated.txt"),
+                    QByteArray(catalog::UniqueMonsterCount, '1'));
     m_folder->write(QStringLiteral("QuestsCleared.txt"), QByteArray(catalog::QuestCount, '1'));
 
     auto *target = control<QListWidget>(m_window.get(), qPrintable(list));
@@ -132,8 +134,9 @@ void KeyboardTest::focusArrivingSelectsNothing()
     }
     QCOMPARE(target->currentRow(), -1);
     control<QWidget>(m_window.get(), qPrintable(from))->setFocus(Qt::OtherFocusReason);
-    auto *box = outer == QuestsTabIndex ? control<QCheckBox>(m_window.get(), "QuestCompleted", inner)
-                                        : control<QCheckBox>(m_window.get(), "CheckDefeated", outer);
+    auto *box = outer == QuestsTabIndex
+            ? control<QCheckBox>(m_window.get(), "QuestCompleted", inner)
+            : control<QCheckBox>(m_window.get(), "CheckDefeated", outer);
     const bool boxBefore = box->isChecked();
     QSignalSpy notifications(target, &QListWidget::currentRowChanged);
 
@@ -160,7 +163,8 @@ void KeyboardTest::keysMoveTheSelection_data()
     QTest::newRow("Up") << 0 << 3 << int(Qt::Key_Up) << 2;
     QTest::newRow("Home") << 0 << 3 << int(Qt::Key_Home) << 0;
     QTest::newRow("End") << 0 << 3 << int(Qt::Key_End) << last0;
-    QTest::newRow("Page Down stops at the last") << 0 << last0 - 1 << int(Qt::Key_PageDown) << last0;
+    QTest::newRow("Page Down stops at the last")
+            << 0 << last0 - 1 << int(Qt::Key_PageDown) << last0;
     QTest::newRow("Page Up stops at the first") << 0 << 1 << int(Qt::Key_PageUp) << 0;
     // Keys the list cannot use change nothing, here or on the tabs.
     QTest::newRow("Down on the last") << 0 << last0 << int(Qt::Key_Down) << last0;
@@ -203,7 +207,7 @@ void KeyboardTest::keysOnAPageStayOnThePage()
     focusedList(4, 0, "ListOfUniques");
     auto *box = control<QCheckBox>(m_window.get(), "CheckDefeated", 4);
     box->setFocus(Qt::TabFocusReason);
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_End, Qt::Key_Home})
+    for (Qt::Key key : { Qt::Key_Down, Qt::Key_Right, Qt::Key_End, Qt::Key_Home })
         QTest::keyClick(box, key);
     QCOMPARE(currentTab(m_window.get(), "QVLocations"), 4);
 }
@@ -245,7 +249,8 @@ void KeyboardTest::typingSelectsTheLineFound()
     QListWidget *list = focusedList(0, 0, "ListOfUniques");
     // The first line whose initial differs from the first line's.
     int target = 1;
-    while (target + 1 < list->count() && list->item(target)->text().at(0) == list->item(0)->text().at(0))
+    while (target + 1 < list->count()
+           && list->item(target)->text().at(0) == list->item(0)->text().at(0))
         ++target;
     QSignalSpy notifications(list, &QListWidget::currentRowChanged);
 
@@ -266,12 +271,14 @@ void KeyboardTest::ctrlTabSwitchesTheInnermostTabs_data()
     QTest::addColumn<int>("expected");
     const int ctrl = int(Qt::ControlModifier);
     const int ctrlShift = int(Qt::ControlModifier | Qt::ShiftModifier);
-    QTest::newRow("Ctrl+Tab in a region") << 4 << 0 << int(Qt::Key_Tab) << ctrl << "QVLocations" << 5;
+    QTest::newRow("Ctrl+Tab in a region")
+            << 4 << 0 << int(Qt::Key_Tab) << ctrl << "QVLocations" << 5;
     QTest::newRow("Ctrl+Shift+Tab wraps to Quests")
             << 0 << 0 << int(Qt::Key_Backtab) << ctrlShift << "QVLocations" << QuestsTabIndex;
     QTest::newRow("Ctrl+Page Down in a region")
             << 4 << 0 << int(Qt::Key_PageDown) << ctrl << "QVLocations" << 5;
-    QTest::newRow("Ctrl+Page Up in a region") << 4 << 0 << int(Qt::Key_PageUp) << ctrl << "QVLocations" << 3;
+    QTest::newRow("Ctrl+Page Up in a region")
+            << 4 << 0 << int(Qt::Key_PageUp) << ctrl << "QVLocations" << 3;
     QTest::newRow("Ctrl+Tab in a quest group")
             << QuestsTabIndex << 2 << int(Qt::Key_Tab) << ctrl << "QuestsTab" << 3;
     QTest::newRow("Ctrl+Tab wraps in the quest groups")
@@ -286,7 +293,8 @@ void KeyboardTest::ctrlTabSwitchesTheInnermostTabs()
     QFETCH(int, modifiers);
     QFETCH(QString, switched);
     QFETCH(int, expected);
-    QListWidget *list = focusedList(outer, inner, outer == QuestsTabIndex ? "Quests" : "ListOfUniques");
+    QListWidget *list =
+            focusedList(outer, inner, outer == QuestsTabIndex ? "Quests" : "ListOfUniques");
     list->setCurrentRow(0);
     const int outerBefore = currentTab(m_window.get(), "QVLocations");
     const int innerBefore = currentTab(m_window.get(), "QuestsTab");
@@ -314,10 +322,11 @@ void KeyboardTest::textsShowTheirBeginning()
     for (int k = 0; k < catalog::RegionCount + catalog::QuestGroupCount; ++k) {
         const bool quests = k >= catalog::RegionCount;
         const int index = quests ? k - catalog::RegionCount : k;
-        QListWidget *list =
-                focusedList(quests ? QuestsTabIndex : k, index, quests ? "Quests" : "ListOfUniques");
-        const auto boxes = quests ? QList<const char *>{"QuestLocation"}
-                                  : QList<const char *>{"TextLevel", "TextLocation", "TextAppearance"};
+        QListWidget *list = focusedList(quests ? QuestsTabIndex : k, index,
+                                        quests ? "Quests" : "ListOfUniques");
+        const auto boxes = quests
+                ? QList<const char *> { "QuestLocation" }
+                : QList<const char *> { "TextLevel", "TextLocation", "TextAppearance" };
         for (int i = 0; i < list->count(); ++i) {
             list->setCurrentRow(i);
             for (const char *box : boxes)

@@ -75,7 +75,7 @@ QByteArray claimingJpeg(const QByteArray &jpeg, int width, int height)
 {
     QByteArray claiming = jpeg;
     const qsizetype frame = claiming.indexOf("\xFF\xC0");
-    for (auto [at, value] : {std::pair{frame + 5, height}, std::pair{frame + 7, width}}) {
+    for (auto [at, value] : { std::pair { frame + 5, height }, std::pair { frame + 7, width } }) {
         claiming[at] = char(value >> 8);
         claiming[at + 1] = char(value & 0xFF);
     }
@@ -91,7 +91,8 @@ QByteArray hugeJpeg()
 QByteArray overBudgetJpeg(QColor color)
 {
     constexpr int width = 8000;
-    return claimingJpeg(jpegBytes(QSize(64, 48), color), width, int(pictures::MaxPicturePixels / width) + 1);
+    return claimingJpeg(jpegBytes(QSize(64, 48), color), width,
+                        int(pictures::MaxPicturePixels / width) + 1);
 }
 
 // A camera's notes (an APP1 segment) right after the start marker, holding a
@@ -100,7 +101,8 @@ QByteArray withThumbnail(const QByteArray &jpeg)
 {
     const QByteArray notes = "Exif" + QByteArray(2, '\0') + jpegBytes(QSize(16, 12), Qt::yellow);
     const int length = int(notes.size()) + 2;
-    return jpeg.left(2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + notes + jpeg.mid(2);
+    return jpeg.left(2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + notes
+            + jpeg.mid(2);
 }
 
 // Start and end markers of a JPEG around bytes that are none.
@@ -114,7 +116,8 @@ QByteArray garbageJpeg()
 
 QString picturePath(const QString &subFolder, int r, int i)
 {
-    return subFolder + QLatin1Char('/') + pictures::pictureFileName(*catalog::findUniqueMonster(r, i));
+    return subFolder + QLatin1Char('/')
+            + pictures::pictureFileName(*catalog::findUniqueMonster(r, i));
 }
 
 // Each entry's monster picture has a size of its own, so the control, which
@@ -124,7 +127,7 @@ QSize monsterSize(int i)
     return QSize(60 + 10 * i, 40 + 5 * i);
 }
 
-const QColor Colors[] = {Qt::red, Qt::blue, Qt::green};
+const QColor Colors[] = { Qt::red, Qt::blue, Qt::green };
 
 } // namespace
 
@@ -134,7 +137,10 @@ class PicturesTest : public QObject
 
 private slots:
     // The decoder's complaints about the garbage are expected.
-    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg=false")); }
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg=false"));
+    }
     void builtPicturesAreWholeSaneAndDistinct();
     void generatorDrawsTheSameBytesEveryRun();
     void iconIsOneTwentyFourBitImageOfThirtyTwoPixels();
@@ -163,18 +169,20 @@ void PicturesTest::builtPicturesAreWholeSaneAndDistinct()
         QVERIFY2(bytes.endsWith("\xff\xd9"), qPrintable(path + QStringLiteral(" is cut short")));
         QVERIFY2(greyRange(image) > 24, qPrintable(path + QStringLiteral(" is flat")));
         const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-        QVERIFY2(!seen.contains(digest), qPrintable(path + QStringLiteral(" repeats ") + seen.value(digest)));
+        QVERIFY2(!seen.contains(digest),
+                 qPrintable(path + QStringLiteral(" repeats ") + seen.value(digest)));
         seen.insert(digest, path);
         // Places are stretched to a square; monsters keep their size.
         if (path.contains(pictures::LocationPictureFolder))
             QVERIFY2(image.width() == image.height(), qPrintable(path));
         else
-            monsterSizes.insert({image.width(), image.height()});
+            monsterSizes.insert({ image.width(), image.height() });
     }
     // The window shows each monster at its own size.
     QVERIFY(monsterSizes.size() > 10);
     // A picture drawn under a name the catalog does not use would never be shown.
-    for (const QString &folder : {pictures::MonsterPictureFolder, pictures::LocationPictureFolder})
+    for (const QString &folder :
+         { pictures::MonsterPictureFolder, pictures::LocationPictureFolder })
         QCOMPARE(QDir(BuiltFolder + QLatin1Char('/') + folder).entryList(QDir::Files).size(),
                  qsizetype(catalog::UniqueMonsterCount));
 }
@@ -186,7 +194,7 @@ void PicturesTest::generatorDrawsTheSameBytesEveryRun()
     QTemporaryDir scratch;
     QVERIFY(scratch.isValid());
     QProcess generator;
-    generator.start(GeneratorPath, {scratch.path()});
+    generator.start(GeneratorPath, { scratch.path() });
     QVERIFY(generator.waitForFinished(120000));
     QCOMPARE(generator.exitStatus(), QProcess::NormalExit);
     QCOMPARE(generator.exitCode(), 0);
@@ -218,9 +226,11 @@ void PicturesTest::loaderRefusesBrokenFiles_data()
     QTest::newRow("truncated") << Place::File << truncatedJpeg();
     // Its thumbnail's end marker is not the picture's.
     QTest::newRow("truncated behind a thumbnail") << Place::File << withThumbnail(truncatedJpeg());
-    QTest::newRow("PNG named .jpg") << Place::File << encoded(QImage(64, 48, QImage::Format_RGB32), "PNG");
+    QTest::newRow("PNG named .jpg")
+            << Place::File << encoded(QImage(64, 48, QImage::Format_RGB32), "PNG");
     QTest::newRow("header claims 30000 x 30000") << Place::File << hugeJpeg();
-    QTest::newRow("header claims one pixel over the budget") << Place::File << overBudgetJpeg(Qt::blue);
+    QTest::newRow("header claims one pixel over the budget")
+            << Place::File << overBudgetJpeg(Qt::blue);
     QTest::newRow("garbage between JPEG markers") << Place::File << garbageJpeg();
     QTest::newRow("folder named like the picture") << Place::Folder << goodJpeg();
     QTest::newRow("named pipe without a writer") << Place::NamedPipe << QByteArray();
@@ -272,8 +282,8 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed_data()
     QTest::addColumn<Place>("place");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("shown");
-    QTest::newRow("monster missing") << pictures::MonsterPictureFolder << Place::Missing << QByteArray()
-                                     << false;
+    QTest::newRow("monster missing")
+            << pictures::MonsterPictureFolder << Place::Missing << QByteArray() << false;
     QTest::newRow("location truncated")
             << pictures::LocationPictureFolder << Place::File << truncatedJpeg() << false;
     QTest::newRow("location over the pixel budget")
@@ -282,7 +292,8 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed_data()
                                              << jpegBytes(QSize(5000, 4000), Colors[1]) << true;
     QTest::newRow("monster with 24 bytes appended")
             << pictures::MonsterPictureFolder << Place::File
-            << jpegBytes(monsterSize(1), Colors[1]) + QByteArray("appended by the camera!\n") << true;
+            << jpegBytes(monsterSize(1), Colors[1]) + QByteArray("appended by the camera!\n")
+            << true;
 }
 
 void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed()
@@ -298,10 +309,11 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed()
     // picture where the row says, a good one elsewhere.
     ProgramFolder folder;
     ModeRestorer restorer;
-    for (const QString &sub : {pictures::MonsterPictureFolder, pictures::LocationPictureFolder})
+    for (const QString &sub : { pictures::MonsterPictureFolder, pictures::LocationPictureFolder })
         QVERIFY(QDir(folder.path()).mkpath(sub));
     for (int i = 0; i < 3; ++i) {
-        folder.write(picturePath(pictures::MonsterPictureFolder, 0, i), jpegBytes(monsterSize(i), Colors[i]));
+        folder.write(picturePath(pictures::MonsterPictureFolder, 0, i),
+                     jpegBytes(monsterSize(i), Colors[i]));
         folder.write(picturePath(pictures::LocationPictureFolder, 0, i),
                      jpegBytes(QSize(320, 320), Colors[i]));
     }
@@ -313,9 +325,9 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed()
     QLabel *location = control<QLabel>(window.get(), "ImageUniqueLocation", 0);
     const QColor none;
     const auto shows = [&](QColor monsterColor, QSize monsterPictureSize, QColor locationColor) {
-        return nearColor(shownColor(monster), monsterColor) &&
-                (!monsterColor.isValid() || monster->size() == monsterPictureSize) &&
-                nearColor(shownColor(location), locationColor);
+        return nearColor(shownColor(monster), monsterColor)
+                && (!monsterColor.isValid() || monster->size() == monsterPictureSize)
+                && nearColor(shownColor(location), locationColor);
     };
     QCOMPARE(currentTab(window.get(), "QVLocations"), 0);
     QVERIFY(shows(none, {}, none));
@@ -335,7 +347,8 @@ void PicturesTest::windowShowsAPictureOrKeepsWhatItShowed()
     selectTab(window.get(), "QVLocations", 0);
     QVERIFY(shows(none, {}, none));
     selectUniqueAndRead(window.get(), 0, 1);
-    QVERIFY(shows(monsterBroken ? none : Colors[1], monsterSize(1), locationBroken ? none : Colors[1]));
+    QVERIFY(shows(monsterBroken ? none : Colors[1], monsterSize(1),
+                  locationBroken ? none : Colors[1]));
 }
 
 QTEST_MAIN(PicturesTest)

@@ -18,7 +18,9 @@ namespace {
 // Every "0" becomes another byte that is not "1" and does not end the field.
 QByteArray withJunkForZeros(const QByteArray &flags)
 {
-    static const char junk[] = {'\0', '\x01', '\xff', '\x7f', 'A', '\t', '"', '\x80', ' ', '\x1a'};
+    static const char junk[] = {
+        '\0', '\x01', '\xff', '\x7f', 'A', '\t', '"', '\x80', ' ', '\x1a'
+    };
     QByteArray text = flags;
     int next = 0;
     for (char &c : text) {
@@ -106,7 +108,8 @@ void ProgressFilesTest::unreadableFileReadsAsNothingDone()
 {
     QFETCH(Place, place);
     if (place == Place::Unreadable && runningAsRoot())
-        QSKIP("root reads a file whatever its permissions; the folder and link cases cover a failing open");
+        QSKIP("root reads a file whatever its permissions; the folder and link cases cover a "
+              "failing open");
 
     ProgramFolder folder;
     ModeRestorer restorer;
@@ -129,8 +132,8 @@ void ProgressFilesTest::garbageIsReadByteForByteThroughEveryStep()
     // Whatever the first field holds is the flag text, byte for byte, through
     // selections, clicks, tab changes and a whole countdown.
     const QByteArray u = withJunkForZeros(
-            flagsWithOnesAt(157, {uniquePosition(0, 0), uniquePosition(7, 0), 20, 100, 157}));
-    const QByteArray q = withJunkForZeros(flagsWithOnesAt(63, {1, questPosition(7, 12), 30}));
+            flagsWithOnesAt(157, { uniquePosition(0, 0), uniquePosition(7, 0), 20, 100, 157 }));
+    const QByteArray q = withJunkForZeros(flagsWithOnesAt(63, { 1, questPosition(7, 12), 30 }));
     ProgramFolder folder;
     folder.write(UniquesFile, u + QByteArray("\r\n\0\x31\x31\x31\r\n", 8));
     folder.write(QuestsFile, q + QByteArray(",\0\x31\x31", 4));
@@ -142,14 +145,15 @@ void ProgressFilesTest::garbageIsReadByteForByteThroughEveryStep()
 void ProgressFilesTest::readersShowOnlyWhatIsTheirs()
 {
     ProgramFolder folder;
-    folder.write(UniquesFile, flagsWithOnesAt(157, {14}));
-    folder.write(QuestsFile, flagsWithOnesAt(63, {3}));
+    folder.write(UniquesFile, flagsWithOnesAt(157, { 14 }));
+    folder.write(QuestsFile, flagsWithOnesAt(63, { 3 }));
     auto window = startedWindow(folder);
     stopClock(window.get());
     const auto flagShown = [&](const char *text, const char *box, int tab) {
-        return control<QLineEdit>(window.get(), text, tab)->text() + u'/' +
-                (control<QCheckBox>(window.get(), box, tab)->isChecked() ? QStringLiteral("checked")
-                                                                         : QStringLiteral("unchecked"));
+        return control<QLineEdit>(window.get(), text, tab)->text() + u'/'
+                + (control<QCheckBox>(window.get(), box, tab)->isChecked()
+                           ? QStringLiteral("checked")
+                           : QStringLiteral("unchecked"));
     };
     // Without a selection the position would fall on the previous list's
     // last entry; that flag is not this list's to show.
@@ -189,12 +193,12 @@ void ProgressFilesTest::readsWhileAnotherProcessRewrites()
     int tab = 0;
     while (uniquePosition(tab, catalog::uniqueMonsterCount(tab) - 1) <= split)
         ++tab;
-    const QList<int> indices{0, catalog::uniqueMonsterCount(tab) - 1, 1};
+    const QList<int> indices { 0, catalog::uniqueMonsterCount(tab) - 1, 1 };
     QList<int> positions;
     for (int index : indices)
         positions.append(uniquePosition(tab, index));
-    const QByteArray older = flagsWithOnesAt(length, {positions[0], 3, 5});
-    const QByteArray newer = flagsWithOnesAt(length, {positions[1], 2, 6, 8, 10});
+    const QByteArray older = flagsWithOnesAt(length, { positions[0], 3, 5 });
+    const QByteArray newer = flagsWithOnesAt(length, { positions[1], 2, 6, 8, 10 });
     QVERIFY(positions[0] <= split && positions[1] > split);
     QVERIFY(!flagAt(older, positions[2]) && !flagAt(newer, positions[2]));
 
@@ -208,19 +212,20 @@ void ProgressFilesTest::readsWhileAnotherProcessRewrites()
 
     // What a read may find: either version whole, the moment between the
     // truncation and the write (the default), or a first piece alone.
-    const QList<QByteArray> states{older, newer, QByteArray(length, '0'), older.left(split),
-                                   newer.left(split)};
+    const QList<QByteArray> states { older, newer, QByteArray(length, '0'), older.left(split),
+                                     newer.left(split) };
     QList<QList<Seen>> allowed(indices.size());
     for (qsizetype p = 0; p < indices.size(); ++p) {
         for (const QByteArray &state : states)
-            allowed[p].append({state.count('1'), flagAt(state, positions[p])});
+            allowed[p].append({ state.count('1'), flagAt(state, positions[p]) });
     }
 
     QProcess rewriter;
     rewriter.setProgram(QStringLiteral("/usr/bin/python3"));
-    rewriter.setArguments({folder.filePath(QStringLiteral("rewrite.py")), folder.filePath(UniquesFile),
-                           QString::number(split), folder.filePath(QStringLiteral("older")),
-                           folder.filePath(QStringLiteral("newer"))});
+    rewriter.setArguments({ folder.filePath(QStringLiteral("rewrite.py")),
+                            folder.filePath(UniquesFile), QString::number(split),
+                            folder.filePath(QStringLiteral("older")),
+                            folder.filePath(QStringLiteral("newer")) });
     endWithThisProcess(rewriter);
     rewriter.start();
     QVERIFY(rewriter.waitForStarted());
@@ -238,7 +243,7 @@ void ProgressFilesTest::readsWhileAnotherProcessRewrites()
         if (QTest::currentTestFailed())
             return;
         const qint64 ones = labelText(window.get()).section(QLatin1Char(' '), -1).toLongLong();
-        QVERIFY2(allowed[p].contains(Seen{ones, flag}),
+        QVERIFY2(allowed[p].contains(Seen { ones, flag }),
                  qPrintable(QString::asprintf("read %d: %lld ones, flag %d", reads, ones, flag)));
         olderSeen += flag && p == 0;
         newerSeen += flag && p == 1;
@@ -246,7 +251,8 @@ void ProgressFilesTest::readsWhileAnotherProcessRewrites()
     }
     // Unless both versions showed up, the rewriting never overlapped the reads.
     QVERIFY2(olderSeen > 0 && newerSeen > 0,
-             qPrintable(QString::asprintf("older %d, newer %d in %d reads", olderSeen, newerSeen, reads)));
+             qPrintable(QString::asprintf("older %d, newer %d in %d reads", olderSeen, newerSeen,
+                                          reads)));
     QCOMPARE(rewriter.state(), QProcess::Running);
 }
 

@@ -70,8 +70,8 @@ QList<int> runningClients(qint64 parent)
         const QByteArray stat = fileBytes(processes.next() + QStringLiteral("/stat"));
         // pid (comm) state ppid ...
         const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (stat.contains("(ncftpput)") && fields.size() > 1 && fields[0] != "Z" &&
-            (parent == 0 || fields[1].toLongLong() == parent))
+        if (stat.contains("(ncftpput)") && fields.size() > 1 && fields[0] != "Z"
+            && (parent == 0 || fields[1].toLongLong() == parent))
             clients.append(stat.left(stat.indexOf(' ')).toInt());
     }
     return clients;
@@ -115,13 +115,15 @@ private:
     ProgramFolder m_publisherServerFiles;
     ProgramFolder m_temporaryFolder;
     // The account the viewer was built with, and one of the publisher's own.
-    FtpServer m_viewerServer{m_viewerServerFiles.path(), fetch::configuredFtpAccount().user.toByteArray(),
-                             fetch::configuredFtpAccount().password.toByteArray(), FtpServer::Writable};
-    FtpServer m_publisherServer{m_publisherServerFiles.path(), PublisherUser.toUtf8(), PublisherPassword,
-                                FtpServer::Writable};
+    FtpServer m_viewerServer { m_viewerServerFiles.path(),
+                               fetch::configuredFtpAccount().user.toByteArray(),
+                               fetch::configuredFtpAccount().password.toByteArray(),
+                               FtpServer::Writable };
+    FtpServer m_publisherServer { m_publisherServerFiles.path(), PublisherUser.toUtf8(),
+                                  PublisherPassword, FtpServer::Writable };
     ProgramFolder m_holdingServerFiles;
-    FtpServer m_holdingServer{m_holdingServerFiles.path(), PublisherUser.toUtf8(), PublisherPassword,
-                              FtpServer::Writable};
+    FtpServer m_holdingServer { m_holdingServerFiles.path(), PublisherUser.toUtf8(),
+                                PublisherPassword, FtpServer::Writable };
     quint16 m_stoppedPort = 0;
 };
 
@@ -147,10 +149,11 @@ void ProgressPublishTest::initTestCase()
 QStringList ProgressPublishTest::withPlaceholders(QStringList arguments)
 {
     for (const auto &[name, permissions] :
-         {std::pair{QStringLiteral("password"), QFileDevice::ReadOwner | QFileDevice::WriteOwner},
-          {QStringLiteral("open-password"),
-           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                   QFileDevice::ReadOther}}) {
+         { std::pair { QStringLiteral("password"),
+                       QFileDevice::ReadOwner | QFileDevice::WriteOwner },
+           { QStringLiteral("open-password"),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                     | QFileDevice::ReadOther } }) {
         m_scratch.write(name, PublisherPassword + "\n");
         QFile::setPermissions(m_scratch.filePath(name), permissions);
     }
@@ -159,7 +162,8 @@ QStringList ProgressPublishTest::withPlaceholders(QStringList arguments)
         argument.replace(QStringLiteral("@VIEWERPORT@"), QString::number(m_viewerServer.port()));
         argument.replace(QStringLiteral("@HOLDINGPORT@"), QString::number(m_holdingServer.port()));
         argument.replace(QStringLiteral("@STOPPED@"), QString::number(m_stoppedPort));
-        argument.replace(QStringLiteral("@PASSWORD@"), m_scratch.filePath(QStringLiteral("password")));
+        argument.replace(QStringLiteral("@PASSWORD@"),
+                         m_scratch.filePath(QStringLiteral("password")));
         argument.replace(QStringLiteral("@OPENPASSWORD@"),
                          m_scratch.filePath(QStringLiteral("open-password")));
     }
@@ -167,22 +171,23 @@ QStringList ProgressPublishTest::withPlaceholders(QStringList arguments)
     return arguments;
 }
 
-progresstool::Outcome ProgressPublishTest::publish(const ProgramFolder &folder, QStringList arguments,
-                                                   const QString &client, const QString &downloadClient)
+progresstool::Outcome ProgressPublishTest::publish(const ProgramFolder &folder,
+                                                   QStringList arguments, const QString &client,
+                                                   const QString &downloadClient)
 {
-    progresstool::Context context{folder.path(), client, downloadClient};
+    progresstool::Context context { folder.path(), client, downloadClient };
     return progresstool::run(withPlaceholders(arguments), context);
 }
 
 QStringList ProgressPublishTest::passwordsOnDisk(const ProgramFolder &folder) const
 {
     QStringList found;
-    for (const QString &root : {m_temporaryFolder.path(), folder.path()}) {
+    for (const QString &root : { m_temporaryFolder.path(), folder.path() }) {
         QDirIterator files(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             const QByteArray bytes = fileBytes(files.next());
-            if (bytes.contains(PublisherPassword) ||
-                bytes.contains(fetch::configuredFtpAccount().password.toByteArray()))
+            if (bytes.contains(PublisherPassword)
+                || bytes.contains(fetch::configuredFtpAccount().password.toByteArray()))
                 found.append(files.filePath());
         }
     }
@@ -194,10 +199,11 @@ void ProgressPublishTest::uploadsBothFilesByteForByte_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("viewerAccount");
 
-    QTest::newRow("the viewer's own account") << words(u"--host 127.0.0.1 --port @VIEWERPORT@"_s) << true;
+    QTest::newRow("the viewer's own account")
+            << words(u"--host 127.0.0.1 --port @VIEWERPORT@"_s) << true;
     QTest::newRow("an account of the publisher's own")
-            << words(u"--host=127.0.0.1 --user "_s + PublisherUser +
-                     u" --password-file @PASSWORD@ --port @PORT@"_s)
+            << words(u"--host=127.0.0.1 --user "_s + PublisherUser
+                     + u" --password-file @PASSWORD@ --port @PORT@"_s)
             << false;
 }
 
@@ -209,27 +215,31 @@ void ProgressPublishTest::uploadsBothFilesByteForByte()
     ProgramFolder folder;
     const ProgramFolder &server = viewerAccount ? m_viewerServerFiles : m_publisherServerFiles;
     // A file already there is replaced.
-    server.write(Uniques, flagsWithOnesAt(157, {70}) + ",older\r\n");
-    folder.write(Uniques, flagsWithOnesAt(157, {1, 70, 157}) + "\r\n");
-    folder.write(Quests, "\"" + flagsWithOnesAt(40, {2}) + "\"\r\n");
+    server.write(Uniques, flagsWithOnesAt(157, { 70 }) + ",older\r\n");
+    folder.write(Uniques, flagsWithOnesAt(157, { 1, 70, 157 }) + "\r\n");
+    folder.write(Quests, "\"" + flagsWithOnesAt(40, { 2 }) + "\"\r\n");
 
     const progresstool::Outcome outcome = publish(folder, arguments);
     QCOMPARE(outcome.error, QString());
     QCOMPARE(outcome.status, 0);
     QCOMPARE(outcome.output.count(QLatin1Char('\n')), 2);
-    for (const QString &name : {Uniques, Quests}) {
-        QVERIFY2(outcome.output.contains(QStringLiteral("Uploaded ") + name), qPrintable(outcome.output));
+    for (const QString &name : { Uniques, Quests }) {
+        QVERIFY2(outcome.output.contains(QStringLiteral("Uploaded ") + name),
+                 qPrintable(outcome.output));
         QCOMPARE(server.read(name), folder.read(name));
         // Written under a name of this run's own and renamed when complete,
         // so a download never meets half a file.
-        const QString log = QString::fromUtf8((viewerAccount ? m_viewerServer : m_publisherServer).log());
+        const QString log =
+                QString::fromUtf8((viewerAccount ? m_viewerServer : m_publisherServer).log());
         const QString path = QRegularExpression::escape(server.filePath(name));
         QVERIFY2(log.contains(QRegularExpression(
-                         QStringLiteral("STOR %1\\.part\\.\\d+\\.[0-9a-f]{8} ").arg(path))) &&
-                         log.contains(QRegularExpression(QStringLiteral("RNTO %1 250").arg(path))),
+                         QStringLiteral("STOR %1\\.part\\.\\d+\\.[0-9a-f]{8} ").arg(path)))
+                         && log.contains(
+                                 QRegularExpression(QStringLiteral("RNTO %1 250").arg(path))),
                  qPrintable(log));
     }
-    QCOMPARE(QDir(server.path()).entryList(QDir::Files | QDir::Hidden), QStringList({Quests, Uniques}));
+    QCOMPARE(QDir(server.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({ Quests, Uniques }));
     QCOMPARE(passwordsOnDisk(folder), QStringList());
 }
 
@@ -241,29 +251,30 @@ void ProgressPublishTest::failureSaysWhyAndUploadsNothing_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("saying");
 
-    const QString publisher =
-            u"--host 127.0.0.1 --user "_s + PublisherUser + u" --password-file @PASSWORD@ --port "_s;
+    const QString publisher = u"--host 127.0.0.1 --user "_s + PublisherUser
+            + u" --password-file @PASSWORD@ --port "_s;
     const QString ncftpput = QStringLiteral("ncftpput");
     const int failed = progresstool::PublishFailed;
 
-    QTest::newRow("login refused") << words(publisher + u"@VIEWERPORT@"_s) << ncftpput << true << failed
-                                   << QStringLiteral("not accepted for login");
-    QTest::newRow("server stopped") << words(publisher + u"@STOPPED@"_s) << ncftpput << true << failed
-                                    << QStringLiteral("refused");
-    QTest::newRow("no client") << words(publisher + u"@PORT@"_s) << QStringLiteral("/nonexistent/ncftpput")
-                               << true << failed << QStringLiteral("install Debian's ncftp");
-    QTest::newRow("a progress file missing")
-            << words(publisher + u"@PORT@"_s) << ncftpput << false << int(progresstool::Refused) << Quests;
+    QTest::newRow("login refused") << words(publisher + u"@VIEWERPORT@"_s) << ncftpput << true
+                                   << failed << QStringLiteral("not accepted for login");
+    QTest::newRow("server stopped") << words(publisher + u"@STOPPED@"_s) << ncftpput << true
+                                    << failed << QStringLiteral("refused");
+    QTest::newRow("no client") << words(publisher + u"@PORT@"_s)
+                               << QStringLiteral("/nonexistent/ncftpput") << true << failed
+                               << QStringLiteral("install Debian's ncftp");
+    QTest::newRow("a progress file missing") << words(publisher + u"@PORT@"_s) << ncftpput << false
+                                             << int(progresstool::Refused) << Quests;
     QTest::newRow("a password file others can read")
-            << words(u"--host 127.0.0.1 --user "_s + PublisherUser +
-                     u" --password-file @OPENPASSWORD@ --port @PORT@"_s)
+            << words(u"--host 127.0.0.1 --user "_s + PublisherUser
+                     + u" --password-file @OPENPASSWORD@ --port @PORT@"_s)
             << ncftpput << true << int(progresstool::Refused) << QStringLiteral("chmod 600 ");
     QTest::newRow("no password file")
             << words(u"--password-file nothing-here --port @PORT@"_s) << ncftpput << true
             << int(progresstool::FileError) << QStringLiteral("nothing-here");
     QTest::newRow("a line break in the user")
-            << QStringList{QStringLiteral("--user"), QStringLiteral("me\npass guessed")} << ncftpput << true
-            << int(progresstool::UsageError) << QStringLiteral("one line");
+            << QStringList { QStringLiteral("--user"), QStringLiteral("me\npass guessed") }
+            << ncftpput << true << int(progresstool::UsageError) << QStringLiteral("one line");
     QTest::newRow("port out of range") << words(u"--port 70000"_s) << ncftpput << true
                                        << int(progresstool::UsageError) << QStringLiteral("--port");
 }
@@ -277,9 +288,9 @@ void ProgressPublishTest::failureSaysWhyAndUploadsNothing()
     QFETCH(QString, saying);
 
     ProgramFolder folder;
-    folder.write(Uniques, flagsWithOnesAt(157, {3}) + "\r\n");
+    folder.write(Uniques, flagsWithOnesAt(157, { 3 }) + "\r\n");
     if (questsFile)
-        folder.write(Quests, flagsWithOnesAt(63, {3}) + "\r\n");
+        folder.write(Quests, flagsWithOnesAt(63, { 3 }) + "\r\n");
     const QStringList before = QDir(m_publisherServerFiles.path()).entryList(QDir::Files);
 
     const progresstool::Outcome outcome = publish(folder, arguments, client);
@@ -303,23 +314,25 @@ void ProgressPublishTest::refusesToUndoDoneEntries_data()
     const QByteArray twelve = firstOnes(157, 12);
     QTest::newRow("a server without the files")
             << FileState() << FileState() << twelve << false << QStringList();
-    QTest::newRow("a server behind") << FileState(firstOnes(157, 3)) << FileState(noQuests) << twelve << false
-                                     << QStringList();
+    QTest::newRow("a server behind") << FileState(firstOnes(157, 3)) << FileState(noQuests)
+                                     << twelve << false << QStringList();
     QTest::newRow("one unique undone")
-            << FileState(flagsWithOnesAt(157, {1, 5}) + "\r\n") << FileState(noQuests) << firstOnes(157, 1)
-            << false
-            << QStringList{QStringLiteral("undo 1 entry"), uniqueName(4) + QLatin1Char('"'),
-                           QStringLiteral("--force")};
+            << FileState(flagsWithOnesAt(157, { 1, 5 }) + "\r\n") << FileState(noQuests)
+            << firstOnes(157, 1) << false
+            << QStringList { QStringLiteral("undo 1 entry"), uniqueName(4) + QLatin1Char('"'),
+                             QStringLiteral("--force") };
     QTest::newRow("twelve undone: ten named, and 2 more")
             << FileState(twelve) << FileState(noQuests) << firstOnes(157, 0) << false
-            << QStringList{QStringLiteral("undo 12 entries"), uniqueName(0) + QLatin1Char('"'),
-                           uniqueName(9) + QStringLiteral("\" and 2 more;")};
+            << QStringList { QStringLiteral("undo 12 entries"), uniqueName(0) + QLatin1Char('"'),
+                             uniqueName(9) + QStringLiteral("\" and 2 more;") };
     QTest::newRow("a quest done on the server, read as the viewer reads it")
-            << FileState(firstOnes(157, 1)) << FileState("\"" + flagsWithOnesAt(63, {63}) + "\",notes")
-            << firstOnes(157, 1) << false
-            << QStringList{QString::fromLatin1(catalog::questGroups()[10].quests[8].name)};
-    QTest::newRow("--force undoes them") << FileState(twelve) << FileState(flagsWithOnesAt(63, {63}))
-                                         << firstOnes(157, 0) << true << QStringList();
+            << FileState(firstOnes(157, 1))
+            << FileState("\"" + flagsWithOnesAt(63, { 63 }) + "\",notes") << firstOnes(157, 1)
+            << false
+            << QStringList { QString::fromLatin1(catalog::questGroups()[10].quests[8].name) };
+    QTest::newRow("--force undoes them")
+            << FileState(twelve) << FileState(flagsWithOnesAt(63, { 63 })) << firstOnes(157, 0)
+            << true << QStringList();
 }
 
 void ProgressPublishTest::refusesToUndoDoneEntries()
@@ -337,8 +350,8 @@ void ProgressPublishTest::refusesToUndoDoneEntries()
     folder.write(Uniques, localUniques + "\r\n");
     folder.write(Quests, QByteArray(63, '0') + "\r\n");
 
-    QStringList arguments = words(u"--host 127.0.0.1 --user "_s + PublisherUser +
-                                  u" --password-file @PASSWORD@ --port @PORT@"_s);
+    QStringList arguments = words(u"--host 127.0.0.1 --user "_s + PublisherUser
+                                  + u" --password-file @PASSWORD@ --port @PORT@"_s);
     if (force)
         arguments.append(QStringLiteral("--force"));
     const progresstool::Outcome outcome = publish(folder, arguments);
@@ -366,8 +379,9 @@ void ProgressPublishTest::concurrentPublishesKeepTheServerFilesWhole()
     const ProgramFolder &server = m_publisherServerFiles;
     setFile(server, Uniques, std::nullopt);
     setFile(server, Quests, std::nullopt);
-    const QStringList arguments = withPlaceholders(words(u"--host 127.0.0.1 --user "_s + PublisherUser +
-                                                         u" --password-file @PASSWORD@ --port @PORT@"_s));
+    const QStringList arguments =
+            withPlaceholders(words(u"--host 127.0.0.1 --user "_s + PublisherUser
+                                   + u" --password-file @PASSWORD@ --port @PORT@"_s));
     for (int pair = 0; pair < Pairs; ++pair) {
         // Each pair a step further, so every pair replaces the files.
         const QByteArray uniques = firstOnes(157, pair + 1) + "\r\n";
@@ -391,7 +405,8 @@ void ProgressPublishTest::concurrentPublishesKeepTheServerFilesWhole()
         QCOMPARE(fileState(server, Uniques), FileState(uniques));
         QCOMPARE(fileState(server, Quests), FileState(quests));
     }
-    QCOMPARE(QDir(server.path()).entryList(QDir::Files | QDir::Hidden), QStringList({Quests, Uniques}));
+    QCOMPARE(QDir(server.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({ Quests, Uniques }));
 }
 
 void ProgressPublishTest::interruptedPublishLeavesNothing_data()
@@ -424,11 +439,12 @@ void ProgressPublishTest::interruptedPublishLeavesNothing()
     QProcess run;
     run.setWorkingDirectory(folder.path());
     run.start(Program,
-              withPlaceholders(words(u"--host 127.0.0.1 --user "_s + PublisherUser +
-                                     u" --password-file @PASSWORD@ --port @HOLDINGPORT@"_s)));
+              withPlaceholders(words(u"--host 127.0.0.1 --user "_s + PublisherUser
+                                     + u" --password-file @PASSWORD@ --port @HOLDINGPORT@"_s)));
     QVERIFY(run.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(!QDir(server.path()).entryList({Uniques + QStringLiteral(".part.*")}).isEmpty(),
-                             30000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+            !QDir(server.path()).entryList({ Uniques + QStringLiteral(".part.*") }).isEmpty(),
+            30000);
     QTRY_VERIFY_WITH_TIMEOUT(!runningClients(run.processId()).isEmpty(), 10000);
     const QList<int> clients = runningClients(run.processId());
 
@@ -443,7 +459,8 @@ void ProgressPublishTest::interruptedPublishLeavesNothing()
     // A signal it can catch lets the run end in order and give the folder
     // back; after SIGKILL its lock stays until the next run takes it over.
     if (signal != SIGKILL)
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({Quests, Uniques}));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({ Quests, Uniques }));
 }
 
 // A client that notes what it was given stands in for both real ones: their
@@ -452,12 +469,13 @@ void ProgressPublishTest::interruptedPublishLeavesNothing()
 void ProgressPublishTest::passwordStaysOffTheCommandLine()
 {
     ProgramFolder folder;
-    folder.write(Uniques, flagsWithOnesAt(157, {3}) + "\r\n");
-    folder.write(Quests, flagsWithOnesAt(63, {3}) + "\r\n");
+    folder.write(Uniques, flagsWithOnesAt(157, { 3 }) + "\r\n");
+    folder.write(Quests, flagsWithOnesAt(63, { 3 }) + "\r\n");
     const QString client = m_scratch.filePath(QStringLiteral("recording-client"));
-    badinput::writeExecutable(client,
-                              "#!/bin/sh\n{ printf '%s\\n' \"$@\"; readlink \"$2\"; cat \"$2\"; } >>'" +
-                                      QFile::encodeName(m_scratch.filePath(QStringLiteral("notes"))) + "'\n");
+    badinput::writeExecutable(
+            client,
+            "#!/bin/sh\n{ printf '%s\\n' \"$@\"; readlink \"$2\"; cat \"$2\"; } >>'"
+                    + QFile::encodeName(m_scratch.filePath(QStringLiteral("notes"))) + "'\n");
 
     const auto outcome = publish(folder, words(u"--password-file @PASSWORD@"_s), client, client);
     QCOMPARE(outcome.error, QString());
@@ -468,11 +486,13 @@ void ProgressPublishTest::passwordStaysOffTheCommandLine()
     for (qsizetype k = 0; k + 2 < lines.size(); ++k) {
         if (lines[k] == "-f") {
             QVERIFY2(lines[k + 1].startsWith("/dev/fd/"), lines[k + 1].constData());
-            QVERIFY2(lines.contains("/memfd:huntmark-login (deleted)"), lines.join('\n').constData());
+            QVERIFY2(lines.contains("/memfd:huntmark-login (deleted)"),
+                     lines.join('\n').constData());
         }
     }
     for (const QByteArray &line : lines)
-        QVERIFY2(line == "pass " + PublisherPassword || !line.contains(PublisherPassword), line.constData());
+        QVERIFY2(line == "pass " + PublisherPassword || !line.contains(PublisherPassword),
+                 line.constData());
     QCOMPARE(passwordsOnDisk(folder), QStringList());
 }
 

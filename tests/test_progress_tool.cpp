@@ -56,11 +56,11 @@ Namesake questNamesake()
 {
     for (int g = 0; g < catalog::QuestGroupCount; ++g) {
         for (int i = 0; i < catalog::questCount(g); ++i) {
-            Namesake namesake{questName(g, i), {}};
+            Namesake namesake { questName(g, i), {} };
             for (int h = 0; h < catalog::QuestGroupCount; ++h)
                 for (int j = 0; j < catalog::questCount(h); ++j)
                     if (questName(h, j) == namesake.name)
-                        namesake.entries.append({h, j});
+                        namesake.entries.append({ h, j });
             if (namesake.entries.size() > 1)
                 return namesake;
         }
@@ -122,50 +122,61 @@ void ProgressToolTest::marksTheNamedEntries_data()
     const Namesake namesake = questNamesake();
     const auto [lastGroup, lastIndex] = namesake.entries.last();
 
-    QTest::newRow("a name") << QStringList{uniqueName(3, 0)} << FileState(noUniques) << FileState(noQuests)
-                            << line(flagsWithOnesAt(157, {uniquePosition(3, 0)})) << noQuests;
+    QTest::newRow("a name") << QStringList { uniqueName(3, 0) } << FileState(noUniques)
+                            << FileState(noQuests)
+                            << line(flagsWithOnesAt(157, { uniquePosition(3, 0) })) << noQuests;
     QTest::newRow("any case, surrounding spaces")
-            << QStringList{QStringLiteral("  ") + uniqueName(18, 7).toUpper() + QStringLiteral(" ")}
-            << FileState(noUniques) << FileState(noQuests) << line(flagsWithOnesAt(157, {157})) << noQuests;
+            << QStringList { QStringLiteral("  ") + uniqueName(18, 7).toUpper()
+                             + QStringLiteral(" ") }
+            << FileState(noUniques) << FileState(noQuests) << line(flagsWithOnesAt(157, { 157 }))
+            << noQuests;
     QTest::newRow("the qualified name of a namesake marks that entry alone")
-            << QStringList{groupCaption(lastGroup) + QStringLiteral(" : ") + namesake.name.toLower()}
+            << QStringList { groupCaption(lastGroup) + QStringLiteral(" : ")
+                             + namesake.name.toLower() }
             << FileState(noUniques) << FileState(noQuests) << noUniques
-            << line(flagsWithOnesAt(63, {questPosition(lastGroup, lastIndex)}));
+            << line(flagsWithOnesAt(63, { questPosition(lastGroup, lastIndex) }));
     QTest::newRow("qualified name of an entry without namesake")
-            << QStringList{regionCaption(7) + QStringLiteral(": ") + uniqueName(7, 0)} << FileState(noUniques)
-            << FileState(noQuests) << line(flagsWithOnesAt(157, {70})) << noQuests;
+            << QStringList { regionCaption(7) + QStringLiteral(": ") + uniqueName(7, 0) }
+            << FileState(noUniques) << FileState(noQuests) << line(flagsWithOnesAt(157, { 70 }))
+            << noQuests;
     QTest::newRow("several names in both files, one twice")
-            << QStringList{uniqueName(0, 0), questName(10, 8), uniqueName(0, 1), uniqueName(0, 0)}
-            << FileState(noUniques) << FileState(noQuests) << line(flagsWithOnesAt(157, {1, 2}))
-            << line(flagsWithOnesAt(63, {63}));
-    QTest::newRow("unmark") << QStringList{QStringLiteral("unmark"), uniqueName(5, 0), uniqueName(5, 11)}
+            << QStringList { uniqueName(0, 0), questName(10, 8), uniqueName(0, 1),
+                             uniqueName(0, 0) }
+            << FileState(noUniques) << FileState(noQuests) << line(flagsWithOnesAt(157, { 1, 2 }))
+            << line(flagsWithOnesAt(63, { 63 }));
+    QTest::newRow("unmark") << QStringList { QStringLiteral("unmark"), uniqueName(5, 0),
+                                             uniqueName(5, 11) }
                             << FileState(line(allUniques)) << FileState(noQuests)
                             << line(QByteArray(allUniques)
                                             .replace(uniquePosition(5, 0) - 1, 1, "0")
                                             .replace(uniquePosition(5, 11) - 1, 1, "0"))
                             << noQuests;
     QTest::newRow("a short flag text is padded with 0")
-            << QStringList{uniqueName(18, 7)} << FileState("11") << FileState(noQuests)
-            << flagsWithOnesAt(157, {1, 2, 157}) << noQuests;
+            << QStringList { uniqueName(18, 7) } << FileState("11") << FileState(noQuests)
+            << flagsWithOnesAt(157, { 1, 2, 157 }) << noQuests;
     QTest::newRow("an empty file is all 0")
-            << QStringList{questName(0, 0)} << FileState(noUniques) << FileState(QByteArray()) << noUniques
-            << line(flagsWithOnesAt(63, {1}));
+            << QStringList { questName(0, 0) } << FileState(noUniques) << FileState(QByteArray())
+            << noUniques << line(flagsWithOnesAt(63, { 1 }));
     // Only the flag characters change; what the viewer skips stays.
     QTest::newRow("the first field as the viewer reads it: quoted, then more, kept")
-            << QStringList{uniqueName(0, 2)} << FileState("\r\n  \"1\",remark\r\nnext line\r\n")
-            << FileState(noQuests) << "\r\n  \"" + flagsWithOnesAt(157, {1, 3}) + "\",remark\r\nnext line\r\n"
+            << QStringList { uniqueName(0, 2) } << FileState("\r\n  \"1\",remark\r\nnext line\r\n")
+            << FileState(noQuests)
+            << "\r\n  \"" + flagsWithOnesAt(157, { 1, 3 }) + "\",remark\r\nnext line\r\n"
             << noQuests;
     QTest::newRow("notes after a comma and on later lines, no line end, a byte-order mark")
-            << QStringList{questName(0, 1)} << FileState(noUniques)
-            << FileState("\xEF\xBB\xBF" + flagsWithOnesAt(63, {1}) + ",my notes, \"quoted\"\nline 2")
-            << noUniques << "\xEF\xBB\xBF" + flagsWithOnesAt(63, {1, 2}) + ",my notes, \"quoted\"\nline 2";
+            << QStringList { questName(0, 1) } << FileState(noUniques)
+            << FileState("\xEF\xBB\xBF" + flagsWithOnesAt(63, { 1 })
+                         + ",my notes, \"quoted\"\nline 2")
+            << noUniques
+            << "\xEF\xBB\xBF" + flagsWithOnesAt(63, { 1, 2 }) + ",my notes, \"quoted\"\nline 2";
     QTest::newRow("an empty quoted field, then notes")
-            << QStringList{questName(0, 0)} << FileState(noUniques) << FileState("\"\",notes\r\n")
-            << noUniques << "\"" + flagsWithOnesAt(63, {1}) + "\",notes\r\n";
-    QTest::newRow("init in an empty folder")
-            << QStringList{QStringLiteral("init")} << FileState() << FileState() << noUniques << noQuests;
+            << QStringList { questName(0, 0) } << FileState(noUniques)
+            << FileState("\"\",notes\r\n") << noUniques
+            << "\"" + flagsWithOnesAt(63, { 1 }) + "\",notes\r\n";
+    QTest::newRow("init in an empty folder") << QStringList { QStringLiteral("init") }
+                                             << FileState() << FileState() << noUniques << noQuests;
     QTest::newRow("init beside a lone file adds the other, leaves it")
-            << QStringList{QStringLiteral("init")} << FileState("1,notes") << FileState()
+            << QStringList { QStringLiteral("init") } << FileState("1,notes") << FileState()
             << QByteArray("1,notes") << noQuests;
 }
 
@@ -183,12 +194,13 @@ void ProgressToolTest::marksTheNamedEntries()
     if (arguments.first() != QLatin1String("unmark") && arguments.first() != QLatin1String("init"))
         arguments.prepend(QStringLiteral("mark"));
 
-    const progresstool::Outcome outcome = progresstool::run(arguments, {folder.path()});
+    const progresstool::Outcome outcome = progresstool::run(arguments, { folder.path() });
     QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
     QCOMPARE(outcome.status, 0);
     QCOMPARE(folder.read(Uniques), uniquesAfter);
     QCOMPARE(folder.read(Quests), questsAfter);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({Quests, Uniques}));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({ Quests, Uniques }));
 }
 
 void ProgressToolTest::refusalLeavesFilesAsTheyWere_data()
@@ -200,74 +212,86 @@ void ProgressToolTest::refusalLeavesFilesAsTheyWere_data()
     QTest::addColumn<QStringList>("saying"); // "@FOLDER@" is the folder's full path
     QTest::addColumn<QString>("readOnly"); // a file made read-only first
 
-    const FileState someUniques = line(flagsWithOnesAt(157, {4, 90}));
-    const FileState someQuests = line(flagsWithOnesAt(63, {2}));
+    const FileState someUniques = line(flagsWithOnesAt(157, { 4, 90 }));
+    const FileState someQuests = line(flagsWithOnesAt(63, { 2 }));
     const QString misspelt = uniqueName(2, 3).chopped(1);
     const QString mark = QStringLiteral("mark");
 
     QTest::newRow("unknown name, close ones offered")
-            << QStringList{mark, misspelt} << someUniques << someQuests << Refused
-            << QStringList{QLatin1Char('"') + misspelt + QLatin1Char('"'), uniqueName(2, 3)} << QString();
-    QTest::newRow("nothing close") << QStringList{QStringLiteral("unmark"), QStringLiteral("Qzxv Wqpy Jjjj")}
-                                   << someUniques << FileState() << Refused
-                                   << QStringList{QStringLiteral("no entry is named \"Qzxv Wqpy Jjjj\"")}
-                                   << QString();
+            << QStringList { mark, misspelt } << someUniques << someQuests << Refused
+            << QStringList { QLatin1Char('"') + misspelt + QLatin1Char('"'), uniqueName(2, 3) }
+            << QString();
+    QTest::newRow("nothing close")
+            << QStringList { QStringLiteral("unmark"), QStringLiteral("Qzxv Wqpy Jjjj") }
+            << someUniques << FileState() << Refused
+            << QStringList { QStringLiteral("no entry is named \"Qzxv Wqpy Jjjj\"") } << QString();
     QTest::newRow("all or nothing: good names and one unknown")
-            << QStringList{mark, uniqueName(0, 0), questName(0, 0), misspelt} << FileState() << FileState()
-            << Refused << QStringList{misspelt} << QString();
+            << QStringList { mark, uniqueName(0, 0), questName(0, 0), misspelt } << FileState()
+            << FileState() << Refused << QStringList { misspelt } << QString();
     QTest::newRow("qualified with the wrong tab")
-            << QStringList{mark, regionCaption(0) + QStringLiteral(": ") + uniqueName(1, 0)} << someUniques
-            << someQuests << Refused << QStringList{uniqueName(1, 0)} << QString();
+            << QStringList { mark, regionCaption(0) + QStringLiteral(": ") + uniqueName(1, 0) }
+            << someUniques << someQuests << Refused << QStringList { uniqueName(1, 0) }
+            << QString();
     QTest::newRow("a character other than 0 and 1")
-            << QStringList{mark, uniqueName(0, 0)} << FileState("0001x0\r\n") << someQuests << Refused
-            << QStringList{Uniques, QStringLiteral("character 5"), QStringLiteral("\"x\""),
-                           regionCaption(0) + QStringLiteral(": ") + uniqueName(0, 4)}
+            << QStringList { mark, uniqueName(0, 0) } << FileState("0001x0\r\n") << someQuests
+            << Refused
+            << QStringList { Uniques, QStringLiteral("character 5"), QStringLiteral("\"x\""),
+                             regionCaption(0) + QStringLiteral(": ") + uniqueName(0, 4) }
             << QString();
     QTest::newRow("a damaged quests file stops a unique too")
-            << QStringList{mark, uniqueName(0, 0)} << someUniques << FileState("0 1\r\n") << Refused
-            << QStringList{Quests, QStringLiteral("character 2"), QStringLiteral("a space")} << QString();
+            << QStringList { mark, uniqueName(0, 0) } << someUniques << FileState("0 1\r\n")
+            << Refused
+            << QStringList { Quests, QStringLiteral("character 2"), QStringLiteral("a space") }
+            << QString();
     QTest::newRow("more characters than entries")
-            << QStringList{QStringLiteral("unmark"), uniqueName(0, 0)} << FileState(QByteArray(158, '1'))
-            << someQuests << Refused << QStringList{Uniques, QStringLiteral("157")} << QString();
+            << QStringList { QStringLiteral("unmark"), uniqueName(0, 0) }
+            << FileState(QByteArray(158, '1')) << someQuests << Refused
+            << QStringList { Uniques, QStringLiteral("157") } << QString();
     QTest::newRow("show refuses a damaged file too")
-            << QStringList{QStringLiteral("show")} << someUniques << FileState("2\r\n") << Refused
-            << QStringList{Quests, QStringLiteral("character 1")} << QString();
-    QTest::newRow("unknown tab") << QStringList{QStringLiteral("show"), regionCaption(4).chopped(1)}
-                                 << someUniques << someQuests << Refused << QStringList{regionCaption(4)}
-                                 << QString();
-    QTest::newRow("no names") << QStringList{mark} << someUniques << FileState() << UsageError
-                              << QStringList{QStringLiteral("name")} << QString();
-    QTest::newRow("unknown command") << QStringList{QStringLiteral("tick"), uniqueName(0, 0)} << someUniques
-                                     << someQuests << UsageError << QStringList{QStringLiteral("\"tick\"")}
-                                     << QString();
+            << QStringList { QStringLiteral("show") } << someUniques << FileState("2\r\n")
+            << Refused << QStringList { Quests, QStringLiteral("character 1") } << QString();
+    QTest::newRow("unknown tab") << QStringList { QStringLiteral("show"),
+                                                  regionCaption(4).chopped(1) }
+                                 << someUniques << someQuests << Refused
+                                 << QStringList { regionCaption(4) } << QString();
+    QTest::newRow("no names") << QStringList { mark } << someUniques << FileState() << UsageError
+                              << QStringList { QStringLiteral("name") } << QString();
+    QTest::newRow("unknown command")
+            << QStringList { QStringLiteral("tick"), uniqueName(0, 0) } << someUniques << someQuests
+            << UsageError << QStringList { QStringLiteral("\"tick\"") } << QString();
     QTest::newRow("publish options elsewhere")
-            << QStringList{mark, QStringLiteral("--host"), QStringLiteral("x"), uniqueName(0, 0)}
-            << someUniques << someQuests << UsageError << QStringList{QStringLiteral("--host")} << QString();
-    QTest::newRow("no such folder") << QStringList{mark, QStringLiteral("--folder"),
-                                                   QStringLiteral("nowhere"), uniqueName(0, 0)}
+            << QStringList { mark, QStringLiteral("--host"), QStringLiteral("x"), uniqueName(0, 0) }
+            << someUniques << someQuests << UsageError << QStringList { QStringLiteral("--host") }
+            << QString();
+    QTest::newRow("no such folder") << QStringList { mark, QStringLiteral("--folder"),
+                                                     QStringLiteral("nowhere"), uniqueName(0, 0) }
                                     << someUniques << someQuests << FileError
-                                    << QStringList{QStringLiteral("nowhere")} << QString();
+                                    << QStringList { QStringLiteral("nowhere") } << QString();
 
     // A record is never started by accident, and never half changed.
     const QString init = QStringLiteral("init");
-    const QStringList startOne{QStringLiteral("@FOLDER@"), QStringLiteral("\"huntmark-progress init\"")};
+    const QStringList startOne { QStringLiteral("@FOLDER@"),
+                                 QStringLiteral("\"huntmark-progress init\"") };
     QTest::newRow("mark in a folder without progress files")
-            << QStringList{mark, uniqueName(0, 0)} << FileState() << FileState() << Refused
-            << startOne + QStringList{QStringLiteral("no progress files")} << QString();
+            << QStringList { mark, uniqueName(0, 0) } << FileState() << FileState() << Refused
+            << startOne + QStringList { QStringLiteral("no progress files") } << QString();
     QTest::newRow("unmark beside a lone file")
-            << QStringList{QStringLiteral("unmark"), questName(0, 0)} << FileState() << someQuests << Refused
-            << startOne + QStringList{Quests, Uniques} << QString();
+            << QStringList { QStringLiteral("unmark"), questName(0, 0) } << FileState()
+            << someQuests << Refused << startOne + QStringList { Quests, Uniques } << QString();
     QTest::newRow("init where both files are")
-            << QStringList{init} << someUniques << FileState(QByteArray()) << Refused
-            << QStringList{QStringLiteral("@FOLDER@ already")} << QString();
-    QTest::newRow("init takes no names") << QStringList{init, uniqueName(0, 0)} << FileState() << FileState()
-                                         << UsageError << QStringList{uniqueName(0, 0)} << QString();
+            << QStringList { init } << someUniques << FileState(QByteArray()) << Refused
+            << QStringList { QStringLiteral("@FOLDER@ already") } << QString();
+    QTest::newRow("init takes no names")
+            << QStringList { init, uniqueName(0, 0) } << FileState() << FileState() << UsageError
+            << QStringList { uniqueName(0, 0) } << QString();
     QTest::newRow("the second file read-only: neither changes")
-            << QStringList{mark, uniqueName(0, 0), questName(0, 0)} << someUniques << someQuests << FileError
-            << QStringList{Quests, QStringLiteral("read-only"), QStringLiteral("neither")} << Quests;
+            << QStringList { mark, uniqueName(0, 0), questName(0, 0) } << someUniques << someQuests
+            << FileError
+            << QStringList { Quests, QStringLiteral("read-only"), QStringLiteral("neither") }
+            << Quests;
     QTest::newRow("the first file read-only")
-            << QStringList{mark, questName(0, 0), uniqueName(0, 0)} << someUniques << someQuests << FileError
-            << QStringList{Uniques, QStringLiteral("read-only")} << Uniques;
+            << QStringList { mark, questName(0, 0), uniqueName(0, 0) } << someUniques << someQuests
+            << FileError << QStringList { Uniques, QStringLiteral("read-only") } << Uniques;
 }
 
 void ProgressToolTest::refusalLeavesFilesAsTheyWere()
@@ -285,7 +309,7 @@ void ProgressToolTest::refusalLeavesFilesAsTheyWere()
     if (!readOnly.isEmpty())
         QVERIFY(QFile::setPermissions(folder.filePath(readOnly), QFileDevice::ReadOwner));
 
-    const progresstool::Outcome outcome = progresstool::run(arguments, {folder.path()});
+    const progresstool::Outcome outcome = progresstool::run(arguments, { folder.path() });
     QCOMPARE(outcome.status, status);
     QCOMPARE(outcome.output, QString());
     QVERIFY(outcome.error.startsWith(QLatin1String("huntmark-progress: ")));
@@ -303,11 +327,12 @@ void ProgressToolTest::namesakeRefusalListsEveryCandidate()
 {
     const Namesake namesake = questNamesake();
     ProgramFolder folder;
-    const QByteArray before = line(flagsWithOnesAt(63, {5}));
+    const QByteArray before = line(flagsWithOnesAt(63, { 5 }));
     folder.write(Quests, before);
 
-    const auto outcome = progresstool::run(
-            {QStringLiteral("mark"), uniqueName(0, 0), namesake.name.toUpper()}, {folder.path()});
+    const auto outcome =
+            progresstool::run({ QStringLiteral("mark"), uniqueName(0, 0), namesake.name.toUpper() },
+                              { folder.path() });
     QCOMPARE(outcome.status, Refused);
     QCOMPARE(outcome.output, QString());
     QStringList lines = outcome.error.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -326,18 +351,20 @@ void ProgressToolTest::namesakeRefusalListsEveryCandidate()
 void ProgressToolTest::replacesFilesInOneStep()
 {
     ProgramFolder folder;
-    const QByteArray before = line(flagsWithOnesAt(157, {9}));
+    const QByteArray before = line(flagsWithOnesAt(157, { 9 }));
     folder.write(Uniques, before);
     folder.write(Quests, line(QByteArray(catalog::QuestCount, '0')));
     QVERIFY(::link(QFile::encodeName(folder.filePath(Uniques)).constData(),
-                   QFile::encodeName(folder.filePath(QStringLiteral("old"))).constData()) == 0);
+                   QFile::encodeName(folder.filePath(QStringLiteral("old"))).constData())
+            == 0);
 
-    const auto outcome = progresstool::run({QStringLiteral("mark"), uniqueName(0, 0)}, {folder.path()});
+    const auto outcome =
+            progresstool::run({ QStringLiteral("mark"), uniqueName(0, 0) }, { folder.path() });
     QCOMPARE(outcome.status, 0);
-    QCOMPARE(folder.read(Uniques), line(flagsWithOnesAt(157, {1, 9})));
+    QCOMPARE(folder.read(Uniques), line(flagsWithOnesAt(157, { 1, 9 })));
     QCOMPARE(folder.read(QStringLiteral("old")), before);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList({QStringLiteral("old"), Quests, Uniques}));
+             QStringList({ QStringLiteral("old"), Quests, Uniques }));
 }
 
 // Runs of the real program at once on one folder, each marking a unique and
@@ -355,12 +382,13 @@ void ProgressToolTest::concurrentMarksAllLand()
     }
     for (int round = 0; round < Rounds; ++round) {
         ProgramFolder folder;
-        QCOMPARE(progresstool::run({QStringLiteral("init")}, {folder.path()}).status, 0);
+        QCOMPARE(progresstool::run({ QStringLiteral("init") }, { folder.path() }).status, 0);
         std::vector<std::unique_ptr<QProcess>> runs;
         for (int k = 0; k < RunsAtOnce; ++k) {
             runs.push_back(std::make_unique<QProcess>());
             runs.back()->setWorkingDirectory(folder.path());
-            runs.back()->start(program, {QStringLiteral("mark"), uniqueName(0, k), questName(k, 0)});
+            runs.back()->start(program,
+                               { QStringLiteral("mark"), uniqueName(0, k), questName(k, 0) });
         }
         for (const auto &run : runs) {
             QVERIFY(run->waitForFinished(60000));
@@ -369,7 +397,8 @@ void ProgressToolTest::concurrentMarksAllLand()
         }
         QCOMPARE(folder.read(Uniques), line(uniques));
         QCOMPARE(folder.read(Quests), line(quests));
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({Quests, Uniques}));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({ Quests, Uniques }));
     }
 }
 
@@ -377,18 +406,19 @@ void ProgressToolTest::concurrentMarksAllLand()
 void ProgressToolTest::saysWhoHoldsTheFolder()
 {
     ProgramFolder folder;
-    progresstool::Context context{folder.path()};
+    progresstool::Context context { folder.path() };
     context.lockWaitMs = 300;
-    QCOMPARE(progresstool::run({QStringLiteral("init")}, context).status, 0);
+    QCOMPARE(progresstool::run({ QStringLiteral("init") }, context).status, 0);
     const QByteArray before = folder.read(Uniques);
     QLockFile held(folder.filePath(QStringLiteral(".huntmark-progress.lock")));
     QVERIFY(held.tryLock(0));
 
-    const QStringList mark{QStringLiteral("mark"), uniqueName(0, 0)};
+    const QStringList mark { QStringLiteral("mark"), uniqueName(0, 0) };
     const progresstool::Outcome outcome = progresstool::run(mark, context);
     QCOMPARE(outcome.status, FileError);
-    QVERIFY2(outcome.error.contains(QStringLiteral("process %1").arg(QCoreApplication::applicationPid())) &&
-                     outcome.error.contains(folder.path()),
+    QVERIFY2(outcome.error.contains(
+                     QStringLiteral("process %1").arg(QCoreApplication::applicationPid()))
+                     && outcome.error.contains(folder.path()),
              qPrintable(outcome.error));
     QCOMPARE(folder.read(Uniques), before);
 
@@ -399,23 +429,24 @@ void ProgressToolTest::saysWhoHoldsTheFolder()
 void ProgressToolTest::show_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("lines"); // among the output's lines, in this order, spaces simplified
+    QTest::addColumn<QStringList>(
+            "lines"); // among the output's lines, in this order, spaces simplified
 
-    QTest::newRow("summary") << QStringList{}
-                             << QStringList{regionCaption(0) + QStringLiteral(" 2/14"),
-                                            regionCaption(18) + QStringLiteral(" 1/8"),
-                                            groupCaption(10) + QStringLiteral(" 1/9"),
-                                            QStringLiteral("Unique monsters beaten: 3/157"),
-                                            QStringLiteral("Quests cleared: 1/63")};
+    QTest::newRow("summary") << QStringList {}
+                             << QStringList { regionCaption(0) + QStringLiteral(" 2/14"),
+                                              regionCaption(18) + QStringLiteral(" 1/8"),
+                                              groupCaption(10) + QStringLiteral(" 1/9"),
+                                              QStringLiteral("Unique monsters beaten: 3/157"),
+                                              QStringLiteral("Quests cleared: 1/63") };
     QTest::newRow("a region, any case, in words")
             << QString(regionCaption(18).toLower()).split(QLatin1Char(' '))
-            << QStringList{regionCaption(18) + QStringLiteral(" 1/8"),
-                           QStringLiteral("[ ] ") + uniqueName(18, 0),
-                           QStringLiteral("[x] ") + uniqueName(18, 7)};
-    QTest::newRow("a quest group") << QStringList{groupCaption(10)}
-                                   << QStringList{groupCaption(10) + QStringLiteral(" 1/9"),
-                                                  QStringLiteral("[ ] ") + questName(10, 7),
-                                                  QStringLiteral("[x] ") + questName(10, 8)};
+            << QStringList { regionCaption(18) + QStringLiteral(" 1/8"),
+                             QStringLiteral("[ ] ") + uniqueName(18, 0),
+                             QStringLiteral("[x] ") + uniqueName(18, 7) };
+    QTest::newRow("a quest group") << QStringList { groupCaption(10) }
+                                   << QStringList { groupCaption(10) + QStringLiteral(" 1/9"),
+                                                    QStringLiteral("[ ] ") + questName(10, 7),
+                                                    QStringLiteral("[x] ") + questName(10, 8) };
 }
 
 void ProgressToolTest::show()
@@ -424,11 +455,11 @@ void ProgressToolTest::show()
     QFETCH(QStringList, lines);
 
     ProgramFolder folder;
-    folder.write(Uniques, line(flagsWithOnesAt(157, {1, 3, 157})));
-    folder.write(Quests, "\"" + flagsWithOnesAt(63, {63}) + "\"");
+    folder.write(Uniques, line(flagsWithOnesAt(157, { 1, 3, 157 })));
+    folder.write(Quests, "\"" + flagsWithOnesAt(63, { 63 }) + "\"");
     arguments.prepend(QStringLiteral("show"));
 
-    const auto outcome = progresstool::run(arguments, {folder.path()});
+    const auto outcome = progresstool::run(arguments, { folder.path() });
     QCOMPARE(outcome.error, QString());
     QCOMPARE(outcome.status, 0);
     QStringList output;
@@ -437,7 +468,8 @@ void ProgressToolTest::show()
     qsizetype from = 0;
     for (const QString &expected : lines) {
         from = output.indexOf(expected, from);
-        QVERIFY2(from >= 0, qPrintable(expected + QStringLiteral(" not in order in\n") + outcome.output));
+        QVERIFY2(from >= 0,
+                 qPrintable(expected + QStringLiteral(" not in order in\n") + outcome.output));
     }
 }
 

@@ -24,9 +24,10 @@ using badinput::writeExecutable;
 // The arguments of a download line of the viewer's script.
 QStringList viewerScriptArguments(int line)
 {
-    QStringList arguments = QString::fromLatin1(badinput::expectedScript().split('\n').at(line).chopped(1))
-                                    .remove(u'"')
-                                    .split(u' ');
+    QStringList arguments =
+            QString::fromLatin1(badinput::expectedScript().split('\n').at(line).chopped(1))
+                    .remove(u'"')
+                    .split(u' ');
     arguments.removeFirst();
     return arguments;
 }
@@ -38,8 +39,8 @@ QStringList clientArguments(int line)
     QStringList arguments = viewerScriptArguments(line);
     const qsizetype user = arguments.indexOf(QStringLiteral("-u"));
     const qsizetype password = arguments.indexOf(QStringLiteral("-p"));
-    const QString login =
-            QStringLiteral("login: user %1;pass %2;").arg(arguments.at(user + 1), arguments.at(password + 1));
+    const QString login = QStringLiteral("login: user %1;pass %2;")
+                                  .arg(arguments.at(user + 1), arguments.at(password + 1));
     arguments.remove(password, 2);
     arguments.remove(user, 2);
     arguments.insert(arguments.indexOf(QStringLiteral("-C")) + 1, QStringLiteral("-f"));
@@ -102,7 +103,8 @@ private:
     HelperRun runHelper(const QStringList &arguments);
     QStringList recordedCalls() const
     {
-        return QString::fromUtf8(fileBytes(programFile(u"calls.log"_s))).split(u'\n', Qt::SkipEmptyParts);
+        return QString::fromUtf8(fileBytes(programFile(u"calls.log"_s)))
+                .split(u'\n', Qt::SkipEmptyParts);
     }
 
     std::unique_ptr<QTemporaryDir> m_root;
@@ -114,14 +116,16 @@ void ScriptHelperTest::splitsLines_data()
     QTest::addColumn<QStringList>("lines");
 
     QTest::newRow("empty") << QByteArray() << QStringList();
-    QTest::newRow("crlf") << QByteArray("a b\r\nc\r\n") << QStringList{u"a b"_s, u"c"_s};
-    QTest::newRow("lf") << QByteArray("a\nb\n") << QStringList{u"a"_s, u"b"_s};
-    QTest::newRow("mixed, no final ending") << QByteArray("a\r\nb\nc") << QStringList{u"a"_s, u"b"_s, u"c"_s};
-    QTest::newRow("blank lines kept") << QByteArray("\r\n\na\r\n") << QStringList{u""_s, u""_s, u"a"_s};
+    QTest::newRow("crlf") << QByteArray("a b\r\nc\r\n") << QStringList { u"a b"_s, u"c"_s };
+    QTest::newRow("lf") << QByteArray("a\nb\n") << QStringList { u"a"_s, u"b"_s };
+    QTest::newRow("mixed, no final ending")
+            << QByteArray("a\r\nb\nc") << QStringList { u"a"_s, u"b"_s, u"c"_s };
+    QTest::newRow("blank lines kept")
+            << QByteArray("\r\n\na\r\n") << QStringList { u""_s, u""_s, u"a"_s };
     QTest::newRow("only the ending carriage return goes")
-            << QByteArray("a\r\r\nb\rc\n") << QStringList{u"a\r"_s, u"b\rc"_s};
+            << QByteArray("a\r\r\nb\rc\n") << QStringList { u"a\r"_s, u"b\rc"_s };
     QTest::newRow("nul bytes survive")
-            << QByteArray("a\0b\r\n", 5) << QStringList{u"a"_s + QChar(0) + u"b"_s};
+            << QByteArray("a\0b\r\n", 5) << QStringList { u"a"_s + QChar(0) + u"b"_s };
 }
 
 void ScriptHelperTest::splitsLines()
@@ -157,41 +161,45 @@ void ScriptHelperTest::parsesLine_data()
     row(QString::fromLatin1(badinput::expectedScript().split('\n').first().chopped(1)), external,
         u"ncftpget.exe"_s, viewerScriptArguments(0));
     row(u"@echo off"_s, echo);
-    row(u"del \"QV_data.bat\""_s, del, u""_s, {u"QV_data.bat"_s});
+    row(u"del \"QV_data.bat\""_s, del, u""_s, { u"QV_data.bat"_s });
     row(u"exit"_s, exit);
 
     // Blank and comment lines.
-    for (const QString &line : {QString(), u" \t  "_s, QString(64 * 1024, u' '), u"rem fetch the files"_s,
-                                u"REM a | b > c %x%"_s, u"echo hello there"_s})
+    for (const QString &line :
+         { QString(), u" \t  "_s, QString(64 * 1024, u' '), u"rem fetch the files"_s,
+           u"REM a | b > c %x%"_s, u"echo hello there"_s })
         row(line, nothing);
 
     // Command words ignore case; a quoted one is a program name.
     row(u"ECHO ON"_s, echo);
     row(u"@@ Echo Off"_s, echo);
-    row(u"DEL qv_data.bat"_s, del, u""_s, {u"qv_data.bat"_s});
-    row(u"del a.txt \"b c.txt\""_s, del, u""_s, {u"a.txt"_s, u"b c.txt"_s});
+    row(u"DEL qv_data.bat"_s, del, u""_s, { u"qv_data.bat"_s });
+    row(u"del a.txt \"b c.txt\""_s, del, u""_s, { u"a.txt"_s, u"b c.txt"_s });
     row(u"\tExit /b 1"_s, exit);
-    row(u"\"del\" x"_s, external, u"del"_s, {u"x"_s});
+    row(u"\"del\" x"_s, external, u"del"_s, { u"x"_s });
 
     // Quoting, and words no script of ours holds.
-    row(u"tool  \"a b\"\t c"_s, external, u"tool"_s, {u"a b"_s, u"c"_s});
-    row(u"\"my tool.exe\" x"_s, external, u"my tool.exe"_s, {u"x"_s});
-    row(u"tool \"a;rm -rf x\" y"_s, external, u"tool"_s, {u"a;rm -rf x"_s, u"y"_s});
-    row(u"tool \"a|b\" \"c&d\" \"<e>\" \"^\""_s, external, u"tool"_s, {u"a|b"_s, u"c&d"_s, u"<e>"_s, u"^"_s});
-    row(u"tool \"\" x"_s, external, u"tool"_s, {u""_s, u"x"_s});
-    row(u"tool a\"b c\"d"_s, external, u"tool"_s, {u"ab cd"_s});
-    row(u"tool \"a | b"_s, external, u"tool"_s, {u"a | b"_s});
+    row(u"tool  \"a b\"\t c"_s, external, u"tool"_s, { u"a b"_s, u"c"_s });
+    row(u"\"my tool.exe\" x"_s, external, u"my tool.exe"_s, { u"x"_s });
+    row(u"tool \"a;rm -rf x\" y"_s, external, u"tool"_s, { u"a;rm -rf x"_s, u"y"_s });
+    row(u"tool \"a|b\" \"c&d\" \"<e>\" \"^\""_s, external, u"tool"_s,
+        { u"a|b"_s, u"c&d"_s, u"<e>"_s, u"^"_s });
+    row(u"tool \"\" x"_s, external, u"tool"_s, { u""_s, u"x"_s });
+    row(u"tool a\"b c\"d"_s, external, u"tool"_s, { u"ab cd"_s });
+    row(u"tool \"a | b"_s, external, u"tool"_s, { u"a | b"_s });
     row(QString(64 * 1024, u'x'), external, QString(64 * 1024, u'x'));
     row(QString(QChar(0xd800)) + u"x"_s, external, QString(QChar(0xd800)) + u"x"_s);
 
     // Refused, one a line: what the interpreter would do differently, and
     // deletes of anything but a plain file name.
-    const QString refused = u"tool a | tool b\ntool > out.txt\ntool && del x\ntool a^&b\ntool %PATH%\n"_s
-                            u"tool \"%USERPROFILE%\"\n@echo off > x\ndel\ndel \"\"\ndel /q x\ndel sub/x\n"_s
-                            u"del ..\\x\ndel *.txt\ndel .\ndel a.txt ..\\b.txt\n\"\" x\n\"\ntool a\rb"_s;
+    const QString refused =
+            u"tool a | tool b\ntool > out.txt\ntool && del x\ntool a^&b\ntool %PATH%\n"_s
+            u"tool \"%USERPROFILE%\"\n@echo off > x\ndel\ndel \"\"\ndel /q x\ndel sub/x\n"_s
+            u"del ..\\x\ndel *.txt\ndel .\ndel a.txt ..\\b.txt\n\"\" x\n\"\ntool a\rb"_s;
     for (const QString &line : refused.split(u'\n'))
         row(line, BatchCommand::Refused);
-    for (const QString &line : {QString(1001, u'"'), u"tool a"_s + QChar(0) + u"b"_s, QString(100, QChar(0))})
+    for (const QString &line :
+         { QString(1001, u'"'), u"tool a"_s + QChar(0) + u"b"_s, QString(100, QChar(0)) })
         row(line, BatchCommand::Refused);
 }
 
@@ -216,7 +224,8 @@ void ScriptHelperTest::findsProgram_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("found");
     const auto row = [](const char *tag, const char *files, const char *name, const char *found) {
-        QTest::newRow(tag) << QString::fromUtf8(files) << QString::fromUtf8(name) << QString::fromUtf8(found);
+        QTest::newRow(tag) << QString::fromUtf8(files) << QString::fromUtf8(name)
+                           << QString::fromUtf8(found);
     };
     row("in working dir", "cwd/ncftpget.exe* path1/ncftpget*", "ncftpget.exe", "cwd/ncftpget.exe");
     row("on path without ending", "path2/ncftpget*", "ncftpget.exe", "path2/ncftpget");
@@ -242,7 +251,7 @@ void ScriptHelperTest::findsProgram()
     QFETCH(QString, found);
 
     const QDir rootDir(m_root->path());
-    for (const QString &folder : {u"cwd"_s, u"path1"_s, u"path2"_s})
+    for (const QString &folder : { u"cwd"_s, u"path1"_s, u"path2"_s })
         QVERIFY(rootDir.mkpath(folder));
     for (QString file : files.split(u' ', Qt::SkipEmptyParts)) {
         const bool executable = file.endsWith(u'*');
@@ -266,7 +275,8 @@ void ScriptHelperTest::deletesOneFileOfTheFolder_data()
     QTest::addColumn<QString>("files");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("remaining");
-    const auto row = [](const char *tag, const char *files, const char *name, const char *remaining) {
+    const auto row = [](const char *tag, const char *files, const char *name,
+                        const char *remaining) {
         QTest::newRow(tag) << QString::fromUtf8(files) << QString::fromUtf8(name)
                            << QString::fromUtf8(remaining);
     };
@@ -278,7 +288,8 @@ void ScriptHelperTest::deletesOneFileOfTheFolder_data()
     row("no match", "QV_Data.bat", "QV_Data.bak", "QV_Data.bat");
     row("prefix is no match", "QV_Data.bat", "QV_Data", "QV_Data.bat");
     row("only the link goes, not its target", "Link.txt@", "link.TXT", "");
-    for (const char *name : {"../outside.txt", "sub/inner.txt", "/tmp/outside.txt", "SUB", "*", ".", ""}) {
+    for (const char *name :
+         { "../outside.txt", "sub/inner.txt", "/tmp/outside.txt", "SUB", "*", ".", "" }) {
         row(qPrintable(QStringLiteral("nothing outside: \"%1\"").arg(QString::fromUtf8(name))),
             "inside.txt sub/inner.txt", name, "inside.txt sub/inner.txt");
     }
@@ -335,7 +346,7 @@ HelperRun ScriptHelperTest::runHelper(const QStringList &arguments)
     // with the test either way.
     HelperRun run;
     if (helper.waitForFinished(30000) && helper.exitStatus() == QProcess::NormalExit)
-        run = {helper.exitCode(), helper.readAllStandardOutput(), helper.readAllStandardError()};
+        run = { helper.exitCode(), helper.readAllStandardOutput(), helper.readAllStandardError() };
     return run;
 }
 
@@ -346,45 +357,50 @@ void ScriptHelperTest::runsScript_data()
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QStringList>("left"); // the program folder afterwards
 
-    const QStringList scriptAndTool{u"QV_Data.bat"_s, u"calls.log"_s, u"ncftpget.exe"_s};
+    const QStringList scriptAndTool { u"QV_Data.bat"_s, u"calls.log"_s, u"ncftpget.exe"_s };
     const QByteArray call = "ncftpget.exe run\r\n";
     // Both downloads as the recording client writes them down.
-    const auto recorded = [](int line) { return u'[' + clientArguments(line).join(u"]["_s) + u']'; };
-    const QStringList viewerScriptCalls{recorded(0), recorded(1)};
+    const auto recorded = [](int line) {
+        return u'[' + clientArguments(line).join(u"]["_s) + u']';
+    };
+    const QStringList viewerScriptCalls { recorded(0), recorded(1) };
     QTest::newRow("the viewer's script, in order, deleting itself")
             << u"program"_s << badinput::expectedScript() << viewerScriptCalls
-            << QStringList{u"calls.log"_s, u"ncftpget.exe"_s};
+            << QStringList { u"calls.log"_s, u"ncftpget.exe"_s };
     QTest::newRow("Debian's client on the path, without ending")
-            << u"bin"_s << badinput::expectedScript() << viewerScriptCalls << QStringList{u"calls.log"_s};
+            << u"bin"_s << badinput::expectedScript() << viewerScriptCalls
+            << QStringList { u"calls.log"_s };
     QTest::newRow("no client: the script still deletes itself")
             << QString() << badinput::expectedScript() << QStringList() << QStringList();
     // A shell would run the removal and the substitutions.
     QTest::newRow("shell text is one argument")
             << u"program"_s
-            << QByteArray(
-                       "ncftpget.exe \"a;rm -rf ncftpget.exe\" \"$(touch pwned)\" `touch pwned2` 'a b'\r\n")
-            << QStringList{u"[a;rm -rf ncftpget.exe][$(touch pwned)][`touch][pwned2`]['a][b']"_s}
+            << QByteArray("ncftpget.exe \"a;rm -rf ncftpget.exe\" \"$(touch pwned)\" `touch "
+                          "pwned2` 'a b'\r\n")
+            << QStringList { u"[a;rm -rf ncftpget.exe][$(touch pwned)][`touch][pwned2`]['a][b']"_s }
             << scriptAndTool;
     QTest::newRow("a line with a pipe is skipped")
             << u"program"_s
-            << QByteArray("ncftpget.exe one | ncftpget.exe two\r\nncftpget.exe \"three > four\" five\r\n")
-            << QStringList{u"[three > four][five]"_s} << scriptAndTool;
+            << QByteArray("ncftpget.exe one | ncftpget.exe two\r\nncftpget.exe \"three > four\" "
+                          "five\r\n")
+            << QStringList { u"[three > four][five]"_s } << scriptAndTool;
     QTest::newRow("nothing runs after exit")
             << u"program"_s
-            << QByteArray("ncftpget.exe first\r\n  EXIT\r\nncftpget.exe second\r\ndel \"QV_data.bat\"\r\n")
-            << QStringList{u"[first]"_s} << scriptAndTool;
+            << QByteArray("ncftpget.exe first\r\n  EXIT\r\nncftpget.exe second\r\ndel "
+                          "\"QV_data.bat\"\r\n")
+            << QStringList { u"[first]"_s } << scriptAndTool;
     // Only the download client's login is moved, and only when there is a
     // password to hide; its options come out one a word.
     QTest::newRow("client login in any spelling")
             << u"program"_s
             << QByteArray("ncftpget.exe -Cu me -pse\"cr et\" h a b\r\nncftpget.exe -u me h a b\r\n"
                           "ncftpget.exe -f /dev/null -u me -p pw h a b\r\n")
-            << QStringList{u"[-C][-f][login: user me;pass secr et;][h][a][b]"_s, u"[-u][me][h][a][b]"_s,
-                           u"[-f][login: ][h][a][b]"_s}
+            << QStringList { u"[-C][-f][login: user me;pass secr et;][h][a][b]"_s,
+                             u"[-u][me][h][a][b]"_s, u"[-f][login: ][h][a][b]"_s }
             << scriptAndTool;
     QTest::newRow("a script of the largest size")
             << u"program"_s << call + QByteArray(batch::MaxBatchScriptSize - call.size(), ' ')
-            << QStringList{u"[run]"_s} << scriptAndTool;
+            << QStringList { u"[run]"_s } << scriptAndTool;
 }
 
 void ScriptHelperTest::runsScript()
@@ -394,12 +410,12 @@ void ScriptHelperTest::runsScript()
     QFETCH(QStringList, calls);
     QFETCH(QStringList, left);
     if (!toolFolder.isEmpty())
-        writeExecutable(
-                m_root->filePath(toolFolder == u"bin" ? u"bin/ncftpget"_s : u"program/ncftpget.exe"_s),
-                recordingTool);
+        writeExecutable(m_root->filePath(toolFolder == u"bin" ? u"bin/ncftpget"_s
+                                                              : u"program/ncftpget.exe"_s),
+                        recordingTool);
     writeExecutable(programFile(u"QV_Data.bat"_s), script);
 
-    const HelperRun run = runHelper({programFile(u"QV_Data.bat"_s)});
+    const HelperRun run = runHelper({ programFile(u"QV_Data.bat"_s) });
 
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(recordedCalls(), calls);
@@ -416,12 +432,13 @@ void ScriptHelperTest::refusesScript_data()
 
     const QByteArray call = "ncftpget.exe run\r\n";
     QTest::newRow("no script named") << QStringList() << call;
-    QTest::newRow("two scripts named") << QStringList{u"QV_Data.bat"_s, u"QV_Data.bat"_s} << call;
-    QTest::newRow("missing") << QStringList{u"missing.bat"_s} << call;
-    QTest::newRow("a folder") << QStringList{u"folder.bat"_s} << call;
-    QTest::newRow("endless device") << QStringList{u"/dev/zero"_s} << call;
+    QTest::newRow("two scripts named")
+            << QStringList { u"QV_Data.bat"_s, u"QV_Data.bat"_s } << call;
+    QTest::newRow("missing") << QStringList { u"missing.bat"_s } << call;
+    QTest::newRow("a folder") << QStringList { u"folder.bat"_s } << call;
+    QTest::newRow("endless device") << QStringList { u"/dev/zero"_s } << call;
     QTest::newRow("one byte too large")
-            << QStringList{u"QV_Data.bat"_s}
+            << QStringList { u"QV_Data.bat"_s }
             << call + QByteArray(batch::MaxBatchScriptSize + 1 - call.size(), ' ');
 }
 
@@ -463,12 +480,12 @@ void ScriptHelperTest::reportsWhatFailed()
     QFETCH(QByteArray, script);
     QFETCH(int, status);
     QFETCH(QByteArray, complaint);
-    writeExecutable(
-            programFile(u"ncftpget.exe"_s),
-            "#!/bin/sh\n[ \"$1\" = fails ] && exit 7\n[ \"$1\" = killed ] && kill -TERM $$\nexit 0\n");
+    writeExecutable(programFile(u"ncftpget.exe"_s),
+                    "#!/bin/sh\n[ \"$1\" = fails ] && exit 7\n[ \"$1\" = killed ] && kill -TERM "
+                    "$$\nexit 0\n");
     writeExecutable(programFile(u"QV_Data.bat"_s), script);
 
-    const HelperRun run = runHelper({u"--report"_s, programFile(u"QV_Data.bat"_s)});
+    const HelperRun run = runHelper({ u"--report"_s, programFile(u"QV_Data.bat"_s) });
     QCOMPARE(run.exitCode, status);
     if (complaint.isEmpty())
         QCOMPARE(run.standardError, QByteArray());

@@ -42,8 +42,8 @@ private:
 // Records every call, each argument in brackets, one line per call.
 QByteArray recordingProgram(const QString &log)
 {
-    return "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\" >> '" + QFile::encodeName(log) +
-            "'; done\nprintf '\\n' >> '" + QFile::encodeName(log) + "'\n";
+    return "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\" >> '" + QFile::encodeName(log)
+            + "'; done\nprintf '\\n' >> '" + QFile::encodeName(log) + "'\n";
 }
 
 // Text that runs something wherever a shell or the command interpreter
@@ -63,7 +63,7 @@ const QByteArray HostileText = "1111\r\n"
 QStringList markersUnder(const QString &folder)
 {
     QStringList found;
-    QDirIterator it(folder, {QStringLiteral("pwned*")}, QDir::AllEntries | QDir::Hidden,
+    QDirIterator it(folder, { QStringLiteral("pwned*") }, QDir::AllEntries | QDir::Hidden,
                     QDirIterator::Subdirectories);
     while (it.hasNext())
         found.append(it.next());
@@ -117,14 +117,14 @@ void SecurityTest::scriptIsOwnerOnlyAndFixed()
 
     // A helper that runs nothing leaves the script in place to be looked at.
     fetch::setScriptHelperPath(QStringLiteral("/bin/true"));
-    UmaskGuard umask{mode_t(mask)};
+    UmaskGuard umask { mode_t(mask) };
     ProgramFolder folder;
     const QString script = folder.filePath(ScriptName);
     // Every file the viewer reads holds text that a shell or the command
     // interpreter would run, and is itself a program that leaves a mark.
-    const QByteArray program = "#!/bin/sh\ntouch '" +
-            QFile::encodeName(folder.filePath(QStringLiteral("pwned-run"))) + "'\n" + HostileText;
-    for (const QString &name : {UniquesFile, QuestsFile, TabsFile}) {
+    const QByteArray program = "#!/bin/sh\ntouch '"
+            + QFile::encodeName(folder.filePath(QStringLiteral("pwned-run"))) + "'\n" + HostileText;
+    for (const QString &name : { UniquesFile, QuestsFile, TabsFile }) {
         folder.write(name, program);
         QVERIFY(setMode(folder.filePath(name), 0755));
     }
@@ -164,7 +164,7 @@ void SecurityTest::scriptIsOwnerOnlyAndFixed()
     }
     QCOMPARE(markersUnder(folder.path()), QStringList());
     QCOMPARE(markersUnder(QDir::currentPath()), QStringList());
-    for (const QString &name : {UniquesFile, QuestsFile})
+    for (const QString &name : { UniquesFile, QuestsFile })
         QCOMPARE(folder.read(name), program);
 }
 
@@ -178,23 +178,27 @@ void SecurityTest::helperRunsOnlyWhatTheScriptNames_data()
     // over when it asks for something the helper does not do. The parser's
     // own table has the rest; these are the ones a shell would run.
     QTest::newRow("shell syntax is plain text")
-            << QByteArray("tool \"$(touch pwned1)\" $(touch pwned2) `touch pwned3` a;touch pwned4; 'b c'\r\n")
-            << QStringList{QStringLiteral(
-                       "[$(touch pwned1)][$(touch][pwned2)][`touch][pwned3`][a;touch][pwned4;]['b][c']")};
+            << QByteArray("tool \"$(touch pwned1)\" $(touch pwned2) `touch pwned3` a;touch pwned4; "
+                          "'b c'\r\n")
+            << QStringList { QStringLiteral(
+                       "[$(touch "
+                       "pwned1)][$(touch][pwned2)][`touch][pwned3`][a;touch][pwned4;]['b][c']") };
     QTest::newRow("chained with &") << QByteArray("tool a & touch pwned\r\ntool b\r\n")
-                                    << QStringList{QStringLiteral("[b]")};
-    QTest::newRow("piped") << QByteArray("tool a | touch pwned\r\n") << QStringList{};
-    QTest::newRow("redirected in") << QByteArray("tool < pwned\r\n") << QStringList{};
-    QTest::newRow("escape sequence") << QByteArray("tool \x1b]0;pwned\x07\r\n") << QStringList{};
-    QTest::newRow("silencers") << QByteArray("@ @tool a\r\n") << QStringList{QStringLiteral("[a]")};
+                                    << QStringList { QStringLiteral("[b]") };
+    QTest::newRow("piped") << QByteArray("tool a | touch pwned\r\n") << QStringList {};
+    QTest::newRow("redirected in") << QByteArray("tool < pwned\r\n") << QStringList {};
+    QTest::newRow("escape sequence") << QByteArray("tool \x1b]0;pwned\x07\r\n") << QStringList {};
+    QTest::newRow("silencers") << QByteArray("@ @tool a\r\n")
+                               << QStringList { QStringLiteral("[a]") };
     // A command word with a path could run anything anywhere.
-    QTest::newRow("path up a level") << QByteArray("../tool a\r\n") << QStringList{};
-    QTest::newRow("backslash path") << QByteArray("..\\tool a\r\n") << QStringList{};
-    QTest::newRow("drive letter") << QByteArray("C:tool a\r\n") << QStringList{};
-    QTest::newRow("wildcard") << QByteArray("too? a\r\n") << QStringList{};
+    QTest::newRow("path up a level") << QByteArray("../tool a\r\n") << QStringList {};
+    QTest::newRow("backslash path") << QByteArray("..\\tool a\r\n") << QStringList {};
+    QTest::newRow("drive letter") << QByteArray("C:tool a\r\n") << QStringList {};
+    QTest::newRow("wildcard") << QByteArray("too? a\r\n") << QStringList {};
     // Deletion only of plain names in the working folder.
-    QTest::newRow("delete up a level") << QByteArray("del ..\\victim\r\ndel ../victim\r\ntool done\r\n")
-                                       << QStringList{QStringLiteral("[done]")};
+    QTest::newRow("delete up a level")
+            << QByteArray("del ..\\victim\r\ndel ../victim\r\ntool done\r\n")
+            << QStringList { QStringLiteral("[done]") };
 }
 
 void SecurityTest::helperRunsOnlyWhatTheScriptNames()
@@ -213,12 +217,13 @@ void SecurityTest::helperRunsOnlyWhatTheScriptNames()
     writeExecutable(work + QStringLiteral("/tool"),
                     recordingProgram(root.filePath(QStringLiteral("calls.log"))));
     writeExecutable(root.filePath(QStringLiteral("tool")), "#!/bin/sh\ntouch pwned-up\n");
-    for (const QString &folder : {work, bin}) {
-        for (const char *shell : {"sh", "bash", "dash", "cmd", "cmd.exe", "command.com", "touch"})
+    for (const QString &folder : { work, bin }) {
+        for (const char *shell : { "sh", "bash", "dash", "cmd", "cmd.exe", "command.com", "touch" })
             writeExecutable(folder + QLatin1Char('/') + QLatin1String(shell),
                             "#!/bin/sh\necho \"$0 $*\" >> '" + QFile::encodeName(shellLog) + "'\n");
     }
-    const QStringList victims{work + QStringLiteral("/victim"), root.filePath(QStringLiteral("victim"))};
+    const QStringList victims { work + QStringLiteral("/victim"),
+                                root.filePath(QStringLiteral("victim")) };
     for (const QString &victim : victims)
         writeExecutable(victim, "keep");
     writeExecutable(work + QStringLiteral("/QV_Data.bat"), script);
@@ -230,12 +235,13 @@ void SecurityTest::helperRunsOnlyWhatTheScriptNames()
     environment.insert(QStringLiteral("COMSPEC"), bin + QStringLiteral("/cmd.exe"));
     helper.setProcessEnvironment(environment);
     helper.setWorkingDirectory(work);
-    helper.start(QStringLiteral(HUNTMARK_BATCH_HELPER), {work + QStringLiteral("/QV_Data.bat")});
+    helper.start(QStringLiteral(HUNTMARK_BATCH_HELPER), { work + QStringLiteral("/QV_Data.bat") });
     QVERIFY(helper.waitForFinished(20000));
     QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
     QCOMPARE(helper.exitCode(), 0);
 
-    QCOMPARE(QString::fromUtf8(root.read(QStringLiteral("calls.log"))).split(u'\n', Qt::SkipEmptyParts),
+    QCOMPARE(QString::fromUtf8(root.read(QStringLiteral("calls.log")))
+                     .split(u'\n', Qt::SkipEmptyParts),
              calls);
     QVERIFY2(!QFile::exists(shellLog), "a decoy ran: " + root.read(QStringLiteral("shell.log")));
     QCOMPARE(markersUnder(root.path()), QStringList());

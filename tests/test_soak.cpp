@@ -94,7 +94,7 @@ Usage currentUsage()
 // or 0; it is left as it is.
 pid_t zombieChild()
 {
-    siginfo_t info{};
+    siginfo_t info {};
     return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT | __WALL) == 0 ? info.si_pid : 0;
 }
 
@@ -146,8 +146,8 @@ void SoakTest::refreshCyclesLeaveNothingBehind()
     // on request again.
     auto *refreshNow = control<QAction>(window.get(), "RefreshNow");
     const auto settled = [&] {
-        return !folder.exists(ScriptName) && processesWorkingIn(folder.path()).isEmpty() &&
-                refreshNow->isEnabled();
+        return !folder.exists(ScriptName) && processesWorkingIn(folder.path()).isEmpty()
+                && refreshNow->isEnabled();
     };
     QTRY_VERIFY_WITH_TIMEOUT(settled(), SettleTimeoutMs);
 
@@ -161,7 +161,8 @@ void SoakTest::refreshCyclesLeaveNothingBehind()
         ++reads;
         const QString label = labelText(window.get());
         for (const QByteArray &version : allowed) {
-            if (label == beatenLabel(version.count('1')) && box->isChecked() == flagAt(version, entry + 1)) {
+            if (label == beatenLabel(version.count('1'))
+                && box->isChecked() == flagAt(version, entry + 1)) {
                 defaultReads += version == defaultUniques();
                 return true;
             }
@@ -180,7 +181,8 @@ void SoakTest::refreshCyclesLeaveNothingBehind()
         const int after = cycle % 3;
         replaceFile(served.filePath(UniquesFile), uniquesVersion(after));
         replaceFile(served.filePath(QuestsFile), questsVersion(after));
-        const QList<QByteArray> transition{uniquesVersion(before), uniquesVersion(after), defaultUniques()};
+        const QList<QByteArray> transition { uniquesVersion(before), uniquesVersion(after),
+                                             defaultUniques() };
 
         tick(window.get(), TicksPerFetch);
         QCOMPARE(countdown(window.get()), QString::number(TicksPerFetch));
@@ -198,13 +200,14 @@ void SoakTest::refreshCyclesLeaveNothingBehind()
         // The read after the script: the new flags without a selection.
         QCOMPARE(labelText(window.get()), beatenLabel(uniquesVersion(after).count('1')));
         for (int entry = 0; entry < 3; ++entry)
-            QVERIFY2(readMatches(entry, {uniquesVersion(after)}),
+            QVERIFY2(readMatches(entry, { uniquesVersion(after) }),
                      qPrintable(QStringLiteral("cycle %1").arg(cycle)));
 
         // Now and then the Quests tab, and back.
         if (cycle % 10 == 0) {
             const int entry = cycle % 3;
-            QCOMPARE(selectQuestAndRead(window.get(), 0, entry), flagAt(questsVersion(after), entry + 1));
+            QCOMPARE(selectQuestAndRead(window.get(), 0, entry),
+                     flagAt(questsVersion(after), entry + 1));
             QCOMPARE(selectQuestAndRead(window.get(), 1, 0), false);
             selectTab(window.get(), "QVLocations", 0);
             QCOMPARE(list->currentRow(), -1);
@@ -219,7 +222,8 @@ void SoakTest::refreshCyclesLeaveNothingBehind()
 
     QTRY_VERIFY_WITH_TIMEOUT(settled(), SettleTimeoutMs);
     const Usage end = currentUsage();
-    qInfo("%d cycles in %lld ms, %lld reads (%lld of a file being rewritten); RSS %lld kB after warm-up, "
+    qInfo("%d cycles in %lld ms, %lld reads (%lld of a file being rewritten); RSS %lld kB after "
+          "warm-up, "
           "%lld kB at the end, %lld kB at most; %d open files, %d threads",
           total, elapsed, reads, defaultReads, baseline.rssKb, end.rssKb, peakRssKb, end.openFiles,
           end.threads);

@@ -38,7 +38,8 @@ public:
     {
         Form1::SaveTabs();
         QFile file(programFolder() + QStringLiteral("/Tabs.ini"));
-        savedLines.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)"));
+        savedLines.append(file.open(QIODevice::ReadOnly) ? file.readAll()
+                                                         : QByteArray("(unreadable)"));
     }
 };
 
@@ -51,7 +52,7 @@ QStringList strayEntries(const ProgramFolder &folder)
     entries.removeAll(TabsFile);
     entries.removeAll(QStringLiteral("QV_Data.bat")); // nothing runs it in these tests
     // The history the window keeps, with its write-ahead log while open.
-    for (const char *suffix : {"", "-wal", "-shm"})
+    for (const char *suffix : { "", "-wal", "-shm" })
         entries.removeAll(QStringLiteral("History.sqlite") + QLatin1String(suffix));
     return entries;
 }
@@ -85,32 +86,37 @@ void TabMemoryTest::restore_data()
     QTest::addColumn<QList<QByteArray>>("saved");
 
     using Lines = QList<QByteArray>;
-    const Lines fallBack{"0 0\r\n"};
+    const Lines fallBack { "0 0\r\n" };
 
     QTest::newRow("missing") << Place::Missing << QByteArray() << 0 << 0 << fallBack;
-    QTest::newRow("folder in its place") << Place::Folder << QByteArray() << 0 << 0 << Lines{"(unreadable)"};
+    QTest::newRow("folder in its place")
+            << Place::Folder << QByteArray() << 0 << 0 << Lines { "(unreadable)" };
     // Replaced by the first save like any file; from then on the memory works.
-    QTest::newRow("a named pipe without a writer") << Place::NamedPipe << QByteArray() << 0 << 0 << fallBack;
-    QTest::newRow("19 10, the last tabs")
-            << Place::File << QByteArray("\"19 10\"\r\n") << 19 << 10 << Lines{"19 0\r\n", "19 10\r\n"};
+    QTest::newRow("a named pipe without a writer")
+            << Place::NamedPipe << QByteArray() << 0 << 0 << fallBack;
+    QTest::newRow("19 10, the last tabs") << Place::File << QByteArray("\"19 10\"\r\n") << 19 << 10
+                                          << Lines { "19 0\r\n", "19 10\r\n" };
     QTest::newRow("7 2, without line end")
-            << Place::File << QByteArray("7 2") << 7 << 2 << Lines{"7 0\r\n", "7 2\r\n"};
+            << Place::File << QByteArray("7 2") << 7 << 2 << Lines { "7 0\r\n", "7 2\r\n" };
     // The window already shows region 1 and group 0: nothing changes, no
     // handler runs and the file is left as it was.
-    QTest::newRow("the tabs the window starts on") << Place::File << QByteArray("1 0") << 1 << 0 << Lines{};
+    QTest::newRow("the tabs the window starts on")
+            << Place::File << QByteArray("1 0") << 1 << 0 << Lines {};
     QTest::newRow("only the inner tab changes")
-            << Place::File << QByteArray("1 9\r\n") << 1 << 9 << Lines{"1 9\r\n"};
+            << Place::File << QByteArray("1 9\r\n") << 1 << 9 << Lines { "1 9\r\n" };
 
     // Unusable lines (which ones is the formats suite's concern): both tabs
     // end on their first tab. Where the outer index was usable, its tab was
     // selected (and saved) before the inner index failed.
-    QTest::newRow("5,3") << Place::File << QByteArray("5,3\r\n") << 0 << 0 << Lines{"5 0\r\n", "0 0\r\n"};
+    QTest::newRow("5,3") << Place::File << QByteArray("5,3\r\n") << 0 << 0
+                         << Lines { "5 0\r\n", "0 0\r\n" };
     QTest::newRow("20 0, one past the last tab")
             << Place::File << QByteArray("20 0\r\n") << 0 << 0 << fallBack;
     QTest::newRow("-1 3") << Place::File << QByteArray("-1 3\r\n") << 0 << 0 << fallBack;
-    QTest::newRow("7 -1") << Place::File << QByteArray("7 -1\r\n") << 0 << 0 << Lines{"7 0\r\n", "0 0\r\n"};
+    QTest::newRow("7 -1") << Place::File << QByteArray("7 -1\r\n") << 0 << 0
+                          << Lines { "7 0\r\n", "0 0\r\n" };
     QTest::newRow("19 11, no such group")
-            << Place::File << QByteArray("19 11\r\n") << 0 << 0 << Lines{"19 0\r\n", "0 0\r\n"};
+            << Place::File << QByteArray("19 11\r\n") << 0 << 0 << Lines { "19 0\r\n", "0 0\r\n" };
 }
 
 void TabMemoryTest::restore()
@@ -150,11 +156,11 @@ void TabMemoryTest::restoreRunsTheTabHandlers_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QList<int>>("cleared");
     QTest::addColumn<QList<int>>("reset");
-    QTest::newRow("19 4") << QByteArray("19 4") << QList<int>{} << QList<int>{4};
-    QTest::newRow("3 0") << QByteArray("3 0") << QList<int>{3} << QList<int>{};
+    QTest::newRow("19 4") << QByteArray("19 4") << QList<int> {} << QList<int> { 4 };
+    QTest::newRow("3 0") << QByteArray("3 0") << QList<int> { 3 } << QList<int> {};
     // Region 5 is selected and cleared before the inner index fails; the
     // fall-back then selects and clears region 0 as well.
-    QTest::newRow("5,3") << QByteArray("5,3") << QList<int>{5, 0} << QList<int>{};
+    QTest::newRow("5,3") << QByteArray("5,3") << QList<int> { 5, 0 } << QList<int> {};
 }
 
 void TabMemoryTest::restoreRunsTheTabHandlers()
@@ -167,17 +173,19 @@ void TabMemoryTest::restoreRunsTheTabHandlers()
     folder.write(TabsFile, content);
     PreparedForm window(folder.path());
     window.beforeLoadTabs = [](Form1 *w) {
-        for (int r : {0, 1, 3, 5})
+        for (int r : { 0, 1, 3, 5 })
             fillRegion(w, r);
-        for (int g : {0, 2, 4})
+        for (int g : { 0, 2, 4 })
             control<QListWidget>(w, "Quests", g)->setCurrentRow(1);
     };
     window.Form_Load();
 
-    for (int r : {0, 1, 3, 5})
-        QVERIFY2(regionIsCleared(&window, r) == cleared.contains(r), qPrintable(QString::number(r)));
-    for (int g : {0, 2, 4})
-        QCOMPARE(control<QListWidget>(&window, "Quests", g)->currentRow(), reset.contains(g) ? -1 : 1);
+    for (int r : { 0, 1, 3, 5 })
+        QVERIFY2(regionIsCleared(&window, r) == cleared.contains(r),
+                 qPrintable(QString::number(r)));
+    for (int g : { 0, 2, 4 })
+        QCOMPARE(control<QListWidget>(&window, "Quests", g)->currentRow(),
+                 reset.contains(g) ? -1 : 1);
 }
 
 void TabMemoryTest::tabChangeSavesBothTabs()
@@ -213,7 +221,8 @@ void TabMemoryTest::saveReplacesTheFileAsAWhole()
     // leaves it untouched, a write into the file itself would show through.
     const QString link = elsewhere.filePath(QStringLiteral("Tabs.ini.before"));
     QVERIFY2(::link(QFile::encodeName(folder.filePath(TabsFile)).constData(),
-                    QFile::encodeName(link).constData()) == 0,
+                    QFile::encodeName(link).constData())
+                     == 0,
              "cannot make a second name for the file");
     selectTab(window.get(), "QVLocations", 9);
     QCOMPARE(folder.read(TabsFile), QByteArray("9 2\r\n"));

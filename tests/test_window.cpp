@@ -77,7 +77,8 @@ void WindowTest::designTimeState()
     QVERIFY(window.windowIcon().availableSizes().contains(QSize(32, 32)));
     QCOMPARE(currentTab(&window, "QVLocations"), 1);
     QCOMPARE(currentTab(&window, "QuestsTab"), 0);
-    QCOMPARE(control<QLabel>(&window, "LabelDefeated")->text(), QStringLiteral("Uniques Beaten: 0"));
+    QCOMPARE(control<QLabel>(&window, "LabelDefeated")->text(),
+             QStringLiteral("Uniques Beaten: 0"));
     auto *timer = control<QTimer>(&window, "Timer1");
     QVERIFY(timer->isActive());
     QCOMPARE(timer->property("Tag").toString(), QStringLiteral("60"));
@@ -102,16 +103,18 @@ void WindowTest::captionsOfEveryKindOfControl()
     // Each region and each quest group is built by the same code; the last
     // ones stand for all.
     const std::pair<const char *, const char *> captions[] = {
-            {"LabelLevel(18)", "Level"},
-            {"LabelLocation(18)", "Location"},
-            {"LabelAppearanceConditions(18)", "Appearance Conditions"},
-            {"CheckDefeated(18)", "Defeated this Playthough"},
-            {"PrerequisitesLabel(10)", "Prerequisites"},
-            {"LocationLabel(10)", "Location"},
-            {"CompleteLabel(10)", "To Complete Quest"},
-            {"QuestCompleted(10)", "Quest Completed"}};
+        { "LabelLevel(18)", "Level" },
+        { "LabelLocation(18)", "Location" },
+        { "LabelAppearanceConditions(18)", "Appearance Conditions" },
+        { "CheckDefeated(18)", "Defeated this Playthough" },
+        { "PrerequisitesLabel(10)", "Prerequisites" },
+        { "LocationLabel(10)", "Location" },
+        { "CompleteLabel(10)", "To Complete Quest" },
+        { "QuestCompleted(10)", "Quest Completed" }
+    };
     for (const auto &[name, caption] : captions)
-        QCOMPARE(control<QWidget>(&window, name)->property("text").toString(), QLatin1String(caption));
+        QCOMPARE(control<QWidget>(&window, name)->property("text").toString(),
+                 QLatin1String(caption));
     auto *outer = control<TabControl>(&window, "QVLocations");
     auto *inner = control<TabControl>(&window, "QuestsTab");
     QCOMPARE(outer->count(), catalog::RegionCount + 1);
@@ -128,7 +131,7 @@ void WindowTest::hiddenFlagBoxesNeverShowOrTakeFocus()
     ProgramFolder folder;
     Form1 window(folder.path());
     window.show();
-    for (int tab : {7, catalog::RegionCount}) {
+    for (int tab : { 7, catalog::RegionCount }) {
         selectTab(&window, "QVLocations", tab);
         selectTab(&window, "QuestsTab", 10);
         control<QLineEdit>(&window, "TextCompleted", 10)->setText(QStringLiteral("1"));
@@ -146,7 +149,7 @@ void WindowTest::everyQuestGroupTabShowsWholeWithItsBar()
 {
     // A quest of group 9, on the last row, is done: its tab has a bar to show.
     ProgramFolder folder;
-    folder.write(QStringLiteral("QuestsCleared.txt"), flagsWithOnesAt(63, {questPosition(9, 0)}));
+    folder.write(QStringLiteral("QuestsCleared.txt"), flagsWithOnesAt(63, { questPosition(9, 0) }));
     auto window = startedWindow(folder);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -165,7 +168,8 @@ void WindowTest::everyQuestGroupTabShowsWholeWithItsBar()
     };
     for (int selected = catalog::QuestGroupCount - 1; selected >= 0; --selected) {
         selectTab(window.get(), "QuestsTab", selected);
-        QVERIFY2(firstTabCutOff() == -1, qPrintable(QStringLiteral("with tab %1 selected").arg(selected)));
+        QVERIFY2(firstTabCutOff() == -1,
+                 qPrintable(QStringLiteral("with tab %1 selected").arg(selected)));
     }
     // The control lays its pages out afresh on a resize.
     const QSize designed = outer->size();
@@ -197,12 +201,14 @@ void WindowTest::focusOrder_data()
             << 5 << 0
             << "QVLocations CheckDefeated(5) TextAppearance(5) TextLocation(5) TextLevel(5) "
                "ListOfUniques(5) QVLocations";
-    QTest::newRow("quest group 0") << 19 << 0
-                                   << "QVLocations QuestsTab Quests(0) QuestLocation(0) QuestItems(0) "
-                                      "QuestCompleted(0) QVLocations";
+    QTest::newRow("quest group 0")
+            << 19 << 0
+            << "QVLocations QuestsTab Quests(0) QuestLocation(0) QuestItems(0) "
+               "QuestCompleted(0) QVLocations";
     // Its location box is disabled: it is skipped.
     QTest::newRow("quest group 6")
-            << 19 << 6 << "QVLocations QuestsTab QuestCompleted(6) QuestItems(6) Quests(6) QVLocations";
+            << 19 << 6
+            << "QVLocations QuestsTab QuestCompleted(6) QuestItems(6) Quests(6) QVLocations";
 }
 
 void WindowTest::focusOrder()
@@ -217,7 +223,7 @@ void WindowTest::focusOrder()
     selectTab(window.get(), "QVLocations", outer);
     selectTab(window.get(), "QuestsTab", inner);
     control<QWidget>(window.get(), "QVLocations")->setFocus();
-    QStringList visited{QApplication::focusWidget()->objectName()};
+    QStringList visited { QApplication::focusWidget()->objectName() };
     for (int step = 1; step < order.count(u' ') + 1; ++step) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited.append(QApplication::focusWidget()->objectName());
@@ -234,7 +240,7 @@ void WindowTest::startUpClearsAndLocksEveryRegion()
     window.Form_Load();
     for (int r = 0; r < catalog::RegionCount; ++r) {
         QVERIFY2(regionIsCleared(&window, r), qPrintable(QString::number(r)));
-        for (const char *name : {"TextLevel", "TextLocation", "TextAppearance"})
+        for (const char *name : { "TextLevel", "TextLocation", "TextAppearance" })
             QVERIFY(control<QLineEdit>(&window, name, r)->isReadOnly());
     }
 }
@@ -313,7 +319,8 @@ void WindowTest::tabsForScreenReaders()
     QVERIFY(folder.read(QStringLiteral("Tabs.ini")).startsWith("19 0"));
     // The lines of a list on the page just left no longer count as on screen.
     const auto firstLine = [&window](const char *list, int index) {
-        return QAccessible::queryAccessibleInterface(control<QListWidget>(window.get(), list, index))
+        return QAccessible::queryAccessibleInterface(
+                       control<QListWidget>(window.get(), list, index))
                 ->child(0);
     };
     QVERIFY(firstLine("ListOfUniques", 0)->state().invisible);

@@ -92,7 +92,8 @@ void paintCrosshair(QPainter &painter)
 {
     const QPointF centre(16, 16);
     // A dark rim under the gold keeps the sight readable where it crosses red.
-    for (const auto &[color, width] : {std::pair{QColor(0, 0, 0, 150), 3.6}, std::pair{Gold, 1.9}}) {
+    for (const auto &[color, width] :
+         { std::pair { QColor(0, 0, 0, 150), 3.6 }, std::pair { Gold, 1.9 } }) {
         painter.setPen(QPen(color, width, Qt::SolidLine, Qt::FlatCap));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(centre, 9, 9);
@@ -241,12 +242,13 @@ int main(int argc, char *argv[])
         return 1;
     }
     if (!readsBackAsIcon(iconPath)) {
-        std::fprintf(stderr, "makeicon: %s does not read back as a %d x %d icon\n", qPrintable(iconPath),
-                     IconSize, IconSize);
+        std::fprintf(stderr, "makeicon: %s does not read back as a %d x %d icon\n",
+                     qPrintable(iconPath), IconSize, IconSize);
         return 1;
     }
     if (arguments.size() > 3 && !writeDesktopIcons(arguments.at(2), *sizes)) {
-        std::fprintf(stderr, "makeicon: cannot write the desktop icons in %s\n", qPrintable(arguments.at(2)));
+        std::fprintf(stderr, "makeicon: cannot write the desktop icons in %s\n",
+                     qPrintable(arguments.at(2)));
         return 1;
     }
     return 0;

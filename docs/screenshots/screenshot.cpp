@@ -70,16 +70,17 @@ QByteArray earlier(QByteArray flags, int count, qsizetype lastPosition)
 bool startWithProgress(Form1 &window, const QTemporaryDir &folder, const QString &progressFolder)
 {
     QList<std::pair<QString, QByteArray>> now;
-    for (const QString &name : {progress::UniquesFileName, progress::QuestsFileName}) {
+    for (const QString &name : { progress::UniquesFileName, progress::QuestsFileName }) {
         QFile file(progressFolder + QLatin1Char('/') + name);
         if (!file.open(QIODevice::ReadOnly)) {
             std::fprintf(stderr, "screenshot: cannot read %s\n", qPrintable(file.fileName()));
             return false;
         }
-        now.append({name, file.readAll()});
+        now.append({ name, file.readAll() });
     }
     // The lines just above the selected monster, and the selected quest, show as new.
-    const int shownMonster = *catalog::flagPosition(catalog::Kind::Unique, ShownRegion, ShownMonster);
+    const int shownMonster =
+            *catalog::flagPosition(catalog::Kind::Unique, ShownRegion, ShownMonster);
     const int shownQuest = *catalog::flagPosition(catalog::Kind::Quest, ShownGroup, ShownQuest);
     write(folder, now[0].first, earlier(now[0].second, 2, shownMonster - 1));
     write(folder, now[1].first, earlier(now[1].second, 1, shownQuest));
@@ -99,24 +100,26 @@ bool startWithProgress(Form1 &window, const QTemporaryDir &folder, const QString
 bool grabHistory(const QString &pictures, const QString &progressFolder, const QString &path)
 {
     QTemporaryDir folder;
-    for (const char *sub : {"Monsters", "Locations"})
-        QFile::link(pictures + QLatin1Char('/') + QLatin1String(sub), folder.filePath(QLatin1String(sub)));
+    for (const char *sub : { "Monsters", "Locations" })
+        QFile::link(pictures + QLatin1Char('/') + QLatin1String(sub),
+                    folder.filePath(QLatin1String(sub)));
     QList<QByteArray> now;
-    const QString names[] = {progress::UniquesFileName, progress::QuestsFileName};
+    const QString names[] = { progress::UniquesFileName, progress::QuestsFileName };
     for (const QString &name : names) {
         QFile file(progressFolder + QLatin1Char('/') + name);
         if (!file.open(QIODevice::ReadOnly))
             return false;
         now.append(file.readAll());
     }
-    QList<QByteArray> flags = {earlier(now[0], 9, now[0].size()), earlier(now[1], 4, now[1].size())};
+    QList<QByteArray> flags = { earlier(now[0], 9, now[0].size()),
+                                earlier(now[1], 4, now[1].size()) };
     Form1 window(folder.path());
     write(folder, names[0], flags[0]);
     write(folder, names[1], flags[1]);
     window.Form_Load();
     auto *history = window.findChild<ProgressHistory *>(QStringLiteral("ProgressHistory"));
     QDateTime clock(QDate::currentDate().addDays(-1), QTime(18, 10));
-    const int minutesBetween[] = {0, 7, 26, 41, 12, 95, 3, 640, 18, 9, 33, 21, 5, 48};
+    const int minutesBetween[] = { 0, 7, 26, 41, 12, 95, 3, 640, 18, 9, 33, 21, 5, 48 };
     int step = 0;
     auto readAt = [&] {
         clock = clock.addSecs(60 * minutesBetween[step++ % std::size(minutesBetween)]);
@@ -181,9 +184,10 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 5 || argc > 7) {
-        std::fprintf(stderr,
-                     "usage: screenshot <program folder with pictures> <folder with progress files> "
-                     "<uniques.png> <quests.png> [<uniques in a dark palette.png> [<history.png>]]\n");
+        std::fprintf(
+                stderr,
+                "usage: screenshot <program folder with pictures> <folder with progress files> "
+                "<uniques.png> <quests.png> [<uniques in a dark palette.png> [<history.png>]]\n");
         return 2;
     }
     // A program folder of its own, so nothing of the build's is touched and
@@ -191,8 +195,9 @@ int main(int argc, char *argv[])
     // copied in.
     QTemporaryDir folder;
     const QString pictures = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
-    for (const char *sub : {"Monsters", "Locations"})
-        QFile::link(pictures + QLatin1Char('/') + QLatin1String(sub), folder.filePath(QLatin1String(sub)));
+    for (const char *sub : { "Monsters", "Locations" })
+        QFile::link(pictures + QLatin1Char('/') + QLatin1String(sub),
+                    folder.filePath(QLatin1String(sub)));
     const QString progress = QString::fromLocal8Bit(argv[2]);
 
     {

@@ -1,5 +1,5 @@
-#include "quitsignals.h"
 #include "form1.h"
+#include "quitsignals.h"
 
 #include <QApplication>
 #include <QLoggingCategory>

@@ -13,8 +13,8 @@
 #include <optional>
 
 #ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#include <unistd.h>
+#  include <sys/mman.h>
+#  include <unistd.h>
 #endif
 
 namespace batch {
@@ -70,8 +70,8 @@ void complain(BatchReport report, const QByteArray &text)
 
 bool isDownloadClient(const QString &program)
 {
-    return program.compare(u"ncftpget.exe", Qt::CaseInsensitive) == 0 ||
-            program.compare(u"ncftpget", Qt::CaseInsensitive) == 0;
+    return program.compare(u"ncftpget.exe", Qt::CaseInsensitive) == 0
+            || program.compare(u"ncftpget", Qt::CaseInsensitive) == 0;
 }
 
 // A download client's arguments with the account and password taken off
@@ -94,8 +94,8 @@ public:
         if (!login.empty()) {
 #ifdef Q_OS_LINUX
             m_descriptor = ::memfd_create("huntmark-login", 0);
-            if (m_descriptor < 0 ||
-                ::write(m_descriptor, login.data(), login.size()) != ssize_t(login.size()))
+            if (m_descriptor < 0
+                || ::write(m_descriptor, login.data(), login.size()) != ssize_t(login.size()))
                 return;
             ftpclient::useLoginFile(line, "/dev/fd/" + std::to_string(m_descriptor));
 #else

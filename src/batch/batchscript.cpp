@@ -161,8 +161,8 @@ QStringList programNameCandidates(const QString &name)
 {
     static constexpr QLatin1StringView exeEnding(".exe");
     if (name.size() > exeEnding.size() && name.endsWith(exeEnding, Qt::CaseInsensitive))
-        return {name, name.chopped(exeEnding.size())};
-    return {name};
+        return { name, name.chopped(exeEnding.size()) };
+    return { name };
 }
 
 } // namespace
@@ -220,14 +220,15 @@ bool isPlainFileName(QStringView name)
     return std::none_of(name.begin(), name.end(), [](QChar c) { return forbidden.contains(c); });
 }
 
-QString findBatchProgram(const QString &name, const QString &workingDir, const QString &pathVariable)
+QString findBatchProgram(const QString &name, const QString &workingDir,
+                         const QString &pathVariable)
 {
     // A command word with a path in it could run anything anywhere; the
     // script only ever names a tool to be looked up.
     if (!isPlainFileName(name))
         return {};
 
-    QStringList folders{workingDir};
+    QStringList folders { workingDir };
     folders += pathVariable.split(QDir::listSeparator(), Qt::SkipEmptyParts);
     const QStringList candidates = programNameCandidates(name);
     const QDir base(workingDir);

@@ -41,7 +41,8 @@ bool isPlainFileName(QStringView name);
 // when there is none. The working directory is searched before the folders
 // of pathVariable (a PATH-style list), and a name ending in ".exe" is also
 // found without that ending, the name as written preferred in each folder.
-QString findBatchProgram(const QString &name, const QString &workingDir, const QString &pathVariable);
+QString findBatchProgram(const QString &name, const QString &workingDir,
+                         const QString &pathVariable);
 
 // Deletes the one file in workingDir whose name equals name without regard
 // to case. Returns whether a file was deleted.

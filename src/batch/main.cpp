@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 
 #ifndef Q_OS_WIN
-#include <csignal>
-#include <unistd.h>
+#  include <csignal>
+#  include <unistd.h>
 #endif
 
 namespace {
@@ -35,7 +35,7 @@ void stopOnSignals()
     action.sa_handler = onStopSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : { SIGTERM, SIGINT, SIGHUP })
         ::sigaction(signal, &action, nullptr);
 }
 #endif

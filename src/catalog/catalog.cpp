@@ -79,7 +79,7 @@ std::optional<ListPlace> entryAt(Kind kind, int position)
     for (int tab = 0; tab < tabCount(kind); ++tab) {
         const int count = entriesOn(kind, tab);
         if (row < count)
-            return ListPlace{tab, row};
+            return ListPlace { tab, row };
         row -= count;
     }
     return std::nullopt;

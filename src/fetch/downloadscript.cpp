@@ -4,7 +4,7 @@ namespace fetch {
 
 FtpAccount configuredFtpAccount()
 {
-    return {HUNTMARK_FTP_HOST, HUNTMARK_FTP_ACCOUNT, "marrowfen"};
+    return { HUNTMARK_FTP_HOST, HUNTMARK_FTP_ACCOUNT, "marrowfen" };
 }
 
 namespace {

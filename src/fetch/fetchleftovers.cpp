@@ -16,7 +16,7 @@ namespace {
 bool isDownloadTemporary(const QString &entry)
 {
     const std::string name = QFile::encodeName(entry).toStdString();
-    for (const QString &progressFile : {progress::QuestsFileName, progress::UniquesFileName}) {
+    for (const QString &progressFile : { progress::QuestsFileName, progress::UniquesFileName }) {
         if (isDownloadTemporaryOf(name, QFile::encodeName(progressFile).toStdString()))
             return true;
     }

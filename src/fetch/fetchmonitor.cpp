@@ -31,8 +31,8 @@ QString reasonFor(const ScriptOutcome &outcome)
         return QStringLiteral("a download line of the script was not run.");
     if (text.contains("not accepted for login") || text.contains("Login incorrect"))
         return QStringLiteral("the FTP server refused the login.");
-    for (const char *unreachable : {"refused connection", "timed out", "unknown host", "could not connect",
-                                    "Could not connect", "unreachable"}) {
+    for (const char *unreachable : { "refused connection", "timed out", "unknown host",
+                                     "could not connect", "Could not connect", "unreachable" }) {
         if (text.contains(unreachable))
             return QStringLiteral("the FTP server cannot be reached.");
     }

@@ -9,11 +9,11 @@
 #include <QTimer>
 
 #ifdef Q_OS_WIN
-#include <qt_windows.h>
+#  include <qt_windows.h>
 #else
-#include <csignal>
-#include <sys/prctl.h>
-#include <unistd.h>
+#  include <csignal>
+#  include <sys/prctl.h>
+#  include <unistd.h>
 #endif
 
 namespace fetch {
@@ -82,7 +82,7 @@ bool HiddenScripts::start(const QString &scriptPath, const QString &workingFolde
 {
     QProcess process;
     process.setProgram(QStringLiteral("cmd.exe"));
-    process.setArguments({QStringLiteral("/c"), scriptPath});
+    process.setArguments({ QStringLiteral("/c"), scriptPath });
     process.setCreateProcessArgumentsModifier(
             [](QProcess::CreateProcessArguments *args) { args->flags |= CREATE_NO_WINDOW; });
     process.setWorkingDirectory(workingFolder);
@@ -91,7 +91,7 @@ bool HiddenScripts::start(const QString &scriptPath, const QString &workingFolde
     process.setStandardErrorFile(QProcess::nullDevice());
     if (!process.startDetached())
         return false;
-    m_runs.append({scriptPath, nullptr, 0, {}, false});
+    m_runs.append({ scriptPath, nullptr, 0, {}, false });
     if (!m_poll) {
         m_poll = new QTimer(this);
         m_poll->setInterval(ScriptFilePollMs);
@@ -106,7 +106,7 @@ void HiddenScripts::watchScriptFiles()
     m_runs.removeIf([](const Run &run) { return !QFile::exists(run.scriptPath); });
     if (m_runs.isEmpty()) {
         m_poll->stop();
-        emit allEnded(ScriptOutcome{});
+        emit allEnded(ScriptOutcome {});
     }
 }
 
@@ -132,7 +132,7 @@ bool HiddenScripts::start(const QString &scriptPath, const QString &workingFolde
 {
     auto *process = new QProcess(this);
     process->setProgram(scriptHelperPath());
-    process->setArguments({QStringLiteral("--report"), scriptPath});
+    process->setArguments({ QStringLiteral("--report"), scriptPath });
     process->setWorkingDirectory(workingFolder);
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(QProcess::nullDevice());
@@ -143,14 +143,15 @@ bool HiddenScripts::start(const QString &scriptPath, const QString &workingFolde
         ::setpgid(0, 0);
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     });
-    connect(process, &QProcess::readyReadStandardError, this, [this, process] { onMessages(process); });
+    connect(process, &QProcess::readyReadStandardError, this,
+            [this, process] { onMessages(process); });
     connect(process, &QProcess::finished, this, [this, process] { onFinished(process); });
     process->start();
     if (!process->waitForStarted()) {
         delete process;
         return false;
     }
-    m_runs.append({scriptPath, process, process->processId(), {}, false});
+    m_runs.append({ scriptPath, process, process->processId(), {}, false });
     if (deadlineMs >= 0)
         QTimer::singleShot(deadlineMs, process, [this, process] { endOverdue(process); });
     return true;
@@ -182,7 +183,8 @@ void HiddenScripts::onFinished(QProcess *process)
     onMessages(process);
     ScriptOutcome outcome;
     outcome.known = true;
-    outcome.status = exitstatus::fromExit(process->exitStatus() != QProcess::NormalExit, process->exitCode());
+    outcome.status = exitstatus::fromExit(process->exitStatus() != QProcess::NormalExit,
+                                          process->exitCode());
     for (const Run &run : std::as_const(m_runs)) {
         if (run.process == process)
             outcome.messages = run.messages;

@@ -24,11 +24,12 @@ inline std::string downloadTemporaryTemplate(std::string_view localName)
 inline bool isDownloadTemporaryOf(std::string_view entry, std::string_view localName)
 {
     const std::size_t prefix = localName.size() + 2;
-    if (entry.size() != prefix + DownloadTemporaryUniquePart.size() || entry[0] != '.' ||
-        entry.substr(1, localName.size()) != localName || entry[prefix - 1] != '.')
+    if (entry.size() != prefix + DownloadTemporaryUniquePart.size() || entry[0] != '.'
+        || entry.substr(1, localName.size()) != localName || entry[prefix - 1] != '.')
         return false;
     for (const char c : entry.substr(prefix)) {
-        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        const bool letterOrDigit =
+                (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
         if (!letterOrDigit)
             return false;
     }

@@ -6,7 +6,7 @@
 // download client links no Qt.
 
 #if __has_include(<sys/wait.h>)
-#include <sys/wait.h>
+#  include <sys/wait.h>
 #endif
 
 namespace exitstatus {

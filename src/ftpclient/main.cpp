@@ -91,7 +91,8 @@ bool isExecutableFile(const std::string &path)
     struct stat info
     {
     };
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)
+            && ::access(path.c_str(), X_OK) == 0;
 }
 
 // Debian's client, found on the search path. This program is named
@@ -149,7 +150,7 @@ void catchStopSignals()
     };
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : { SIGTERM, SIGINT, SIGHUP })
         ::sigaction(signal, &action, nullptr);
 }
 
@@ -172,7 +173,7 @@ pid_t startClient(const std::string &client, const std::vector<std::string> &arg
 
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const rlimit limit{rlim_t(MaxDownloadBytes + 1), rlim_t(MaxDownloadBytes + 1)};
+        const rlimit limit { rlim_t(MaxDownloadBytes + 1), rlim_t(MaxDownloadBytes + 1) };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::signal(SIGXFSZ, SIG_IGN);
         ::execv(client.c_str(), argv.data());
@@ -184,10 +185,10 @@ pid_t startClient(const std::string &client, const std::vector<std::string> &arg
 ClientRun runClient(const std::string &client, const std::vector<std::string> &arguments)
 {
     if (stopSignal != 0)
-        return {exitstatus::killedBy(stopSignal), false};
+        return { exitstatus::killedBy(stopSignal), false };
     const pid_t pid = startClient(client, arguments);
     if (pid < 0)
-        return {exitstatus::NotFound, false};
+        return { exitstatus::NotFound, false };
     clientPid = pid;
     if (stopSignal != 0)
         ::kill(pid, int(stopSignal));
@@ -249,8 +250,8 @@ std::optional<long long> fileSize(const std::string &path)
 
 std::optional<long long> number(std::string_view digits)
 {
-    if (digits.empty() || digits.size() > 18 ||
-        digits.find_first_not_of("0123456789") != std::string_view::npos)
+    if (digits.empty() || digits.size() > 18
+        || digits.find_first_not_of("0123456789") != std::string_view::npos)
         return std::nullopt;
     return std::stoll(std::string(digits));
 }
@@ -260,7 +261,8 @@ bool sameLetters(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i]))
+            != std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     }
     return true;
@@ -327,14 +329,15 @@ int judgeDownload(const ClientRun &run, const std::string &remote, const std::st
 {
     const std::optional<long long> announced = announcedSize(readText(conversation));
     const std::optional<long long> received = fileSize(download);
-    if ((announced && *announced > MaxDownloadBytes) || (received && *received > MaxDownloadBytes)) {
-        complain(remote + " on the server is larger than " + std::to_string(MaxDownloadBytes) +
-                 " bytes; the local copy stays as it was");
+    if ((announced && *announced > MaxDownloadBytes)
+        || (received && *received > MaxDownloadBytes)) {
+        complain(remote + " on the server is larger than " + std::to_string(MaxDownloadBytes)
+                 + " bytes; the local copy stays as it was");
         return RefusedStatus;
     }
     if (run.timedOut) {
-        complain("the download of " + remote + " did not finish within " +
-                 std::to_string(DownloadDeadline.count()) + " s; the local copy stays as it was");
+        complain("the download of " + remote + " did not finish within "
+                 + std::to_string(DownloadDeadline.count()) + " s; the local copy stays as it was");
         return TimedOutStatus;
     }
     if (run.status != 0)
@@ -343,8 +346,9 @@ int judgeDownload(const ClientRun &run, const std::string &remote, const std::st
     if (!received)
         return CannotWriteStatus;
     if (announced && *received != *announced) {
-        complain(remote + " arrived with " + std::to_string(*received) + " of the " +
-                 std::to_string(*announced) + " bytes the server announced; the local copy stays as it was");
+        complain(remote + " arrived with " + std::to_string(*received) + " of the "
+                 + std::to_string(*announced)
+                 + " bytes the server announced; the local copy stays as it was");
         return RefusedStatus;
     }
     return 0;
@@ -362,7 +366,7 @@ int downloadWhole(const std::string &client, ftpclient::CommandLine line)
     const std::string download = folder + "/" + nameOf(local);
     const std::string conversation = folder + "/conversation.log";
     line.operands.back() = download;
-    line.options.push_back({'d', conversation});
+    line.options.push_back({ 'd', conversation });
 
     const ClientRun run = runClient(client, ftpclient::formatCommandLine(line));
     int status = stopSignal != 0 ? run.status : judgeDownload(run, remote, conversation, download);
@@ -378,15 +382,17 @@ int runPlain(const std::string &client, const ftpclient::CommandLine &line)
 {
     const ClientRun run = runClient(client, ftpclient::formatCommandLine(line));
     if (run.timedOut) {
-        complain("the client did not finish within " + std::to_string(DownloadDeadline.count()) + " s");
+        complain("the client did not finish within " + std::to_string(DownloadDeadline.count())
+                 + " s");
         return TimedOutStatus;
     }
     return run.status;
 }
 
-void addOption(ftpclient::CommandLine &line, char letter, std::optional<std::string> value = std::nullopt)
+void addOption(ftpclient::CommandLine &line, char letter,
+               std::optional<std::string> value = std::nullopt)
 {
-    line.options.push_back({letter, std::move(value)});
+    line.options.push_back({ letter, std::move(value) });
 }
 
 } // namespace
@@ -419,8 +425,8 @@ int main(int argc, char *argv[])
         ftpclient::useLoginFile(line, "/dev/fd/" + std::to_string(fd));
     }
 
-    const int status =
-            line.has('C') && line.operands.size() == 3 ? downloadWhole(client, line) : runPlain(client, line);
+    const int status = line.has('C') && line.operands.size() == 3 ? downloadWhole(client, line)
+                                                                  : runPlain(client, line);
     if (stopSignal != 0) {
         std::signal(int(stopSignal), SIG_DFL);
         ::raise(int(stopSignal));

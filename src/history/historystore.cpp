@@ -39,13 +39,15 @@ HistoryStore::HistoryStore(const QString &path)
     }
     // Write-ahead logging with a sync at every commit: a committed read
     // survives a power cut, and a torn write never reaches earlier history.
-    exec(QStringLiteral("PRAGMA journal_mode=WAL")) && exec(QStringLiteral("PRAGMA synchronous=FULL")) &&
-            exec(QStringLiteral(
+    exec(QStringLiteral("PRAGMA journal_mode=WAL"))
+            && exec(QStringLiteral("PRAGMA synchronous=FULL"))
+            && exec(QStringLiteral(
                     "CREATE TABLE IF NOT EXISTS events(at INTEGER NOT NULL, kind INTEGER NOT NULL, "
-                    "position INTEGER NOT NULL, done INTEGER NOT NULL)")) &&
-            exec(QStringLiteral("CREATE TABLE IF NOT EXISTS state(kind INTEGER PRIMARY KEY, "
-                                "flags BLOB NOT NULL, fresh BLOB NOT NULL)")) &&
-            exec(QStringLiteral("CREATE INDEX IF NOT EXISTS events_by_entry ON events(kind, position)"));
+                    "position INTEGER NOT NULL, done INTEGER NOT NULL)"))
+            && exec(QStringLiteral("CREATE TABLE IF NOT EXISTS state(kind INTEGER PRIMARY KEY, "
+                                   "flags BLOB NOT NULL, fresh BLOB NOT NULL)"))
+            && exec(QStringLiteral(
+                    "CREATE INDEX IF NOT EXISTS events_by_entry ON events(kind, position)"));
 }
 
 HistoryStore::~HistoryStore()
@@ -112,7 +114,7 @@ std::optional<Remembered> HistoryStore::remembered(Kind kind)
     }
     if (!query.next())
         return std::nullopt;
-    return Remembered{query.value(0).toByteArray(), query.value(1).toByteArray()};
+    return Remembered { query.value(0).toByteArray(), query.value(1).toByteArray() };
 }
 
 std::vector<Event> HistoryStore::recordRead(Kind kind, QByteArrayView flags, QByteArrayView fresh,
@@ -129,14 +131,15 @@ std::vector<Event> HistoryStore::recordRead(Kind kind, QByteArrayView flags, QBy
         for (qsizetype position = 0; position < length; ++position) {
             const bool done = isDone(flags, position);
             if (done != isDone(before->flags, position))
-                recorded.push_back({at.toMSecsSinceEpoch(), kind, int(position), done});
+                recorded.push_back({ at.toMSecsSinceEpoch(), kind, int(position), done });
         }
     }
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     bool written = isAvailable();
     if (written && !recorded.empty()) {
         QSqlQuery insert(db);
-        insert.prepare(QStringLiteral("INSERT INTO events(at, kind, position, done) VALUES (?, ?, ?, ?)"));
+        insert.prepare(
+                QStringLiteral("INSERT INTO events(at, kind, position, done) VALUES (?, ?, ?, ?)"));
         for (const Event &event : recorded) {
             insert.bindValue(0, at.toMSecsSinceEpoch());
             insert.bindValue(1, int(kind));
@@ -150,7 +153,8 @@ std::vector<Event> HistoryStore::recordRead(Kind kind, QByteArrayView flags, QBy
     }
     if (written) {
         QSqlQuery save(db);
-        save.prepare(QStringLiteral("INSERT OR REPLACE INTO state(kind, flags, fresh) VALUES (?, ?, ?)"));
+        save.prepare(QStringLiteral(
+                "INSERT OR REPLACE INTO state(kind, flags, fresh) VALUES (?, ?, ?)"));
         save.addBindValue(int(kind));
         save.addBindValue(flags.toByteArray());
         save.addBindValue(fresh.toByteArray());
@@ -183,8 +187,9 @@ std::vector<Event> HistoryStore::events()
 std::vector<Event> HistoryStore::latestPerEntry()
 {
     // The index by entry answers this without touching the other events.
-    return select(QStringLiteral("SELECT at, kind, position, done FROM events WHERE rowid IN "
-                                 "(SELECT MAX(rowid) FROM events GROUP BY kind, position) ORDER BY rowid"));
+    return select(QStringLiteral(
+            "SELECT at, kind, position, done FROM events WHERE rowid IN "
+            "(SELECT MAX(rowid) FROM events GROUP BY kind, position) ORDER BY rowid"));
 }
 
 std::vector<Event> HistoryStore::select(const QString &statement)
@@ -199,8 +204,8 @@ std::vector<Event> HistoryStore::select(const QString &statement)
         return found;
     }
     while (query.next())
-        found.push_back({query.value(0).toLongLong(), Kind(query.value(1).toInt()), query.value(2).toInt(),
-                         query.value(3).toBool()});
+        found.push_back({ query.value(0).toLongLong(), Kind(query.value(1).toInt()),
+                          query.value(2).toInt(), query.value(3).toBool() });
     return found;
 }
 

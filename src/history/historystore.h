@@ -62,7 +62,8 @@ public:
     // Records what a read found: an event for every entry whose flag differs
     // from the state the last read left, then the new state. The first read
     // ever of a file records no events. Returns the events recorded.
-    std::vector<Event> recordRead(Kind kind, QByteArrayView flags, QByteArrayView fresh, const QDateTime &at);
+    std::vector<Event> recordRead(Kind kind, QByteArrayView flags, QByteArrayView fresh,
+                                  const QDateTime &at);
 
     // The user has seen lines: only the new marks change.
     void rememberFresh(Kind kind, QByteArrayView fresh);

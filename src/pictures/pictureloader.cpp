@@ -68,7 +68,8 @@ QByteArray readSmallFile(const QString &path)
 {
     // A named pipe or device under a picture's name would block the window.
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > MaxPictureFileSize)
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)
+        || file.size() > MaxPictureFileSize)
         return {};
     return file.read(MaxPictureFileSize + 1);
 }

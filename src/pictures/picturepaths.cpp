@@ -16,7 +16,8 @@ QString monsterPicturePath(const QString &programFolder, const catalog::UniqueMo
 
 QString locationPicturePath(const QString &programFolder, const catalog::UniqueMonster &monster)
 {
-    return platform::programFilePath(programFolder, LocationPictureFolder, pictureFileName(monster));
+    return platform::programFilePath(programFolder, LocationPictureFolder,
+                                     pictureFileName(monster));
 }
 
 } // namespace pictures

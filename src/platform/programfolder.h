@@ -21,7 +21,8 @@ inline QString programFilePath(const QString &programFolder, const QString &name
 }
 
 // A file in a sub-folder of the program's folder, such as a picture.
-inline QString programFilePath(const QString &programFolder, const QString &subFolder, const QString &name)
+inline QString programFilePath(const QString &programFolder, const QString &subFolder,
+                               const QString &name)
 {
     return programFolder + PathSeparator + subFolder + PathSeparator + name;
 }

@@ -3,11 +3,11 @@
 #include <QCoreApplication>
 
 #ifndef Q_OS_WIN
-#include <QSocketNotifier>
+#  include <QSocketNotifier>
 
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
+#  include <csignal>
+#  include <sys/socket.h>
+#  include <unistd.h>
 #endif
 
 namespace platform {
@@ -16,7 +16,7 @@ namespace platform {
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
+int signalPipe[2] = { -1, -1 };
 
 // A signal handler may do next to nothing; it hands the signal to the event
 // loop through a socket.
@@ -32,7 +32,8 @@ void quitOnTerminationSignals()
 {
     if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
-    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    auto *notifier =
+            new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(), [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(signalPipe[0], &byte, 1);
@@ -44,7 +45,7 @@ void quitOnTerminationSignals()
     action.sa_handler = onTerminationSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : { SIGTERM, SIGINT, SIGHUP })
         ::sigaction(signal, &action, nullptr);
 }
 

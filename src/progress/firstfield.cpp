@@ -65,15 +65,16 @@ std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position, qsizety
 {
     FlagScan scan;
     FirstFieldScanner scanner;
-    const bool found = scanDevice(device, MaxFlagTextLength, scanner, [&](const char *data, qsizetype size) {
-        const qint64 first = scan.length + 1;
-        if (position >= first && position < first + size)
-            scan.flagAt = data[position - first];
-        if (scan.head.size() < headLength)
-            scan.head.append(data, std::min(size, headLength - scan.head.size()));
-        scan.ones += std::count(data, data + size, '1');
-        scan.length += size;
-    });
+    const bool found =
+            scanDevice(device, MaxFlagTextLength, scanner, [&](const char *data, qsizetype size) {
+                const qint64 first = scan.length + 1;
+                if (position >= first && position < first + size)
+                    scan.flagAt = data[position - first];
+                if (scan.head.size() < headLength)
+                    scan.head.append(data, std::min(size, headLength - scan.head.size()));
+                scan.ones += std::count(data, data + size, '1');
+                scan.length += size;
+            });
     if (!found)
         return std::nullopt;
     return scan;
@@ -115,7 +116,7 @@ std::optional<FieldPlace> locateFirstField(QByteArrayView bytes)
         scanner.finish(keep);
     if (!scanner.foundField())
         return std::nullopt;
-    return FieldPlace{start.value_or(emptyFieldStart(bytes)), length};
+    return FieldPlace { start.value_or(emptyFieldStart(bytes)), length };
 }
 
 std::optional<QByteArray> readFirstField(const QString &path, qsizetype maxLength)

@@ -65,7 +65,8 @@ inline constexpr qint64 MaxFlagTextLength = 64 * 1024 * 1024;
 std::optional<FlagScan> scanFlagText(QIODevice &device, qint64 position, qsizetype headLength = 0);
 
 // The same for a file; a missing or unreadable file yields nothing.
-std::optional<FlagScan> scanFlagFile(const QString &path, qint64 position, qsizetype headLength = 0);
+std::optional<FlagScan> scanFlagFile(const QString &path, qint64 position,
+                                     qsizetype headLength = 0);
 
 // The flag text every reader falls back to: `length` characters "0", of
 // which the first `headLength` are kept.

@@ -19,15 +19,16 @@ QList<Entry> collectEntries()
     for (int r = 0; r < catalog::RegionCount; ++r) {
         const catalog::Region &region = catalog::regions()[r];
         for (int i = 0; i < int(region.entries.size()); ++i)
-            entries.append({Kind::Unique, r, i, *catalog::flagPosition(Kind::Unique, r, i),
-                            QString::fromLatin1(region.caption),
-                            QString::fromLatin1(region.entries[i].name)});
+            entries.append({ Kind::Unique, r, i, *catalog::flagPosition(Kind::Unique, r, i),
+                             QString::fromLatin1(region.caption),
+                             QString::fromLatin1(region.entries[i].name) });
     }
     for (int g = 0; g < catalog::QuestGroupCount; ++g) {
         const catalog::QuestGroup &group = catalog::questGroups()[g];
         for (int i = 0; i < int(group.quests.size()); ++i)
-            entries.append({Kind::Quest, g, i, *catalog::flagPosition(Kind::Quest, g, i),
-                            QString::fromLatin1(group.caption), QString::fromLatin1(group.quests[i].name)});
+            entries.append({ Kind::Quest, g, i, *catalog::flagPosition(Kind::Quest, g, i),
+                             QString::fromLatin1(group.caption),
+                             QString::fromLatin1(group.quests[i].name) });
     }
     return entries;
 }
@@ -36,11 +37,11 @@ QList<Tab> collectTabs()
 {
     QList<Tab> tabs;
     for (int r = 0; r < catalog::RegionCount; ++r)
-        tabs.append({Kind::Unique, r, QString::fromLatin1(catalog::regions()[r].caption),
-                     *catalog::flagPosition(Kind::Unique, r, 0), catalog::uniqueMonsterCount(r)});
+        tabs.append({ Kind::Unique, r, QString::fromLatin1(catalog::regions()[r].caption),
+                      *catalog::flagPosition(Kind::Unique, r, 0), catalog::uniqueMonsterCount(r) });
     for (int g = 0; g < catalog::QuestGroupCount; ++g)
-        tabs.append({Kind::Quest, g, QString::fromLatin1(catalog::questGroups()[g].caption),
-                     *catalog::flagPosition(Kind::Quest, g, 0), catalog::questCount(g)});
+        tabs.append({ Kind::Quest, g, QString::fromLatin1(catalog::questGroups()[g].caption),
+                      *catalog::flagPosition(Kind::Quest, g, 0), catalog::questCount(g) });
     return tabs;
 }
 
@@ -67,7 +68,8 @@ int editDistance(QStringView a, QStringView b)
         for (qsizetype j = 1; j <= b.size(); ++j) {
             const int above = row[size_t(j)];
             const bool same = a[i - 1].toCaseFolded() == b[j - 1].toCaseFolded();
-            row[size_t(j)] = std::min({above + 1, row[size_t(j - 1)] + 1, diagonal + (same ? 0 : 1)});
+            row[size_t(j)] =
+                    std::min({ above + 1, row[size_t(j - 1)] + 1, diagonal + (same ? 0 : 1) });
             diagonal = above;
         }
     }
@@ -128,8 +130,9 @@ const QList<Tab> &catalogTabs()
 QString nameToType(const Entry &entry)
 {
     const auto &entries = catalogEntries();
-    const auto holders = std::count_if(entries.begin(), entries.end(),
-                                       [&](const Entry &other) { return sameText(other.name, entry.name); });
+    const auto holders = std::count_if(entries.begin(), entries.end(), [&](const Entry &other) {
+        return sameText(other.name, entry.name);
+    });
     return holders > 1 ? entry.qualifiedName() : entry.name;
 }
 
@@ -158,8 +161,8 @@ Lookup<Tab> lookUpTab(QStringView typed)
             lookup.matches.append(tab);
     }
     if (lookup.matches.isEmpty() && !typed.isEmpty())
-        lookup.closeOnes =
-                closest(catalogTabs(), [&](const Tab &tab) { return closeness(typed, tab.caption); });
+        lookup.closeOnes = closest(catalogTabs(),
+                                   [&](const Tab &tab) { return closeness(typed, tab.caption); });
     return lookup;
 }
 

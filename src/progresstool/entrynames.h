@@ -22,7 +22,10 @@ struct Entry
     QString name;
 
     QString qualifiedName() const { return caption + QStringLiteral(": ") + name; }
-    bool operator==(const Entry &other) const { return kind == other.kind && position == other.position; }
+    bool operator==(const Entry &other) const
+    {
+        return kind == other.kind && position == other.position;
+    }
 };
 
 struct Tab

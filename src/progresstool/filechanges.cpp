@@ -18,8 +18,8 @@ namespace progresstool {
 
 namespace {
 
-constexpr auto NewFilePermissions =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+constexpr auto NewFilePermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+        | QFileDevice::ReadGroup | QFileDevice::ReadOther;
 
 // A file without its owner's write permission was made read-only on
 // purpose; that holds for an administrator too, whom the system would let
@@ -39,9 +39,9 @@ std::unique_ptr<QTemporaryFile> writeBeside(const FileChange &change, QString *p
     const QFileInfo info(change.path);
     auto file = std::make_unique<QTemporaryFile>(
             info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".XXXXXX")));
-    const bool written = file->open() && file->write(change.bytes) == change.bytes.size() && file->flush() &&
-            ::fsync(file->handle()) == 0 &&
-            file->setPermissions(change.before ? info.permissions() : NewFilePermissions);
+    const bool written = file->open() && file->write(change.bytes) == change.bytes.size()
+            && file->flush() && ::fsync(file->handle()) == 0
+            && file->setPermissions(change.before ? info.permissions() : NewFilePermissions);
     if (!written) {
         *problem = file->errorString();
         return nullptr;
@@ -58,14 +58,16 @@ QString putBack(const QList<FileChange> &changes, qsizetype done)
     QStringList notRestored;
     for (qsizetype k = 0; k < done; ++k) {
         const FileChange &change = changes[k];
-        const bool restored = change.before ? platform::replaceFileAtomically(change.path, *change.before)
-                                            : QFile::remove(change.path);
+        const bool restored = change.before
+                ? platform::replaceFileAtomically(change.path, *change.before)
+                : QFile::remove(change.path);
         (restored ? restoredNames : notRestored).append(change.shownName);
     }
     if (!notRestored.isEmpty())
         return QStringLiteral("; %1 changed and could not be put back")
                 .arg(notRestored.join(QStringLiteral(", ")));
-    return done > 0 ? QStringLiteral("; %1 put back as it was").arg(restoredNames.join(QStringLiteral(", ")))
+    return done > 0 ? QStringLiteral("; %1 put back as it was")
+                              .arg(restoredNames.join(QStringLiteral(", ")))
                     : QStringLiteral("; no file was changed");
 }
 
@@ -77,25 +79,26 @@ CommitResult commitChanges(const QList<FileChange> &changes)
                                                  : QStringLiteral("; the file was not changed");
     for (const FileChange &change : changes) {
         if (const QString problem = whyNotWritable(change); !problem.isEmpty())
-            return {false, change.shownName, problem + unchanged};
+            return { false, change.shownName, problem + unchanged };
     }
     std::vector<std::unique_ptr<QTemporaryFile>> written;
     for (const FileChange &change : changes) {
         QString problem;
         written.push_back(writeBeside(change, &problem));
         if (!written.back())
-            return {false, change.shownName, problem + unchanged};
+            return { false, change.shownName, problem + unchanged };
     }
     for (qsizetype k = 0; k < changes.size(); ++k) {
         QTemporaryFile &file = *written[size_t(k)];
         if (std::rename(QFile::encodeName(file.fileName()).constData(),
-                        QFile::encodeName(changes[k].path).constData()) != 0) {
+                        QFile::encodeName(changes[k].path).constData())
+            != 0) {
             const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-            return {false, changes[k].shownName, reason + putBack(changes, k)};
+            return { false, changes[k].shownName, reason + putBack(changes, k) };
         }
         file.setAutoRemove(false);
     }
-    return {true, QString(), QString()};
+    return { true, QString(), QString() };
 }
 
 } // namespace progresstool

@@ -1,8 +1,8 @@
 #include "flagfile.h"
 
 #include "catalog.h"
-#include "progressfiles.h"
 #include "firstfield.h"
+#include "progressfiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -48,12 +48,14 @@ QString damage(const QByteArray &field, Kind kind)
     const int count = flagCount(kind);
     for (int k = 0; k < std::min<int>(int(field.size()), count); ++k) {
         if (field[k] != '0' && field[k] != '1')
-            return QStringLiteral("character %1 of the flag text (the flag of %2) is %3, not \"0\" or \"1\"")
+            return QStringLiteral("character %1 of the flag text (the flag of %2) is %3, not \"0\" "
+                                  "or \"1\"")
                     .arg(k + 1)
                     .arg(qualifiedNameAt(kind, k + 1), describeCharacter(field[k]));
     }
     if (field.size() > count)
-        return QStringLiteral("the flag text goes on past character %1, but the catalog has only %1 entries")
+        return QStringLiteral("the flag text goes on past character %1, but the catalog has only "
+                              "%1 entries")
                 .arg(count);
     return QString();
 }

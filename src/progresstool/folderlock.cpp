@@ -49,8 +49,9 @@ QString FolderLock::holder() const
 
 QString FolderLock::problem() const
 {
-    return m_lock.error() == QLockFile::PermissionError ? QStringLiteral("permission denied")
-                                                        : QStringLiteral("the lock file cannot be made");
+    return m_lock.error() == QLockFile::PermissionError
+            ? QStringLiteral("permission denied")
+            : QStringLiteral("the lock file cannot be made");
 }
 
 } // namespace progresstool

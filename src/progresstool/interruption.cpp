@@ -11,8 +11,8 @@ namespace {
 
 volatile std::sig_atomic_t caughtSignal = 0;
 
-constexpr std::array Signals{SIGTERM, SIGINT, SIGHUP};
-std::array<struct sigaction, Signals.size()> previous{};
+constexpr std::array Signals { SIGTERM, SIGINT, SIGHUP };
+std::array<struct sigaction, Signals.size()> previous {};
 
 void note(int signal)
 {

@@ -14,7 +14,7 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     progresstool::InterruptionGuard guard;
     const progresstool::Outcome outcome =
-            progresstool::run(QCoreApplication::arguments().mid(1), {QDir::currentPath()});
+            progresstool::run(QCoreApplication::arguments().mid(1), { QDir::currentPath() });
     std::fputs(outcome.output.toLocal8Bit().constData(), stdout);
     std::fputs(outcome.error.toLocal8Bit().constData(), stderr);
     std::fflush(nullptr);

@@ -75,12 +75,12 @@ struct Options
 
 Outcome failure(int status, const QString &message)
 {
-    return {status, QString(), ProgramName + QStringLiteral(": ") + message + QLatin1Char('\n')};
+    return { status, QString(), ProgramName + QStringLiteral(": ") + message + QLatin1Char('\n') };
 }
 
 Outcome success(const QString &output)
 {
-    return {Success, output, QString()};
+    return { Success, output, QString() };
 }
 
 QString quoted(const QString &text)
@@ -98,11 +98,12 @@ QString quotedList(const QStringList &texts)
 
 // --- the command line ------------------------------------------------------------
 
-const QStringList ValueOptions{QStringLiteral("--folder"), QStringLiteral("--host"), QStringLiteral("--user"),
-                               QStringLiteral("--password-file"), QStringLiteral("--port")};
-const QStringList PublishOptions{QStringLiteral("--host"), QStringLiteral("--user"),
-                                 QStringLiteral("--password-file"), QStringLiteral("--port"),
-                                 QStringLiteral("--force")};
+const QStringList ValueOptions { QStringLiteral("--folder"), QStringLiteral("--host"),
+                                 QStringLiteral("--user"), QStringLiteral("--password-file"),
+                                 QStringLiteral("--port") };
+const QStringList PublishOptions { QStringLiteral("--host"), QStringLiteral("--user"),
+                                   QStringLiteral("--password-file"), QStringLiteral("--port"),
+                                   QStringLiteral("--force") };
 
 std::optional<QString> setOption(Options &options, const QString &name, const QString &value)
 {
@@ -118,7 +119,8 @@ std::optional<QString> setOption(Options &options, const QString &name, const QS
         bool ok = false;
         options.port = value.toInt(&ok);
         if (!ok || options.port < 1 || options.port > 65535)
-            return QStringLiteral("--port takes a number from 1 to 65535, not %1").arg(quoted(value));
+            return QStringLiteral("--port takes a number from 1 to 65535, not %1")
+                    .arg(quoted(value));
     }
     if (value.isEmpty())
         return QStringLiteral("%1 takes a value").arg(name);
@@ -135,8 +137,8 @@ std::variant<Options, QString> parse(const QStringList &arguments)
         const QString &argument = arguments[k];
         if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
-        } else if (!optionsEnded &&
-                   (argument == QLatin1String("--help") || argument == QLatin1String("-h"))) {
+        } else if (!optionsEnded
+                   && (argument == QLatin1String("--help") || argument == QLatin1String("-h"))) {
             options.help = true;
         } else if (!optionsEnded && argument == QLatin1String("--version")) {
             options.version = true;
@@ -195,15 +197,15 @@ LoadedFiles loadFiles(const Folder &folder, std::initializer_list<Kind> kinds)
     for (Kind kind : kinds) {
         FlagLoad load = loadFlags(folder.filePath(kind), kind);
         if (load.status == FlagLoad::Status::Damaged) {
-            files.refusal = failure(
-                    Refused,
-                    QStringLiteral("%1 is left as it is: %2").arg(folder.shownPath(kind), load.problem));
+            files.refusal = failure(Refused,
+                                    QStringLiteral("%1 is left as it is: %2")
+                                            .arg(folder.shownPath(kind), load.problem));
             return files;
         }
         if (load.status == FlagLoad::Status::Unreadable) {
-            files.refusal =
-                    failure(FileError,
-                            QStringLiteral("cannot read %1: %2").arg(folder.shownPath(kind), load.problem));
+            files.refusal = failure(
+                    FileError,
+                    QStringLiteral("cannot read %1: %2").arg(folder.shownPath(kind), load.problem));
             return files;
         }
         files.loads.emplace(kind, std::move(load));
@@ -226,17 +228,17 @@ std::optional<Outcome> lockFolder(FolderLock &lock, const Folder &folder, const 
     case FolderLock::Result::Locked:
         return std::nullopt;
     case FolderLock::Result::Busy:
-        return failure(
-                FileError,
-                QStringLiteral("%1 is still working on the progress files in %2 after %3 s; "
-                               "try again when it has finished")
-                        .arg(lock.holder(), folder.path, QString::number(context.lockWaitMs / 1000.0)));
+        return failure(FileError,
+                       QStringLiteral("%1 is still working on the progress files in %2 after %3 s; "
+                                      "try again when it has finished")
+                               .arg(lock.holder(), folder.path,
+                                    QString::number(context.lockWaitMs / 1000.0)));
     case FolderLock::Result::Impossible:
         if (!forWriting)
             return std::nullopt;
-        return failure(
-                FileError,
-                QStringLiteral("cannot lock the progress files in %1: %2").arg(folder.path, lock.problem()));
+        return failure(FileError,
+                       QStringLiteral("cannot lock the progress files in %1: %2")
+                               .arg(folder.path, lock.problem()));
     case FolderLock::Result::Interrupted:
         break;
     }
@@ -252,7 +254,7 @@ std::optional<Outcome> refuseWithoutRecord(const LoadedFiles &files, const Folde
 {
     QStringList missing;
     QStringList present;
-    for (Kind kind : {Kind::Unique, Kind::Quest})
+    for (Kind kind : { Kind::Unique, Kind::Quest })
         (files.loads.at(kind).status == FlagLoad::Status::Missing ? missing : present)
                 .append(flagFileName(kind));
     if (missing.isEmpty())
@@ -270,8 +272,8 @@ std::optional<Outcome> refuseWithoutRecord(const LoadedFiles &files, const Folde
 
 Outcome commitFailure(const CommitResult &result, const Folder &folder)
 {
-    const QString shown =
-            folder.shown.isEmpty() ? result.failedName : QDir(folder.shown).filePath(result.failedName);
+    const QString shown = folder.shown.isEmpty() ? result.failedName
+                                                 : QDir(folder.shown).filePath(result.failedName);
     return failure(FileError, QStringLiteral("cannot write %1: %2").arg(shown, result.problem));
 }
 
@@ -300,7 +302,8 @@ QString refusalOf(const QString &typed, const Lookup<Entry> &lookup)
 Outcome setFlags(const Options &options, const Folder &folder, const Context &context, char flag)
 {
     if (options.operands.isEmpty())
-        return failure(UsageError, QStringLiteral("%1 needs at least one name").arg(options.command));
+        return failure(UsageError,
+                       QStringLiteral("%1 needs at least one name").arg(options.command));
 
     // Every name first: one refused name leaves every file as it was.
     QList<Entry> entries;
@@ -315,12 +318,13 @@ Outcome setFlags(const Options &options, const Folder &folder, const Context &co
         }
     }
     if (!refusals.isEmpty())
-        return failure(Refused, refusals.join(QLatin1Char('\n') + ProgramName + QStringLiteral(": ")));
+        return failure(Refused,
+                       refusals.join(QLatin1Char('\n') + ProgramName + QStringLiteral(": ")));
 
     FolderLock lock(folder.path);
     if (const auto refusal = lockFolder(lock, folder, context, true))
         return *refusal;
-    LoadedFiles files = loadFiles(folder, {Kind::Unique, Kind::Quest});
+    LoadedFiles files = loadFiles(folder, { Kind::Unique, Kind::Quest });
     if (files.refusal)
         return *files.refusal;
     if (const auto refusal = refuseWithoutRecord(files, folder))
@@ -334,20 +338,21 @@ Outcome setFlags(const Options &options, const Folder &folder, const Context &co
         flags[entry.position - 1] = flag;
         changed[entry.kind] = true;
         output += QStringLiteral("[%1] %2%3\n")
-                          .arg(flag == '1' ? QStringLiteral("x") : QStringLiteral(" "), entry.qualifiedName(),
+                          .arg(flag == '1' ? QStringLiteral("x") : QStringLiteral(" "),
+                               entry.qualifiedName(),
                                already ? QStringLiteral(" (already so)") : QString());
     }
     // Both files change together or not at all.
     QList<FileChange> changes;
-    for (Kind kind : {Kind::Unique, Kind::Quest}) {
+    for (Kind kind : { Kind::Unique, Kind::Quest }) {
         const FlagLoad &load = files.loads[kind];
         if (changed[kind])
-            changes.append(
-                    {folder.filePath(kind), flagFileName(kind), load.fileWith(load.flags), load.bytes});
+            changes.append({ folder.filePath(kind), flagFileName(kind), load.fileWith(load.flags),
+                             load.bytes });
     }
     if (const CommitResult result = commitChanges(changes); !result.committed)
         return commitFailure(result, folder);
-    for (Kind kind : {Kind::Unique, Kind::Quest}) {
+    for (Kind kind : { Kind::Unique, Kind::Quest }) {
         const FlagLoad &load = files.loads[kind];
         if (!changed[kind])
             continue;
@@ -373,21 +378,25 @@ Outcome init(const Options &options, const Folder &folder, const Context &contex
         return *refusal;
     QList<FileChange> changes;
     QString output;
-    for (Kind kind : {Kind::Unique, Kind::Quest}) {
+    for (Kind kind : { Kind::Unique, Kind::Quest }) {
         const QFileInfo info(folder.filePath(kind));
         if (info.exists() || info.isSymLink()) {
-            output += QStringLiteral("%1: already there, left as it is\n").arg(folder.shownPath(kind));
+            output += QStringLiteral("%1: already there, left as it is\n")
+                              .arg(folder.shownPath(kind));
             continue;
         }
         const QByteArray flags(flagCount(kind), '0');
-        changes.append({folder.filePath(kind), flagFileName(kind), flags + "\r\n", std::nullopt});
-        output += QStringLiteral("%1: 0 of %2 done\n").arg(folder.shownPath(kind)).arg(flagCount(kind));
+        changes.append({ folder.filePath(kind), flagFileName(kind), flags + "\r\n", std::nullopt });
+        output += QStringLiteral("%1: 0 of %2 done\n")
+                          .arg(folder.shownPath(kind))
+                          .arg(flagCount(kind));
     }
     if (changes.isEmpty())
-        return failure(Refused,
-                       QStringLiteral("%1 already holds a record (%2 and %3); init starts one only "
-                                      "where there is none")
-                               .arg(folder.path, flagFileName(Kind::Unique), flagFileName(Kind::Quest)));
+        return failure(
+                Refused,
+                QStringLiteral("%1 already holds a record (%2 and %3); init starts one only "
+                               "where there is none")
+                        .arg(folder.path, flagFileName(Kind::Unique), flagFileName(Kind::Quest)));
     if (const CommitResult result = commitChanges(changes); !result.committed)
         return commitFailure(result, folder);
     return success(output);
@@ -401,8 +410,9 @@ Outcome showSummary(const LoadedFiles &files)
     for (const Tab &tab : catalogTabs())
         width = std::max(width, tab.caption.size());
     QString output;
-    for (Kind kind : {Kind::Unique, Kind::Quest}) {
-        output += kind == Kind::Unique ? QStringLiteral("Regions\n") : QStringLiteral("Quest groups\n");
+    for (Kind kind : { Kind::Unique, Kind::Quest }) {
+        output += kind == Kind::Unique ? QStringLiteral("Regions\n")
+                                       : QStringLiteral("Quest groups\n");
         const QByteArray &flags = files.loads.at(kind).flags;
         for (const Tab &tab : catalogTabs()) {
             if (tab.kind == kind)
@@ -425,12 +435,14 @@ Outcome showTab(const QString &typed, const LoadedFiles &files)
 {
     const Lookup<Tab> lookup = lookUpTab(typed);
     if (lookup.matches.size() != 1) {
-        QString message = QStringLiteral("no region or quest group is named %1").arg(quoted(typed.trimmed()));
+        QString message =
+                QStringLiteral("no region or quest group is named %1").arg(quoted(typed.trimmed()));
         QStringList captions;
         for (const Tab &tab : lookup.matches.isEmpty() ? lookup.closeOnes : lookup.matches)
             captions.append(tab.caption);
         if (lookup.matches.size() > 1)
-            message = QStringLiteral("%1 is a region and a quest group").arg(quoted(typed.trimmed()));
+            message =
+                    QStringLiteral("%1 is a region and a quest group").arg(quoted(typed.trimmed()));
         else if (!captions.isEmpty())
             message += QStringLiteral("; close names: ") + quotedList(captions);
         return failure(Refused, message);
@@ -444,7 +456,8 @@ Outcome showTab(const QString &typed, const LoadedFiles &files)
     for (const Entry &entry : catalogEntries()) {
         if (entry.kind == tab.kind && entry.tab == tab.index)
             output += QStringLiteral("[%1] %2\n")
-                              .arg(flags[entry.position - 1] == '1' ? QLatin1Char('x') : QLatin1Char(' '))
+                              .arg(flags[entry.position - 1] == '1' ? QLatin1Char('x')
+                                                                    : QLatin1Char(' '))
                               .arg(entry.name);
     }
     return success(output);
@@ -455,7 +468,7 @@ Outcome show(const Options &options, const Folder &folder, const Context &contex
     FolderLock lock(folder.path);
     if (const auto refusal = lockFolder(lock, folder, context, false))
         return *refusal;
-    const LoadedFiles files = loadFiles(folder, {Kind::Unique, Kind::Quest});
+    const LoadedFiles files = loadFiles(folder, { Kind::Unique, Kind::Quest });
     if (files.refusal)
         return *files.refusal;
     // A caption with spaces may come in as several words.
@@ -472,13 +485,15 @@ std::optional<QByteArray> readPassword(const QString &path, QString *error, int 
     *status = FileError;
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("cannot read the password file %1: %2")
-                         .arg(path, file.exists() ? file.errorString() : QStringLiteral("no such file"));
+                         .arg(path,
+                              file.exists() ? file.errorString() : QStringLiteral("no such file"));
         return std::nullopt;
     }
     // As ssh does with keys: a password others can read is no secret.
     if (file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) {
         *status = Refused;
-        *error = QStringLiteral("the password file %1 can be read by other users; make it yours alone with: "
+        *error = QStringLiteral("the password file %1 can be read by other users; make it yours "
+                                "alone with: "
                                 "chmod 600 %1")
                          .arg(path);
         return std::nullopt;
@@ -487,7 +502,8 @@ std::optional<QByteArray> readPassword(const QString &path, QString *error, int 
     while (password.endsWith('\n') || password.endsWith('\r'))
         password.chop(1);
     if (password.isEmpty()) {
-        *error = QStringLiteral("the password file %1 holds no password on its first line").arg(path);
+        *error = QStringLiteral("the password file %1 holds no password on its first line")
+                         .arg(path);
         return std::nullopt;
     }
     return password;
@@ -506,16 +522,17 @@ constexpr int ListedUndoneEntries = 10;
 QStringList entriesUndone(const QString &serverFolder, const LoadedFiles &files)
 {
     QStringList names;
-    for (Kind kind : {Kind::Unique, Kind::Quest}) {
+    for (Kind kind : { Kind::Unique, Kind::Quest }) {
         // Read as the viewer reads it: only "1" is done.
-        const auto scan =
-                progress::scanFlagFile(QDir(serverFolder).filePath(flagFileName(kind)), 0, flagCount(kind));
+        const auto scan = progress::scanFlagFile(QDir(serverFolder).filePath(flagFileName(kind)), 0,
+                                                 flagCount(kind));
         if (!scan)
             continue;
         const QByteArray &local = files.loads.at(kind).flags;
         for (const Entry &entry : catalogEntries()) {
             const qsizetype at = entry.position - 1;
-            if (entry.kind == kind && at < scan->head.size() && scan->head[at] == '1' && local[at] != '1')
+            if (entry.kind == kind && at < scan->head.size() && scan->head[at] == '1'
+                && local[at] != '1')
                 names.append(nameToType(entry));
         }
     }
@@ -527,8 +544,9 @@ QString undoRefusal(const QStringList &names)
     QString list = quotedList(names.mid(0, ListedUndoneEntries));
     if (names.size() > ListedUndoneEntries)
         list += QStringLiteral(" and %1 more").arg(names.size() - ListedUndoneEntries);
-    return QStringLiteral("publishing would undo %1 %2 done on the server: %3; mark %4 done here first, "
-                          "or publish with --force to undo %4")
+    return QStringLiteral(
+                   "publishing would undo %1 %2 done on the server: %3; mark %4 done here first, "
+                   "or publish with --force to undo %4")
             .arg(names.size())
             .arg(names.size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"), list,
                  names.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
@@ -536,30 +554,35 @@ QString undoRefusal(const QStringList &names)
 
 Outcome interrupted()
 {
-    return failure(PublishFailed,
-                   QStringLiteral("stopped by a signal; the files on the server are whole, old or new"));
+    return failure(
+            PublishFailed,
+            QStringLiteral("stopped by a signal; the files on the server are whole, old or new"));
 }
 
 Outcome publish(const Options &options, const Folder &folder, const Context &context)
 {
     if (!options.operands.isEmpty())
-        return failure(UsageError,
-                       QStringLiteral("publish takes no names: %1").arg(options.operands.join(u' ')));
+        return failure(
+                UsageError,
+                QStringLiteral("publish takes no names: %1").arg(options.operands.join(u' ')));
 
     FtpTarget target = configuredTarget();
     target.host = options.host.value_or(target.host);
     target.user = options.user.value_or(target.user);
     target.port = options.port;
     // One line each in the login file: a line break would start another entry.
-    for (const QString &value : {target.host, target.user}) {
-        if (value.isEmpty() || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
-            return failure(UsageError, QStringLiteral("the FTP host and user must be one line of text each"));
+    for (const QString &value : { target.host, target.user }) {
+        if (value.isEmpty() || value.contains(QLatin1Char('\n'))
+            || value.contains(QLatin1Char('\r')))
+            return failure(UsageError,
+                           QStringLiteral("the FTP host and user must be one line of text each"));
     }
     if (options.passwordFile) {
         QString problem;
         int status = FileError;
-        const auto password = readPassword(
-                QDir(context.workingFolder).absoluteFilePath(*options.passwordFile), &problem, &status);
+        const auto password =
+                readPassword(QDir(context.workingFolder).absoluteFilePath(*options.passwordFile),
+                             &problem, &status);
         if (!password)
             return failure(status, problem);
         target.password = *password;
@@ -570,10 +593,10 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
     if (const auto refusal = lockFolder(lock, folder, context, false))
         return *refusal;
     // Only files the viewer reads as they are go out.
-    const LoadedFiles files = loadFiles(folder, {Kind::Unique, Kind::Quest});
+    const LoadedFiles files = loadFiles(folder, { Kind::Unique, Kind::Quest });
     if (files.refusal)
         return *files.refusal;
-    for (Kind kind : {Kind::Unique, Kind::Quest}) {
+    for (Kind kind : { Kind::Unique, Kind::Quest }) {
         if (files.loads.at(kind).status == FlagLoad::Status::Missing)
             return failure(Refused,
                            QStringLiteral("there is no %1 to publish; start a record with "
@@ -584,11 +607,13 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
     const QString client = findClient(context.ftpClient);
     const QString downloader = findClient(context.downloadClient);
     for (const auto &[found, name] :
-         {std::pair{client, context.ftpClient}, {downloader, context.downloadClient}}) {
+         { std::pair { client, context.ftpClient }, { downloader, context.downloadClient } }) {
         if (found.isEmpty())
-            return failure(PublishFailed,
-                           QStringLiteral("%1 not found: install Debian's ncftp package (apt install ncftp)")
-                                   .arg(name));
+            return failure(
+                    PublishFailed,
+                    QStringLiteral(
+                            "%1 not found: install Debian's ncftp package (apt install ncftp)")
+                            .arg(name));
     }
 
     QString problem;
@@ -596,28 +621,32 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
     if (!login.valid())
         return failure(PublishFailed, problem);
 
-    const QString server =
-            target.port > 0 ? QStringLiteral("%1:%2").arg(target.host).arg(target.port) : target.host;
+    const QString server = target.port > 0
+            ? QStringLiteral("%1:%2").arg(target.host).arg(target.port)
+            : target.host;
 
     // What the server holds now: a publish from the wrong folder or an old
     // copy must not roll the follower's view back.
     const QTemporaryDir serverCopy;
     if (!serverCopy.isValid())
-        return failure(PublishFailed,
-                       QStringLiteral("cannot make a temporary folder: %1").arg(serverCopy.errorString()));
+        return failure(
+                PublishFailed,
+                QStringLiteral("cannot make a temporary folder: %1").arg(serverCopy.errorString()));
     // --force skips the look altogether, also for an account that may only
     // write.
     if (!options.force) {
-        const ClientRun download = downloadFiles(downloader, login, target.port, serverCopy.path(),
-                                                 {flagFileName(Kind::Unique), flagFileName(Kind::Quest)});
+        const ClientRun download =
+                downloadFiles(downloader, login, target.port, serverCopy.path(),
+                              { flagFileName(Kind::Unique), flagFileName(Kind::Quest) });
         if (download.interrupted)
             return interrupted();
         // Status 3 is a file the server does not have yet.
         if (!download.succeeded && download.status != 3)
-            return failure(PublishFailed,
-                           QStringLiteral("reading the files on %1 as %2 failed: %3 (--force publishes "
-                                          "without reading them)")
-                                   .arg(server, target.user, download.reason));
+            return failure(
+                    PublishFailed,
+                    QStringLiteral("reading the files on %1 as %2 failed: %3 (--force publishes "
+                                   "without reading them)")
+                            .arg(server, target.user, download.reason));
         if (const QStringList undone = entriesUndone(serverCopy.path(), files); !undone.isEmpty())
             return failure(Refused, undoRefusal(undone));
     }
@@ -625,21 +654,22 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
     const QString suffix = uploadSuffix();
     QString output;
     QStringList uploaded;
-    for (Kind kind : {Kind::Unique, Kind::Quest}) {
+    for (Kind kind : { Kind::Unique, Kind::Quest }) {
         const ClientRun upload =
                 uploadFile(client, login, target.port, folder.path, flagFileName(kind), suffix);
         if (upload.interrupted)
             return interrupted();
         if (!upload.succeeded) {
-            QString message = QStringLiteral("uploading %1 to %2 as %3 failed: %4")
-                                      .arg(folder.shownPath(kind), server, target.user, upload.reason);
+            QString message =
+                    QStringLiteral("uploading %1 to %2 as %3 failed: %4")
+                            .arg(folder.shownPath(kind), server, target.user, upload.reason);
             if (!uploaded.isEmpty())
                 message += QStringLiteral(" (%1 went up)").arg(uploaded.join(QStringLiteral(", ")));
             return failure(PublishFailed, message);
         }
         uploaded.append(flagFileName(kind));
-        output +=
-                QStringLiteral("Uploaded %1 to %2 as %3\n").arg(folder.shownPath(kind), server, target.user);
+        output += QStringLiteral("Uploaded %1 to %2 as %3\n")
+                          .arg(folder.shownPath(kind), server, target.user);
     }
     return success(output);
 }
@@ -655,12 +685,13 @@ Outcome run(const QStringList &arguments, const Context &context)
     if (options.help)
         return success(HelpText.arg(configuredTarget().host, configuredTarget().user));
     if (options.version)
-        return success(ProgramName + QStringLiteral(" ") + QStringLiteral(HUNTMARK_VERSION) +
-                       QLatin1Char('\n'));
+        return success(ProgramName + QStringLiteral(" ") + QStringLiteral(HUNTMARK_VERSION)
+                       + QLatin1Char('\n'));
 
-    Folder folder{QDir(context.workingFolder)
-                          .absoluteFilePath(options.folder.isEmpty() ? QStringLiteral(".") : options.folder),
-                  options.folder};
+    Folder folder { QDir(context.workingFolder)
+                            .absoluteFilePath(options.folder.isEmpty() ? QStringLiteral(".")
+                                                                       : options.folder),
+                    options.folder };
     folder.path = QDir::cleanPath(folder.path);
     if (!QFileInfo(folder.path).isDir())
         return failure(FileError, QStringLiteral("there is no folder %1").arg(folder.shown));

@@ -19,7 +19,8 @@ struct Context
 {
     QString workingFolder; // where the progress files are unless --folder says otherwise
     QString ftpClient = QStringLiteral("ncftpput"); // looked up on PATH unless absolute
-    QString downloadClient = QStringLiteral("ncftpget"); // reads what the server holds before a publish
+    QString downloadClient =
+            QStringLiteral("ncftpget"); // reads what the server holds before a publish
     int lockWaitMs = 10000; // how long a run waits for another one on the same folder
 };
 

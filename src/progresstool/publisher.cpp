@@ -37,7 +37,7 @@ QString lastLine(const QByteArray &text)
 
 QString withoutClientName(QString reason)
 {
-    for (const QString &prefix : {QStringLiteral("ncftpput: "), QStringLiteral("ncftpget: ")}) {
+    for (const QString &prefix : { QStringLiteral("ncftpput: "), QStringLiteral("ncftpget: ") }) {
         if (reason.startsWith(prefix))
             reason.remove(0, prefix.size());
     }
@@ -65,13 +65,13 @@ QString statusMeaning(int status)
 
 QStringList commonArguments(const LoginFile &login, int port)
 {
-    QStringList arguments{QStringLiteral("-f"),
-                          login.path(),
-                          QStringLiteral("-V"),
-                          QStringLiteral("-t"),
-                          QString::number(ClientTimeoutSeconds),
-                          QStringLiteral("-r"),
-                          QStringLiteral("0")};
+    QStringList arguments { QStringLiteral("-f"),
+                            login.path(),
+                            QStringLiteral("-V"),
+                            QStringLiteral("-t"),
+                            QString::number(ClientTimeoutSeconds),
+                            QStringLiteral("-r"),
+                            QStringLiteral("0") };
     if (port > 0)
         arguments << QStringLiteral("-P") << QString::number(port);
     return arguments;
@@ -96,7 +96,8 @@ ClientRun runClient(const QString &client, const QStringList &arguments, const Q
     });
     process.start(client, arguments);
     if (!process.waitForStarted())
-        return {false, false, -1, QStringLiteral("cannot start %1: %2").arg(client, process.errorString())};
+        return { false, false, -1,
+                 QStringLiteral("cannot start %1: %2").arg(client, process.errorString()) };
     const QDeadlineTimer deadline(ProcessLimitMs);
     while (!process.waitForFinished(SignalCheckMs)) {
         const bool interrupted = interruptingSignal() != 0;
@@ -104,19 +105,21 @@ ClientRun runClient(const QString &client, const QStringList &arguments, const Q
             process.kill();
             process.waitForFinished();
             if (interrupted)
-                return {false, true, -1, QStringLiteral("stopped by a signal")};
-            return {false, false, -1,
-                    QStringLiteral("%1 did not finish within %2 s").arg(client).arg(ProcessLimitMs / 1000)};
+                return { false, true, -1, QStringLiteral("stopped by a signal") };
+            return { false, false, -1,
+                     QStringLiteral("%1 did not finish within %2 s")
+                             .arg(client)
+                             .arg(ProcessLimitMs / 1000) };
         }
     }
     if (process.exitStatus() != QProcess::NormalExit)
-        return {false, false, -1, QStringLiteral("%1 crashed").arg(client)};
+        return { false, false, -1, QStringLiteral("%1 crashed").arg(client) };
     if (process.exitCode() == 0)
-        return {true, false, 0, QString()};
+        return { true, false, 0, QString() };
     QString reason = withoutClientName(lastLine(process.readAllStandardError()));
     if (reason.isEmpty())
         reason = statusMeaning(process.exitCode());
-    return {false, false, process.exitCode(), reason};
+    return { false, false, process.exitCode(), reason };
 }
 
 } // namespace
@@ -124,14 +127,14 @@ ClientRun runClient(const QString &client, const QStringList &arguments, const Q
 FtpTarget configuredTarget()
 {
     const fetch::FtpAccount account = fetch::configuredFtpAccount();
-    return {QString::fromUtf8(account.host), QString::fromUtf8(account.user), account.password.toByteArray(),
-            0};
+    return { QString::fromUtf8(account.host), QString::fromUtf8(account.user),
+             account.password.toByteArray(), 0 };
 }
 
 LoginFile::LoginFile(const FtpTarget &target, QString *error)
 {
-    const QByteArray text = "host " + target.host.toUtf8() + "\nuser " + target.user.toUtf8() + "\npass " +
-            target.password + "\n";
+    const QByteArray text = "host " + target.host.toUtf8() + "\nuser " + target.user.toUtf8()
+            + "\npass " + target.password + "\n";
     // Closed on exec: only the clients get it, each by its own request.
     m_fd = ::memfd_create("huntmark-login", MFD_CLOEXEC);
     if (m_fd < 0 || ::write(m_fd, text.constData(), size_t(text.size())) != text.size()) {
@@ -169,8 +172,8 @@ ClientRun uploadFile(const QString &client, const LoginFile &login, int port, co
     return runClient(client, arguments, folder, login);
 }
 
-ClientRun downloadFiles(const QString &client, const LoginFile &login, int port, const QString &folder,
-                        const QStringList &names)
+ClientRun downloadFiles(const QString &client, const LoginFile &login, int port,
+                        const QString &folder, const QStringList &names)
 {
     // A fresh copy each time, never resumed from what lies in the folder.
     const QStringList arguments = commonArguments(login, port)

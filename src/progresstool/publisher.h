@@ -60,7 +60,7 @@ ClientRun uploadFile(const QString &client, const LoginFile &login, int port, co
 
 // Runs `client` to copy the files `names` of the account's start folder
 // into `folder`. A file the server does not have is not there afterwards.
-ClientRun downloadFiles(const QString &client, const LoginFile &login, int port, const QString &folder,
-                        const QStringList &names);
+ClientRun downloadFiles(const QString &client, const LoginFile &login, int port,
+                        const QString &folder, const QStringList &names);
 
 } // namespace progresstool

@@ -64,7 +64,8 @@ DesktopNotifier::DesktopNotifier(QWidget *window) : QObject(window), m_window(wi
 void DesktopNotifier::onActionInvoked(uint id, const QString &action)
 {
     // Every program's notifications send this signal: only ours count.
-    if ((action == ShowAction || action == DefaultAction) && std::count(m_sent.begin(), m_sent.end(), id))
+    if ((action == ShowAction || action == DefaultAction)
+        && std::count(m_sent.begin(), m_sent.end(), id))
         emit showRequested();
 }
 
@@ -102,7 +103,8 @@ QString DesktopNotifier::bodyText(const std::vector<std::pair<QString, QStringLi
 {
     QStringList lines;
     for (const auto &[heading, names] : turnedDone) {
-        QString line = heading + QStringLiteral(": ") + names.mid(0, NamesPerLine).join(QStringLiteral(", "));
+        QString line = heading + QStringLiteral(": ")
+                + names.mid(0, NamesPerLine).join(QStringLiteral(", "));
         if (names.size() > NamesPerLine)
             line += QStringLiteral(" and %1 more").arg(names.size() - NamesPerLine);
         lines.append(line);
@@ -127,10 +129,14 @@ void DesktopNotifier::send()
         const QImage icon = m_window ? m_window->windowIcon().pixmap(48).toImage() : QImage();
         if (!icon.isNull())
             hints.insert(QStringLiteral("image-data"),
-                         QVariant::fromValue(IconPixels{icon.convertToFormat(QImage::Format_RGBA8888)}));
-        QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Service, QStringLiteral("Notify"));
-        call << QStringLiteral("Huntmark Viewer") << 0u << DesktopName << QStringLiteral("Huntmark (Viewer)")
-             << body << QStringList{DefaultAction, QStringLiteral("Show"), ShowAction, QStringLiteral("Show")}
+                         QVariant::fromValue(
+                                 IconPixels { icon.convertToFormat(QImage::Format_RGBA8888) }));
+        QDBusMessage call =
+                QDBusMessage::createMethodCall(Service, Path, Service, QStringLiteral("Notify"));
+        call << QStringLiteral("Huntmark Viewer") << 0u << DesktopName
+             << QStringLiteral("Huntmark (Viewer)") << body
+             << QStringList { DefaultAction, QStringLiteral("Show"), ShowAction,
+                              QStringLiteral("Show") }
              << hints << -1;
         auto *answer = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
         connect(answer, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::rememberId);

@@ -24,9 +24,9 @@ void DoneChart::setHistory(const std::vector<history::Event> &events, int unique
     m_steps.reserve(events.size() + 1);
     for (const history::Event &event : events) {
         if (m_steps.empty())
-            m_steps.push_back({event.at, uniques, quests});
+            m_steps.push_back({ event.at, uniques, quests });
         (event.kind == history::Kind::Uniques ? uniques : quests) += event.done ? 1 : -1;
-        m_steps.push_back({event.at, uniques, quests});
+        m_steps.push_back({ event.at, uniques, quests });
     }
     update();
 }
@@ -61,12 +61,14 @@ void DoneChart::paintEvent(QPaintEvent *)
     const Step &last = m_steps.back();
     const QRect legend(8, 2, width() - 16, legendHeight);
     painter.setPen(uniquesColor);
-    painter.drawText(
-            legend, Qt::AlignLeft | Qt::AlignVCenter,
-            QStringLiteral("Uniques defeated: %1 of %2").arg(last.uniques).arg(catalog::UniqueMonsterCount));
+    painter.drawText(legend, Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Uniques defeated: %1 of %2")
+                             .arg(last.uniques)
+                             .arg(catalog::UniqueMonsterCount));
     painter.setPen(questsColor);
-    painter.drawText(legend, Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("Quests completed: %1 of %2").arg(last.quests).arg(catalog::QuestCount));
+    painter.drawText(
+            legend, Qt::AlignRight | Qt::AlignVCenter,
+            QStringLiteral("Quests completed: %1 of %2").arg(last.quests).arg(catalog::QuestCount));
 }
 
 std::pair<qreal, qreal> DoneChart::shareRange() const
@@ -76,13 +78,14 @@ std::pair<qreal, qreal> DoneChart::shareRange() const
     qreal low = 100;
     qreal high = 0;
     for (const Step &step : m_steps) {
-        for (const qreal share : {100.0 * step.uniques / catalog::UniqueMonsterCount,
-                                  100.0 * step.quests / catalog::QuestCount}) {
+        for (const qreal share : { 100.0 * step.uniques / catalog::UniqueMonsterCount,
+                                   100.0 * step.quests / catalog::QuestCount }) {
             low = std::min(low, share);
             high = std::max(high, share);
         }
     }
-    return {std::max(0.0, 5 * std::floor(low / 5 - 0.2)), std::min(100.0, 5 * std::ceil(high / 5 + 0.2))};
+    return { std::max(0.0, 5 * std::floor(low / 5 - 0.2)),
+             std::min(100.0, 5 * std::ceil(high / 5 + 0.2)) };
 }
 
 void DoneChart::paintLine(QPainter &painter, const QRectF &area, std::pair<qreal, qreal> range,
@@ -93,11 +96,13 @@ void DoneChart::paintLine(QPainter &painter, const QRectF &area, std::pair<qreal
     // into one vertical stroke.
     const qint64 first = m_steps.front().at;
     const qint64 span = std::max<qint64>(1, m_steps.back().at - first);
-    auto xOf = [&](qint64 at) { return area.left() + area.width() * qreal(at - first) / qreal(span); };
+    auto xOf = [&](qint64 at) {
+        return area.left() + area.width() * qreal(at - first) / qreal(span);
+    };
     const qreal spread = std::max(1.0, range.second - range.first);
     auto yOf = [&](int done) {
-        return area.bottom() -
-                area.height() * qBound(0.0, (100.0 * done / total - range.first) / spread, 1.0);
+        return area.bottom()
+                - area.height() * qBound(0.0, (100.0 * done / total - range.first) / spread, 1.0);
     };
     QPainterPath path;
     path.moveTo(area.left(), yOf(m_steps.front().*count));

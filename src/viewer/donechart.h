@@ -21,7 +21,7 @@ public:
     // the last event led.
     void setHistory(const std::vector<history::Event> &events, int uniquesNow, int questsNow);
 
-    QSize sizeHint() const override { return {560, 110}; }
+    QSize sizeHint() const override { return { 560, 110 }; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -36,8 +36,8 @@ private:
 
     // The range of shares done that the height shows, in percent.
     std::pair<qreal, qreal> shareRange() const;
-    void paintLine(QPainter &painter, const QRectF &area, std::pair<qreal, qreal> range, int Step::*count,
-                   int total, const QColor &color) const;
+    void paintLine(QPainter &painter, const QRectF &area, std::pair<qreal, qreal> range,
+                   int Step::*count, int total, const QColor &color) const;
 
     std::vector<Step> m_steps;
 };

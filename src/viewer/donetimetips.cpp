@@ -8,8 +8,13 @@
 #include <QToolTip>
 
 DoneTimeTips::DoneTimeTips(ProgressHistory *history, history::Kind kind, const QString &verb,
-                           std::vector<QListWidget *> lists, std::vector<QCheckBox *> boxes, QObject *parent)
-    : QObject(parent), m_history(history), m_kind(kind), m_verb(verb), m_lists(std::move(lists)),
+                           std::vector<QListWidget *> lists, std::vector<QCheckBox *> boxes,
+                           QObject *parent)
+    : QObject(parent),
+      m_history(history),
+      m_kind(kind),
+      m_verb(verb),
+      m_lists(std::move(lists)),
       m_boxes(std::move(boxes))
 {
     for (QListWidget *list : m_lists)
@@ -26,8 +31,9 @@ QString DoneTimeTips::text(const QString &verb, const QDateTime &done, const QDa
         return QStringLiteral("%1 at %2 today").arg(verb, clock);
     if (day == now.date().addDays(-1))
         return QStringLiteral("%1 at %2 yesterday").arg(verb, clock);
-    const QString date = day.year() == now.date().year() ? day.toString(QStringLiteral("d MMM"))
-                                                         : day.toString(QStringLiteral("d MMM yyyy"));
+    const QString date = day.year() == now.date().year()
+            ? day.toString(QStringLiteral("d MMM"))
+            : day.toString(QStringLiteral("d MMM yyyy"));
     return QStringLiteral("%1 on %2 at %3").arg(verb, date, clock);
 }
 

@@ -44,8 +44,8 @@ QFont labelFont()
     // boxes drawn for them; failing those, the platform's sans-serif face.
     static const bool substituted = [] {
         QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                                    QStringLiteral("Nimbus Sans"), QStringLiteral("FreeSans")});
+                                   { QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                     QStringLiteral("Nimbus Sans"), QStringLiteral("FreeSans") });
         return true;
     }();
     Q_UNUSED(substituted);
@@ -69,7 +69,8 @@ Widget *place(Widget *widget, const char *name, int index, const QRect &geometry
     return widget;
 }
 
-QLabel *caption(QWidget *page, const char *name, int index, const QString &text, const QRect &geometry)
+QLabel *caption(QWidget *page, const char *name, int index, const QString &text,
+                const QRect &geometry)
 {
     auto *label = place(new QLabel(text, page), name, index, geometry);
     label->setFont(labelFont());
@@ -78,7 +79,8 @@ QLabel *caption(QWidget *page, const char *name, int index, const QString &text,
     return label;
 }
 
-QCheckBox *checkBox(QWidget *page, const char *name, int index, const QString &text, const QRect &geometry)
+QCheckBox *checkBox(QWidget *page, const char *name, int index, const QString &text,
+                    const QRect &geometry)
 {
     auto *box = place(new QCheckBox(text, page), name, index, geometry);
     box->setFont(labelFont());
@@ -199,7 +201,8 @@ void Form1::createWindowControls()
     QVLocations->setTabCaption(QuestsTabIndex, QStringLiteral("Quests"));
     QVLocations->setTab(1);
 
-    QuestsTab = new TabControl(catalog::QuestGroupCount, 3, TabRowHeight, QVLocations->page(QuestsTabIndex));
+    QuestsTab = new TabControl(catalog::QuestGroupCount, 3, TabRowHeight,
+                               QVLocations->page(QuestsTabIndex));
     QuestsTab->setObjectName(QStringLiteral("QuestsTab"));
     QuestsTab->setGeometry(twipRect(720, 360, 12255, 6015));
     for (int j = 0; j < catalog::QuestGroupCount; ++j)
@@ -214,10 +217,11 @@ void Form1::createRegionPage(int r)
     QWidget *page = QVLocations->page(r);
     RegionControls &c = m_regions[size_t(r)];
     c.ListOfUniques = listBox(page, "ListOfUniques", r, twipRect(240, 240, 2655, 3180));
-    c.LabelLevel = caption(page, "LabelLevel", r, QStringLiteral("Level"), twipRect(3120, 240, 615, 255));
+    c.LabelLevel =
+            caption(page, "LabelLevel", r, QStringLiteral("Level"), twipRect(3120, 240, 615, 255));
     c.TextLevel = textBox(page, "TextLevel", r, twipRect(3120, 480, 615, 285));
-    c.LabelLocation =
-            caption(page, "LabelLocation", r, QStringLiteral("Location"), twipRect(3120, 840, 975, 255));
+    c.LabelLocation = caption(page, "LabelLocation", r, QStringLiteral("Location"),
+                              twipRect(3120, 840, 975, 255));
     c.TextLocation = textBox(page, "TextLocation", r, twipRect(3120, 1080, 5535, 285));
     c.LabelAppearanceConditions =
             caption(page, "LabelAppearanceConditions", r, QStringLiteral("Appearance Conditions"),
@@ -229,7 +233,8 @@ void Form1::createRegionPage(int r)
 
     // The monster picture keeps its own size with its top-left corner fixed;
     // the place is stretched to fill its square.
-    c.ImageUniqueMonster = place(new QLabel(page), "ImageUniqueMonster", r, twipRect(3120, 2400, 5475, 4200));
+    c.ImageUniqueMonster =
+            place(new QLabel(page), "ImageUniqueMonster", r, twipRect(3120, 2400, 5475, 4200));
     c.ImageUniqueMonster->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     c.ImageUniqueLocation =
             place(new QLabel(page), "ImageUniqueLocation", r, twipRect(8880, 120, 4500, 4500));
@@ -243,8 +248,8 @@ void Form1::createQuestGroupPage(int j)
     c.PrerequisitesLabel = caption(page, "PrerequisitesLabel", j, QStringLiteral("Prerequisites"),
                                    twipRect(120, 120, 1395, 240));
     c.Quests = listBox(page, "Quests", j, twipRect(120, 360, 3255, j == 2 ? 3375 : 3180));
-    c.LocationLabel =
-            caption(page, "LocationLabel", j, QStringLiteral("Location"), twipRect(3480, 120, 900, 360));
+    c.LocationLabel = caption(page, "LocationLabel", j, QStringLiteral("Location"),
+                              twipRect(3480, 120, 900, 360));
     c.QuestLocation = textBox(page, "QuestLocation", j, twipRect(3480, 360, 7335, 285));
     c.QuestLocation->setReadOnly(true);
     c.QuestLocation->setEnabled(j != 6);
@@ -264,19 +269,21 @@ void Form1::setFocusOrder()
     for (int r = 0; r < catalog::RegionCount; ++r) {
         const RegionControls &c = m_regions[size_t(r)];
         if (r == 0)
-            chainFocus({c.ListOfUniques, c.TextLevel, c.TextLocation, c.TextAppearance, c.CheckDefeated},
+            chainFocus({ c.ListOfUniques, c.TextLevel, c.TextLocation, c.TextAppearance,
+                         c.CheckDefeated },
                        last);
         else
-            chainFocus({c.CheckDefeated, c.TextAppearance, c.TextLocation, c.TextLevel, c.ListOfUniques},
+            chainFocus({ c.CheckDefeated, c.TextAppearance, c.TextLocation, c.TextLevel,
+                         c.ListOfUniques },
                        last);
     }
-    chainFocus({QuestsTab}, last);
+    chainFocus({ QuestsTab }, last);
     for (int j = 0; j < catalog::QuestGroupCount; ++j) {
         const QuestGroupControls &c = m_groups[size_t(j)];
         if (j == 0)
-            chainFocus({c.Quests, c.QuestLocation, c.QuestItems, c.QuestCompleted}, last);
+            chainFocus({ c.Quests, c.QuestLocation, c.QuestItems, c.QuestCompleted }, last);
         else
-            chainFocus({c.QuestCompleted, c.QuestItems, c.QuestLocation, c.Quests}, last);
+            chainFocus({ c.QuestCompleted, c.QuestItems, c.QuestLocation, c.Quests }, last);
     }
 
     QVLocations->setFocus(Qt::OtherFocusReason);
@@ -287,7 +294,8 @@ void Form1::connectHandlers()
     connect(RefreshNow, &QAction::triggered, this, &Form1::RefreshNow_Click);
     connect(Exit, &QAction::triggered, this, &Form1::Exit_Click);
     connect(m_fetches, &fetch::FetchMonitor::scriptsEnded, this, &Form1::readFetchedProgress);
-    connect(m_fetches, &fetch::FetchMonitor::freshnessChanged, m_freshness, &FreshnessLabel::showFreshness);
+    connect(m_fetches, &fetch::FetchMonitor::freshnessChanged, m_freshness,
+            &FreshnessLabel::showFreshness);
     connect(m_fetches, &fetch::FetchMonitor::busyChanged, RefreshNow, &QAction::setDisabled);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(QVLocations, &TabControl::Click, this, &Form1::QVLocations_Click);
@@ -305,7 +313,8 @@ void Form1::connectHandlers()
     for (int j = 0; j < catalog::QuestGroupCount; ++j) {
         const QuestGroupControls &c = m_groups[size_t(j)];
         connect(c.Quests, &QListWidget::currentRowChanged, this, [this, j] { Quests_Click(j); });
-        connect(c.QuestCompleted, &QCheckBox::toggled, this, [this, j] { QuestCompleted_Click(j); });
+        connect(c.QuestCompleted, &QCheckBox::toggled, this,
+                [this, j] { QuestCompleted_Click(j); });
     }
 }
 
@@ -324,20 +333,21 @@ void Form1::createProgressMarks()
     std::vector<QListWidget *> uniques;
     for (const RegionControls &c : m_regions)
         uniques.push_back(c.ListOfUniques);
-    m_uniqueMarks =
-            new ProgressMarks(catalog::Kind::Unique, uniques, QVLocations, QStringLiteral("defeated"), this);
+    m_uniqueMarks = new ProgressMarks(catalog::Kind::Unique, uniques, QVLocations,
+                                      QStringLiteral("defeated"), this);
 
     std::vector<QListWidget *> quests;
     for (const QuestGroupControls &c : m_groups)
         quests.push_back(c.Quests);
-    m_questMarks =
-            new ProgressMarks(catalog::Kind::Quest, quests, QuestsTab, QStringLiteral("completed"), this);
+    m_questMarks = new ProgressMarks(catalog::Kind::Quest, quests, QuestsTab,
+                                     QStringLiteral("completed"), this);
     m_questMarks->showTotalOn(QVLocations, QuestsTabIndex);
 
     auto *notifier = new DesktopNotifier(this);
     notifier->setObjectName(QStringLiteral("DesktopNotifier"));
-    for (ProgressMarks *marks : {m_uniqueMarks, m_questMarks})
-        connect(marks, &ProgressMarks::linesTurnedDone, notifier, &DesktopNotifier::linesTurnedDone);
+    for (ProgressMarks *marks : { m_uniqueMarks, m_questMarks })
+        connect(marks, &ProgressMarks::linesTurnedDone, notifier,
+                &DesktopNotifier::linesTurnedDone);
     connect(notifier, &DesktopNotifier::showRequested, this, &Form1::showFromNotification);
     createHistory();
 }

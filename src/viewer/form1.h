@@ -1,8 +1,8 @@
 #pragma once
 
 #include "catalog.h"
-#include "historystore.h"
 #include "firstfield.h"
+#include "historystore.h"
 
 #include <QMainWindow>
 
@@ -136,7 +136,8 @@ private:
 
     // Reads a progress file's flag for the entry at `position`, falling back
     // to the all-"0" default.
-    progress::FlagScan readFlags(const QString &fileName, qint64 defaultLength, qint64 position) const;
+    progress::FlagScan readFlags(const QString &fileName, qint64 defaultLength,
+                                 qint64 position) const;
 
     // Selects the tabs a remembered field names; false as soon as a part of
     // it is no tab index, leaving what was selected up to then.
@@ -157,8 +158,8 @@ private:
     FreshnessLabel *m_freshness = nullptr;
     TabControl *QVLocations = nullptr;
     TabControl *QuestsTab = nullptr;
-    std::array<RegionControls, catalog::RegionCount> m_regions{};
-    std::array<QuestGroupControls, catalog::QuestGroupCount> m_groups{};
+    std::array<RegionControls, catalog::RegionCount> m_regions {};
+    std::array<QuestGroupControls, catalog::QuestGroupCount> m_groups {};
     ProgressMarks *m_uniqueMarks = nullptr;
     ProgressMarks *m_questMarks = nullptr;
     ProgressHistory *m_history = nullptr;

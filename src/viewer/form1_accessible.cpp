@@ -12,7 +12,8 @@ void Form1::nameControls()
     // A list is named after its page; a text box by the caption above it.
     for (int r = 0; r < catalog::RegionCount; ++r) {
         const RegionControls &c = m_regions[size_t(r)];
-        c.ListOfUniques->setAccessibleName(QVLocations->tabCaption(r) + QStringLiteral(" monsters"));
+        c.ListOfUniques->setAccessibleName(QVLocations->tabCaption(r)
+                                           + QStringLiteral(" monsters"));
         c.LabelLevel->setBuddy(c.TextLevel);
         c.LabelLocation->setBuddy(c.TextLocation);
         c.LabelAppearanceConditions->setBuddy(c.TextAppearance);
@@ -31,7 +32,8 @@ void Form1::nameControls()
 void Form1::namePicture(int r, QLabel *picture)
 {
     const RegionControls &c = m_regions[size_t(r)];
-    const catalog::UniqueMonster *monster = catalog::findUniqueMonster(r, c.ListOfUniques->currentRow());
+    const catalog::UniqueMonster *monster =
+            catalog::findUniqueMonster(r, c.ListOfUniques->currentRow());
     if (!monster)
         return;
     const QString name = QString::fromLatin1(monster->name);

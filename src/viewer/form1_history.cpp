@@ -26,16 +26,19 @@ void Form1::createHistory()
         uniques.push_back(c.ListOfUniques);
         defeated.push_back(c.CheckDefeated);
     }
-    new DoneTimeTips(m_history, history::Kind::Uniques, QStringLiteral("Defeated"), uniques, defeated, this);
+    new DoneTimeTips(m_history, history::Kind::Uniques, QStringLiteral("Defeated"), uniques,
+                     defeated, this);
     std::vector<QListWidget *> quests;
     std::vector<QCheckBox *> completed;
     for (const QuestGroupControls &c : m_groups) {
         quests.push_back(c.Quests);
         completed.push_back(c.QuestCompleted);
     }
-    new DoneTimeTips(m_history, history::Kind::Quests, QStringLiteral("Completed"), quests, completed, this);
+    new DoneTimeTips(m_history, history::Kind::Quests, QStringLiteral("Completed"), quests,
+                     completed, this);
 
-    connect(m_history, &ProgressHistory::lastChangeChanged, m_freshness, &FreshnessLabel::setLastChange);
+    connect(m_history, &ProgressHistory::lastChangeChanged, m_freshness,
+            &FreshnessLabel::setLastChange);
     connect(OpenHistory, &QAction::triggered, this, &Form1::OpenHistory_Click);
 }
 

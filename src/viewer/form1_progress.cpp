@@ -1,13 +1,13 @@
 // The progress files, the fetch and the tab memory.
 #include "form1.h"
 
+#include "fetchmonitor.h"
 #include "files.h"
 #include "programfolder.h"
 #include "progressfiles.h"
-#include "tabmemory.h"
-#include "fetchmonitor.h"
 #include "progressmarks.h"
 #include "tabcontrol.h"
+#include "tabmemory.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -23,7 +23,8 @@ QString flagText(bool done)
 
 } // namespace
 
-progress::FlagScan Form1::readFlags(const QString &fileName, qint64 defaultLength, qint64 position) const
+progress::FlagScan Form1::readFlags(const QString &fileName, qint64 defaultLength,
+                                    qint64 position) const
 {
     const QString path = platform::programFilePath(m_programFolder, fileName);
     // The catalog's part of the flag text is kept for the list marks. A file
@@ -36,7 +37,8 @@ progress::FlagScan Form1::readFlags(const QString &fileName, qint64 defaultLengt
 void Form1::ReadUniquesDefeated()
 {
     const int r = currentRegion();
-    const int selected = r < catalog::RegionCount ? m_regions[size_t(r)].ListOfUniques->currentRow() : -1;
+    const int selected =
+            r < catalog::RegionCount ? m_regions[size_t(r)].ListOfUniques->currentRow() : -1;
     const std::optional<int> position = catalog::flagPosition(catalog::Kind::Unique, r, selected);
 
     const progress::FlagScan flags =
@@ -86,12 +88,14 @@ void Form1::SaveTabs()
 {
     // A folder that cannot be written loses the memory, not the tab change.
     const QByteArray line = progress::formatTabsLine(QVLocations->tab(), QuestsTab->tab());
-    platform::replaceFileAtomically(platform::programFilePath(m_programFolder, progress::TabsFileName), line);
+    platform::replaceFileAtomically(
+            platform::programFilePath(m_programFolder, progress::TabsFileName), line);
 }
 
 void Form1::LoadTabs()
 {
-    const auto field = progress::readFirstField(platform::programFilePath(m_programFolder, progress::TabsFileName));
+    const auto field = progress::readFirstField(
+            platform::programFilePath(m_programFolder, progress::TabsFileName));
     if (!field || !selectTabs(*field))
         selectTabs(progress::DefaultTabsField);
 }

@@ -1,8 +1,8 @@
 // The quests: filling the group lists and showing an entry.
 #include "form1.h"
 
-#include "textvalue.h"
 #include "tabcontrol.h"
+#include "textvalue.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

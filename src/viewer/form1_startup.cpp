@@ -2,8 +2,8 @@
 #include "form1.h"
 
 #include "downloadscript.h"
-#include "textvalue.h"
 #include "tabcontrol.h"
+#include "textvalue.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -3,8 +3,8 @@
 
 #include "pictureloader.h"
 #include "picturepaths.h"
-#include "textvalue.h"
 #include "tabcontrol.h"
+#include "textvalue.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -29,7 +29,8 @@ void Form1::ShowUniqueDetails()
     if (r >= catalog::RegionCount)
         return;
     const RegionControls &c = m_regions[size_t(r)];
-    const catalog::UniqueMonster *monster = catalog::findUniqueMonster(r, c.ListOfUniques->currentRow());
+    const catalog::UniqueMonster *monster =
+            catalog::findUniqueMonster(r, c.ListOfUniques->currentRow());
     if (!monster)
         return;
     showText(c.TextLevel, QString::fromLatin1(monster->level));

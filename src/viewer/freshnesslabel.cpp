@@ -17,7 +17,8 @@ FreshnessLabel::FreshnessLabel(QLabel *strip) : QLabel(strip->parentWidget())
 {
     setObjectName(QStringLiteral("LabelUpdated"));
     const QRect area = strip->geometry();
-    setGeometry(area.right() + 1 - LabelWidth - strip->indent(), area.top(), LabelWidth, area.height());
+    setGeometry(area.right() + 1 - LabelWidth - strip->indent(), area.top(), LabelWidth,
+                area.height());
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont smaller = strip->font();
     smaller.setWeight(QFont::Normal);
@@ -46,10 +47,12 @@ void FreshnessLabel::setLastChange(const QDateTime &time)
 void FreshnessLabel::showFresh()
 {
     const QString arrival = clockText(m_freshness.lastArrival);
-    const QString change = m_lastChange.isValid() ? QStringLiteral("last change ") + clockText(m_lastChange)
-                                                  : QStringLiteral("no change yet");
+    const QString change = m_lastChange.isValid()
+            ? QStringLiteral("last change ") + clockText(m_lastChange)
+            : QStringLiteral("no change yet");
     setText(QStringLiteral("checked %1 \u00b7 %2").arg(arrival, change));
-    setToolTip(QStringLiteral("The progress files last arrived from the FTP server at %1.").arg(arrival));
+    setToolTip(QStringLiteral("The progress files last arrived from the FTP server at %1.")
+                       .arg(arrival));
     QPalette muted = palette();
     muted.setColor(QPalette::WindowText, MutedColor);
     setPalette(muted);

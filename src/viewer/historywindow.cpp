@@ -31,7 +31,8 @@ QString what(const history::Event &event)
 {
     if (!event.done)
         return QStringLiteral("undone");
-    return event.kind == history::Kind::Uniques ? QStringLiteral("defeated") : QStringLiteral("completed");
+    return event.kind == history::Kind::Uniques ? QStringLiteral("defeated")
+                                                : QStringLiteral("completed");
 }
 
 } // namespace
@@ -43,7 +44,7 @@ EntryPlace placeOf(history::Kind kind, int position)
     for (int tab = 0; tab < tabs && position >= 0; ++tab) {
         const int count = uniques ? catalog::uniqueMonsterCount(tab) : catalog::questCount(tab);
         if (position < count)
-            return {tab, position};
+            return { tab, position };
         position -= count;
     }
     return {};
@@ -54,7 +55,8 @@ void HistoryModel::setEvents(std::vector<history::Event> events)
     beginResetModel();
     m_events = std::move(events);
     // Flags beyond the catalog have no line to name.
-    std::erase_if(m_events, [](const history::Event &e) { return placeOf(e.kind, e.position).tab < 0; });
+    std::erase_if(m_events,
+                  [](const history::Event &e) { return placeOf(e.kind, e.position).tab < 0; });
     endResetModel();
 }
 
@@ -111,13 +113,18 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char *const titles[ColumnCount] = {"Time", "Entry", "Tab", "What"};
-    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
+    static const char *const titles[ColumnCount] = { "Time", "Entry", "Tab", "What" };
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section])
+                                                 : QVariant();
 }
 
 HistoryWindow::HistoryWindow(ProgressHistory *history, QWidget *parent)
-    : QDialog(parent), m_history(history), m_model(new HistoryModel(this)), m_status(new QLabel(this)),
-      m_chart(new DoneChart(this)), m_list(new QTreeView(this))
+    : QDialog(parent),
+      m_history(history),
+      m_model(new HistoryModel(this)),
+      m_status(new QLabel(this)),
+      m_chart(new DoneChart(this)),
+      m_list(new QTreeView(this))
 {
     setObjectName(QStringLiteral("History"));
     setWindowTitle(QStringLiteral("History - Huntmark (Viewer)"));
@@ -135,8 +142,8 @@ HistoryWindow::HistoryWindow(ProgressHistory *history, QWidget *parent)
     // rows, fitting the columns to their contents would cost more than the
     // whole list.
     const QFontMetrics metrics = m_list->fontMetrics();
-    m_list->header()->resizeSection(Time,
-                                    metrics.horizontalAdvance(QStringLiteral("30 Sep 2026  00:00")) + 24);
+    m_list->header()->resizeSection(
+            Time, metrics.horizontalAdvance(QStringLiteral("30 Sep 2026  00:00")) + 24);
     m_list->header()->resizeSection(Entry, metrics.horizontalAdvance(QLatin1Char('M')) * 17);
     m_list->header()->resizeSection(Tab, metrics.horizontalAdvance(QLatin1Char('M')) * 14);
 
@@ -170,19 +177,21 @@ void HistoryWindow::append(const std::vector<history::Event> &events)
 
 void HistoryWindow::showStatus()
 {
-    m_status->setText(m_model->rowCount() == 0
-                              ? QStringLiteral("No change recorded yet: entries the other player does from "
-                                               "now on appear here with the time the viewer saw them.")
-                              : QStringLiteral("%1 changes, newest first. Double-click one, or press Enter, "
-                                               "to show it in the main window.")
-                                        .arg(m_model->rowCount()));
+    m_status->setText(
+            m_model->rowCount() == 0
+                    ? QStringLiteral("No change recorded yet: entries the other player does from "
+                                     "now on appear here with the time the viewer saw them.")
+                    : QStringLiteral("%1 changes, newest first. Double-click one, or press Enter, "
+                                     "to show it in the main window.")
+                              .arg(m_model->rowCount()));
 }
 
 void HistoryWindow::showUnavailable(const QString &reason)
 {
     // What was listed stays; nothing more will be added.
     m_status->setText(
-            QStringLiteral("The history is unavailable: %1 The viewer works on without it.").arg(reason));
+            QStringLiteral("The history is unavailable: %1 The viewer works on without it.")
+                    .arg(reason));
     QPalette palette = m_status->palette();
     palette.setColor(QPalette::WindowText, QColor(0xb0, 0x3a, 0x00));
     m_status->setPalette(palette);

@@ -33,7 +33,10 @@ public:
     void setEvents(std::vector<history::Event> events);
     void append(const std::vector<history::Event> &events);
     const std::vector<history::Event> &events() const { return m_events; }
-    const history::Event &eventAt(int row) const { return m_events[m_events.size() - 1 - size_t(row)]; }
+    const history::Event &eventAt(int row) const
+    {
+        return m_events[m_events.size() - 1 - size_t(row)];
+    }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

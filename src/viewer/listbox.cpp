@@ -139,8 +139,8 @@ void ListBox::mousePressEvent(QMouseEvent *event)
 {
     // Only a plain left click picks a line. Modified clicks and clicks on the
     // blank area below the lines would clear or toggle the selection.
-    const bool plainLeft = event->button() == Qt::LeftButton &&
-            !(event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
+    const bool plainLeft = event->button() == Qt::LeftButton
+            && !(event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
     if (plainLeft && indexAt(event->position().toPoint()).isValid()) {
         QListWidget::mousePressEvent(event);
         return;

@@ -3,9 +3,11 @@
 #include "programfolder.h"
 
 ProgressHistory::ProgressHistory(const QString &programFolder, QObject *parent)
-    : QObject(parent), m_path(platform::programFilePath(programFolder, history::FileName)),
+    : QObject(parent),
+      m_path(platform::programFilePath(programFolder, history::FileName)),
       m_clock([] { return QDateTime::currentDateTime(); })
-{ }
+{
+}
 
 history::HistoryStore &ProgressHistory::store()
 {
@@ -15,7 +17,7 @@ history::HistoryStore &ProgressHistory::store()
     // In the order they happened, so the last change comes last.
     for (const history::Event &event : m_store->latestPerEntry())
         learnFrom(event);
-    for (const history::Kind kind : {history::Kind::Uniques, history::Kind::Quests}) {
+    for (const history::Kind kind : { history::Kind::Uniques, history::Kind::Quests }) {
         if (const std::optional<history::Remembered> last = m_store->remembered(kind))
             m_flags[size_t(kind)] = last->flags;
     }

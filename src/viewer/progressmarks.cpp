@@ -65,7 +65,7 @@ QPixmap checkMark(const QColor &color, int size)
 QIcon checkMarkIcon(const QPalette &palette, int side)
 {
     QIcon icon;
-    for (const int size : {side, 2 * side}) {
+    for (const int size : { side, 2 * side }) {
         icon.addPixmap(checkMark(doneColor(palette), size), QIcon::Normal);
         icon.addPixmap(checkMark(palette.color(QPalette::HighlightedText), size), QIcon::Selected);
     }
@@ -76,7 +76,11 @@ QIcon checkMarkIcon(const QPalette &palette, int side)
 
 ProgressMarks::ProgressMarks(catalog::Kind kind, std::vector<QListWidget *> lists, TabControl *tabs,
                              const QString &doneWord, QObject *parent)
-    : QObject(parent), m_entryKind(kind), m_lists(std::move(lists)), m_tabs(tabs), m_doneWord(doneWord)
+    : QObject(parent),
+      m_entryKind(kind),
+      m_lists(std::move(lists)),
+      m_tabs(tabs),
+      m_doneWord(doneWord)
 {
     // The mark fits in a line's height.
     const int side = m_lists.front()->fontMetrics().height() - 4;
@@ -86,7 +90,8 @@ ProgressMarks::ProgressMarks(catalog::Kind kind, std::vector<QListWidget *> list
         list->setItemDelegate(new MarkColumnDelegate(list));
         // Lines filled anew carry no marks yet: the next read must draw them
         // even when the flags are the same.
-        connect(list->model(), &QAbstractItemModel::rowsInserted, this, [this] { m_linesAdded = true; });
+        connect(list->model(), &QAbstractItemModel::rowsInserted, this,
+                [this] { m_linesAdded = true; });
     }
     for (size_t k = 0; k < m_lists.size(); ++k)
         connect(m_lists[k], &QListWidget::currentRowChanged, this,
@@ -221,7 +226,8 @@ void ProgressMarks::markLine(QListWidget *list, int row, Mark mark) const
         return;
     line->setData(MarkRole, int(mark));
     if (mark == Mark::None) {
-        for (const int role : {Qt::DecorationRole, Qt::AccessibleTextRole, Qt::FontRole, Qt::ForegroundRole})
+        for (const int role :
+             { Qt::DecorationRole, Qt::AccessibleTextRole, Qt::FontRole, Qt::ForegroundRole })
             line->setData(role, QVariant());
         return;
     }
@@ -252,7 +258,8 @@ void ProgressMarks::forgetNew(int listIndex, int row)
 
 QString ProgressMarks::nameAt(qsizetype position) const
 {
-    const std::optional<catalog::ListPlace> place = catalog::entryAt(m_entryKind, int(position) + 1);
+    const std::optional<catalog::ListPlace> place =
+            catalog::entryAt(m_entryKind, int(position) + 1);
     if (!place || place->tab >= int(m_lists.size()))
         return {};
     const QListWidgetItem *line = m_lists[size_t(place->tab)]->item(place->row);

@@ -90,8 +90,10 @@ QString TabControl::tabToolTip(int index) const
     const TabProgress &progress = m_progress[size_t(index)];
     if (progress.total <= 0)
         return {};
-    QString text =
-            QStringLiteral("%1 of %2 %3").arg(progress.done).arg(progress.total).arg(progress.doneWord);
+    QString text = QStringLiteral("%1 of %2 %3")
+                           .arg(progress.done)
+                           .arg(progress.total)
+                           .arg(progress.doneWord);
     if (progress.fresh > 0)
         text += QStringLiteral(", %1 new").arg(progress.fresh);
     return text;
@@ -263,7 +265,8 @@ void TabControl::paintEvent(QPaintEvent *event)
     }
     // A line joins the current tab to the page it opens.
     painter.setPen(QPen(palette().color(QPalette::Dark), 1));
-    painter.drawLine(QPointF(0, pageRect().bottom() + 0.5), QPointF(width(), pageRect().bottom() + 0.5));
+    painter.drawLine(QPointF(0, pageRect().bottom() + 0.5),
+                     QPointF(width(), pageRect().bottom() + 0.5));
 }
 
 void TabControl::paintTab(QPainter &painter, int index) const
@@ -283,8 +286,8 @@ void TabControl::paintTab(QPainter &painter, int index) const
         fill.setColorAt(1, pal.color(QPalette::Button).darker(112));
     }
     painter.fillPath(shape, fill);
-    painter.setPen(
-            QPen(current ? pal.color(QPalette::Highlight) : pal.color(QPalette::Mid), current ? 1.6 : 1.0));
+    painter.setPen(QPen(current ? pal.color(QPalette::Highlight) : pal.color(QPalette::Mid),
+                        current ? 1.6 : 1.0));
     painter.drawPath(shape);
     if (current) {
         const QRectF accent(box.left() + 4, box.top() + 1, box.width() - 8, 3);
@@ -298,8 +301,8 @@ void TabControl::paintTab(QPainter &painter, int index) const
     // the font of the others.
     painter.setPen(pal.color(QPalette::ButtonText));
     const QRect textBox = box.toRect().adjusted(4, 2, -4, 0);
-    const QString text =
-            painter.fontMetrics().elidedText(m_captions.value(index), Qt::ElideRight, textBox.width());
+    const QString text = painter.fontMetrics().elidedText(m_captions.value(index), Qt::ElideRight,
+                                                          textBox.width());
     painter.drawText(textBox, Qt::AlignCenter, text);
 
     if (current && hasFocus()) {
@@ -326,8 +329,8 @@ void TabControl::paintProgress(QPainter &painter, int index, const QRectF &box) 
     painter.drawRoundedRect(track, 1.5, 1.5);
     if (share > 0) {
         painter.setBrush(doneColor(palette()));
-        painter.drawRoundedRect(QRectF(track.topLeft(), QSizeF(track.width() * share, track.height())), 1.5,
-                                1.5);
+        painter.drawRoundedRect(
+                QRectF(track.topLeft(), QSizeF(track.width() * share, track.height())), 1.5, 1.5);
     }
     painter.restore();
 }

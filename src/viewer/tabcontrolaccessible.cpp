@@ -27,7 +27,10 @@ public:
     QObject *object() const override { return nullptr; }
     QWindow *window() const override { return m_tabs ? m_tabs->window()->windowHandle() : nullptr; }
 
-    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_tabs); }
+    QAccessibleInterface *parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(m_tabs);
+    }
     QAccessibleInterface *child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface *) const override { return -1; }
@@ -73,7 +76,7 @@ public:
         return state;
     }
 
-    QStringList actionNames() const override { return {pressAction()}; }
+    QStringList actionNames() const override { return { pressAction() }; }
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
     void doAction(const QString &name) override
     {
@@ -93,7 +96,8 @@ class TabControlAccessible : public QAccessibleWidget
 public:
     explicit TabControlAccessible(TabControl *tabs)
         : QAccessibleWidget(tabs, QAccessible::PageTabList), m_tabIds(size_t(tabs->count()), 0)
-    { }
+    {
+    }
 
     ~TabControlAccessible() override
     {
@@ -119,7 +123,8 @@ public:
         if (!child)
             return -1;
         for (int i = 0; i < tabCount(); ++i) {
-            if (m_tabIds[size_t(i)] && QAccessible::accessibleInterface(m_tabIds[size_t(i)]) == child)
+            if (m_tabIds[size_t(i)]
+                && QAccessible::accessibleInterface(m_tabIds[size_t(i)]) == child)
                 return i;
         }
         const int page = QAccessibleWidget::indexOfChild(child);
@@ -165,7 +170,7 @@ void announceTabChange(TabControl *tabs, int previousTab)
 {
     QAccessible::State selected;
     selected.selected = true;
-    for (const int index : {previousTab, tabs->tab()}) {
+    for (const int index : { previousTab, tabs->tab() }) {
         QAccessibleStateChangeEvent change(tabs, selected);
         change.setChild(index);
         QAccessible::updateAccessibility(&change);

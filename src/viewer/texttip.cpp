@@ -45,8 +45,9 @@ bool TextTip::textFits() const
     // spare for the cursor.
     QStyleOptionFrame frame;
     frame.initFrom(m_box);
-    frame.lineWidth =
-            m_box->hasFrame() ? m_box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, m_box) : 0;
+    frame.lineWidth = m_box->hasFrame()
+            ? m_box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, m_box)
+            : 0;
     const QRect contents = m_box->style()
                                    ->subElementRect(QStyle::SE_LineEditContents, &frame, m_box)
                                    .marginsRemoved(m_box->textMargins());

@@ -23,13 +23,16 @@ QByteArray expectedScript()
 {
     // Byte for byte; only the server and account the build was configured
     // with are filled in.
-    QByteArray script = "ncftpget.exe -C -u ACCOUNT -p marrowfen HOST \"QuestsCleared.txt\" \"QuestsCleared.txt\"\r\n"
-                        "ncftpget.exe -C -u ACCOUNT -p marrowfen HOST \"UniquesDefeated.txt\" \"UniquesDefeated.txt\"\r\n"
+    QByteArray script = "ncftpget.exe -C -u ACCOUNT -p marrowfen HOST \"QuestsCleared.txt\" "
+                        "\"QuestsCleared.txt\"\r\n"
+                        "ncftpget.exe -C -u ACCOUNT -p marrowfen HOST \"UniquesDefeated.txt\" "
+                        "\"UniquesDefeated.txt\"\r\n"
                         "@echo off\r\n"
                         "del \"QV_data.bat\"\r\n"
                         "exit\r\n";
     const fetch::FtpAccount account = fetch::configuredFtpAccount();
-    return script.replace("ACCOUNT", account.user.toByteArray()).replace("HOST", account.host.toByteArray());
+    return script.replace("ACCOUNT", account.user.toByteArray())
+            .replace("HOST", account.host.toByteArray());
 }
 
 QByteArray defaultUniques()
@@ -70,14 +73,17 @@ struct Probe
 QList<Probe> uniqueProbes()
 {
     const int lastRegion = catalog::RegionCount - 1;
-    return {{0, 0}, {0, 1},  {3, 0},
-            {7, 0}, {12, 2}, {lastRegion, catalog::uniqueMonsterCount(lastRegion) - 1}};
+    return { { 0, 0 }, { 0, 1 },  { 3, 0 },
+             { 7, 0 }, { 12, 2 }, { lastRegion, catalog::uniqueMonsterCount(lastRegion) - 1 } };
 }
 
 QList<Probe> questProbes()
 {
     const int lastGroup = catalog::QuestGroupCount - 1;
-    return {{0, 0}, {1, 0}, {7, catalog::questCount(7) - 1}, {lastGroup, catalog::questCount(lastGroup) - 1}};
+    return { { 0, 0 },
+             { 1, 0 },
+             { 7, catalog::questCount(7) - 1 },
+             { lastGroup, catalog::questCount(lastGroup) - 1 } };
 }
 
 // A box and its hidden flag that disagree break the read-only rule whatever
@@ -101,10 +107,10 @@ void expectFreshTab(Form1 *window, int r)
 {
     if (r >= catalog::RegionCount)
         return;
-    if (control<QListWidget>(window, "ListOfUniques", r)->currentRow() != -1 ||
-        !control<QLineEdit>(window, "TextLevel", r)->text().isEmpty()) {
-        QTest::qFail(qPrintable(QStringLiteral("region %1 not cleared by the tab change").arg(r)), __FILE__,
-                     __LINE__);
+    if (control<QListWidget>(window, "ListOfUniques", r)->currentRow() != -1
+        || !control<QLineEdit>(window, "TextLevel", r)->text().isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("region %1 not cleared by the tab change").arg(r)),
+                     __FILE__, __LINE__);
     }
 }
 
@@ -122,9 +128,10 @@ bool selectUniqueAndRead(Form1 *window, int r, int i)
     list->setCurrentRow(-1);
     list->setCurrentRow(i);
     const catalog::UniqueMonster *monster = catalog::findUniqueMonster(r, i);
-    if (!monster || control<QLineEdit>(window, "TextLevel", r)->text() != QLatin1String(monster->level))
-        QTest::qFail(qPrintable(QStringLiteral("entry (%1, %2) shows no details").arg(r).arg(i)), __FILE__,
-                     __LINE__);
+    if (!monster
+        || control<QLineEdit>(window, "TextLevel", r)->text() != QLatin1String(monster->level))
+        QTest::qFail(qPrintable(QStringLiteral("entry (%1, %2) shows no details").arg(r).arg(i)),
+                     __FILE__, __LINE__);
     return agreeingFlag(control<QLineEdit>(window, "TextDefeated", r),
                         control<QCheckBox>(window, "CheckDefeated", r), "TextDefeated", r);
 }
@@ -214,7 +221,8 @@ void driveAndCheckFlags(Form1 *window, const QByteArray &uniques, const QByteArr
     QCOMPARE(countdown(window), QString::number(TicksPerFetch));
     QCOMPARE(control<QLineEdit>(window, "TextCompleted", lastQuest.tab)->text(),
              lastQuestFlag ? QStringLiteral("1") : QStringLiteral("0"));
-    QCOMPARE(control<QCheckBox>(window, "QuestCompleted", lastQuest.tab)->isChecked(), lastQuestFlag);
+    QCOMPARE(control<QCheckBox>(window, "QuestCompleted", lastQuest.tab)->isChecked(),
+             lastQuestFlag);
     QCOMPARE(labelText(window), label);
 }
 
@@ -228,8 +236,8 @@ bool setMode(const QString &path, int mode)
     return ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
 }
 
-void putInPlace(const ProgramFolder &folder, const QString &name, Place place, const QByteArray &bytes,
-                ModeRestorer &restorer)
+void putInPlace(const ProgramFolder &folder, const QString &name, Place place,
+                const QByteArray &bytes, ModeRestorer &restorer)
 {
     const QString path = folder.filePath(name);
     QFile::remove(path);
@@ -307,8 +315,9 @@ QStringList folderListing(const QString &folder)
     while (it.hasNext()) {
         it.next();
         const QFileInfo info = it.fileInfo();
-        listing.append(base.relativeFilePath(info.filePath()) +
-                       (info.isDir() ? QStringLiteral("/") : QStringLiteral(" %1").arg(info.size())));
+        listing.append(
+                base.relativeFilePath(info.filePath())
+                + (info.isDir() ? QStringLiteral("/") : QStringLiteral(" %1").arg(info.size())));
     }
     listing.sort();
     return listing;
@@ -330,7 +339,8 @@ void writeExecutable(const QString &path, const QByteArray &text)
 
 EnvironmentGuard::EnvironmentGuard(const char *name)
     : m_name(name), m_value(qgetenv(name)), m_wasSet(qEnvironmentVariableIsSet(name))
-{ }
+{
+}
 
 EnvironmentGuard::~EnvironmentGuard()
 {

@@ -75,7 +75,7 @@ public:
     ModeRestorer() = default;
     ~ModeRestorer();
     Q_DISABLE_COPY_MOVE(ModeRestorer)
-    void add(const QString &path, int restoreTo = 0700) { m_paths.prepend({path, restoreTo}); }
+    void add(const QString &path, int restoreTo = 0700) { m_paths.prepend({ path, restoreTo }); }
 
 private:
     QList<std::pair<QString, int>> m_paths;
@@ -86,8 +86,8 @@ private:
 // without read permission, a link to itself, a named pipe nobody writes to,
 // or 3 GiB of NUL bytes.
 enum class Place { File, Missing, Folder, Unreadable, SymlinkLoop, NamedPipe, Sparse };
-void putInPlace(const ProgramFolder &folder, const QString &name, Place place, const QByteArray &bytes,
-                ModeRestorer &restorer);
+void putInPlace(const ProgramFolder &folder, const QString &name, Place place,
+                const QByteArray &bytes, ModeRestorer &restorer);
 
 // The processes whose working directory is `folder`: the script helper and
 // whatever it started there. Tests make a fresh folder for each case, so

@@ -62,7 +62,7 @@ FTPServer(("127.0.0.1", port), handlers.FTPHandler).serve_forever()
 
 sockaddr_in loopback(quint16 port)
 {
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -79,8 +79,8 @@ quint16 freeLoopbackPort()
     sockaddr_in address = loopback(0);
     socklen_t size = sizeof(address);
     quint16 port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0)
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0)
         port = ntohs(address.sin_port);
     ::close(fd);
     return port;
@@ -94,13 +94,14 @@ QProcessEnvironment withFastClock(QProcessEnvironment environment)
         if (!QFile::exists(library))
             continue;
         environment.insert(QStringLiteral("LD_PRELOAD"), library);
-        environment.insert(QStringLiteral("FAKETIME"), QStringLiteral("+0 x%1").arg(FastClockFactor));
+        environment.insert(QStringLiteral("FAKETIME"),
+                           QStringLiteral("+0 x%1").arg(FastClockFactor));
         // A sanitized program refuses to start when a preloaded library
         // comes before its runtime; this one only wraps clock calls.
         if (environment.contains(QStringLiteral("ASAN_OPTIONS"))) {
             environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                               environment.value(QStringLiteral("ASAN_OPTIONS")) +
-                                       QStringLiteral(":verify_asan_link_order=0"));
+                               environment.value(QStringLiteral("ASAN_OPTIONS"))
+                                       + QStringLiteral(":verify_asan_link_order=0"));
         }
         return environment;
     }
@@ -113,7 +114,8 @@ bool acceptsConnections(quint16 port)
     if (fd < 0)
         return false;
     const sockaddr_in address = loopback(port);
-    const bool connected = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0;
+    const bool connected =
+            ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0;
     ::close(fd);
     return connected;
 }
@@ -129,9 +131,9 @@ SilentServer::SilentServer(quint16 port)
     socklen_t size = sizeof(address);
     // Nothing ever accepts: the system completes the connections on its own
     // and holds them in the queue.
-    if (::bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0 &&
-        ::listen(m_socket, 64) == 0 &&
-        ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &size) == 0)
+    if (::bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0
+        && ::listen(m_socket, 64) == 0
+        && ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &size) == 0)
         m_port = ntohs(address.sin_port);
 }
 
@@ -141,8 +143,8 @@ SilentServer::~SilentServer()
         ::close(m_socket);
 }
 
-FtpServer::FtpServer(const QString &servedFolder, const QByteArray &user, const QByteArray &password,
-                     Access access)
+FtpServer::FtpServer(const QString &servedFolder, const QByteArray &user,
+                     const QByteArray &password, Access access)
     : m_servedFolder(servedFolder), m_user(user), m_password(password), m_access(access)
 {
     const QString logPath = m_logFolder.filePath(QStringLiteral("server.log"));
@@ -185,8 +187,9 @@ bool FtpServer::launch(quint16 port)
     const bool misbehaves = m_sendRate > 0 || m_uploadHoldSeconds > 0;
     QStringList arguments;
     if (misbehaves) {
-        arguments << QStringLiteral("-c") << QString::fromUtf8(MisbehavingServer) << QString::number(port)
-                  << m_servedFolder << QString::fromLatin1(m_access == Writable ? "elradfmwMT" : "elr")
+        arguments << QStringLiteral("-c") << QString::fromUtf8(MisbehavingServer)
+                  << QString::number(port) << m_servedFolder
+                  << QString::fromLatin1(m_access == Writable ? "elradfmwMT" : "elr")
                   << QString::number(m_sendRate) << QString::number(m_uploadHoldSeconds);
     } else {
         arguments = QStringLiteral("-m pyftpdlib -i 127.0.0.1 -p %1").arg(port).split(u' ');

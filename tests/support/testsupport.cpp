@@ -80,11 +80,11 @@ void fillRegion(const Form1 *window, int r)
 
 bool regionIsCleared(const Form1 *window, int r)
 {
-    return control<QLineEdit>(window, "TextLevel", r)->text().isEmpty() &&
-            control<QLineEdit>(window, "TextLocation", r)->text().isEmpty() &&
-            control<QLineEdit>(window, "TextAppearance", r)->text().isEmpty() &&
-            control<QLabel>(window, "ImageUniqueMonster", r)->pixmap().isNull() &&
-            control<QLabel>(window, "ImageUniqueLocation", r)->pixmap().isNull();
+    return control<QLineEdit>(window, "TextLevel", r)->text().isEmpty()
+            && control<QLineEdit>(window, "TextLocation", r)->text().isEmpty()
+            && control<QLineEdit>(window, "TextAppearance", r)->text().isEmpty()
+            && control<QLabel>(window, "ImageUniqueMonster", r)->pixmap().isNull()
+            && control<QLabel>(window, "ImageUniqueLocation", r)->pixmap().isNull();
 }
 
 QByteArray encoded(const QImage &image, const char *format)
@@ -116,6 +116,7 @@ bool nearColor(QColor shown, QColor expected)
 {
     if (!expected.isValid())
         return !shown.isValid();
-    return shown.isValid() && qAbs(shown.red() - expected.red()) < 16 &&
-            qAbs(shown.green() - expected.green()) < 16 && qAbs(shown.blue() - expected.blue()) < 16;
+    return shown.isValid() && qAbs(shown.red() - expected.red()) < 16
+            && qAbs(shown.green() - expected.green()) < 16
+            && qAbs(shown.blue() - expected.blue()) < 16;
 }

@@ -40,8 +40,9 @@ private:
 template<typename Widget>
 Widget *control(const QObject *window, const char *name, int index = -1)
 {
-    const QString objectName = index < 0 ? QString::fromLatin1(name)
-                                         : QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+    const QString objectName = index < 0
+            ? QString::fromLatin1(name)
+            : QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
     auto *found = window->findChild<Widget *>(objectName);
     if (!found)
         qFatal("no control named %s", qPrintable(objectName));
@@ -68,8 +69,8 @@ bool regionIsCleared(const Form1 *window, int r);
 int currentTab(const QObject *window, const char *tabControl);
 void selectTab(const QObject *window, const char *tabControl, int index);
 
-// A picture as a file of `format` holds it; a JPEG file of one color; and the color in the middle of what a
-// picture control shows (invalid when it shows nothing); JPEG colors are near, not exact.
+// A picture as a file of `format` holds it; a JPEG file of one color; and the color in the middle
+// of what a picture control shows (invalid when it shows nothing); JPEG colors are near, not exact.
 QByteArray encoded(const QImage &image, const char *format = "JPEG");
 QByteArray jpegBytes(QSize size, QColor color);
 QColor shownColor(const QLabel *picture);

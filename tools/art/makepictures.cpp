@@ -8,8 +8,8 @@
 // shows up as a change.
 
 #include "catalog.h"
-#include "picturepaths.h"
 #include "creatures/creaturepainter.h"
+#include "picturepaths.h"
 #include "places/locationpainter.h"
 
 #include <QDir>
@@ -61,7 +61,8 @@ int main(int argc, char *argv[])
     }
     const QString programFolder = QDir::cleanPath(QFileInfo(arguments.at(1)).absoluteFilePath());
     const QDir folder(programFolder);
-    if (!folder.mkpath(pictures::MonsterPictureFolder) || !folder.mkpath(pictures::LocationPictureFolder)) {
+    if (!folder.mkpath(pictures::MonsterPictureFolder)
+        || !folder.mkpath(pictures::LocationPictureFolder)) {
         std::fprintf(stderr, "makepictures: cannot create the picture folders in %s\n",
                      qPrintable(programFolder));
         return 1;

@@ -43,10 +43,11 @@ void paintLeaves(QPainter &painter, QPointF at, const QColor &leaf)
 {
     for (int i = 0; i < 5; ++i) {
         const double angle = -150 + i * 30;
-        const QPointF tip = at +
-                QPointF(std::cos(angle * std::numbers::pi / 180) * 34,
-                        std::sin(angle * std::numbers::pi / 180) * 38);
-        paintShaded(painter, taperedBand({at, (at + tip) / 2 + QPointF(4, 0), tip}, 3, 9), leaf, 0.8);
+        const QPointF tip = at
+                + QPointF(std::cos(angle * std::numbers::pi / 180) * 34,
+                          std::sin(angle * std::numbers::pi / 180) * 38);
+        paintShaded(painter, taperedBand({ at, (at + tip) / 2 + QPointF(4, 0), tip }, 3, 9), leaf,
+                    0.8);
     }
 }
 
@@ -90,13 +91,13 @@ void paintBlob(QPainter &painter, const CreatureTraits &traits)
     painter.drawEllipse(QPointF(110 - half * 0.35, top + 20), half * 0.28, 7);
     if (traits.spiked)
         paintSpikes(painter,
-                    {QPointF(110 - half * 0.6, top + 22), QPointF(110 - half * 0.2, top + 4),
-                     QPointF(110 + half * 0.2, top + 4), QPointF(110 + half * 0.6, top + 22)},
+                    { QPointF(110 - half * 0.6, top + 22), QPointF(110 - half * 0.2, top + 4),
+                      QPointF(110 + half * 0.2, top + 4), QPointF(110 + half * 0.6, top + 22) },
                     10, traits.marking.lighter(140));
     const double eyeY = traits.variant == 0 ? top + 8 : top + 28;
     paintEyes(painter, QPointF(110, eyeY), half * 0.7, 6.5, traits);
-    paintWideMouth(painter, QPointF(110 - half * 0.6, Ground - 34), QPointF(110 + half * 0.6, Ground - 36),
-                   traits.variant == 2 ? 10 : 6);
+    paintWideMouth(painter, QPointF(110 - half * 0.6, Ground - 34),
+                   QPointF(110 + half * 0.6, Ground - 36), traits.variant == 2 ? 10 : 6);
     if (traits.crowned)
         paintCrown(painter, QPointF(110, top + (traits.variant == 0 ? 0 : 3)), 26);
 }

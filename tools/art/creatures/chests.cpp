@@ -33,8 +33,10 @@ void paintChest(QPainter &painter, const CreatureTraits &traits)
     painter.drawPath(maw);
     QPainterPath tongue(QPointF(box.center().x() - 12, box.top()));
     tongue.cubicTo(QPointF(box.center().x() - 6, box.top() - 20),
-                   QPointF(box.center().x() + 24, box.top() - 8), QPointF(box.right() + 18, box.top() + 26));
-    tongue.quadTo(QPointF(box.center().x() + 18, box.top() + 2), QPointF(box.center().x() + 12, box.top()));
+                   QPointF(box.center().x() + 24, box.top() - 8),
+                   QPointF(box.right() + 18, box.top() + 26));
+    tongue.quadTo(QPointF(box.center().x() + 18, box.top() + 2),
+                  QPointF(box.center().x() + 12, box.top()));
     paintShaded(painter, tongue, QColor(200, 70, 90), 0.8);
     paintEyes(painter, QPointF(box.center().x(), box.top() - 16), 22, 4.2, traits);
     QList<QPointF> upperTeeth, lowerTeeth;
@@ -50,7 +52,7 @@ void paintChest(QPainter &painter, const CreatureTraits &traits)
     painter.setPen(QPen(wood.darker(180), 1.0));
     for (double y = box.top() + 13; y < box.bottom(); y += 13)
         painter.drawLine(QPointF(box.left() + 2, y), QPointF(box.right() - 2, y));
-    for (const double x : {box.left() + 10, box.right() - 18}) {
+    for (const double x : { box.left() + 10, box.right() - 18 }) {
         QPainterPath band;
         band.addRect(QRectF(x, box.top(), 8, box.height()));
         paintShaded(painter, band, gold, 0.8);

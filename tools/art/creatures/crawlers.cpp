@@ -17,12 +17,12 @@ namespace {
 void paintJointedLeg(QPainter &painter, QPointF root, QPointF knee, QPointF foot, double width,
                      const QColor &color)
 {
-    paintShaded(painter, taperedBand({root, knee}, width, width * 0.8), color, 0.8);
-    paintShaded(painter, taperedBand({knee, foot}, width * 0.8, width * 0.3), color, 0.8);
+    paintShaded(painter, taperedBand({ root, knee }, width, width * 0.8), color, 0.8);
+    paintShaded(painter, taperedBand({ knee, foot }, width * 0.8, width * 0.3), color, 0.8);
 }
 
-void paintLegFan(QPainter &painter, QPointF root, int count, double spread, double height, double width,
-                 const QColor &color)
+void paintLegFan(QPainter &painter, QPointF root, int count, double spread, double height,
+                 double width, const QColor &color)
 {
     for (int i = 0; i < count; ++i) {
         const double offset = i - (count - 1) / 2.0;
@@ -47,7 +47,8 @@ void paintSpider(QPainter &painter, const CreatureTraits &traits, SeededRandom &
     paintShaded(painter, front, traits.body.lighter(110));
     paintLegFan(painter, thorax + QPointF(2, 4), 4, 26, 34 * size, 5.5, traits.body);
     for (int fang = 0; fang < 2; ++fang)
-        paintSpikes(painter, {thorax + QPointF(16 + fang * 5, 12)}, -9, traits.marking.lighter(160));
+        paintSpikes(painter, { thorax + QPointF(16 + fang * 5, 12) }, -9,
+                    traits.marking.lighter(160));
     paintEyes(painter, thorax + QPointF(9, -4), 8, 3.2, traits);
     for (int eye = 0; eye < 4; ++eye) {
         painter.setPen(Qt::NoPen);
@@ -68,10 +69,11 @@ void paintBeetle(QPainter &painter, const CreatureTraits &traits, SeededRandom &
     skull.addEllipse(head, 13, 11);
     paintShaded(painter, skull, traits.marking);
     if (traits.horned || random.chance(0.5))
-        paintShaded(
-                painter,
-                taperedBand({head + QPointF(4, -4), head + QPointF(16, -18), head + QPointF(10, -30)}, 8, 1),
-                traits.marking.lighter(120));
+        paintShaded(painter,
+                    taperedBand({ head + QPointF(4, -4), head + QPointF(16, -18),
+                                  head + QPointF(10, -30) },
+                                8, 1),
+                    traits.marking.lighter(120));
     paintEyes(painter, head + QPointF(4, -1), 7, 2.8, traits);
     QPainterPath dome(shell + QPointF(-rx, ry * 0.35));
     dome.cubicTo(shell + QPointF(-rx, -ry * 1.1), shell + QPointF(rx, -ry * 1.2),
@@ -95,7 +97,7 @@ void paintCentipede(QPainter &painter, const CreatureTraits &traits)
     for (int i = 0; i < Segments; ++i)
         spine << QPointF(42 + i * 15.5, 124 - i * 3.5 - 8 * std::sin(i * 0.9));
     for (int i = 0; i < Segments - 1; ++i) {
-        for (const double side : {-1.0, 1.0}) {
+        for (const double side : { -1.0, 1.0 }) {
             const QPointF root = spine[i] + QPointF(0, 6);
             paintJointedLeg(painter, root, root + QPointF(side * 6, -4),
                             QPointF(root.x() + side * 9, Ground - 1), 3.2,
@@ -110,7 +112,7 @@ void paintCentipede(QPainter &painter, const CreatureTraits &traits)
     }
     const QPointF head = spine.last();
     paintAntennae(painter, head + QPointF(4, -8), 18, traits.marking.lighter(140));
-    paintSpikes(painter, {head + QPointF(12, 9), head + QPointF(7, 11)}, -7, traits.belly);
+    paintSpikes(painter, { head + QPointF(12, 9), head + QPointF(7, 11) }, -7, traits.belly);
     paintEyes(painter, head + QPointF(4, -2), 9, 3.2, traits);
     if (traits.crowned)
         paintCrown(painter, head + QPointF(0, -10), 16);
@@ -133,7 +135,7 @@ void paintCrab(QPainter &painter, const CreatureTraits &traits, SeededRandom &ra
     const double rx = 42 * traits.bulk, ry = 22 * traits.bulk;
     paintLegFan(painter, body + QPointF(-rx * 0.3, 0), 3, 28, 22, 5, traits.body.darker(150));
     const QPointF farWrist = body + QPointF(rx * 0.7, -ry * 2.0);
-    paintShaded(painter, taperedBand({body + QPointF(rx * 0.4, -ry * 0.3), farWrist}, 9, 6),
+    paintShaded(painter, taperedBand({ body + QPointF(rx * 0.4, -ry * 0.3), farWrist }, 9, 6),
                 traits.body.darker(140));
     paintShaded(painter, pincer(farWrist, 18), traits.body.darker(130));
     QPainterPath shell;
@@ -150,7 +152,8 @@ void paintCrab(QPainter &painter, const CreatureTraits &traits, SeededRandom &ra
     }
     paintLegFan(painter, body + QPointF(-rx * 0.1, ry * 0.4), 3, 32, 16, 5.5, traits.body);
     const QPointF nearWrist = body + QPointF(rx * 1.15, -ry * 1.3);
-    paintShaded(painter, taperedBand({body + QPointF(rx * 0.7, ry * 0.1), nearWrist}, 11, 7), traits.body);
+    paintShaded(painter, taperedBand({ body + QPointF(rx * 0.7, ry * 0.1), nearWrist }, 11, 7),
+                traits.body);
     paintShaded(painter, pincer(nearWrist, 24), traits.body.lighter(110));
     if (traits.crowned)
         paintCrown(painter, body + QPointF(-rx * 0.1, -ry * 0.85), 22);

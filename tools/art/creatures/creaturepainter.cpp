@@ -38,9 +38,9 @@ Stage stageFor(QSize size)
 {
     const QRectF area(8, 6, size.width() - 16, size.height() - PlateHeight - 8);
     const double scale = std::min(area.width() / ViewWidth, area.height() / (ViewBottom - ViewTop));
-    return {scale,
-            QPointF(area.center().x() - (ViewLeft + ViewWidth / 2) * scale,
-                    area.bottom() - ViewBottom * scale)};
+    return { scale,
+             QPointF(area.center().x() - (ViewLeft + ViewWidth / 2) * scale,
+                     area.bottom() - ViewBottom * scale) };
 }
 
 QList<QPointF> ridgeLine(double width, double baseY, double amplitude, SeededRandom &random)
@@ -51,10 +51,10 @@ QList<QPointF> ridgeLine(double width, double baseY, double amplitude, SeededRan
     for (double x = 0; x <= width + 8; x += 8) {
         const double t = x / width * 6.28318;
         points << QPointF(x,
-                          baseY -
-                                  amplitude *
-                                          (0.6 * std::sin(t * wave1 / 6.28 * 3 + phase1) +
-                                           0.4 * std::sin(t * wave2 / 6.28 * 3 + phase2)));
+                          baseY
+                                  - amplitude
+                                          * (0.6 * std::sin(t * wave1 / 6.28 * 3 + phase1)
+                                             + 0.4 * std::sin(t * wave2 / 6.28 * 3 + phase2)));
     }
     return points;
 }
@@ -73,8 +73,8 @@ void paintRidge(QPainter &painter, const QList<QPointF> &ridge, double bottom, c
 
 // Dim columns with tall pointed windows between them stand in for the halls
 // of the great building.
-void paintColonnade(QPainter &painter, QSize size, double groundY, const QColor &stone, const QColor &light,
-                    SeededRandom &random)
+void paintColonnade(QPainter &painter, QSize size, double groundY, const QColor &stone,
+                    const QColor &light, SeededRandom &random)
 {
     const double spacing = random.between(72, 96);
     const double width = spacing * 0.26;
@@ -83,7 +83,8 @@ void paintColonnade(QPainter &painter, QSize size, double groundY, const QColor 
         const QRectF window(x + width + 8, groundY * 0.2, spacing - width - 16, groundY * 0.62);
         QPainterPath arch(QPointF(window.left(), window.bottom()));
         arch.lineTo(window.left(), window.top() + window.width() * 0.6);
-        arch.quadTo(window.left(), window.top() + window.width() * 0.1, window.center().x(), window.top());
+        arch.quadTo(window.left(), window.top() + window.width() * 0.1, window.center().x(),
+                    window.top());
         arch.quadTo(window.right(), window.top() + window.width() * 0.1, window.right(),
                     window.top() + window.width() * 0.6);
         arch.lineTo(window.right(), window.bottom());
@@ -116,8 +117,8 @@ void paintBackdrop(QPainter &painter, QSize size, const Stage &stage, const Regi
     sky.setColorAt(0, top);
     sky.setColorAt(1, horizon);
     painter.fillRect(QRectF(0, 0, size.width(), groundY + 2), sky);
-    paintkit::paintGlow(painter, QPointF(stage.centreX(), groundY - 55 * stage.scale), size.height() * 0.75,
-                        withAlpha(theme.accent, 95));
+    paintkit::paintGlow(painter, QPointF(stage.centreX(), groundY - 55 * stage.scale),
+                        size.height() * 0.75, withAlpha(theme.accent, 95));
 
     if (theme.indoors) {
         paintColonnade(painter, size, groundY, mix(theme.stone, horizon, 0.45).darker(150),
@@ -132,15 +133,17 @@ void paintBackdrop(QPainter &painter, QSize size, const Stage &stage, const Regi
 
     const QRectF groundArea(0, groundY - 2, size.width(), size.height() - groundY + 2);
     QLinearGradient ground(0, groundArea.top(), 0, groundArea.bottom());
-    const QColor soil = traits.plan == BodyPlan::Fish ? mix(theme.skyHorizon, QColor(20, 60, 80), 0.6)
-                                                      : (theme.indoors ? theme.stone : theme.land);
+    const QColor soil = traits.plan == BodyPlan::Fish
+            ? mix(theme.skyHorizon, QColor(20, 60, 80), 0.6)
+            : (theme.indoors ? theme.stone : theme.land);
     ground.setColorAt(0, soil.darker(150));
     ground.setColorAt(1, soil.darker(420));
     painter.fillRect(groundArea, ground);
     painter.save();
     painter.translate(stage.centreX(), groundY + 6);
     painter.scale(1.0, 0.22);
-    paintkit::paintGlow(painter, QPointF(0, 0), 110 * stage.scale, withAlpha(theme.accent.lighter(120), 70));
+    paintkit::paintGlow(painter, QPointF(0, 0), 110 * stage.scale,
+                        withAlpha(theme.accent.lighter(120), 70));
     painter.restore();
     // Tufts and pebbles catch the light along the ground line.
     for (int tuft = 0; tuft < 40 && traits.plan != BodyPlan::Fish; ++tuft) {
@@ -227,9 +230,9 @@ void paintGroundShadow(QPainter &painter, const Stage &stage, const CreatureTrai
 {
     const bool floating = bodies::hovers(traits.plan);
     const double width = (floating ? 45 : 70) * stage.scale * traits.bulk;
-    paintkit::paintSoftShadow(painter,
-                              QPointF(stage.centreX() + (traits.facesLeft ? -6 : 6), stage.groundY() + 1),
-                              width, width * 0.16, floating ? 90 : 170);
+    paintkit::paintSoftShadow(
+            painter, QPointF(stage.centreX() + (traits.facesLeft ? -6 : 6), stage.groundY() + 1),
+            width, width * 0.16, floating ? 90 : 170);
 }
 
 void paintNameplate(QPainter &painter, QSize size, const catalog::UniqueMonster &monster,
@@ -250,11 +253,13 @@ void paintNameplate(QPainter &painter, QSize size, const catalog::UniqueMonster 
     paintkit::paintShadowedText(painter, pill, Qt::AlignCenter, level, parchment);
 
     const QFont nameFont = paintkit::captionFont(16, true);
-    const QRectF nameBox(plate.left() + 12, plate.top() + 1, pill.left() - plate.left() - 20, plate.height());
-    const QString name = QFontMetricsF(nameFont).elidedText(QString::fromLatin1(monster.name), Qt::ElideRight,
-                                                            nameBox.width());
+    const QRectF nameBox(plate.left() + 12, plate.top() + 1, pill.left() - plate.left() - 20,
+                         plate.height());
+    const QString name = QFontMetricsF(nameFont).elidedText(QString::fromLatin1(monster.name),
+                                                            Qt::ElideRight, nameBox.width());
     painter.setFont(nameFont);
-    paintkit::paintShadowedText(painter, nameBox, Qt::AlignLeft | Qt::AlignVCenter, name, parchment);
+    paintkit::paintShadowedText(painter, nameBox, Qt::AlignLeft | Qt::AlignVCenter, name,
+                                parchment);
 }
 
 } // namespace

@@ -49,13 +49,13 @@ QList<CurvePoint> smoothCurve(const QList<QPointF> &points, int stepsPerSegment)
             const double t = double(step) / stepsPerSegment;
             const double t2 = t * t;
             const double t3 = t2 * t;
-            const QPointF at = 0.5 *
-                    ((2 * p1) + (-p0 + p2) * t + (2 * p0 - 5 * p1 + 4 * p2 - p3) * t2 +
-                     (-p0 + 3 * p1 - 3 * p2 + p3) * t3);
-            curve.append({at, i + t});
+            const QPointF at = 0.5
+                    * ((2 * p1) + (-p0 + p2) * t + (2 * p0 - 5 * p1 + 4 * p2 - p3) * t2
+                       + (-p0 + 3 * p1 - 3 * p2 + p3) * t3);
+            curve.append({ at, i + t });
         }
     }
-    curve.append({points.last(), double(last)});
+    curve.append({ points.last(), double(last) });
     return curve;
 }
 
@@ -80,7 +80,8 @@ QPainterPath taperedBand(const QList<QPointF> &spine, double startWidth, double 
     QList<double> widths;
     const qsizetype count = spine.size();
     for (qsizetype i = 0; i < count; ++i)
-        widths << startWidth + (endWidth - startWidth) * (count > 1 ? double(i) / (count - 1) : 0.0);
+        widths << startWidth
+                        + (endWidth - startWidth) * (count > 1 ? double(i) / (count - 1) : 0.0);
     return taperedBand(spine, widths);
 }
 
@@ -92,8 +93,8 @@ QPainterPath taperedBand(const QList<QPointF> &spine, const QList<double> &width
     const qsizetype count = curve.size();
     QList<QPointF> left, right;
     for (qsizetype i = 0; i < count; ++i) {
-        const QPointF along =
-                unit(curve[std::min(i + 1, count - 1)].at - curve[std::max<qsizetype>(i - 1, 0)].at);
+        const QPointF along = unit(curve[std::min(i + 1, count - 1)].at
+                                   - curve[std::max<qsizetype>(i - 1, 0)].at);
         const QPointF across(-along.y(), along.x());
         const double half = widthAt(widths, curve[i].along) / 2;
         left << curve[i].at + across * half;
@@ -131,12 +132,14 @@ void paintEye(QPainter &painter, QPointF centre, double radius, const CreatureTr
         painter.drawEllipse(centre, radius * 0.28, radius * 0.8);
     }
     painter.setBrush(QColor(255, 255, 255, 230));
-    painter.drawEllipse(centre + QPointF(-radius * 0.38, -radius * 0.4), radius * 0.25, radius * 0.25);
+    painter.drawEllipse(centre + QPointF(-radius * 0.38, -radius * 0.4), radius * 0.25,
+                        radius * 0.25);
 }
 
 } // namespace
 
-void paintEyes(QPainter &painter, QPointF centre, double spacing, double radius, const CreatureTraits &traits)
+void paintEyes(QPainter &painter, QPointF centre, double spacing, double radius,
+               const CreatureTraits &traits)
 {
     painter.save();
     if (traits.eyeCount == 1) {
@@ -150,17 +153,18 @@ void paintEyes(QPainter &painter, QPointF centre, double spacing, double radius,
     painter.restore();
 }
 
-void paintHorns(QPainter &painter, QPointF base, double spread, double length, const CreatureTraits &traits)
+void paintHorns(QPainter &painter, QPointF base, double spread, double length,
+                const CreatureTraits &traits)
 {
     const QColor ivory(226, 214, 184);
     const double curl = traits.seed & 0x100 ? 1.0 : -0.4; // swept back or rising forward
     for (int side = 0; side < 2; ++side) {
         const QPointF root = base + QPointF(side == 0 ? -spread / 2 : spread / 2, 0);
-        const QList<QPointF> spine = {root, root + QPointF(-length * 0.25 * curl, -length * 0.6),
-                                      root + QPointF(-length * 0.75 * curl, -length * 0.85),
-                                      root + QPointF(-length * 1.0 * curl, -length * 0.55)};
-        paintShaded(painter, taperedBand(spine, length * 0.32, 0.6), side == 0 ? ivory.darker(125) : ivory,
-                    1.0);
+        const QList<QPointF> spine = { root, root + QPointF(-length * 0.25 * curl, -length * 0.6),
+                                       root + QPointF(-length * 0.75 * curl, -length * 0.85),
+                                       root + QPointF(-length * 1.0 * curl, -length * 0.55) };
+        paintShaded(painter, taperedBand(spine, length * 0.32, 0.6),
+                    side == 0 ? ivory.darker(125) : ivory, 1.0);
     }
 }
 
@@ -172,12 +176,14 @@ void paintAntlers(QPainter &painter, QPointF base, double spread, double size)
         const QPointF root = base + QPointF(sign * spread / 2, 0);
         const QPointF top = root + QPointF(sign * size * 0.5 - size * 0.2, -size);
         paintShaded(painter,
-                    taperedBand({root, root + QPointF(sign * size * 0.2, -size * 0.5), top}, 3.2, 1.0),
+                    taperedBand({ root, root + QPointF(sign * size * 0.2, -size * 0.5), top }, 3.2,
+                                1.0),
                     side == 0 ? bone.darker(120) : bone, 0.8);
         for (int tine = 1; tine <= 3; ++tine) {
-            const QPointF from = root + (top - root) * (0.25 * tine) + QPointF(sign * size * 0.08, 0);
+            const QPointF from =
+                    root + (top - root) * (0.25 * tine) + QPointF(sign * size * 0.08, 0);
             const QPointF to = from + QPointF(sign * size * 0.3 + size * 0.1, -size * 0.28);
-            paintShaded(painter, taperedBand({from, to}, 2.2, 0.6), bone, 0.7);
+            paintShaded(painter, taperedBand({ from, to }, 2.2, 0.6), bone, 0.7);
         }
     }
 }
@@ -203,10 +209,11 @@ void paintCrown(QPainter &painter, QPointF bottomCentre, double width)
     painter.setBrush(gold);
     painter.drawPath(crown);
     painter.setPen(Qt::NoPen);
-    const QColor gems[] = {{210, 40, 60}, {60, 110, 230}, {210, 40, 60}};
+    const QColor gems[] = { { 210, 40, 60 }, { 60, 110, 230 }, { 210, 40, 60 } };
     for (int gem = 0; gem < 3; ++gem) {
         painter.setBrush(gems[gem]);
-        painter.drawEllipse(o + QPointF(width * (gem + 1) / 4, -h * 0.22), width * 0.06, width * 0.06);
+        painter.drawEllipse(o + QPointF(width * (gem + 1) / 4, -h * 0.22), width * 0.06,
+                            width * 0.06);
     }
 }
 
@@ -247,17 +254,19 @@ void paintAntennae(QPainter &painter, QPointF head, double size, const QColor &c
 
 namespace {
 
-void paintMembraneWing(QPainter &painter, QPointF shoulder, double span, double lift, const QColor &color)
+void paintMembraneWing(QPainter &painter, QPointF shoulder, double span, double lift,
+                       const QColor &color)
 {
     const QPointF wrist = shoulder + QPointF(span * 0.45, -lift);
-    const QPointF fingers[] = {shoulder + QPointF(span, -lift * 0.75),
-                               shoulder + QPointF(span * 0.9, -lift * 0.1),
-                               shoulder + QPointF(span * 0.55, lift * 0.3)};
+    const QPointF fingers[] = { shoulder + QPointF(span, -lift * 0.75),
+                                shoulder + QPointF(span * 0.9, -lift * 0.1),
+                                shoulder + QPointF(span * 0.55, lift * 0.3) };
     QPainterPath membrane(shoulder);
     membrane.lineTo(wrist);
     membrane.lineTo(fingers[0]);
     QPointF previous = fingers[0];
-    for (const QPointF &finger : {fingers[1], fingers[2], shoulder + QPointF(span * 0.05, lift * 0.25)}) {
+    for (const QPointF &finger :
+         { fingers[1], fingers[2], shoulder + QPointF(span * 0.05, lift * 0.25) }) {
         const QPointF middle = (previous + finger) / 2;
         membrane.quadTo(middle + (wrist - middle) * 0.3, finger);
         previous = finger;
@@ -270,12 +279,13 @@ void paintMembraneWing(QPainter &painter, QPointF shoulder, double span, double 
     painter.setBrush(skin);
     painter.drawPath(membrane);
     const QColor bone = color.darker(210);
-    paintShaded(painter, taperedBand({shoulder, wrist}, 4.5, 2.5), bone, 0.6);
+    paintShaded(painter, taperedBand({ shoulder, wrist }, 4.5, 2.5), bone, 0.6);
     for (const QPointF &finger : fingers)
-        paintShaded(painter, taperedBand({wrist, finger}, 2.2, 0.8), bone, 0.4);
+        paintShaded(painter, taperedBand({ wrist, finger }, 2.2, 0.8), bone, 0.4);
 }
 
-void paintFeatheredWing(QPainter &painter, QPointF shoulder, double span, double lift, const QColor &color)
+void paintFeatheredWing(QPainter &painter, QPointF shoulder, double span, double lift,
+                        const QColor &color)
 {
     const QPointF tip = shoulder + QPointF(span, -lift);
     const QPointF inner = shoulder + QPointF(span * 0.12, lift * 0.2);
@@ -285,9 +295,10 @@ void paintFeatheredWing(QPainter &painter, QPointF shoulder, double span, double
     QList<QPointF> feathertips;
     for (int f = 1; f <= Feathers; ++f) {
         const double t = double(f) / Feathers;
-        const QPointF on = tip + (inner - tip) * t + QPointF(0, lift * 0.28 * std::sin(t * 3.14159));
-        const QPointF previous = tip + (inner - tip) * ((f - 1.0) / Feathers) +
-                QPointF(0, lift * 0.28 * std::sin((f - 1.0) / Feathers * 3.14159));
+        const QPointF on =
+                tip + (inner - tip) * t + QPointF(0, lift * 0.28 * std::sin(t * 3.14159));
+        const QPointF previous = tip + (inner - tip) * ((f - 1.0) / Feathers)
+                + QPointF(0, lift * 0.28 * std::sin((f - 1.0) / Feathers * 3.14159));
         wing.quadTo((previous + on) / 2 + QPointF(span * 0.04, lift * 0.1), on);
         feathertips << on;
     }
@@ -299,15 +310,16 @@ void paintFeatheredWing(QPainter &painter, QPointF shoulder, double span, double
         painter.drawLine(covert + (feather - covert) * 0.35, feather);
 }
 
-void paintInsectWing(QPainter &painter, QPointF shoulder, double span, double lift, const QColor &color)
+void paintInsectWing(QPainter &painter, QPointF shoulder, double span, double lift,
+                     const QColor &color)
 {
     const QPointF upper = shoulder + QPointF(span, -lift);
     const QPointF lower = shoulder + QPointF(span * 0.7, lift * 0.35);
     QPainterPath wing(shoulder);
-    wing.cubicTo(shoulder + QPointF(span * 0.2, -lift * 1.2), upper + QPointF(span * 0.1, -lift * 0.2),
-                 upper);
-    wing.cubicTo(upper + QPointF(span * 0.1, lift * 0.5), shoulder + QPointF(span * 0.7, -lift * 0.1),
-                 shoulder + QPointF(span * 0.4, 0));
+    wing.cubicTo(shoulder + QPointF(span * 0.2, -lift * 1.2),
+                 upper + QPointF(span * 0.1, -lift * 0.2), upper);
+    wing.cubicTo(upper + QPointF(span * 0.1, lift * 0.5),
+                 shoulder + QPointF(span * 0.7, -lift * 0.1), shoulder + QPointF(span * 0.4, 0));
     wing.cubicTo(lower + QPointF(span * 0.2, -lift * 0.1), lower + QPointF(0, lift * 0.2), lower);
     wing.quadTo(shoulder + QPointF(span * 0.2, lift * 0.45), shoulder);
     QLinearGradient dust(shoulder, upper);
@@ -361,7 +373,8 @@ void paintMarkings(QPainter &painter, const QPainterPath &shape, const CreatureT
         painter.setPen(QPen(ink, box.width() * 0.05, Qt::SolidLine, Qt::RoundCap));
         for (double x = box.left() + box.width() * 0.2; x < box.right() - box.width() * 0.15;
              x += box.width() * 0.16)
-            painter.drawLine(QPointF(x, box.top()), QPointF(x - box.width() * 0.06, box.center().y()));
+            painter.drawLine(QPointF(x, box.top()),
+                             QPointF(x - box.width() * 0.06, box.center().y()));
     } else {
         painter.setBrush(ink);
         for (int spot = 0; spot < 9; ++spot) {

@@ -20,7 +20,8 @@ inline constexpr double Ground = 140;
 
 // Light falls from the upper left: a bright spot there, the base color in
 // the middle, a dark core shadow on the far side, and a darker outline.
-void paintShaded(QPainter &painter, const QPainterPath &shape, const QColor &base, double outline = 1.3);
+void paintShaded(QPainter &painter, const QPainterPath &shape, const QColor &base,
+                 double outline = 1.3);
 
 // A smooth band along the spine points whose width runs from one end's to the
 // other's: tails, necks, tentacles, limbs and whole serpents.
@@ -34,10 +35,12 @@ void paintMarkings(QPainter &painter, const QPainterPath &shape, const CreatureT
                    SeededRandom &random);
 void paintEyes(QPainter &painter, QPointF centre, double spacing, double radius,
                const CreatureTraits &traits);
-void paintHorns(QPainter &painter, QPointF base, double spread, double length, const CreatureTraits &traits);
+void paintHorns(QPainter &painter, QPointF base, double spread, double length,
+                const CreatureTraits &traits);
 void paintAntlers(QPainter &painter, QPointF base, double spread, double size);
 void paintCrown(QPainter &painter, QPointF bottomCentre, double width);
-void paintSpikes(QPainter &painter, const QList<QPointF> &along, double height, const QColor &color);
+void paintSpikes(QPainter &painter, const QList<QPointF> &along, double height,
+                 const QColor &color);
 void paintTusks(QPainter &painter, QPointF at, double size);
 // Two feelers curving up and forward from the head, each ending in a knob.
 void paintAntennae(QPainter &painter, QPointF head, double size, const QColor &color);

@@ -10,7 +10,18 @@ struct UniqueMonster;
 // spider and a "Hedge Rat King" a rat with a crown. Words the tables do not
 // know leave the choice to the name's hash, so every name still gets a
 // creature of its own.
-enum class BodyPlan { Beast, Flyer, Crawler, Fish, Serpent, Tentacled, Blob, Wisp, Humanoid, Chest };
+enum class BodyPlan {
+    Beast,
+    Flyer,
+    Crawler,
+    Fish,
+    Serpent,
+    Tentacled,
+    Blob,
+    Wisp,
+    Humanoid,
+    Chest
+};
 enum class Build { Lean, Robed, Armoured, Brute, Construct, Tree };
 enum class Held { Nothing, Staff, Lantern, Axe, Book, Scythe };
 enum class WingKind { Feathered, Membrane, Insect };

@@ -69,7 +69,8 @@ void paintFish(QPainter &painter, const CreatureTraits &traits)
     tail.quadTo(QPointF(42, 80), QPointF(28, 110));
     tail.cubicTo(QPointF(40, 104), QPointF(52, 94), QPointF(64, 84));
     paintShaded(painter, tail, finColor);
-    paintShaded(painter, fin(QPointF(92, 60), QPointF(108, 36 - random.between(0, 10)), QPointF(132, 57)),
+    paintShaded(painter,
+                fin(QPointF(92, 60), QPointF(108, 36 - random.between(0, 10)), QPointF(132, 57)),
                 finColor);
     paintShaded(painter, fin(QPointF(100, 101), QPointF(88, 114), QPointF(114, 104)), finColor);
 
@@ -93,7 +94,8 @@ void paintFish(QPainter &painter, const CreatureTraits &traits)
     painter.drawLine(QPointF(171, 82), QPointF(152, 88));
     if (toothy) {
         for (double x = 156; x < 170; x += 3.4)
-            paintSpikes(painter, {QPointF(x, 86.5 - (x - 156) * 0.25)}, -4, QColor(245, 240, 228));
+            paintSpikes(painter, { QPointF(x, 86.5 - (x - 156) * 0.25) }, -4,
+                        QColor(245, 240, 228));
     }
     CreatureTraits eye = traits;
     eye.eyeCount = 1;

@@ -42,9 +42,9 @@ void paintMoth(QPainter &painter, const CreatureTraits &traits, SeededRandom &ra
 {
     const QPointF centre(110, 80);
     const double span = random.between(66, 84) * traits.bulk;
-    for (const double side : {-1.0, 1.0})
-        paintWing(painter, centre + QPointF(side * 3, -4), side * span, span * 0.62, WingKind::Insect,
-                  traits.body);
+    for (const double side : { -1.0, 1.0 })
+        paintWing(painter, centre + QPointF(side * 3, -4), side * span, span * 0.62,
+                  WingKind::Insect, traits.body);
     QPainterPath abdomen;
     abdomen.addEllipse(centre + QPointF(0, 12), 8 * traits.bulk, 22 * traits.bulk);
     paintShaded(painter, abdomen, traits.marking.lighter(130));
@@ -52,7 +52,7 @@ void paintMoth(QPainter &painter, const CreatureTraits &traits, SeededRandom &ra
     for (int ring = 0; ring < 4; ++ring)
         painter.drawLine(centre + QPointF(-6, 6 + ring * 7), centre + QPointF(6, 6 + ring * 7));
     const QPointF head = centre + QPointF(0, -14);
-    for (const double side : {-1.0, 1.0}) {
+    for (const double side : { -1.0, 1.0 }) {
         QPainterPath feeler(head);
         feeler.quadTo(head + QPointF(side * 8, -22), head + QPointF(side * 20, -26));
         painter.setPen(QPen(traits.marking, 1.4, Qt::SolidLine, Qt::RoundCap));
@@ -90,7 +90,8 @@ void paintFlyer(QPainter &painter, const CreatureTraits &traits)
     if (!insect && !bat) {
         const QPointF tailRoot = body - QPointF(rx * 0.8, -ry * 0.2);
         for (int feather = 0; feather < 4; ++feather)
-            paintShaded(painter, taperedBand({tailRoot, tailRoot + QPointF(-28, 8 + feather * 5)}, 9, 5),
+            paintShaded(painter,
+                        taperedBand({ tailRoot, tailRoot + QPointF(-28, 8 + feather * 5) }, 9, 5),
                         traits.marking);
     }
     QPainterPath torso;
@@ -112,16 +113,19 @@ void paintFlyer(QPainter &painter, const CreatureTraits &traits)
     if (bat) {
         for (int ear = 0; ear < 2; ++ear) {
             const QPointF root = head + QPointF(-headRadius * (0.5 - ear * 0.7), -headRadius * 0.5);
-            paintShaded(painter, taperedBand({root, root + QPointF(-3 + ear * 4, -headRadius * 1.3)}, 9, 1),
-                        traits.body);
+            paintShaded(
+                    painter,
+                    taperedBand({ root, root + QPointF(-3 + ear * 4, -headRadius * 1.3) }, 9, 1),
+                    traits.body);
         }
     }
     paintShaded(painter, skull, traits.body);
     if (insect)
-        paintAntennae(painter, head + QPointF(headRadius * 0.3, -headRadius * 0.7), headRadius * 1.6,
-                      traits.marking);
+        paintAntennae(painter, head + QPointF(headRadius * 0.3, -headRadius * 0.7),
+                      headRadius * 1.6, traits.marking);
     else if (!bat)
-        paintBeak(painter, head + QPointF(headRadius * 0.8, headRadius * 0.15), headRadius * 0.55, random);
+        paintBeak(painter, head + QPointF(headRadius * 0.8, headRadius * 0.15), headRadius * 0.55,
+                  random);
     paintEyes(painter, head + QPointF(headRadius * 0.25, -headRadius * 0.15), headRadius * 0.6,
               headRadius * 0.24, traits);
     if (traits.horned && !insect)

@@ -27,10 +27,10 @@ struct Figure
     double shoulderY = 62;
     double headRadius = 12;
     double limb = 8; // arm and leg thickness
-    QPointF head() const { return {centreX + 3, shoulderY - headRadius * 0.95}; }
-    QPointF nearShoulder() const { return {centreX + shoulderWidth / 2 - 2, shoulderY + 4}; }
-    QPointF farShoulder() const { return {centreX - shoulderWidth / 2 + 4, shoulderY + 3}; }
-    QPointF nearHand() const { return {centreX + shoulderWidth / 2 + 16, hipY - 6}; }
+    QPointF head() const { return { centreX + 3, shoulderY - headRadius * 0.95 }; }
+    QPointF nearShoulder() const { return { centreX + shoulderWidth / 2 - 2, shoulderY + 4 }; }
+    QPointF farShoulder() const { return { centreX - shoulderWidth / 2 + 4, shoulderY + 3 }; }
+    QPointF nearHand() const { return { centreX + shoulderWidth / 2 + 16, hipY - 6 }; }
 };
 
 Figure figureFor(Build build, double bulk, SeededRandom &random)
@@ -85,7 +85,8 @@ QPainterPath torsoShape(const Figure &f, double hem)
 
 QColor clothOf(const CreatureTraits &traits)
 {
-    return traits.build == Build::Tree ? QColor(96, 72, 50) : mix(traits.marking, traits.body, 0.35);
+    return traits.build == Build::Tree ? QColor(96, 72, 50)
+                                       : mix(traits.marking, traits.body, 0.35);
 }
 
 // Bare arms and chest: bark on a tree, plating on a machine, hide otherwise.
@@ -111,7 +112,8 @@ void paintBark(QPainter &painter, const QPainterPath &shape, const QColor &bark)
     for (double x = box.left() + 5; x < box.right(); x += 7) {
         QPainterPath groove(QPointF(x, box.top()));
         groove.cubicTo(QPointF(x + 4, box.top() + box.height() * 0.3),
-                       QPointF(x - 4, box.top() + box.height() * 0.6), QPointF(x + 1, box.bottom()));
+                       QPointF(x - 4, box.top() + box.height() * 0.6),
+                       QPointF(x + 1, box.bottom()));
         painter.drawPath(groove);
     }
     painter.restore();
@@ -123,24 +125,24 @@ void paintLegs(QPainter &painter, const Figure &f, const CreatureTraits &traits)
         const double x = f.centreX + (side == 0 ? -f.waistWidth * 0.25 : f.waistWidth * 0.3);
         const QColor color = side == 0 ? clothOf(traits).darker(140) : clothOf(traits);
         const QPointF foot(x + 3, Ground - 3);
-        paintShaded(
-                painter,
-                taperedBand({{x, f.hipY - 4}, {x + 1, (f.hipY + Ground) / 2}, foot}, f.limb * 1.3, f.limb),
-                color);
+        paintShaded(painter,
+                    taperedBand({ { x, f.hipY - 4 }, { x + 1, (f.hipY + Ground) / 2 }, foot },
+                                f.limb * 1.3, f.limb),
+                    color);
         QPainterPath boot;
         boot.addRoundedRect(QRectF(foot.x() - f.limb * 0.6, Ground - 6, f.limb * 1.7, 6), 3, 3);
         paintShaded(painter, boot, QColor(50, 40, 36));
     }
 }
 
-void paintArm(QPainter &painter, QPointF shoulder, QPointF hand, const Figure &f, const QColor &color,
-              bool robed)
+void paintArm(QPainter &painter, QPointF shoulder, QPointF hand, const Figure &f,
+              const QColor &color, bool robed)
 {
     const QPointF elbow = (shoulder + hand) / 2 + QPointF(-4, 4);
-    paintShaded(
-            painter,
-            taperedBand({shoulder, elbow, hand}, f.limb * (robed ? 1.7 : 1.2), f.limb * (robed ? 1.4 : 0.8)),
-            color);
+    paintShaded(painter,
+                taperedBand({ shoulder, elbow, hand }, f.limb * (robed ? 1.7 : 1.2),
+                            f.limb * (robed ? 1.4 : 0.8)),
+                color);
     QPainterPath fist;
     fist.addEllipse(hand + QPointF(1, 2), f.limb * 0.55, f.limb * 0.55);
     paintShaded(painter, fist, color.lighter(115));
@@ -148,7 +150,7 @@ void paintArm(QPainter &painter, QPointF shoulder, QPointF hand, const Figure &f
 
 void paintPauldrons(QPainter &painter, const Figure &f, const CreatureTraits &traits)
 {
-    for (const QPointF &shoulder : {f.farShoulder(), f.nearShoulder()}) {
+    for (const QPointF &shoulder : { f.farShoulder(), f.nearShoulder() }) {
         QPainterPath plate;
         plate.addEllipse(shoulder + QPointF(0, -2), f.limb * 1.1, f.limb * 0.8);
         paintShaded(painter, plate, mix(traits.body, QColor(180, 186, 196), 0.5));
@@ -182,16 +184,18 @@ void paintHelmet(QPainter &painter, QPointF head, double r, const CreatureTraits
     const QColor steel = mix(traits.body, QColor(176, 184, 196), 0.55);
     if (random.chance(0.5))
         paintShaded(painter,
-                    taperedBand({head + QPointF(0, -r), head + QPointF(-r * 0.9, -r * 1.5),
-                                 head + QPointF(-r * 1.8, -r * 0.6)},
+                    taperedBand({ head + QPointF(0, -r), head + QPointF(-r * 0.9, -r * 1.5),
+                                  head + QPointF(-r * 1.8, -r * 0.6) },
                                 7, 2),
                     QColor(170, 40, 40), 0.8);
     QPainterPath helm;
-    helm.addRoundedRect(QRectF(head.x() - r, head.y() - r * 1.05, r * 2, r * 2.15), r * 0.9, r * 0.9);
+    helm.addRoundedRect(QRectF(head.x() - r, head.y() - r * 1.05, r * 2, r * 2.15), r * 0.9,
+                        r * 0.9);
     paintShaded(painter, helm, steel);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(12, 10, 14));
-    painter.drawRoundedRect(QRectF(head.x() - r * 0.6, head.y() - r * 0.2, r * 1.7, r * 0.42), 2, 2);
+    painter.drawRoundedRect(QRectF(head.x() - r * 0.6, head.y() - r * 0.2, r * 1.7, r * 0.42), 2,
+                            2);
     paintEyes(painter, head + QPointF(r * 0.3, 0), r * 0.75, r * 0.16, traits);
 }
 
@@ -203,11 +207,12 @@ void paintMachineHead(QPainter &painter, QPointF head, double r, const CreatureT
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(14, 10, 10));
     painter.drawRect(QRectF(head.x() - r * 0.7, head.y() - r * 0.25, r * 1.6, r * 0.4));
-    paintkit::paintGlow(painter, head + QPointF(r * 0.1, -r * 0.05), r * 1.6, withAlpha(traits.eye, 160));
+    paintkit::paintGlow(painter, head + QPointF(r * 0.1, -r * 0.05), r * 1.6,
+                        withAlpha(traits.eye, 160));
     painter.setBrush(traits.eye.lighter(130));
     painter.drawRect(QRectF(head.x() - r * 0.5, head.y() - r * 0.15, r * 1.3, r * 0.2));
     painter.setBrush(traits.body.darker(200));
-    for (const double x : {-0.75, 0.75})
+    for (const double x : { -0.75, 0.75 })
         painter.drawEllipse(head + QPointF(r * x, r * 0.55), 1.3, 1.3);
 }
 
@@ -232,19 +237,23 @@ void paintBarkHead(QPainter &painter, QPointF head, double r, const CreatureTrai
     QPainterPath crown;
     crown.setFillRule(Qt::WindingFill); // overlapping puffs add up rather than cancel
     for (int leaf = 0; leaf < 6; ++leaf)
-        crown.addEllipse(head + QPointF(-r * 1.6 + leaf * r * 0.65, -r * (1.1 + 0.35 * std::sin(leaf * 1.3))),
+        crown.addEllipse(head
+                                 + QPointF(-r * 1.6 + leaf * r * 0.65,
+                                           -r * (1.1 + 0.35 * std::sin(leaf * 1.3))),
                          r * 0.7, r * 0.5);
     paintShaded(painter, crown, mix(QColor(70, 120, 50), traits.body, 0.3), 0.8);
     QPainterPath skull;
-    skull.addRoundedRect(QRectF(head.x() - r, head.y() - r * 1.1, r * 2, r * 2.3), r * 0.95, r * 0.95);
+    skull.addRoundedRect(QRectF(head.x() - r, head.y() - r * 1.1, r * 2, r * 2.3), r * 0.95,
+                         r * 0.95);
     paintShaded(painter, skull, QColor(104, 80, 56));
     painter.setPen(QPen(QColor(60, 44, 30), 1.0));
-    for (const double x : {-0.5, 0.1, 0.6})
+    for (const double x : { -0.5, 0.1, 0.6 })
         painter.drawLine(head + QPointF(r * x, -r * 0.9), head + QPointF(r * x + 1, r * 1.0));
     paintEyes(painter, head + QPointF(r * 0.1, -r * 0.1), r * 0.8, r * 0.2, traits);
 }
 
-void paintHead(QPainter &painter, const Figure &f, const CreatureTraits &traits, SeededRandom &random)
+void paintHead(QPainter &painter, const Figure &f, const CreatureTraits &traits,
+               SeededRandom &random)
 {
     const QPointF head = f.head();
     const double r = f.headRadius;
@@ -272,7 +281,8 @@ void paintHead(QPainter &painter, const Figure &f, const CreatureTraits &traits,
         break;
     }
     if (traits.crowned)
-        paintCrown(painter, head + QPointF(0, -r * (traits.build == Build::Robed ? 1.5 : 0.95)), r * 1.5);
+        paintCrown(painter, head + QPointF(0, -r * (traits.build == Build::Robed ? 1.5 : 0.95)),
+                   r * 1.5);
 }
 
 } // namespace
@@ -281,7 +291,7 @@ namespace {
 
 void paintPole(QPainter &painter, QPointF from, QPointF to)
 {
-    paintShaded(painter, taperedBand({from, to}, 3.6, 3.0), QColor(110, 78, 48), 0.8);
+    paintShaded(painter, taperedBand({ from, to }, 3.6, 3.0), QColor(110, 78, 48), 0.8);
 }
 
 void paintHeld(QPainter &painter, const Figure &f, const CreatureTraits &traits)
@@ -361,8 +371,10 @@ void paintHumanoid(QPainter &painter, const CreatureTraits &traits)
         paintWing(painter, f.nearShoulder() + QPointF(-10, 0), -54, 34, traits.wings,
                   traits.marking.lighter(120));
     }
-    const QPointF farHand(f.farShoulder().x() - 8, f.hipY + (traits.build == Build::Brute ? 18 : 4));
-    paintArm(painter, f.farShoulder(), farHand, f, robed ? cloth.darker(140) : skin.darker(140), robed);
+    const QPointF farHand(f.farShoulder().x() - 8,
+                          f.hipY + (traits.build == Build::Brute ? 18 : 4));
+    paintArm(painter, f.farShoulder(), farHand, f, robed ? cloth.darker(140) : skin.darker(140),
+             robed);
     if (!robed)
         paintLegs(painter, f, traits);
     const QPainterPath torso = torsoShape(f, robed ? f.shoulderWidth * 1.7 : f.waistWidth);
@@ -376,7 +388,8 @@ void paintHumanoid(QPainter &painter, const CreatureTraits &traits)
     if (traits.build == Build::Armoured)
         paintPauldrons(painter, f, traits);
     if (traits.spiked)
-        paintSpikes(painter, {f.farShoulder() + QPointF(0, -6), f.nearShoulder() + QPointF(-2, -7)}, 9,
+        paintSpikes(painter,
+                    { f.farShoulder() + QPointF(0, -6), f.nearShoulder() + QPointF(-2, -7) }, 9,
                     traits.marking.lighter(150));
     paintHead(painter, f, traits, random);
     paintArm(painter, f.nearShoulder(), f.nearHand(), f, robed ? cloth : skin, robed);

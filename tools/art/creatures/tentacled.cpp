@@ -18,19 +18,20 @@ namespace {
 QList<QPointF> tentacleSpine(QPointF root, double reach, double curl)
 {
     const double direction = reach < 0 ? -1 : 1;
-    return {root,
-            root + QPointF(direction * 6, 16),
-            QPointF(root.x() + reach * 0.55, Ground - 5),
-            QPointF(root.x() + reach * 0.95, Ground - 9 - curl * 0.2),
-            QPointF(root.x() + reach * 1.1, Ground - 22 - curl * 0.4),
-            QPointF(root.x() + reach * 0.96, Ground - 29 - curl * 0.4)};
+    return { root,
+             root + QPointF(direction * 6, 16),
+             QPointF(root.x() + reach * 0.55, Ground - 5),
+             QPointF(root.x() + reach * 0.95, Ground - 9 - curl * 0.2),
+             QPointF(root.x() + reach * 1.1, Ground - 22 - curl * 0.4),
+             QPointF(root.x() + reach * 0.96, Ground - 29 - curl * 0.4) };
 }
 
-void paintTentacle(QPainter &painter, const QList<QPointF> &spine, double width, const QColor &color,
-                   const QColor &sucker)
+void paintTentacle(QPainter &painter, const QList<QPointF> &spine, double width,
+                   const QColor &color, const QColor &sucker)
 {
     paintShaded(painter,
-                taperedBand(spine, {width, width * 0.85, width * 0.6, width * 0.4, width * 0.25, 1.2}),
+                taperedBand(spine,
+                            { width, width * 0.85, width * 0.6, width * 0.4, width * 0.25, 1.2 }),
                 color, 0.8);
     painter.setPen(Qt::NoPen);
     painter.setBrush(withAlpha(sucker, 190));
@@ -48,9 +49,10 @@ void paintTentacled(QPainter &painter, const CreatureTraits &traits)
     const QPointF mantle(110, 66);
     const double rx = 34 * traits.bulk, ry = 38 * traits.bulk;
     const QPointF base = mantle + QPointF(0, ry * 0.75);
-    for (const double offset : {-0.6, -0.2, 0.2, 0.6}) {
+    for (const double offset : { -0.6, -0.2, 0.2, 0.6 }) {
         const double reach = (offset < 0 ? -1 : 1) * random.between(44, 66);
-        paintTentacle(painter, tentacleSpine(base + QPointF(rx * offset, -4), reach, random.between(0, 20)),
+        paintTentacle(painter,
+                      tentacleSpine(base + QPointF(rx * offset, -4), reach, random.between(0, 20)),
                       15, traits.body.darker(150), traits.belly);
     }
     QPainterPath head(mantle + QPointF(-rx, ry * 0.7));
@@ -61,8 +63,8 @@ void paintTentacled(QPainter &painter, const CreatureTraits &traits)
     paintMarkings(painter, head, traits, random);
     if (traits.spiked)
         paintSpikes(painter,
-                    {mantle + QPointF(-rx * 0.5, -ry * 0.75), mantle + QPointF(0, -ry * 0.95),
-                     mantle + QPointF(rx * 0.5, -ry * 0.75)},
+                    { mantle + QPointF(-rx * 0.5, -ry * 0.75), mantle + QPointF(0, -ry * 0.95),
+                      mantle + QPointF(rx * 0.5, -ry * 0.75) },
                     10, traits.marking.lighter(130));
     const QPointF face = mantle + QPointF(rx * 0.15, -ry * 0.1);
     paintEyes(painter, face, rx * 0.75, rx * 0.17, traits);
@@ -74,9 +76,10 @@ void paintTentacled(QPainter &painter, const CreatureTraits &traits)
         painter.setBrush(QColor(30, 10, 14));
         painter.drawPath(mouth);
     }
-    for (const double offset : {-0.45, -0.15, 0.15, 0.45}) {
+    for (const double offset : { -0.45, -0.15, 0.15, 0.45 }) {
         const double reach = (offset < 0 ? -1 : 1) * random.between(22, 44);
-        paintTentacle(painter, tentacleSpine(base + QPointF(rx * offset, -2), reach, random.between(0, 24)),
+        paintTentacle(painter,
+                      tentacleSpine(base + QPointF(rx * offset, -2), reach, random.between(0, 24)),
                       16, traits.body, traits.belly);
     }
     if (traits.crowned)

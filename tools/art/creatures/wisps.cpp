@@ -38,13 +38,13 @@ void paintWraith(QPainter &painter, const CreatureTraits &traits, SeededRandom &
     painter.setPen(Qt::NoPen);
     painter.setBrush(fade);
     painter.drawPath(robe);
-    for (const double side : {-1.0, 1.0}) {
+    for (const double side : { -1.0, 1.0 }) {
         const QPointF shoulder = hood + QPointF(side * 18, 22);
-        paintShaded(
-                painter,
-                taperedBand({shoulder, shoulder + QPointF(side * 20, 10), shoulder + QPointF(side * 34, 0)},
-                            10, 3),
-                traits.body.darker(120), 0.8);
+        paintShaded(painter,
+                    taperedBand({ shoulder, shoulder + QPointF(side * 20, 10),
+                                  shoulder + QPointF(side * 34, 0) },
+                                10, 3),
+                    traits.body.darker(120), 0.8);
     }
     QPainterPath face;
     face.addEllipse(hood + QPointF(0, -2), 13, 15);

@@ -33,12 +33,12 @@ void paintWindmill(QPainter &painter, const Scene &scene, Placement at, SeededRa
     const QPointF b = at.base;
     const QColor stone = litBy(scene.sky, mix(scene.theme.stone, QColor(220, 210, 190), 0.3));
     paintFace(painter,
-              polygonPath({b + QPointF(-16 * s, 0), b + QPointF(-10 * s, -62 * s),
-                           b + QPointF(10 * s, -62 * s), b + QPointF(16 * s, 0)}),
+              polygonPath({ b + QPointF(-16 * s, 0), b + QPointF(-10 * s, -62 * s),
+                            b + QPointF(10 * s, -62 * s), b + QPointF(16 * s, 0) }),
               stone);
     paintFace(painter,
-              polygonPath(
-                      {b + QPointF(-13 * s, -62 * s), b + QPointF(0, -80 * s), b + QPointF(13 * s, -62 * s)}),
+              polygonPath({ b + QPointF(-13 * s, -62 * s), b + QPointF(0, -80 * s),
+                            b + QPointF(13 * s, -62 * s) }),
               timber(scene).darker(120));
     paintWindow(painter, scene, QRectF(b.x() - 3 * s, b.y() - 40 * s, 6 * s, 8 * s));
     painter.setPen(Qt::NoPen);
@@ -65,18 +65,18 @@ void paintCottages(QPainter &painter, const Scene &scene, Placement at, SeededRa
     const int count = 1 + random.below(3);
     for (int house = 0; house < count; ++house) {
         const double s = at.scale * (1 - house * 0.2);
-        const QPointF b =
-                at.base + QPointF((house % 2 ? -1 : 1) * house * 46 * at.scale, -house * 6 * at.scale);
+        const QPointF b = at.base
+                + QPointF((house % 2 ? -1 : 1) * house * 46 * at.scale, -house * 6 * at.scale);
         const double w = random.between(34, 48) * s, h = random.between(20, 26) * s;
         const QColor wall = litBy(scene.sky, mix(QColor(226, 214, 186), scene.theme.stone, 0.3));
         paintFace(painter,
-                  polygonPath({b + QPointF(-w / 2, 0), b + QPointF(-w / 2, -h), b + QPointF(w / 2, -h),
-                               b + QPointF(w / 2, 0)}),
+                  polygonPath({ b + QPointF(-w / 2, 0), b + QPointF(-w / 2, -h),
+                                b + QPointF(w / 2, -h), b + QPointF(w / 2, 0) }),
                   wall);
         const QColor thatch = litBy(scene.sky, QColor(150, 110, 64));
         paintFace(painter,
-                  polygonPath({b + QPointF(-w / 2 - 4 * s, -h), b + QPointF(-w / 4, -h - 18 * s),
-                               b + QPointF(w / 4, -h - 18 * s), b + QPointF(w / 2 + 4 * s, -h)}),
+                  polygonPath({ b + QPointF(-w / 2 - 4 * s, -h), b + QPointF(-w / 4, -h - 18 * s),
+                                b + QPointF(w / 4, -h - 18 * s), b + QPointF(w / 2 + 4 * s, -h) }),
                   thatch);
         const QPointF chimney = b + QPointF(w / 4, -h - 16 * s);
         painter.setPen(Qt::NoPen);
@@ -96,23 +96,24 @@ void paintChurch(QPainter &painter, const Scene &scene, Placement at, SeededRand
     const QPointF b = at.base;
     const QColor stone = litBy(scene.sky, scene.theme.stone);
     paintFace(painter,
-              polygonPath({b + QPointF(-10 * s, 0), b + QPointF(-10 * s, -28 * s),
-                           b + QPointF(44 * s, -28 * s), b + QPointF(44 * s, 0)}),
+              polygonPath({ b + QPointF(-10 * s, 0), b + QPointF(-10 * s, -28 * s),
+                            b + QPointF(44 * s, -28 * s), b + QPointF(44 * s, 0) }),
               stone);
     paintFace(painter,
-              polygonPath({b + QPointF(-12 * s, -28 * s), b + QPointF(-2 * s, -42 * s),
-                           b + QPointF(40 * s, -42 * s), b + QPointF(46 * s, -28 * s)}),
+              polygonPath({ b + QPointF(-12 * s, -28 * s), b + QPointF(-2 * s, -42 * s),
+                            b + QPointF(40 * s, -42 * s), b + QPointF(46 * s, -28 * s) }),
               litBy(scene.sky, QColor(80, 76, 84)));
     paintFace(painter,
-              polygonPath({b + QPointF(-30 * s, 0), b + QPointF(-30 * s, -58 * s),
-                           b + QPointF(-8 * s, -58 * s), b + QPointF(-8 * s, 0)}),
+              polygonPath({ b + QPointF(-30 * s, 0), b + QPointF(-30 * s, -58 * s),
+                            b + QPointF(-8 * s, -58 * s), b + QPointF(-8 * s, 0) }),
               stone.lighter(108));
     paintFace(painter,
-              polygonPath({b + QPointF(-32 * s, -58 * s), b + QPointF(-19 * s, -92 * s),
-                           b + QPointF(-6 * s, -58 * s)}),
+              polygonPath({ b + QPointF(-32 * s, -58 * s), b + QPointF(-19 * s, -92 * s),
+                            b + QPointF(-6 * s, -58 * s) }),
               litBy(scene.sky, QColor(80, 76, 84)));
     for (int window = 0; window < 3; ++window)
-        paintWindow(painter, scene, QRectF(b.x() + (2 + window * 13) * s, b.y() - 20 * s, 5 * s, 10 * s));
+        paintWindow(painter, scene,
+                    QRectF(b.x() + (2 + window * 13) * s, b.y() - 20 * s, 5 * s, 10 * s));
     paintWindow(painter, scene, QRectF(b.x() - 22 * s, b.y() - 48 * s, 6 * s, 10 * s));
     painter.setPen(Qt::NoPen);
     painter.setBrush(stone.darker(170));
@@ -126,7 +127,8 @@ namespace {
 
 void paintBonfire(QPainter &painter, QPointF base, double scale)
 {
-    paintkit::paintGlow(painter, base + QPointF(0, -10 * scale), 50 * scale, QColor(255, 130, 40, 170));
+    paintkit::paintGlow(painter, base + QPointF(0, -10 * scale), 50 * scale,
+                        QColor(255, 130, 40, 170));
     QPainterPath flame(base + QPointF(-12 * scale, 0));
     flame.cubicTo(base + QPointF(-14 * scale, -14 * scale), base + QPointF(-4 * scale, -16 * scale),
                   base + QPointF(-2 * scale, -30 * scale));
@@ -148,53 +150,54 @@ void paintTower(QPainter &painter, const Scene &scene, Placement at, SeededRando
 {
     const double s = at.scale;
     const QPointF b = at.base;
-    const bool beacon = placeHas(scene, {"lighthouse", "the light", "point light"});
-    const bool fire = placeHas(scene, {"beacon", "pyre"});
+    const bool beacon = placeHas(scene, { "lighthouse", "the light", "point light" });
+    const bool fire = placeHas(scene, { "beacon", "pyre" });
     // The great building rises far above any watchtower, under a pointed roof.
-    const bool spire = placeHas(scene, {"outer buttress"});
+    const bool spire = placeHas(scene, { "outer buttress" });
     const double height = random.between(80, 100) * s * (spire ? 1.6 : 1.0);
     const QColor stone = litBy(scene.sky, beacon ? QColor(226, 222, 214) : scene.theme.stone);
     paintFace(painter,
-              polygonPath({b + QPointF(-15 * s, 0), b + QPointF(-11 * s, -height),
-                           b + QPointF(11 * s, -height), b + QPointF(15 * s, 0)}),
+              polygonPath({ b + QPointF(-15 * s, 0), b + QPointF(-11 * s, -height),
+                            b + QPointF(11 * s, -height), b + QPointF(15 * s, 0) }),
               stone);
     if (beacon) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(withAlpha(litBy(scene.sky, QColor(170, 50, 44)), 220));
-        for (const double band : {0.25, 0.6})
+        for (const double band : { 0.25, 0.6 })
             painter.drawRect(QRectF(b.x() - 14 * s, b.y() - height * band - 8 * s, 28 * s, 8 * s));
         const QPointF lamp = b + QPointF(0, -height - 8 * s);
         // Beams sweep out to both sides when the lamp burns against the dark.
         if (scene.sky.time != TimeOfDay::Day || scene.sky.weather == Weather::Storm) {
-            for (const double side : {-1.0, 1.0}) {
+            for (const double side : { -1.0, 1.0 }) {
                 QLinearGradient beam(lamp, lamp + QPointF(side * 150, 0));
                 beam.setColorAt(0, QColor(255, 240, 180, 120));
                 beam.setColorAt(1, QColor(255, 240, 180, 0));
                 painter.setBrush(beam);
-                painter.drawPolygon(
-                        QPolygonF({lamp, lamp + QPointF(side * 160, -24), lamp + QPointF(side * 160, 16)}));
+                painter.drawPolygon(QPolygonF(
+                        { lamp, lamp + QPointF(side * 160, -24), lamp + QPointF(side * 160, 16) }));
             }
         }
         paintkit::paintGlow(painter, lamp, 26 * s, QColor(255, 220, 130, 190));
         painter.setBrush(QColor(255, 236, 170));
         painter.drawRect(QRectF(lamp.x() - 7 * s, lamp.y() - 6 * s, 14 * s, 12 * s));
         paintFace(painter,
-                  polygonPath({lamp + QPointF(-10 * s, -6 * s), lamp + QPointF(0, -16 * s),
-                               lamp + QPointF(10 * s, -6 * s)}),
+                  polygonPath({ lamp + QPointF(-10 * s, -6 * s), lamp + QPointF(0, -16 * s),
+                                lamp + QPointF(10 * s, -6 * s) }),
                   litBy(scene.sky, QColor(60, 60, 66)));
     } else if (spire) {
         paintFace(painter,
-                  polygonPath({b + QPointF(-13 * s, -height), b + QPointF(0, -height - 50 * s),
-                               b + QPointF(13 * s, -height)}),
+                  polygonPath({ b + QPointF(-13 * s, -height), b + QPointF(0, -height - 50 * s),
+                                b + QPointF(13 * s, -height) }),
                   stone.darker(115));
         for (int window = 1; window < 5; ++window)
-            paintWindow(painter, scene, QRectF(b.x() - 2 * s, b.y() - height * window / 5.0, 4 * s, 8 * s));
+            paintWindow(painter, scene,
+                        QRectF(b.x() - 2 * s, b.y() - height * window / 5.0, 4 * s, 8 * s));
     } else {
         painter.setPen(Qt::NoPen);
         painter.setBrush(stone.darker(110));
         for (int merlon = 0; merlon < 4; ++merlon)
-            painter.drawRect(
-                    QRectF(b.x() + (-13 + merlon * 7.5) * s, b.y() - height - 6 * s, 4.5 * s, 7 * s));
+            painter.drawRect(QRectF(b.x() + (-13 + merlon * 7.5) * s, b.y() - height - 6 * s,
+                                    4.5 * s, 7 * s));
         paintWindow(painter, scene, QRectF(b.x() - 3 * s, b.y() - height * 0.7, 5 * s, 9 * s));
         if (fire)
             paintBonfire(painter, b + QPointF(0, -height - 6 * s), s);
@@ -214,7 +217,8 @@ void paintGallows(QPainter &painter, const Scene &scene, Placement at, SeededRan
     painter.setPen(QPen(litBy(scene.sky, QColor(170, 150, 110)), 1.2 * s));
     painter.drawLine(b + QPointF(32 * s, -68 * s), b + QPointF(32 * s, -46 * s));
     painter.drawEllipse(b + QPointF(32 * s, -42 * s), 3 * s, 4 * s);
-    paintkit::paintSoftShadow(painter, b + QPointF(random.between(8, 14) * s, 1 * s), 40 * s, 5 * s, 90);
+    paintkit::paintSoftShadow(painter, b + QPointF(random.between(8, 14) * s, 1 * s), 40 * s, 5 * s,
+                              90);
 }
 
 } // namespace landmarks

@@ -16,7 +16,10 @@ struct Hall
     double backDepth;
     WallStyle style;
     QColor stone; // the walls' own color, before the torchlight
-    QPointF project(QPointF framePoint, double z) const { return vanish + (framePoint - vanish) / z; }
+    QPointF project(QPointF framePoint, double z) const
+    {
+        return vanish + (framePoint - vanish) / z;
+    }
     QRectF backWall() const
     {
         return QRectF(project(QPointF(0, 0), backDepth),
@@ -27,13 +30,14 @@ struct Hall
     QPolygonF floor() const;
     QPolygonF ceiling() const;
     // Depths of the pillars (or beams) that divide the hall into bays.
-    QList<double> bays() const { return {1.12, 1.45, 1.9}; }
+    QList<double> bays() const { return { 1.12, 1.45, 1.9 }; }
 };
 
 // Features painted over the bare hall, chosen by the words of the place.
 namespace interior {
 
-void paintBookshelves(QPainter &painter, const Scene &scene, const Hall &hall, SeededRandom &random);
+void paintBookshelves(QPainter &painter, const Scene &scene, const Hall &hall,
+                      SeededRandom &random);
 void paintNiches(QPainter &painter, const Scene &scene, const Hall &hall, SeededRandom &random);
 void paintPipes(QPainter &painter, const Scene &scene, const Hall &hall);
 void paintGear(QPainter &painter, const Scene &scene, const Hall &hall, SeededRandom &random);

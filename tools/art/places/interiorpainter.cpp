@@ -39,9 +39,9 @@ WallStyle wallStyleOf(const Scene &scene)
     const QString &place = scene.place;
     if (!floorCodeOf(place.toUpper()).isEmpty() || scene.theme.indoors)
         return WallStyle::Masonry;
-    if (mentions(place, {"cistern", "cellar", "kiln", "sluice", "pump"}))
+    if (mentions(place, { "cistern", "cellar", "kiln", "sluice", "pump" }))
         return WallStyle::Brick;
-    if (mentions(place, {"loft", "barn", "keeper's room"}))
+    if (mentions(place, { "loft", "barn", "keeper's room" }))
         return WallStyle::Timber;
     return WallStyle::Rock;
 }
@@ -52,34 +52,36 @@ bool isIndoorPlace(const QString &location, int region)
 {
     if (!floorCodeOf(location).isEmpty() || region == OldCistern || region == TallowMines)
         return true;
-    return mentions(location.toLower(),
-                    {"cave", "cavern", "cellar", "loft", "inside", "chamber", "tomb", "keeper's room"});
+    return mentions(
+            location.toLower(),
+            { "cave", "cavern", "cellar", "loft", "inside", "chamber", "tomb", "keeper's room" });
 }
 
 QPolygonF Hall::leftWall() const
 {
     const QRectF back = backWall();
-    return QPolygonF({QPointF(0, 0), back.topLeft(), back.bottomLeft(), QPointF(0, LocationSize)});
+    return QPolygonF(
+            { QPointF(0, 0), back.topLeft(), back.bottomLeft(), QPointF(0, LocationSize) });
 }
 
 QPolygonF Hall::rightWall() const
 {
     const QRectF back = backWall();
-    return QPolygonF({QPointF(LocationSize, 0), back.topRight(), back.bottomRight(),
-                      QPointF(LocationSize, LocationSize)});
+    return QPolygonF({ QPointF(LocationSize, 0), back.topRight(), back.bottomRight(),
+                       QPointF(LocationSize, LocationSize) });
 }
 
 QPolygonF Hall::floor() const
 {
     const QRectF back = backWall();
-    return QPolygonF({QPointF(0, LocationSize), back.bottomLeft(), back.bottomRight(),
-                      QPointF(LocationSize, LocationSize)});
+    return QPolygonF({ QPointF(0, LocationSize), back.bottomLeft(), back.bottomRight(),
+                       QPointF(LocationSize, LocationSize) });
 }
 
 QPolygonF Hall::ceiling() const
 {
     const QRectF back = backWall();
-    return QPolygonF({QPointF(0, 0), back.topLeft(), back.topRight(), QPointF(LocationSize, 0)});
+    return QPolygonF({ QPointF(0, 0), back.topLeft(), back.topRight(), QPointF(LocationSize, 0) });
 }
 
 namespace {
@@ -108,7 +110,8 @@ void paintCourses(QPainter &painter, const Hall &hall, double frameX, double cou
     }
 }
 
-void paintRockTexture(QPainter &painter, const QPolygonF &area, const QColor &rock, SeededRandom &random)
+void paintRockTexture(QPainter &painter, const QPolygonF &area, const QColor &rock,
+                      SeededRandom &random)
 {
     painter.save();
     QPainterPath clip;
@@ -117,7 +120,8 @@ void paintRockTexture(QPainter &painter, const QPolygonF &area, const QColor &ro
     painter.setPen(Qt::NoPen);
     const QRectF box = area.boundingRect();
     for (int blotch = 0; blotch < 60; ++blotch) {
-        const QPointF at(random.between(box.left(), box.right()), random.between(box.top(), box.bottom()));
+        const QPointF at(random.between(box.left(), box.right()),
+                         random.between(box.top(), box.bottom()));
         painter.setBrush(withAlpha(random.chance(0.5) ? rock.lighter(125) : rock.darker(140), 70));
         painter.drawEllipse(at, random.between(6, 22), random.between(4, 14));
     }
@@ -128,12 +132,13 @@ void paintPlanks(QPainter &painter, const Hall &hall, double frameX, const QColo
 {
     painter.setPen(QPen(joint, 0.9));
     for (double z = 1.0; z < hall.backDepth; z *= 1.06)
-        painter.drawLine(hall.project(QPointF(frameX, 0), z), hall.project(QPointF(frameX, LocationSize), z));
+        painter.drawLine(hall.project(QPointF(frameX, 0), z),
+                         hall.project(QPointF(frameX, LocationSize), z));
 }
 
 void paintWalls(QPainter &painter, const Hall &hall, SeededRandom &random)
 {
-    for (const bool left : {true, false}) {
+    for (const bool left : { true, false }) {
         const QPolygonF wall = left ? hall.leftWall() : hall.rightWall();
         const double frameX = left ? 0 : LocationSize;
         QLinearGradient depth(QPointF(frameX, 0), hall.vanish);
@@ -181,10 +186,10 @@ void paintFloor(QPainter &painter, const Hall &hall, SeededRandom &random)
                 if ((row + column) % 2)
                     continue;
                 fillPolygon(painter,
-                            QPolygonF({hall.project(QPointF(x, LocationSize), near),
-                                       hall.project(QPointF(x + step, LocationSize), near),
-                                       hall.project(QPointF(x + step, LocationSize), far),
-                                       hall.project(QPointF(x, LocationSize), far)}),
+                            QPolygonF({ hall.project(QPointF(x, LocationSize), near),
+                                        hall.project(QPointF(x + step, LocationSize), near),
+                                        hall.project(QPointF(x + step, LocationSize), far),
+                                        hall.project(QPointF(x, LocationSize), far) }),
                             QColor(0, 0, 0, 45));
             }
         }
@@ -223,9 +228,9 @@ void paintDaylitWindow(QPainter &painter, const Scene &scene, const Hall &hall)
     shaft.setColorAt(0, withAlpha(light, 110));
     shaft.setColorAt(1, withAlpha(light, 0));
     painter.setBrush(shaft);
-    painter.drawPolygon(
-            QPolygonF({window.topLeft(), window.topRight(), QPointF(window.right() + 80, LocationSize),
-                       QPointF(window.left() + 10, LocationSize)}));
+    painter.drawPolygon(QPolygonF({ window.topLeft(), window.topRight(),
+                                    QPointF(window.right() + 80, LocationSize),
+                                    QPointF(window.left() + 10, LocationSize) }));
     painter.setPen(QPen(hall.stone.darker(220), 2.5));
     painter.drawLine(QPointF(window.center().x(), window.top()),
                      QPointF(window.center().x(), window.bottom()));
@@ -239,13 +244,15 @@ void paintBackWall(QPainter &painter, const Scene &scene, const Hall &hall, Seed
 {
     const QRectF back = hall.backWall();
     fillPolygon(painter, QPolygonF(back), hall.stone.darker(200));
-    const bool open = placeHas(scene, {"terrace", "battlements", "dome", "clock face", "spout", "lantern ("});
+    const bool open = placeHas(
+            scene, { "terrace", "battlements", "dome", "clock face", "spout", "lantern (" });
     if (hall.style == WallStyle::Timber) {
         paintDaylitWindow(painter, scene, hall);
         return;
     }
     const double width = back.width() * (open ? 0.8 : random.between(0.36, 0.5));
-    const QRectF door(back.center().x() - width / 2, back.top() + back.height() * (open ? 0.12 : 0.3), width,
+    const QRectF door(back.center().x() - width / 2,
+                      back.top() + back.height() * (open ? 0.12 : 0.3), width,
                       back.height() * (open ? 0.88 : 0.7));
     QPainterPath arch(door.bottomLeft());
     arch.lineTo(door.left(), door.top() + width / 2);
@@ -296,7 +303,7 @@ void paintPillars(QPainter &painter, const Scene &scene, const Hall &hall)
     const QColor material = beams ? litBy(scene.sky, QColor(110, 80, 54)) : hall.stone;
     const auto bays = hall.bays();
     for (auto z = bays.crbegin(); z != bays.crend(); ++z) {
-        for (const bool left : {true, false}) {
+        for (const bool left : { true, false }) {
             const double inner = left ? 26 : LocationSize - 26;
             const double outer = left ? -4 : LocationSize + 4;
             const QPointF top = hall.project(QPointF(std::min(inner, outer), 0), *z);
@@ -306,7 +313,8 @@ void paintPillars(QPainter &painter, const Scene &scene, const Hall &hall)
             shade.setColorAt(1, material.darker(left ? 170 : 120));
             fillPolygon(painter, QPolygonF(QRectF(top, bottom)), shade);
             if (hall.style != WallStyle::Timber)
-                paintTorch(painter, hall.project(QPointF(left ? inner + 8 : inner - 8, 150), *z), 1.0 / *z);
+                paintTorch(painter, hall.project(QPointF(left ? inner + 8 : inner - 8, 150), *z),
+                           1.0 / *z);
         }
         // An arch, or a beam, spans the hall from pillar to pillar.
         QPainterPath span(hall.project(QPointF(14, 70), *z));
@@ -337,41 +345,46 @@ Hall hallFor(const Scene &scene, SeededRandom &random)
 }
 
 // Things fixed to the walls and floor, which the pillars stand in front of.
-void paintWallFeatures(QPainter &painter, const Scene &scene, const Hall &hall, SeededRandom &random)
+void paintWallFeatures(QPainter &painter, const Scene &scene, const Hall &hall,
+                       SeededRandom &random)
 {
     using namespace interior;
     const QString &place = scene.place;
     if (mentions(place,
-                 {"stacks", "catalogue", "library", "reading", "archive", "copying", "bindery", "scribes"}))
+                 { "stacks", "catalogue", "library", "reading", "archive", "copying", "bindery",
+                   "scribes" }))
         paintBookshelves(painter, scene, hall, random);
-    if (mentions(place, {"ossuary", "crypt", "niches", "effigy", "tomb", "burial", "inner chamber"}))
+    if (mentions(place,
+                 { "ossuary", "crypt", "niches", "effigy", "tomb", "burial", "inner chamber" }))
         paintNiches(painter, scene, hall, random);
-    if (mentions(place, {"boiler", "pump", "valve", "sluice"}))
+    if (mentions(place, { "boiler", "pump", "valve", "sluice" }))
         paintPipes(painter, scene, hall);
-    if (mentions(place, {"map room", "ceiling of stars"}))
+    if (mentions(place, { "map room", "ceiling of stars" }))
         paintStarCeiling(painter, hall, random);
-    if (mentions(place, {"gear", "clock", "instrument", "lens", "cog", "orrery"}))
+    if (mentions(place, { "gear", "clock", "instrument", "lens", "cog", "orrery" }))
         paintGear(painter, scene, hall, random);
-    if (mentions(place, {"drowned", "flood", "basin", "reservoir", "sump", "pools", "cistern", "water"}))
+    if (mentions(place,
+                 { "drowned", "flood", "basin", "reservoir", "sump", "pools", "cistern", "water" }))
         paintWaterFloor(painter, scene, hall, random);
-    if (mentions(place, {"vault", "grille", "treasury", "locked", "gate", "porter", "sealed"}))
+    if (mentions(place, { "vault", "grille", "treasury", "locked", "gate", "porter", "sealed" }))
         paintGrille(painter, hall);
 }
 
 // Things standing or hanging in the open hall, in front of the pillars.
-void paintHallFeatures(QPainter &painter, const Scene &scene, const Hall &hall, SeededRandom &random)
+void paintHallFeatures(QPainter &painter, const Scene &scene, const Hall &hall,
+                       SeededRandom &random)
 {
     using namespace interior;
     const QString &place = scene.place;
-    if (mentions(place, {"desks", "benches", "copying", "council", "presses", "lectern"}))
+    if (mentions(place, { "desks", "benches", "copying", "council", "presses", "lectern" }))
         paintDesks(painter, scene, hall, random);
-    if (mentions(place, {"orrery", "armillary", "moon model", "sun arm"}))
+    if (mentions(place, { "orrery", "armillary", "moon model", "sun arm" }))
         paintOrreryRings(painter, hall, random);
-    if (mentions(place, {"belfry", "bell", "carillon"}))
+    if (mentions(place, { "belfry", "bell", "carillon" }))
         paintBells(painter, scene, hall, random);
-    if (mentions(place, {"chain", "lift"}))
+    if (mentions(place, { "chain", "lift" }))
         paintChains(painter, hall, random);
-    if (mentions(place, {"lamp", "lantern", "reading"}))
+    if (mentions(place, { "lamp", "lantern", "reading" }))
         paintHangingLamps(painter, hall, random);
     if (hall.style == WallStyle::Rock)
         paintStalactites(painter, hall, random);
@@ -387,7 +400,7 @@ void paintInterior(QPainter &painter, const Scene &scene, SeededRandom &random)
     paintFloor(painter, hall, random);
     paintBackWall(painter, scene, hall, random);
     paintWallFeatures(painter, scene, hall, random);
-    const bool mine = mentions(scene.place, {"tallow mines", "mine", "gallery", "shaft", "sump"});
+    const bool mine = mentions(scene.place, { "tallow mines", "mine", "gallery", "shaft", "sump" });
     if (hall.style != WallStyle::Rock || mine)
         paintPillars(painter, scene, hall);
     else
@@ -400,5 +413,6 @@ void paintInterior(QPainter &painter, const Scene &scene, SeededRandom &random)
     gloom.setColorAt(0.5, QColor(0, 0, 0, 0));
     gloom.setColorAt(1, QColor(0, 0, 0, 150));
     painter.fillRect(QRectF(0, 0, LocationSize, LocationSize), gloom);
-    paintkit::paintParticles(painter, QRectF(0, 40, LocationSize, 200), scene.theme.particles, 24, random);
+    paintkit::paintParticles(painter, QRectF(0, 40, LocationSize, 200), scene.theme.particles, 24,
+                             random);
 }

@@ -32,10 +32,11 @@ QPainterPath polygonPath(std::initializer_list<QPointF> points)
 
 void paintWindow(QPainter &painter, const Scene &scene, const QRectF &window)
 {
-    const bool lit = scene.sky.time == TimeOfDay::Night || scene.sky.time == TimeOfDay::Dusk ||
-            scene.sky.weather == Weather::Storm;
+    const bool lit = scene.sky.time == TimeOfDay::Night || scene.sky.time == TimeOfDay::Dusk
+            || scene.sky.weather == Weather::Storm;
     if (lit)
-        paintkit::paintGlow(painter, window.center(), window.height() * 2.2, QColor(255, 190, 90, 120));
+        paintkit::paintGlow(painter, window.center(), window.height() * 2.2,
+                            QColor(255, 190, 90, 120));
     painter.setPen(Qt::NoPen);
     painter.setBrush(lit ? QColor(255, 210, 120) : QColor(30, 28, 34));
     painter.drawRect(window);
@@ -63,30 +64,32 @@ struct LandmarkWords
 // the same place the earlier entry wins, so particular words come first
 // ("stepping stones" are a way across water, not a ring).
 const LandmarkWords Landmarks[] = {
-        {{"stepping stones", "jetty", "landing", "boardwalk", "reedwalk", "eel traps", "ferry"},
-         landmarks::paintJetty},
-        {{"windmill", "old mill"}, landmarks::paintWindmill},
-        {{"bridge", "millrace", "aqueduct"}, landmarks::paintBridge},
-        {{"falls"}, landmarks::paintWaterfall},
-        {{"gallows"}, landmarks::paintGallows},
-        {{"drowned lighthouse", "ruin", "statues", "causeway", "rampart", "foundation", "scriptorium"},
-         landmarks::paintRuins},
-        {{"lighthouse", "the light", "point light", "tower", "keep", "watch post", "beacon", "observatory",
-          "gatehouse", "outer buttress", "sluice"},
-         landmarks::paintTower},
-        {{"church", "chapel", "lychgate"}, landmarks::paintChurch},
-        {{"wreck", "ribs"}, landmarks::paintWreck},
-        {{"stones", "ring of nine", "cairn"}, landmarks::paintStones},
-        {{"barrow", "mound", "tomb"}, landmarks::paintBarrow},
-        {{"cave", "den ", "sett", "warren", "burrow", "mines", "shaft", "tunnel", "nest ledge", "eyrie"},
-         landmarks::paintCave},
-        {{"crater", "kiln", "caldera"}, landmarks::paintCrater},
-        {{"obsidian", "glass", "throne of ice", "ice "}, landmarks::paintCrystals},
-        {{"cottage", "farm", "barn", "inn", "croft", "lodge", "cowshed", "village", "market", "tanner",
-          "orchard", "hayrick", "camp", "pen", "fold", "rimeholt", "harrowgate", "pans"},
-         landmarks::paintCottages},
-        {{"tree", "cedar", "oak", "willow", "yew", "elm", "stumps", "grove", "heart of"},
-         landmarks::paintGreatTree},
+    { { "stepping stones", "jetty", "landing", "boardwalk", "reedwalk", "eel traps", "ferry" },
+      landmarks::paintJetty },
+    { { "windmill", "old mill" }, landmarks::paintWindmill },
+    { { "bridge", "millrace", "aqueduct" }, landmarks::paintBridge },
+    { { "falls" }, landmarks::paintWaterfall },
+    { { "gallows" }, landmarks::paintGallows },
+    { { "drowned lighthouse", "ruin", "statues", "causeway", "rampart", "foundation",
+        "scriptorium" },
+      landmarks::paintRuins },
+    { { "lighthouse", "the light", "point light", "tower", "keep", "watch post", "beacon",
+        "observatory", "gatehouse", "outer buttress", "sluice" },
+      landmarks::paintTower },
+    { { "church", "chapel", "lychgate" }, landmarks::paintChurch },
+    { { "wreck", "ribs" }, landmarks::paintWreck },
+    { { "stones", "ring of nine", "cairn" }, landmarks::paintStones },
+    { { "barrow", "mound", "tomb" }, landmarks::paintBarrow },
+    { { "cave", "den ", "sett", "warren", "burrow", "mines", "shaft", "tunnel", "nest ledge",
+        "eyrie" },
+      landmarks::paintCave },
+    { { "crater", "kiln", "caldera" }, landmarks::paintCrater },
+    { { "obsidian", "glass", "throne of ice", "ice " }, landmarks::paintCrystals },
+    { { "cottage", "farm", "barn", "inn", "croft", "lodge", "cowshed", "village", "market",
+        "tanner", "orchard", "hayrick", "camp", "pen", "fold", "rimeholt", "harrowgate", "pans" },
+      landmarks::paintCottages },
+    { { "tree", "cedar", "oak", "willow", "yew", "elm", "stumps", "grove", "heart of" },
+      landmarks::paintGreatTree },
 };
 
 } // namespace
@@ -124,8 +127,9 @@ bool paintLandmark(QPainter &painter, const Scene &scene, SeededRandom &random)
     }
     if (!chosen)
         return false;
-    const landmarks::Placement at{QPointF(random.between(110, 210), scene.horizon + random.between(40, 50)),
-                                  random.between(0.9, 1.12)};
+    const landmarks::Placement at { QPointF(random.between(110, 210),
+                                            scene.horizon + random.between(40, 50)),
+                                    random.between(0.9, 1.12) };
     chosen(painter, scene, at, random);
     return true;
 }

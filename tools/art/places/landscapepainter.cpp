@@ -21,15 +21,16 @@ enum class Waterside { None, Sea, Lake };
 
 Waterside watersideOf(const Scene &scene)
 {
-    if (placeHas(scene, {"dry "}))
+    if (placeHas(scene, { "dry " }))
         return Waterside::None;
     if (placeHas(scene,
-                 {"sea", "strand", "shoals", "cove", "channel", "lagoon", "beach", "shingle", "gull point",
-                  "open water", "lighthouse"}))
+                 { "sea", "strand", "shoals", "cove", "channel", "lagoon", "beach", "shingle",
+                   "gull point", "open water", "lighthouse" }))
         return Waterside::Sea;
     if (placeHas(scene,
-                 {"pond", "lake", "pool", "creek", "river", "ferry", "millrace", "spring", "falls", "sluice",
-                  "shallows", "reedwalk", "eel", "mudflats", "bog", "sedge island", "marsh"}))
+                 { "pond", "lake", "pool", "creek", "river", "ferry", "millrace", "spring", "falls",
+                   "sluice", "shallows", "reedwalk", "eel", "mudflats", "bog", "sedge island",
+                   "marsh" }))
         return Waterside::Lake;
     return scene.theme.terrain == Terrain::Coast    ? Waterside::Sea
             : scene.theme.terrain == Terrain::Marsh ? Waterside::Lake
@@ -38,10 +39,10 @@ Waterside watersideOf(const Scene &scene)
 
 bool isMountainous(const Scene &scene)
 {
-    return scene.theme.terrain == Terrain::Mountains ||
-            placeHas(scene,
-                     {"peak", "summit", "mount ", "glacier", "crag", "pass", "ridge", "scree", "ledge",
-                      "eyrie", "switchback", "gorge", "ravine"});
+    return scene.theme.terrain == Terrain::Mountains
+            || placeHas(scene,
+                        { "peak", "summit", "mount ", "glacier", "crag", "pass", "ridge", "scree",
+                          "ledge", "eyrie", "switchback", "gorge", "ravine" });
 }
 
 bool isWintry(const Scene &scene)
@@ -53,12 +54,13 @@ bool isWintry(const Scene &scene)
 // for hills depending on the roughness.
 QList<QPointF> ridge(double baseY, double height, double roughness, SeededRandom &random)
 {
-    QList<double> heights = {random.unit(), random.unit()};
+    QList<double> heights = { random.unit(), random.unit() };
     for (int pass = 0; pass < 6; ++pass) {
         QList<double> finer;
         const double spread = std::pow(roughness, pass + 1);
         for (qsizetype i = 0; i + 1 < heights.size(); ++i) {
-            finer << heights[i] << (heights[i] + heights[i + 1]) / 2 + random.between(-spread, spread);
+            finer << heights[i]
+                  << (heights[i] + heights[i + 1]) / 2 + random.between(-spread, spread);
         }
         finer << heights.last();
         heights = finer;
@@ -99,14 +101,19 @@ void paintMountains(QPainter &painter, const Scene &scene, SeededRandom &random)
     const QColor rock = litBy(scene.sky, scene.theme.stone);
     const bool alpine = scene.theme.terrain == Terrain::Mountains;
     for (int layer = 0; layer < 2; ++layer) {
-        const QList<QPointF> line = ridge(scene.horizon - 4 + layer * 10,
-                                          (alpine ? 96 : 56) - layer * (alpine ? 40 : 24), 0.55, random);
+        const QList<QPointF> line =
+                ridge(scene.horizon - 4 + layer * 10,
+                      (alpine ? 96 : 56) - layer * (alpine ? 40 : 24), 0.55, random);
         const QPainterPath range = landBelow(line, scene.horizon + 40);
         const QColor ground = alpine ? rock : mix(rock, litBy(scene.sky, scene.theme.land), 0.5);
         const QColor color = mix(ground, haze, layer == 0 ? 0.55 : 0.3);
         fillLand(painter, range, color.lighter(110), color.darker(120));
         // Snow lies on the upper slopes: the range clipped to a band below its peaks.
-        const double snowLine = scene.horizon - (isWintry(scene) ? 40 : alpine ? 85 : 200) + layer * 20;
+        const double snowLine = scene.horizon
+                - (isWintry(scene)  ? 40
+                           : alpine ? 85
+                                    : 200)
+                + layer * 20;
         painter.save();
         painter.setClipPath(range);
         QLinearGradient snow(0, snowLine - 50, 0, snowLine);
@@ -130,9 +137,10 @@ void paintHills(QPainter &painter, const Scene &scene, double baseY, double heig
 // by the column of light under the sun or moon.
 void paintWater(QPainter &painter, const Scene &scene, const QRectF &area, SeededRandom &random)
 {
-    const bool frozen = placeHas(scene, {"frozen", "ice"});
-    const QColor deep = frozen ? litBy(scene.sky, QColor(200, 220, 235))
-                               : mix(litBy(scene.sky, scene.theme.skyTop), QColor(10, 30, 40), 0.45);
+    const bool frozen = placeHas(scene, { "frozen", "ice" });
+    const QColor deep = frozen
+            ? litBy(scene.sky, QColor(200, 220, 235))
+            : mix(litBy(scene.sky, scene.theme.skyTop), QColor(10, 30, 40), 0.45);
     const QColor near = frozen ? litBy(scene.sky, QColor(160, 190, 210)) : deep.darker(150);
     QPainterPath water;
     if (area.width() >= LocationSize)
@@ -160,21 +168,26 @@ void paintWater(QPainter &painter, const Scene &scene, const QRectF &area, Seede
     painter.restore();
 }
 
-void paintBroadleaf(QPainter &painter, QPointF base, double height, const QColor &leaf, SeededRandom &random)
+void paintBroadleaf(QPainter &painter, QPointF base, double height, const QColor &leaf,
+                    SeededRandom &random)
 {
     const QColor bark = mix(leaf, QColor(60, 40, 30), 0.6);
     painter.setPen(Qt::NoPen);
     painter.setBrush(bark);
-    painter.drawRect(QRectF(base.x() - height * 0.05, base.y() - height * 0.55, height * 0.1, height * 0.55));
+    painter.drawRect(QRectF(base.x() - height * 0.05, base.y() - height * 0.55, height * 0.1,
+                            height * 0.55));
     QPainterPath crown;
     crown.setFillRule(Qt::WindingFill); // overlapping puffs add up rather than cancel
     for (int puff = 0; puff < 5; ++puff) {
-        const QPointF at =
-                base + QPointF(random.between(-0.28, 0.28) * height, -height * random.between(0.55, 0.85));
-        crown.addEllipse(at, height * random.between(0.2, 0.3), height * random.between(0.18, 0.26));
+        const QPointF at = base
+                + QPointF(random.between(-0.28, 0.28) * height,
+                          -height * random.between(0.55, 0.85));
+        crown.addEllipse(at, height * random.between(0.2, 0.3),
+                         height * random.between(0.18, 0.26));
     }
     const QRectF box = crown.boundingRect();
-    QRadialGradient light(box.topLeft() + QPointF(box.width() * 0.3, box.height() * 0.2), box.width());
+    QRadialGradient light(box.topLeft() + QPointF(box.width() * 0.3, box.height() * 0.2),
+                          box.width());
     light.setColorAt(0, leaf.lighter(135));
     light.setColorAt(1, leaf.darker(170));
     painter.setBrush(light);
@@ -185,12 +198,14 @@ void paintPine(QPainter &painter, QPointF base, double height, const QColor &nee
 {
     painter.setPen(Qt::NoPen);
     painter.setBrush(mix(needles, QColor(50, 36, 28), 0.6));
-    painter.drawRect(QRectF(base.x() - height * 0.03, base.y() - height * 0.2, height * 0.06, height * 0.2));
+    painter.drawRect(
+            QRectF(base.x() - height * 0.03, base.y() - height * 0.2, height * 0.06, height * 0.2));
     for (int tier = 0; tier < 3; ++tier) {
         const double bottom = base.y() - height * (0.12 + tier * 0.25);
         const double half = height * (0.26 - tier * 0.06);
-        const QPolygonF cone({QPointF(base.x() - half, bottom), QPointF(base.x(), bottom - height * 0.42),
-                              QPointF(base.x() + half, bottom)});
+        const QPolygonF cone({ QPointF(base.x() - half, bottom),
+                               QPointF(base.x(), bottom - height * 0.42),
+                               QPointF(base.x() + half, bottom) });
         QLinearGradient shade(base.x() - half, 0, base.x() + half, 0);
         shade.setColorAt(0, needles.lighter(120));
         shade.setColorAt(1, needles.darker(160));
@@ -198,45 +213,51 @@ void paintPine(QPainter &painter, QPointF base, double height, const QColor &nee
         painter.drawPolygon(cone);
         if (snowy) {
             painter.setBrush(QColor(240, 246, 255, 200));
-            painter.drawPolygon(QPolygonF({QPointF(base.x() - half * 0.4, bottom - height * 0.25),
-                                           QPointF(base.x(), bottom - height * 0.42),
-                                           QPointF(base.x() + half * 0.3, bottom - height * 0.27)}));
+            painter.drawPolygon(
+                    QPolygonF({ QPointF(base.x() - half * 0.4, bottom - height * 0.25),
+                                QPointF(base.x(), bottom - height * 0.42),
+                                QPointF(base.x() + half * 0.3, bottom - height * 0.27) }));
         }
     }
 }
 
 // Bare and charred trees: a trunk splitting into thinner and thinner limbs.
-void paintBranches(QPainter &painter, QPointF from, double length, double angle, double width, int depth,
-                   const QColor &color, SeededRandom &random)
+void paintBranches(QPainter &painter, QPointF from, double length, double angle, double width,
+                   int depth, const QColor &color, SeededRandom &random)
 {
     const QPointF to = from + QPointF(std::sin(angle) * length, -std::cos(angle) * length);
     painter.setPen(QPen(color, width, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(from, to);
     if (depth == 0)
         return;
-    for (const double turn : {-0.45, 0.4})
+    for (const double turn : { -0.45, 0.4 })
         paintBranches(painter, to, length * random.between(0.6, 0.78),
-                      angle + turn + random.between(-0.2, 0.2), width * 0.62, depth - 1, color, random);
+                      angle + turn + random.between(-0.2, 0.2), width * 0.62, depth - 1, color,
+                      random);
 }
 
-void paintReeds(QPainter &painter, QPointF base, double height, const QColor &color, SeededRandom &random)
+void paintReeds(QPainter &painter, QPointF base, double height, const QColor &color,
+                SeededRandom &random)
 {
     for (int stem = 0; stem < 9; ++stem) {
         const QPointF root = base + QPointF(random.between(-12, 12), 0);
-        const QPointF tip = root + QPointF(random.between(-8, 8), -height * random.between(0.6, 1.0));
+        const QPointF tip =
+                root + QPointF(random.between(-8, 8), -height * random.between(0.6, 1.0));
         QPainterPath blade(root);
         blade.quadTo((root + tip) / 2 + QPointF(random.between(-4, 4), 0), tip);
         painter.setPen(QPen(color, 1.2));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(blade);
         if (random.chance(0.4)) {
-            painter.setPen(QPen(mix(color, QColor(90, 50, 30), 0.7), 3.2, Qt::SolidLine, Qt::RoundCap));
+            painter.setPen(
+                    QPen(mix(color, QColor(90, 50, 30), 0.7), 3.2, Qt::SolidLine, Qt::RoundCap));
             painter.drawLine(tip + QPointF(0, 4), tip + QPointF(0, 11));
         }
     }
 }
 
-void paintPlant(QPainter &painter, const Scene &scene, QPointF base, double height, SeededRandom &random)
+void paintPlant(QPainter &painter, const Scene &scene, QPointF base, double height,
+                SeededRandom &random)
 {
     const QColor foliage = litBy(scene.sky, scene.theme.foliage);
     switch (scene.theme.flora) {
@@ -265,11 +286,12 @@ void paintPlant(QPainter &painter, const Scene &scene, QPointF base, double heig
 
 void paintTreeLine(QPainter &painter, const Scene &scene, SeededRandom &random)
 {
-    const bool trees = scene.theme.flora == Flora::Broadleaf || scene.theme.flora == Flora::Pine ||
-            scene.theme.flora == Flora::Charred;
+    const bool trees = scene.theme.flora == Flora::Broadleaf || scene.theme.flora == Flora::Pine
+            || scene.theme.flora == Flora::Charred;
     const int count = trees ? 16 : 4;
     for (int plant = 0; plant < count; ++plant) {
-        const QPointF base(random.between(-10, LocationSize + 10), scene.horizon + random.between(16, 26));
+        const QPointF base(random.between(-10, LocationSize + 10),
+                           scene.horizon + random.between(16, 26));
         paintPlant(painter, scene, base, random.between(16, 30), random);
     }
 }
@@ -279,12 +301,13 @@ void paintForeground(QPainter &painter, const Scene &scene, bool beach, SeededRa
     const double top = scene.horizon + 62;
     QPainterPath ground(QPointF(0, LocationSize));
     ground.lineTo(0, top + random.between(-10, 10));
-    ground.cubicTo(QPointF(100, top - random.between(0, 18)), QPointF(220, top + random.between(0, 18)),
+    ground.cubicTo(QPointF(100, top - random.between(0, 18)),
+                   QPointF(220, top + random.between(0, 18)),
                    QPointF(LocationSize, top + random.between(-10, 6)));
     ground.lineTo(LocationSize, LocationSize);
     ground.closeSubpath();
     const QColor soil = litBy(scene.sky,
-                              beach                     ? mix(scene.theme.stone, QColor(210, 196, 160), 0.4)
+                              beach ? mix(scene.theme.stone, QColor(210, 196, 160), 0.4)
                                       : isWintry(scene) ? QColor(232, 238, 246)
                                                         : scene.theme.land);
     fillLand(painter, ground, soil, soil.darker(190));
@@ -337,7 +360,8 @@ void paintLandscape(QPainter &painter, const Scene &scene, SeededRandom &random)
     else
         paintHills(painter, scene, scene.horizon + 4, 34, 0.6, random);
     if (water == Waterside::Sea) {
-        paintWater(painter, scene, QRectF(0, scene.horizon + 2, LocationSize, LocationSize - scene.horizon),
+        paintWater(painter, scene,
+                   QRectF(0, scene.horizon + 2, LocationSize, LocationSize - scene.horizon),
                    random);
         paintHeadland(painter, scene, random);
     } else {
@@ -345,7 +369,8 @@ void paintLandscape(QPainter &painter, const Scene &scene, SeededRandom &random)
         paintTreeLine(painter, scene, random);
     }
     if (water == Waterside::Lake)
-        paintWater(painter, scene, QRectF(random.between(-60, 60), scene.horizon + 32, 300, 56), random);
+        paintWater(painter, scene, QRectF(random.between(-60, 60), scene.horizon + 32, 300, 56),
+                   random);
     paintLandmark(painter, scene, random);
     paintForeground(painter, scene, water == Waterside::Sea, random);
     for (int plant = 0; plant < 3; ++plant) {

@@ -29,8 +29,8 @@ bool refusesCondition(const QStringList &conditions, Weather weather)
     for (const QString &condition : conditions) {
         if (!condition.startsWith(QLatin1String("no ")))
             continue;
-        if ((weather == Weather::Snow && condition.contains(QLatin1String("snow"))) ||
-            (weather == Weather::Fog && condition.contains(QLatin1String("fog"))))
+        if ((weather == Weather::Snow && condition.contains(QLatin1String("snow")))
+            || (weather == Weather::Fog && condition.contains(QLatin1String("fog"))))
             return true;
     }
     return false;
@@ -73,8 +73,8 @@ Sky skyFor(const QString &appearance, const QString &place, int region, quint32 
         sky.weather = Weather::Rain;
     else if (saysCondition(conditions, "snow"))
         sky.weather = Weather::Snow;
-    else if (saysCondition(conditions, "fog") || place.contains(QLatin1String("mist")) ||
-             place.contains(QLatin1String("fog")))
+    else if (saysCondition(conditions, "fog") || place.contains(QLatin1String("mist"))
+             || place.contains(QLatin1String("fog")))
         sky.weather = Weather::Fog;
     else if (saysCondition(conditions, "heat"))
         sky.weather = Weather::Heat;
@@ -156,7 +156,8 @@ QStringList wrapToLines(const QString &text, const QFont &font, double width, in
     return lines;
 }
 
-void paintBanner(QPainter &painter, const QString &caption, const QString &placeName, const QColor &accent)
+void paintBanner(QPainter &painter, const QString &caption, const QString &placeName,
+                 const QColor &accent)
 {
     const QRectF banner(0, LocationSize - BannerHeight, LocationSize, BannerHeight);
     paintkit::paintPlate(painter, banner, accent);
@@ -165,7 +166,8 @@ void paintBanner(QPainter &painter, const QString &caption, const QString &place
     captionFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
     painter.setFont(captionFont);
     paintkit::paintShadowedText(painter, QRectF(12, banner.top() + 5, LocationSize - 24, 14),
-                                Qt::AlignLeft | Qt::AlignVCenter, caption.toUpper(), accent.lighter(115));
+                                Qt::AlignLeft | Qt::AlignVCenter, caption.toUpper(),
+                                accent.lighter(115));
 
     const QFont nameFont = paintkit::captionFont(14, true);
     const QStringList lines = wrapToLines(placeName, nameFont, LocationSize - 24, 2);
@@ -173,8 +175,9 @@ void paintBanner(QPainter &painter, const QString &caption, const QString &place
     const double lineHeight = QFontMetricsF(nameFont).lineSpacing();
     const double top = banner.top() + 20 + (lines.size() == 1 ? lineHeight / 2 : 0);
     for (qsizetype i = 0; i < lines.size(); ++i)
-        paintkit::paintShadowedText(painter, QRectF(12, top + i * lineHeight, LocationSize - 24, lineHeight),
-                                    Qt::AlignLeft | Qt::AlignVCenter, lines[i], QColor(244, 232, 204));
+        paintkit::paintShadowedText(
+                painter, QRectF(12, top + i * lineHeight, LocationSize - 24, lineHeight),
+                Qt::AlignLeft | Qt::AlignVCenter, lines[i], QColor(244, 232, 204));
 }
 
 } // namespace
@@ -186,9 +189,11 @@ QImage paintLocationPicture(const catalog::UniqueMonster &monster, int region)
     const QString placeName = floorCode.isEmpty() ? location : location.mid(floorCode.size() + 3);
     // The place alone decides the scene, so two monsters met at one place
     // share its look unless their conditions differ.
-    const quint32 hash = stableHash(QByteArrayView(monster.location)) ^ quint32(region) * 0x9e3779b9u;
-    const Scene scene{skyFor(QString::fromLatin1(monster.appearance), location.toLower(), region, hash),
-                      regionTheme(region), location.toLower(), LocationSize * 0.5, hash};
+    const quint32 hash =
+            stableHash(QByteArrayView(monster.location)) ^ quint32(region) * 0x9e3779b9u;
+    const Scene scene { skyFor(QString::fromLatin1(monster.appearance), location.toLower(), region,
+                               hash),
+                        regionTheme(region), location.toLower(), LocationSize * 0.5, hash };
     SeededRandom random(hash);
 
     QImage image(LocationSize, LocationSize, QImage::Format_RGB32);
@@ -208,8 +213,9 @@ QImage paintLocationPicture(const catalog::UniqueMonster &monster, int region)
     paintkit::paintVignette(painter, image.rect(), 120);
 
     const QString regionCaption = QString::fromLatin1(catalog::regions()[region].caption);
-    const QString caption =
-            floorCode.isEmpty() ? regionCaption : regionCaption + QStringLiteral(" \u00b7 ") + floorCode;
+    const QString caption = floorCode.isEmpty()
+            ? regionCaption
+            : regionCaption + QStringLiteral(" \u00b7 ") + floorCode;
     paintBanner(painter, caption, placeName, scene.theme.accent);
     return image;
 }

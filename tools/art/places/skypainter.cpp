@@ -24,35 +24,35 @@ struct SkyColors
 SkyColors skyColors(const Scene &scene)
 {
     const RegionTheme &theme = scene.theme;
-    SkyColors colors{theme.skyTop, theme.skyHorizon};
+    SkyColors colors { theme.skyTop, theme.skyHorizon };
     switch (scene.sky.time) {
     case TimeOfDay::Day:
         break;
     case TimeOfDay::Dawn:
-        colors = {mix(QColor(70, 80, 140), theme.skyTop, 0.2),
-                   mix(QColor(255, 190, 150), theme.skyHorizon, 0.2)};
+        colors = { mix(QColor(70, 80, 140), theme.skyTop, 0.2),
+                   mix(QColor(255, 190, 150), theme.skyHorizon, 0.2) };
         break;
     case TimeOfDay::Dusk:
-        colors = {mix(QColor(46, 42, 100), theme.skyTop, 0.2),
-                   mix(QColor(250, 146, 84), theme.skyHorizon, 0.2)};
+        colors = { mix(QColor(46, 42, 100), theme.skyTop, 0.2),
+                   mix(QColor(250, 146, 84), theme.skyHorizon, 0.2) };
         break;
     case TimeOfDay::Night:
-        colors = {QColor(6, 10, 28), mix(QColor(34, 50, 86), theme.skyTop, 0.15)};
+        colors = { QColor(6, 10, 28), mix(QColor(34, 50, 86), theme.skyTop, 0.15) };
         break;
     }
     switch (scene.sky.weather) {
     case Weather::Rain:
     case Weather::Storm:
-        colors = {mix(colors.top, QColor(40, 44, 52), 0.7),
-                   mix(colors.horizon, QColor(110, 116, 124), 0.6)};
+        colors = { mix(colors.top, QColor(40, 44, 52), 0.7),
+                   mix(colors.horizon, QColor(110, 116, 124), 0.6) };
         break;
     case Weather::Fog:
         colors.horizon = mix(colors.horizon, QColor(206, 210, 212), 0.5);
         colors.top = mix(colors.top, colors.horizon, 0.4);
         break;
     case Weather::Heat:
-        colors = {mix(colors.top, QColor(210, 130, 70), 0.5),
-                   mix(colors.horizon, QColor(255, 226, 160), 0.6)};
+        colors = { mix(colors.top, QColor(210, 130, 70), 0.5),
+                   mix(colors.horizon, QColor(255, 226, 160), 0.6) };
         break;
     default:
         break;
@@ -64,10 +64,11 @@ void paintStars(QPainter &painter, const Scene &scene, SeededRandom &random)
 {
     painter.setPen(Qt::NoPen);
     for (int star = 0; star < 170; ++star) {
-        const QPointF at(random.unit() * LocationSize, std::pow(random.unit(), 1.6) * scene.horizon);
+        const QPointF at(random.unit() * LocationSize,
+                         std::pow(random.unit(), 1.6) * scene.horizon);
         const double size = random.between(0.3, 1.1);
-        painter.setBrush(
-                QColor(255, 250, 235, int(random.between(90, 255) * (1 - at.y() / scene.horizon * 0.6))));
+        painter.setBrush(QColor(255, 250, 235,
+                                int(random.between(90, 255) * (1 - at.y() / scene.horizon * 0.6))));
         painter.drawEllipse(at, size, size);
     }
     for (int bright = 0; bright < 6; ++bright) {
@@ -126,8 +127,9 @@ void paintCloud(QPainter &painter, QPointF at, double width, const QColor &lit, 
     for (int puff = 0; puff < puffs; ++puff) {
         const double x = at.x() + (puff - (puffs - 1) / 2.0) * width / puffs;
         const double r = width / puffs * random.between(0.7, 1.3);
-        cloud.addEllipse(QPointF(x, at.y() - r * 0.35 * std::sin(puff * 3.14159 / (puffs - 1 + 1e-9))), r,
-                         r * 0.72);
+        cloud.addEllipse(
+                QPointF(x, at.y() - r * 0.35 * std::sin(puff * 3.14159 / (puffs - 1 + 1e-9))), r,
+                r * 0.72);
     }
     cloud.addRoundedRect(QRectF(at.x() - width / 2, at.y() - 4, width, 12), 6, 6);
     const QRectF box = cloud.boundingRect();
@@ -139,10 +141,12 @@ void paintCloud(QPainter &painter, QPointF at, double width, const QColor &lit, 
     painter.drawPath(cloud.simplified());
 }
 
-void paintClouds(QPainter &painter, const Scene &scene, const SkyColors &colors, SeededRandom &random)
+void paintClouds(QPainter &painter, const Scene &scene, const SkyColors &colors,
+                 SeededRandom &random)
 {
     const Weather weather = scene.sky.weather;
-    const bool heavy = weather == Weather::Rain || weather == Weather::Storm || weather == Weather::Snow;
+    const bool heavy =
+            weather == Weather::Rain || weather == Weather::Storm || weather == Weather::Snow;
     const int count = heavy ? 9 : weather == Weather::Cloudy ? 5 : weather == Weather::Heat ? 0 : 2;
     QColor lit = scene.sky.time == TimeOfDay::Night ? QColor(70, 80, 110) : QColor(255, 250, 245);
     if (scene.sky.time == TimeOfDay::Dusk || scene.sky.time == TimeOfDay::Dawn)
@@ -151,12 +155,12 @@ void paintClouds(QPainter &painter, const Scene &scene, const SkyColors &colors,
         lit = mix(lit, QColor(90, 96, 106), 0.6);
     const QColor shade = mix(lit, colors.top, 0.55).darker(heavy ? 150 : 115);
     for (int cloud = 0; cloud < count; ++cloud) {
-        const double y =
-                heavy ? random.between(-10, scene.horizon * 0.5) : random.between(20, scene.horizon * 0.7);
+        const double y = heavy ? random.between(-10, scene.horizon * 0.5)
+                               : random.between(20, scene.horizon * 0.7);
         const int alpha = heavy ? 235 : int(random.between(150, 220));
         paintCloud(painter, QPointF(random.between(-20, LocationSize + 20), y),
-                   random.between(80, heavy ? 200 : 140), withAlpha(lit, alpha), withAlpha(shade, alpha),
-                   random);
+                   random.between(80, heavy ? 200 : 140), withAlpha(lit, alpha),
+                   withAlpha(shade, alpha), random);
     }
 }
 
@@ -171,7 +175,8 @@ void paintLightning(QPainter &painter, const Scene &scene, SeededRandom &random)
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(QColor(190, 210, 255, 60), 9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(bolt);
-    painter.setPen(QPen(QColor(245, 248, 255, 235), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(
+            QPen(QColor(245, 248, 255, 235), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(bolt);
 }
 
@@ -185,8 +190,8 @@ void paintSky(QPainter &painter, const Scene &scene, SeededRandom &random)
     sky.setColorAt(1, colors.horizon);
     painter.fillRect(QRectF(0, 0, LocationSize, LocationSize), sky);
 
-    const bool overcast = scene.sky.weather == Weather::Rain || scene.sky.weather == Weather::Storm ||
-            scene.sky.weather == Weather::Fog || scene.sky.weather == Weather::Snow;
+    const bool overcast = scene.sky.weather == Weather::Rain || scene.sky.weather == Weather::Storm
+            || scene.sky.weather == Weather::Fog || scene.sky.weather == Weather::Snow;
     if (scene.sky.time == TimeOfDay::Night) {
         if (!overcast)
             paintStars(painter, scene, random);
@@ -240,6 +245,6 @@ void paintWeather(QPainter &painter, const Scene &scene, SeededRandom &random)
     if (particles == paintkit::Particles::Fireflies && !dim)
         particles = paintkit::Particles::Dust;
     if (particles != paintkit::Particles::Snow && particles != paintkit::Particles::Bubbles)
-        paintkit::paintParticles(painter, QRectF(0, scene.horizon - 40, LocationSize, 140), particles, 28,
-                                 random);
+        paintkit::paintParticles(painter, QRectF(0, scene.horizon - 40, LocationSize, 140),
+                                 particles, 28, random);
 }

@@ -41,8 +41,8 @@ void paintJetty(QPainter &painter, const Scene &scene, Placement at, SeededRando
                          b + QPointF(x * s, 10 * s + post * 1.2 * s));
     }
     paintFace(painter,
-              polygonPath({b + QPointF(-76 * s, -8 * s), b + QPointF(62 * s, -2 * s),
-                           b + QPointF(64 * s, 2 * s), b + QPointF(-76 * s, -3 * s)}),
+              polygonPath({ b + QPointF(-76 * s, -8 * s), b + QPointF(62 * s, -2 * s),
+                            b + QPointF(64 * s, 2 * s), b + QPointF(-76 * s, -3 * s) }),
               wood);
     const QPointF lamp = b + QPointF(random.between(20, 50) * s, -30 * s);
     painter.setPen(QPen(wood.darker(200), 1.8 * s));
@@ -69,7 +69,8 @@ void paintWreck(QPainter &painter, const Scene &scene, Placement at, SeededRando
     }
     painter.setPen(QPen(wood.darker(120), 4 * s, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(b + QPointF(-66 * s, 0), b + QPointF(66 * s, -4 * s));
-    painter.drawLine(b + QPointF(10 * s, -4 * s), b + QPointF(10 * s + random.between(8, 20) * s, -76 * s));
+    painter.drawLine(b + QPointF(10 * s, -4 * s),
+                     b + QPointF(10 * s + random.between(8, 20) * s, -76 * s));
 }
 
 } // namespace landmarks

@@ -82,7 +82,8 @@ void paintSparkle(QPainter &painter, QPointF at, double size, const QColor &colo
 
 } // namespace
 
-void paintParticles(QPainter &painter, const QRectF &area, Particles kind, int count, SeededRandom &random)
+void paintParticles(QPainter &painter, const QRectF &area, Particles kind, int count,
+                    SeededRandom &random)
 {
     painter.save();
     painter.setPen(Qt::NoPen);
@@ -96,7 +97,8 @@ void paintParticles(QPainter &painter, const QRectF &area, Particles kind, int c
             paintMote(painter, at, size, QColor(230, 250, 140, alpha));
             break;
         case Particles::Embers:
-            paintMote(painter, at, size * 0.8, QColor(255, int(random.between(90, 190)), 40, alpha));
+            paintMote(painter, at, size * 0.8,
+                      QColor(255, int(random.between(90, 190)), 40, alpha));
             break;
         case Particles::Snow:
             painter.setBrush(QColor(245, 250, 255, alpha));

@@ -23,7 +23,8 @@ void paintSoftShadow(QPainter &painter, QPointF centre, double radiusX, double r
 void paintVignette(QPainter &painter, const QRectF &area, int strength);
 
 enum class Particles { None, Fireflies, Embers, Snow, Dust, Spores, Bubbles, Sparkles };
-void paintParticles(QPainter &painter, const QRectF &area, Particles kind, int count, SeededRandom &random);
+void paintParticles(QPainter &painter, const QRectF &area, Particles kind, int count,
+                    SeededRandom &random);
 void paintRain(QPainter &painter, const QRectF &area, int count, SeededRandom &random);
 
 QFont captionFont(int pixelSize, bool bold);
