@@ -11,4 +11,5 @@ format:
 
 format-check:
 	./scripts/install-deps.sh clang-format
-	clang-format --dry-run --Werror $(FORMAT_SOURCES)
+	@echo "clang-format --dry-run --Werror (every tracked *.cpp and *.h)"
+	@clang-format --dry-run --Werror $(FORMAT_SOURCES)
