@@ -23,6 +23,8 @@
 #include <QProcess>
 #include <QTime>
 
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace badinput;
@@ -116,7 +118,69 @@ print(server.server_address[1], flush=True)
 server.serve_forever()
 )py";
 
+enum class ScriptBlocker { None, Folder, FullDisk, SizeLimit };
+
+// A tmpfs of a few blocks mounted over a folder, for as long as the object
+// lives; mounted() is false where mounting is not allowed (not root).
+class SmallDisk
+{
+public:
+    explicit SmallDisk(const QString &folder) : m_folder(QFile::encodeName(folder))
+    {
+        m_mounted = !folder.isEmpty()
+                && ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=256k,mode=0700") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    Q_DISABLE_COPY_MOVE(SmallDisk)
+    bool mounted() const { return m_mounted; }
+    QString fillerPath() const { return QFile::decodeName(m_folder) + QStringLiteral("/filler"); }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+};
+
+// Fills the disk to the brim, puts a folder in the script's place, or
+// limits the size of every file this process writes below the script's.
+void blockScript(const ProgramFolder &folder, ScriptBlocker blocker, const SmallDisk &disk)
+{
+    if (blocker == ScriptBlocker::Folder) {
+        QVERIFY(QDir(folder.path()).mkdir(ScriptName));
+    } else if (blocker == ScriptBlocker::FullDisk) {
+        QFile filler(disk.fillerPath());
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(512, 'x');
+        while (filler.write(block) == block.size()) { }
+        QCOMPARE(filler.error(), QFileDevice::ResourceError);
+    } else if (blocker == ScriptBlocker::SizeLimit) {
+        rlimit limit {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        limit.rlim_cur = 64;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+}
+
+void unblockScript(const ProgramFolder &folder, ScriptBlocker blocker, const SmallDisk &disk)
+{
+    if (blocker == ScriptBlocker::Folder) {
+        QVERIFY(QDir(folder.path()).rmdir(ScriptName));
+    } else if (blocker == ScriptBlocker::FullDisk) {
+        QVERIFY(QFile::remove(disk.fillerPath()));
+    } else if (blocker == ScriptBlocker::SizeLimit) {
+        rlimit limit {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        limit.rlim_cur = limit.rlim_max;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(ScriptBlocker)
 
 class FetchTest : public QObject
 {
@@ -136,6 +200,9 @@ private slots:
     void killedRunLeftoversClearedAtStart();
     void freshnessLabel_data();
     void freshnessLabel();
+    void restartRemembersWhenTheFilesArrived();
+    void killedHelperTakesItsDownloadWithIt_data();
+    void killedHelperTakesItsDownloadWithIt();
 
 private:
     QString recorderLog() const
@@ -433,17 +500,26 @@ void FetchTest::killedRunLeftoversClearedAtStart()
 {
     ProgramFolder folder;
     folder.write(ScriptName, "ncftpget.exe -C -u someone -p secret host a b\r\n");
+    // The client's folders carry its mark, written first.
+    const QString mark = QStringLiteral("/.ncftpget.exe-download");
     QVERIFY(QDir(folder.path()).mkpath(QStringLiteral(".UniquesDefeated.txt.Ab12Cd")));
     folder.write(QStringLiteral(".UniquesDefeated.txt.Ab12Cd/UniquesDefeated.txt"), "0101");
     folder.write(QStringLiteral(".UniquesDefeated.txt.Ab12Cd/conversation.log"), "220 ready");
+    folder.write(QStringLiteral(".UniquesDefeated.txt.Ab12Cd") + mark, "");
     QVERIFY(QDir(folder.path()).mkpath(QStringLiteral(".QuestsCleared.txt.000000")));
-    // Only the client's own names go; these are somebody else's.
-    const QStringList others { QStringLiteral(".UniquesDefeated.txt.Ab12C"),
-                               QStringLiteral(".QuestsCleared.txt.Ab-2Cd"),
-                               QStringLiteral(".Tabs.ini.Ab12Cd"),
-                               QStringLiteral("UniquesDefeated.txt.Ab12Cd") };
+    folder.write(QStringLiteral(".QuestsCleared.txt.000000") + mark, "");
+    // Only the client's own folders go; these are somebody else's, some
+    // named just as the client names its own.
+    const QStringList others {
+        QStringLiteral(".UniquesDefeated.txt.Ab12C"), QStringLiteral(".QuestsCleared.txt.Ab-2Cd"),
+        QStringLiteral(".Tabs.ini.Ab12Cd"),           QStringLiteral("UniquesDefeated.txt.Ab12Cd"),
+        QStringLiteral(".QuestsCleared.txt.backup"),  QStringLiteral(".QuestsCleared.txt.XyZ789")
+    };
     for (const QString &name : others)
         QVERIFY(QDir(folder.path()).mkpath(name));
+    folder.write(QStringLiteral(".QuestsCleared.txt.backup/QuestsCleared.txt"), "kept");
+    folder.write(QStringLiteral(".QuestsCleared.txt.XyZ789/notes.txt"), "kept");
+    folder.write(QStringLiteral(".QuestsCleared.txt.XyZ789/conversation.log"), "kept");
     folder.write(QStringLiteral(".QuestsCleared.txt.Ab12Cd"), "a file, not the client's folder");
     folder.write(UniquesFile, "1");
 
@@ -455,6 +531,8 @@ void FetchTest::killedRunLeftoversClearedAtStart()
     left.sort();
     expected.sort();
     QCOMPARE(left.join(u' '), expected.join(u' '));
+    QCOMPARE(folder.read(QStringLiteral(".QuestsCleared.txt.backup/QuestsCleared.txt")), "kept");
+    QCOMPARE(folder.read(QStringLiteral(".QuestsCleared.txt.XyZ789/conversation.log")), "kept");
 }
 
 void FetchTest::freshnessLabel_data()
@@ -465,10 +543,13 @@ void FetchTest::freshnessLabel_data()
     // Empty for the script helper itself, "missing" for none, else a helper
     // of the row's own.
     QTest::addColumn<QByteArray>("helper");
+    // What keeps the third fetch from writing its script, if anything.
+    QTest::addColumn<ScriptBlocker>("blocker");
 
     const quint16 closed = freeLoopbackPort();
     const QByteArray none;
-    QTest::newRow("no client anywhere") << false << QByteArray() << "no FTP client" << none;
+    QTest::newRow("no client anywhere")
+            << false << QByteArray() << "no FTP client" << none << ScriptBlocker::None;
     // The server answers a refused login late; one download is enough. The
     // client gets "-C -f LOGIN host remote local".
     QTest::newRow("login refused")
@@ -478,35 +559,49 @@ void FetchTest::freshnessLabel_data()
                     + QByteArray::number(m_server->port()) + " -C -u '"
                     + fetch::configuredFtpAccount().user.toByteArray()
                     + "' -p not-the-password \"$4\" \"$5\" \"$6\"\n"
-            << "refused the login" << none;
-    QTest::newRow("server stopped") << true << clientFor(closed) << "cannot be reached" << none;
-    QTest::newRow("no script helper")
-            << true << clientFor(closed) << "huntmark-batch) is missing" << QByteArray("missing");
-    QTest::newRow("script helper cannot run")
-            << true << clientFor(closed) << "could not be started" << QByteArray("not a program");
+            << "refused the login" << none << ScriptBlocker::None;
+    QTest::newRow("server stopped")
+            << true << clientFor(closed) << "cannot be reached" << none << ScriptBlocker::None;
+    QTest::newRow("no script helper") << true << clientFor(closed) << "huntmark-batch) is missing"
+                                      << QByteArray("missing") << ScriptBlocker::None;
+    QTest::newRow("script helper cannot run") << true << clientFor(closed) << "could not be started"
+                                              << QByteArray("not a program") << ScriptBlocker::None;
     // The script's download lines as the command interpreter would not run
     // them: nothing is downloaded, and that is no success.
     QTest::newRow("download lines not run")
             << true << clientFor(m_server->port()) << "line of the script was not run"
             << shellScript("sed 's/^ncftpget.exe /ncftpget.exe %X% /' \"$2\" > '@EDITED@'\n"
                            "exec '" HUNTMARK_BATCH_HELPER "' --report '@EDITED@'\n",
-                           { { "@EDITED@", m_records.filePath(QStringLiteral("edited.bat")) } });
+                           { { "@EDITED@", m_records.filePath(QStringLiteral("edited.bat")) } })
+            << ScriptBlocker::None;
     // A download is whole or nothing: a transfer cut short leaves the local
     // copy as it was.
-    QTest::newRow("transfer cut short")
-            << true << clientFor(m_cuttingPort, "-r 0 -t 2") << "downloads failed" << none;
+    QTest::newRow("transfer cut short") << true << clientFor(m_cuttingPort, "-r 0 -t 2")
+                                        << "downloads failed" << none << ScriptBlocker::None;
     QTest::newRow("file on the server too large")
             << true
             << "#!/bin/sh\nexec '" HUNTMARK_FTP_CLIENT "' -P "
                     + QByteArray::number(m_server->port())
                     + " \"$1\" \"$2\" \"$3\" \"$4\" Huge.txt \"$6\"\n"
-            << "the progress file on the server is too large" << none;
-    QTest::newRow("client killed by a signal")
-            << true << QByteArray("#!/bin/sh\nkill -9 $$\n") << "downloads failed" << none;
+            << "the progress file on the server is too large" << none << ScriptBlocker::None;
+    QTest::newRow("client killed by a signal") << true << QByteArray("#!/bin/sh\nkill -9 $$\n")
+                                               << "downloads failed" << none << ScriptBlocker::None;
     // A client that waited for input from the viewer would never end.
     QTest::newRow("client talks, reads its input, fails")
             << true << QByteArray("#!/bin/sh\necho noise\necho more noise >&2\ncat\nexit 3\n")
-            << "downloads failed" << none;
+            << "downloads failed" << none << ScriptBlocker::None;
+    // A fetch whose script cannot be written brought nothing either, and
+    // leaves no part of the script, which would hold the password.
+    const QByteArray quick = clientFor(closed);
+    QTest::newRow("a folder in the script's place")
+            << true << quick << "script could not be written: Is a directory" << none
+            << ScriptBlocker::Folder;
+    QTest::newRow("a full disk") << true << quick
+                                 << "script could not be written: No space left on device" << none
+                                 << ScriptBlocker::FullDisk;
+    QTest::newRow("a file-size limit")
+            << true << quick << "script could not be written: File too large" << none
+            << ScriptBlocker::SizeLimit;
 }
 
 void FetchTest::freshnessLabel()
@@ -515,6 +610,7 @@ void FetchTest::freshnessLabel()
     QFETCH(QByteArray, failingClient);
     QFETCH(QString, why);
     QFETCH(QByteArray, helper);
+    QFETCH(ScriptBlocker, blocker);
     const QString rowHelper = m_records.filePath(QStringLiteral("row-helper-%1").arg(m_testNumber));
     if (helper == "not a program")
         m_records.write(QFileInfo(rowHelper).fileName(), helper);
@@ -526,6 +622,9 @@ void FetchTest::freshnessLabel()
     m_served.write(UniquesFile, first);
     m_served.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, { 1 }));
     ProgramFolder folder;
+    const SmallDisk disk(blocker == ScriptBlocker::FullDisk ? folder.path() : QString());
+    if (blocker == ScriptBlocker::FullDisk && !disk.mounted())
+        QSKIP("a small tmpfs needs root (CI runs as root): the full disk is not tried");
     const QByteArray searchPath = qgetenv("PATH");
     QTemporaryDir emptyBin;
     // No client at all: none in the program folder, none on the search path.
@@ -557,7 +656,11 @@ void FetchTest::freshnessLabel()
             fetch::setScriptHelperPath(helper == "missing"
                                                ? QStringLiteral("/nonexistent/huntmark-batch")
                                                : rowHelper);
+        if (failed == 2)
+            blockScript(folder, blocker, disk);
         window->FetchProgress();
+        if (failed == 2)
+            unblockScript(folder, blocker, disk);
         QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled(), FetchTimeoutMs);
     }
     fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
@@ -582,6 +685,89 @@ void FetchTest::freshnessLabel()
     QVERIFY2(checkedJustNow(label->text()), qPrintable(label->text()));
     QVERIFY(label->palette().color(QPalette::WindowText) != warning);
     QCOMPARE(folder.read(UniquesFile), second);
+}
+
+void FetchTest::restartRemembersWhenTheFilesArrived()
+{
+    fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    ProgramFolder folder;
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {}));
+    folder.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {}));
+    m_served.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
+    m_served.write(QuestsFile, flagsWithOnesAt(catalog::QuestCount, {}));
+    writeExecutable(folder.filePath(ClientName), clientFor(m_server->port()));
+    QString before;
+    {
+        auto window = startedWindow(folder);
+        stopClock(window.get());
+        QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled(), FetchTimeoutMs);
+        before = control<QLabel>(window.get(), "LabelUpdated")->text();
+    }
+    QVERIFY2(checkedJustNow(before) && before.contains(u"last change"), qPrintable(before));
+    // When the last fetch of that run renamed the files into place.
+    QDateTime arrival;
+    for (const QString &name : { UniquesFile, QuestsFile }) {
+        const QDateTime placed = QFileInfo(folder.filePath(name)).metadataChangeTime();
+        arrival = arrival.isValid() ? std::min(arrival, placed) : placed;
+    }
+    const QString checked = arrival.toString(QStringLiteral("HH:mm"));
+
+    // The next run reaches no server: the note tells what it knows from the
+    // start, and since when nothing came once three fetches failed.
+    writeExecutable(folder.filePath(ClientName), clientFor(freeLoopbackPort()));
+    auto window = startedWindow(folder);
+    stopClock(window.get());
+    const QLabel *label = control<QLabel>(window.get(), "LabelUpdated");
+    QCOMPARE(label->text().section(u' ', 0, 1), QStringLiteral("checked ") + checked);
+    QCOMPARE(label->text().section(u'\u00b7', 1), before.section(u'\u00b7', 1));
+    for (int fetches = 1; fetches <= 3; ++fetches) {
+        QTRY_VERIFY_WITH_TIMEOUT(refreshNow(window.get())->isEnabled(), FetchTimeoutMs);
+        if (fetches < 3)
+            window->FetchProgress();
+    }
+    QCOMPARE(label->text(), QStringLiteral("no update since ") + checked);
+}
+
+void FetchTest::killedHelperTakesItsDownloadWithIt_data()
+{
+    QTest::addColumn<QStringList>("killed");
+    // The helper cannot pass SIGKILL on; its client is told all the same
+    // and removes its download. Killed with it, our client cannot, and its
+    // download folder goes at the next start.
+    QTest::newRow("the helper") << QStringList { QStringLiteral("huntmark-batch") };
+    QTest::newRow("the helper and our client")
+            << QStringList { QStringLiteral("huntmark-batch"), ClientName };
+}
+
+void FetchTest::killedHelperTakesItsDownloadWithIt()
+{
+    QFETCH(QStringList, killed);
+    const SilentServer silent;
+    QVERIFY(silent.port() != 0);
+    fetch::setScriptHelperPath(QStringLiteral(HUNTMARK_BATCH_HELPER));
+    ProgramFolder folder;
+    writeExecutable(folder.filePath(ClientName), clientFor(silent.port()));
+    const auto running = [&](const QString &name) {
+        QList<pid_t> found;
+        for (const pid_t pid : processesWorkingIn(folder.path())) {
+            if (fileBytes(QStringLiteral("/proc/%1/comm").arg(pid)).trimmed() == name.toUtf8())
+                found.append(pid);
+        }
+        return found;
+    };
+
+    auto window = startedWindow(folder);
+    stopClock(window.get());
+    // Debian's client waits for the silent server's greeting.
+    QTRY_VERIFY_WITH_TIMEOUT(!running(QStringLiteral("ncftpget")).isEmpty(), FetchTimeoutMs);
+    for (const QString &name : killed)
+        killProcesses(running(name));
+    QTRY_COMPARE_WITH_TIMEOUT(processesWorkingIn(folder.path()), QList<pid_t>(), 1000);
+    if (killed.size() == 1)
+        QTRY_COMPARE(leftovers(folder), QStringList());
+    window.reset();
+    const Form1 next(folder.path());
+    QCOMPARE(leftovers(folder), QStringList());
 }
 
 QTEST_MAIN(FetchTest)

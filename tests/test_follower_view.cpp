@@ -5,6 +5,7 @@
 #include "badinput_support.h"
 
 #include "hiddenscripts.h"
+#include "markcolors.h"
 #include "progresshistory.h"
 #include "tabcontrol.h"
 
@@ -254,6 +255,7 @@ private slots:
     void withoutAServiceNothingWaitsOrPrints();
     void showActionRaisesTheWindowAndOpensTheHistory();
     void historyKeepsWhatChangedWhenAndWhatIsNew();
+    void regionDotStaysWholeOnTheQuestsPage();
     void detailsSayWhenAnEntryWasDone_data();
     void detailsSayWhenAnEntryWasDone();
     void anUnusableStoreLeavesTheWindowWorking_data();
@@ -801,6 +803,40 @@ void FollowerViewTest::anUnusableStoreLeavesTheWindowWorking()
         QSqlDatabase::database(locker, false).close();
         QSqlDatabase::removeDatabase(locker);
     }
+}
+
+// The pixels of tab `index` in the color of its "new" dot, as the window
+// shows them with whatever lies over the tab.
+static int dotPixels(Form1 *window, int index)
+{
+    const auto *tabs = control<TabControl>(window, "QVLocations");
+    const QRect tab = tabs->tabRect(index).translated(tabs->mapTo(window, QPoint()));
+    const QImage shown = window->grab(tab).toImage();
+    const QColor dot = newColor(tabs->palette());
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            count += shown.pixelColor(x, y) == dot;
+    return count;
+}
+
+void FollowerViewTest::regionDotStaysWholeOnTheQuestsPage()
+{
+    // A region in the first row of tabs, which the quest groups' rows reach
+    // down over.
+    const int region = 3;
+    ProgramFolder folder;
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, {}));
+    auto window = startedWindow(folder);
+    folder.write(UniquesFile,
+                 flagsWithOnesAt(catalog::UniqueMonsterCount, { uniquePosition(region, 0) }));
+    window->FetchProgress();
+    window->show();
+    QVERIFY(control<TabControl>(window.get(), "QVLocations")->tabHasNew(region));
+    const int whole = dotPixels(window.get(), region);
+    QVERIFY2(whole >= 20, qPrintable(QString::number(whole)));
+    selectTab(window.get(), "QVLocations", catalog::RegionCount);
+    QCOMPARE(dotPixels(window.get(), region), whole);
 }
 
 // The test never talks to the user's own session bus: it starts again inside

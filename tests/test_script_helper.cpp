@@ -367,6 +367,11 @@ void ScriptHelperTest::runsScript_data()
     QTest::newRow("the viewer's script, in order, deleting itself")
             << u"program"_s << badinput::expectedScript() << viewerScriptCalls
             << QStringList { u"calls.log"_s, u"ncftpget.exe"_s };
+    // Its "del" names it "QV_data.bat": on a file system that tells case,
+    // a user's file of that name stays, and the script goes all the same.
+    QTest::newRow("a user's QV_data.bat stays, the script goes")
+            << u"program"_s << badinput::expectedScript() << viewerScriptCalls
+            << QStringList { u"QV_data.bat"_s, u"calls.log"_s, u"ncftpget.exe"_s };
     QTest::newRow("Debian's client on the path, without ending")
             << u"bin"_s << badinput::expectedScript() << viewerScriptCalls
             << QStringList { u"calls.log"_s };
@@ -414,6 +419,11 @@ void ScriptHelperTest::runsScript()
                                                               : u"program/ncftpget.exe"_s),
                         recordingTool);
     writeExecutable(programFile(u"QV_Data.bat"_s), script);
+    // What is to stay beside the tool and its log was there before.
+    for (const QString &name : left) {
+        if (name != u"calls.log" && name != u"ncftpget.exe" && name != u"QV_Data.bat")
+            writeExecutable(programFile(name), {});
+    }
 
     const HelperRun run = runHelper({ programFile(u"QV_Data.bat"_s) });
 

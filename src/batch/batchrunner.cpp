@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <csignal>
@@ -14,6 +15,7 @@
 
 #ifdef Q_OS_LINUX
 #  include <sys/mman.h>
+#  include <sys/prctl.h>
 #  include <unistd.h>
 #endif
 
@@ -38,6 +40,22 @@ std::optional<QByteArray> readScript(const QString &scriptPath)
     return script;
 }
 
+// A helper that dies, even by SIGKILL, which it cannot pass on, takes the
+// program it runs with it: the program is asked to end as when the viewer
+// stops a fetch, and so removes its temporary download. Elsewhere the
+// viewer ends the helper's whole process group.
+void endWithThisHelper([[maybe_unused]] QProcess &process)
+{
+#ifdef Q_OS_LINUX
+    process.setChildProcessModifier([helper = ::getpid()] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // Died between the start and here: nobody would tell.
+        if (::getppid() != helper)
+            ::raise(SIGTERM);
+    });
+#endif
+}
+
 // The program is started directly with its argument list: no shell ever sees
 // the line, so quotes, semicolons and the like reach the program as written.
 // Nobody watches the output, and a program that asks for input must not wait
@@ -51,6 +69,7 @@ int runAndWait(const QString &program, const QStringList &arguments, const QStri
     process.setWorkingDirectory(workingDir);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
+    endWithThisHelper(process);
     if (report == BatchReport::Outcome)
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     else
@@ -133,14 +152,27 @@ private:
     bool m_ready = false;
 };
 
+// A script's closing "del" names the script itself, though not always in
+// the case its file has: the viewer's says "QV_data.bat" of its
+// "QV_Data.bat". Where names differ by case, that name may be another file
+// of its own (a user's), which must stay; the script is what is meant, as
+// on the file systems the command interpreter runs on.
+void deleteFile(const QString &name, const QString &scriptPath, const QString &workingDir)
+{
+    if (name.compare(QFileInfo(scriptPath).fileName(), Qt::CaseInsensitive) == 0)
+        QFile::remove(scriptPath);
+    else
+        deleteMatchingFile(workingDir, name);
+}
+
 // Returns the status of an external program, 0 for the built-in commands.
-int runCommand(const BatchCommand &command, const QString &workingDir, const QString &searchPath,
-               BatchReport report)
+int runCommand(const BatchCommand &command, const QString &scriptPath, const QString &workingDir,
+               const QString &searchPath, BatchReport report)
 {
     switch (command.kind) {
     case BatchCommand::Delete:
         for (const QString &name : command.arguments)
-            deleteMatchingFile(workingDir, name);
+            deleteFile(name, scriptPath, workingDir);
         return 0;
     case BatchCommand::External: {
         // An unknown program is passed over, as the command interpreter goes
@@ -188,7 +220,8 @@ int runBatchScript(const QString &scriptPath, BatchReport report)
         // not what it says; nothing of it runs, and the script has failed.
         if (command.kind == BatchCommand::Refused)
             complain(report, "line " + QByteArray::number(number) + " of the script was not run");
-        if (const int status = runCommand(command, workingDir, searchPath, report); status != 0)
+        if (const int status = runCommand(command, scriptPath, workingDir, searchPath, report);
+            status != 0)
             lastFailure = status;
     }
     return report == BatchReport::Outcome ? lastFailure : 0;

@@ -13,14 +13,30 @@ namespace fetch {
 
 namespace {
 
-bool isDownloadTemporary(const QString &entry)
+// The progress file whose download folder `entry` is named as, if any.
+QString downloadTemporaryOf(const QString &entry)
 {
     const std::string name = QFile::encodeName(entry).toStdString();
     for (const QString &progressFile : { progress::QuestsFileName, progress::UniquesFileName }) {
         if (isDownloadTemporaryOf(name, QFile::encodeName(progressFile).toStdString()))
-            return true;
+            return progressFile;
     }
-    return false;
+    return {};
+}
+
+// A folder the client made and a run killed mid-download left: its marker
+// is there. Only the files the client puts there go, so the folder itself
+// goes only when nothing else is in it.
+void removeClientFolder(const QDir &folder, const QString &progressFile)
+{
+    const QString marker = QFile::decodeName(DownloadTemporaryMarker.data());
+    const QFileInfo mark(folder.filePath(marker));
+    if (!mark.isFile() || mark.isSymLink())
+        return;
+    for (const QString &name :
+         { progressFile, QFile::decodeName(DownloadConversationName.data()), marker })
+        QFile::remove(folder.filePath(name));
+    folder.rmdir(folder.path());
 }
 
 } // namespace
@@ -30,13 +46,13 @@ void clearFetchLeftovers(const QString &programFolder)
     const QString script = platform::programFilePath(programFolder, DownloadScriptName);
     if (QFileInfo(script).isFile())
         QFile::remove(script);
-    // The client makes them as folders; a file or a link of such a name is
-    // someone else's.
+    // The client makes them as folders and marks them; a file, a link or an
+    // unmarked folder of such a name is someone else's.
     const QDir folder(programFolder);
     for (const QString &entry :
          folder.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
-        if (isDownloadTemporary(entry))
-            QDir(folder.filePath(entry)).removeRecursively();
+        if (const QString progressFile = downloadTemporaryOf(entry); !progressFile.isEmpty())
+            removeClientFolder(QDir(folder.filePath(entry)), progressFile);
     }
 }
 

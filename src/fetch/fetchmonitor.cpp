@@ -5,6 +5,7 @@
 #include "files.h"
 #include "hiddenscripts.h"
 #include "programfolder.h"
+#include "progressfiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -41,6 +42,29 @@ QString reasonFor(const ScriptOutcome &outcome)
     return QStringLiteral("the downloads failed.");
 }
 
+// When the progress files last arrived whole: the client moves each
+// download into place in one rename, which stamps the file's status-change
+// time (its modification time is the server's). Both arrive in one fetch, so
+// the older of the two is when both were last there; invalid when one is
+// missing.
+QDateTime lastArrivalOf(const QString &programFolder)
+{
+    QDateTime arrival;
+    for (const QString &name : { progress::UniquesFileName, progress::QuestsFileName }) {
+        const QFileInfo file(platform::programFilePath(programFolder, name));
+        if (!file.isFile())
+            return {};
+#ifdef Q_OS_WIN
+        const QDateTime time = file.lastModified();
+#else
+        const QDateTime time = file.metadataChangeTime();
+#endif
+        if (!arrival.isValid() || time < arrival)
+            arrival = time;
+    }
+    return arrival;
+}
+
 QString whyNotStarted()
 {
 #ifndef Q_OS_WIN
@@ -59,11 +83,25 @@ FetchMonitor::FetchMonitor(QObject *parent) : QObject(parent), m_scripts(new Hid
 
 bool FetchMonitor::startFetch(const QString &programFolder)
 {
+    if (isRunning())
+        return false;
     const QString script = platform::programFilePath(programFolder, DownloadScriptName);
-    const QByteArray text = downloadScript(configuredFtpAccount());
-    if (!isRunning() && platform::writeOwnerOnlyFile(script, text))
-        return start(script, programFolder);
-    return false;
+    QString error;
+    if (!platform::writeOwnerOnlyFile(script, downloadScript(configuredFtpAccount()), &error)) {
+        // As much a fetch that brought nothing as one whose server is down.
+        countFailure(QStringLiteral("the download script could not be written: %1.").arg(error));
+        return false;
+    }
+    return start(script, programFolder);
+}
+
+void FetchMonitor::recallLastArrival(const QString &programFolder)
+{
+    if (m_freshness.lastArrival.isValid())
+        return;
+    m_freshness.lastArrival = lastArrivalOf(programFolder);
+    if (m_freshness.lastArrival.isValid())
+        emit freshnessChanged(m_freshness);
 }
 
 bool FetchMonitor::start(const QString &scriptPath, const QString &workingFolder)

@@ -38,9 +38,14 @@ public:
     // hidden. One fetch at a time: while one runs, this writes and starts
     // nothing (a second would only download the same files over the first,
     // whose script deletes the script file when it ends). Returns whether a
-    // fetch started; a folder that cannot be written starts none.
+    // fetch started; a script that cannot be written starts none and counts
+    // as a fetch that brought nothing.
     bool startFetch(const QString &programFolder);
     bool isRunning() const;
+    // Takes the time the progress files in the program folder last arrived,
+    // in this run or an earlier one, as the last arrival, until a fetch
+    // tells better; tells it as any fetch would.
+    void recallLastArrival(const QString &programFolder);
     const Freshness &freshness() const { return m_freshness; }
 
 signals:

@@ -189,10 +189,11 @@ void HiddenScripts::onFinished(QProcess *process)
         if (run.process == process)
             outcome.messages = run.messages;
     }
-    // A script that ran to its end has deleted itself; one that was stopped
-    // has not, and it holds the password.
+    // A script that ran to its end has deleted itself; one that was stopped,
+    // or whose helper was killed, has not, and it holds the password.
+    const bool crashed = process->exitStatus() != QProcess::NormalExit;
     for (const Run &run : std::as_const(m_runs)) {
-        if (run.process == process && run.stopped)
+        if (run.process == process && (run.stopped || crashed))
             QFile::remove(run.scriptPath);
     }
     m_runs.removeIf([process](const Run &run) { return run.process == process; });

@@ -2,7 +2,9 @@
 
 // Where a download waits until it is whole: a folder of its own beside the
 // local copy, named after it, that only its owner may enter. The download
-// client makes it, the viewer clears those a killed run left. Plain C++: the
+// client makes it and marks it as its own before anything else goes in; the
+// viewer clears the marked ones a killed run left, and nothing else of such a
+// name (a user's ".QuestsCleared.txt.backup" is theirs). Plain C++: the
 // download client links no Qt.
 
 #include <string>
@@ -12,6 +14,11 @@ namespace fetch {
 
 // What mkdtemp() fills in at the end of the name.
 inline constexpr std::string_view DownloadTemporaryUniquePart = "XXXXXX";
+
+// The file the client writes first into a folder it made, and removes last.
+inline constexpr std::string_view DownloadTemporaryMarker = ".ncftpget.exe-download";
+// The client's conversation log, kept beside the download.
+inline constexpr std::string_view DownloadConversationName = "conversation.log";
 
 // The template for mkdtemp(): ".UniquesDefeated.txt.XXXXXX".
 inline std::string downloadTemporaryTemplate(std::string_view localName)

@@ -44,7 +44,9 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -171,8 +173,14 @@ pid_t startClient(const std::string &client, const std::vector<std::string> &arg
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
 
+    const pid_t self = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        // Should this program die without passing a stop on (SIGKILL), the
+        // client ends too rather than download on beside the next fetch.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != self)
+            ::_exit(exitstatus::killedBy(SIGTERM));
         const rlimit limit { rlim_t(MaxDownloadBytes + 1), rlim_t(MaxDownloadBytes + 1) };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::signal(SIGXFSZ, SIG_IGN);
@@ -354,6 +362,17 @@ int judgeDownload(const ClientRun &run, const std::string &remote, const std::st
     return 0;
 }
 
+// Marks a fresh download folder as this client's, so that a run killed
+// before it could clean up leaves a folder the viewer knows to remove.
+bool markAsOurs(const std::string &marker)
+{
+    const int fd = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
 // Downloads into a new folder beside the local copy, where the client finds
 // no file to resume or keep, then moves the result over the copy.
 int downloadWhole(const std::string &client, ftpclient::CommandLine line)
@@ -363,8 +382,13 @@ int downloadWhole(const std::string &client, ftpclient::CommandLine line)
     std::string folder = folderOf(local) + "/" + fetch::downloadTemporaryTemplate(nameOf(local));
     if (::mkdtemp(folder.data()) == nullptr)
         return CannotWriteStatus;
+    const std::string marker = folder + "/" + std::string(fetch::DownloadTemporaryMarker);
+    if (!markAsOurs(marker)) {
+        ::rmdir(folder.c_str());
+        return CannotWriteStatus;
+    }
     const std::string download = folder + "/" + nameOf(local);
-    const std::string conversation = folder + "/conversation.log";
+    const std::string conversation = folder + "/" + std::string(fetch::DownloadConversationName);
     line.operands.back() = download;
     line.options.push_back({ 'd', conversation });
 
@@ -374,6 +398,7 @@ int downloadWhole(const std::string &client, ftpclient::CommandLine line)
         status = CannotWriteStatus;
     ::unlink(download.c_str());
     ::unlink(conversation.c_str());
+    ::unlink(marker.c_str());
     ::rmdir(folder.c_str());
     return status;
 }

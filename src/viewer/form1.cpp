@@ -5,6 +5,7 @@
 #include "downloadscript.h"
 #include "fetchleftovers.h"
 #include "fetchmonitor.h"
+#include "files.h"
 #include "freshnesslabel.h"
 #include "listbox.h"
 #include "progressmarks.h"
@@ -138,9 +139,15 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
     connectHandlers();
     createProgressMarks();
     nameControls();
+    // The window writes its script, its tab memory and its history itself;
+    // past a file-size limit those writes fail and are dealt with.
+    platform::failWritesPastFileSizeLimit();
     // Before the first fetch: a run that was killed may have left its
     // script, with the password, and half a download.
     fetch::clearFetchLeftovers(m_programFolder);
+    // The files on screen arrived in an earlier run: the note says when
+    // from the start, and since when once fetches fail.
+    m_fetches->recallLastArrival(m_programFolder);
 
     // The layout does not follow the window's size, so the window keeps the
     // size its layout was drawn for and opens in the middle of the screen.

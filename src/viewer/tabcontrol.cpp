@@ -340,10 +340,15 @@ void TabControl::paintNews(QPainter &painter, int index, const QRectF &box) cons
     if (!tabHasNew(index))
         return;
     // A dot in the color of the new lines, in the tab's top right corner,
-    // clear of a caption that fills the tab.
+    // clear of a caption that fills the tab. Where the current page's
+    // controls reach down over the tab's top (the quest groups' rows over the
+    // region tabs), it stands just below them, whole.
+    constexpr qreal radius = 3.5;
+    const qreal covered = std::min(m_pageReach[size_t(m_current)], height());
+    const qreal top = std::max(box.top() + 8, covered + radius + 1);
     painter.save();
     painter.setPen(Qt::NoPen);
     painter.setBrush(newColor(palette()));
-    painter.drawEllipse(QPointF(box.right() - 7, box.top() + 8), 3.5, 3.5);
+    painter.drawEllipse(QPointF(box.right() - 7, top), radius, radius);
     painter.restore();
 }
