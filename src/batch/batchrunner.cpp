@@ -49,9 +49,10 @@ void endWithThisHelper([[maybe_unused]] QProcess &process)
 #ifdef Q_OS_LINUX
     process.setChildProcessModifier([helper = ::getpid()] {
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        // Died between the start and here: nobody would tell.
+        // Died between the start and here: nobody would tell. (The helper's
+        // own signal handlers are still in place, so no signal would do.)
         if (::getppid() != helper)
-            ::raise(SIGTERM);
+            ::_exit(exitstatus::killedBy(SIGTERM));
     });
 #endif
 }
