@@ -42,8 +42,8 @@ std::optional<QByteArray> readScript(const QString &scriptPath)
 
 // A helper that dies, even by SIGKILL, which it cannot pass on, takes the
 // program it runs with it: the program is asked to end as when the viewer
-// stops a fetch, and so removes its temporary download. Elsewhere the
-// viewer ends the helper's whole process group.
+// stops a fetch, and so removes its temporary download. (Systems without a
+// parent-death signal leave it to the program's own time limits.)
 void endWithThisHelper([[maybe_unused]] QProcess &process)
 {
 #ifdef Q_OS_LINUX
