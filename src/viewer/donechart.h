@@ -2,7 +2,7 @@
 
 #include "historystore.h"
 
-#include <QPainterPath>
+#include <QRectF>
 #include <QWidget>
 
 #include <vector>
@@ -49,6 +49,7 @@ private:
     std::vector<history::Event> m_early;
     // The range of shares done that the height shows, in percent.
     std::pair<qreal, qreal> m_range { 0, 100 };
-    QPainterPath m_uniquesLine;
-    QPainterPath m_questsLine;
+    // The lines' strokes.
+    std::vector<QRectF> m_uniquesLine;
+    std::vector<QRectF> m_questsLine;
 };
