@@ -3,6 +3,7 @@
 // machine are noisy, ratios much less so.
 #include "ftpserver.h"
 
+#include "allocator.h"
 #include "donechart.h"
 
 #include "firstfield.h"
@@ -746,6 +747,8 @@ void benchProcessStartUp(const QString &builtProgramFolder)
 
 int main(int argc, char *argv[])
 {
+    // The allocator set up as the viewer's main() sets it.
+    platform::returnLargeBlocksWhenFreed();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
