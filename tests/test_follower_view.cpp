@@ -266,6 +266,7 @@ private slots:
     void notifiesWhatTurnedDoneWhileInactive();
     void withoutAServiceNothingWaitsOrPrints();
     void showActionRaisesTheWindowAndOpensTheHistory();
+    void theStoreAndTheBusComeAfterTheFirstFrame();
     void historyKeepsWhatChangedWhenAndWhatIsNew();
     void detailsSayWhenAnEntryWasDone_data();
     void detailsSayWhenAnEntryWasDone();
@@ -605,6 +606,29 @@ void FollowerViewTest::showActionRaisesTheWindowAndOpensTheHistory()
     QVERIFY(history->isVisible());
     QTRY_VERIFY(history->isActiveWindow());
     QVERIFY(window->isVisible());
+}
+
+void FollowerViewTest::theStoreAndTheBusComeAfterTheFirstFrame()
+{
+    // The first frame needs neither: the store is opened and the bus joined
+    // once it is painted, and what only the store knows is new shows then.
+    ProgramFolder folder;
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
+    startedWindow(folder).reset();
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }));
+    // The store's write-ahead log is there while the store is open.
+    const QString log = QStringLiteral("History.sqlite-wal");
+    QVERIFY(!folder.exists(log));
+    Form1 window(folder.path());
+    window.Form_Load();
+    window.show();
+    QVERIFY(!window.findChild<QObject *>(QStringLiteral("DesktopNotifier")));
+    QVERIFY(!folder.exists(log));
+    expectUniques(&window, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }), {});
+    finishStartUp(&window);
+    QVERIFY(folder.exists(log));
+    QVERIFY(window.findChild<QObject *>(QStringLiteral("DesktopNotifier")));
+    expectUniques(&window, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }), { 2 });
 }
 
 void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()

@@ -186,9 +186,8 @@ void ProgressMarks::recall()
         const bool stillNew =
                 doneBefore && position < last->fresh.size() && last->fresh[position] == '1';
         const bool seen = size_t(position) < m_seenEarly.size() && m_seenEarly[size_t(position)];
-        if (isDone(position) && (stillNew || !doneBefore) && !seen) {
+        if (isDone(position) && (stillNew || !doneBefore) && !seen)
             m_new[size_t(position)] = true;
-        }
     }
     m_seenEarly.clear();
     showMarks();
