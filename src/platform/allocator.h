@@ -1,7 +1,7 @@
 #pragma once
 
 #if defined(__GLIBC__)
-#include <malloc.h>
+#  include <malloc.h>
 #endif
 
 namespace platform {

@@ -22,7 +22,14 @@ ProgressHistory::ProgressHistory(const QString &programFolder, QObject *parent)
     connect(m_retry, &QTimer::timeout, this, [this] { m_opened ? writePending() : open(); });
 }
 
-ProgressHistory::~ProgressHistory() = default;
+ProgressHistory::~ProgressHistory()
+{
+    // One last try for reads still waiting; a store still held loses them,
+    // and the next run's first read records those changes at its own time.
+    // Nothing that would hear of it is left.
+    blockSignals(true);
+    writePending();
+}
 
 void ProgressHistory::open()
 {
