@@ -127,8 +127,9 @@ QString HistoryStore::refusal(const QString &path)
 {
     // A link would let whoever planted it choose which file the viewer
     // creates or overwrites; the store's own companions count as much.
-    for (const QString &file : { path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm"),
-                                 path + QStringLiteral("-journal") }) {
+    const QString files[] = { path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm"),
+                              path + QStringLiteral("-journal") };
+    for (const QString &file : files) {
         if (QFileInfo(file).isSymLink())
             return QStringLiteral("the history file (%1) is a link; the viewer does not follow "
                                   "links to its history.")

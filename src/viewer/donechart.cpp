@@ -135,20 +135,20 @@ void DoneChart::layOut()
     qreal low = 100;
     qreal high = 0;
     const QRectF area = plotArea();
-    const size_t width = size_t(std::max(1.0, std::floor(area.width())));
-    std::vector<Column> uniques(width);
-    std::vector<Column> quests(width);
+    const size_t columns = size_t(std::max(1.0, std::floor(area.width())));
+    std::vector<Column> uniques(columns);
+    std::vector<Column> quests(columns);
     // Shares of the whole, so both lines use one scale; time runs from the
     // first change to the last.
     const qint64 first = m_steps.front().at;
     const qint64 span = std::max<qint64>(1, m_steps.back().at - first);
     for (const history::CountStep &step : m_steps) {
         const size_t x = std::min(
-                width - 1, size_t(double(step.at - first) / double(span) * double(width - 1)));
+                columns - 1, size_t(double(step.at - first) / double(span) * double(columns - 1)));
         addTo(uniques[x], step.uniques);
         addTo(quests[x], step.quests);
     }
-    for (size_t x = 0; x < width; ++x) {
+    for (size_t x = 0; x < columns; ++x) {
         if (!uniques[x].used)
             continue;
         for (const qreal share : { 100.0 * uniques[x].low / catalog::UniqueMonsterCount,

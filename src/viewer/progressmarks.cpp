@@ -128,7 +128,7 @@ void ProgressMarks::read(QByteArrayView flags)
     if (changed && m_history && (hadRead || !flags.isEmpty()))
         m_history->recordRead(m_kind, m_flags, freshFlags());
     if (!turnedDone.isEmpty())
-        emit linesTurnedDone(m_doneWord.left(1).toUpper() + m_doneWord.mid(1), turnedDone);
+        Q_EMIT linesTurnedDone(m_doneWord.left(1).toUpper() + m_doneWord.mid(1), turnedDone);
 }
 
 // Where the flag of a line stands in the flag text, counted from 0; -1 for

@@ -44,7 +44,7 @@ public:
 
     void read(QByteArrayView flags);
 
-signals:
+Q_SIGNALS:
     // After a read in which lines turned done: what the entries are called,
     // under a heading such as "Defeated".
     void linesTurnedDone(const QString &heading, const QStringList &names);
