@@ -6,8 +6,8 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QTableView>
 #include <QThread>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -164,7 +164,7 @@ HistoryWindow::HistoryWindow(ProgressHistory *history, QWidget *parent)
       m_model(new HistoryModel(history, this)),
       m_status(new QLabel(this)),
       m_chart(new DoneChart(this)),
-      m_list(new QTreeView(this))
+      m_list(new QTableView(this))
 {
     setObjectName(QStringLiteral("History"));
     setWindowTitle(QStringLiteral("History - Huntmark (Viewer)"));
@@ -173,19 +173,30 @@ HistoryWindow::HistoryWindow(ProgressHistory *history, QWidget *parent)
     m_status->setWordWrap(true);
     m_chart->setObjectName(QStringLiteral("HistoryChart"));
     m_list->setObjectName(QStringLiteral("HistoryList"));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
+    // A table of rows of one height: rows read or recorded later are added
+    // without laying out those already there, as a tree view would.
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->setShowGrid(false);
+    m_list->setWordWrap(false);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setAlternatingRowColors(true);
     m_list->setModel(m_model);
     // Widths from the texts' measure, not from the rows: with thousands of
     // rows, fitting the columns to their contents would cost more than the
     // whole list.
     const QFontMetrics metrics = m_list->fontMetrics();
-    m_list->header()->resizeSection(
+    m_list->horizontalHeader()->resizeSection(
             Time, metrics.horizontalAdvance(QStringLiteral("30 Sep 2026  00:00")) + 24);
-    m_list->header()->resizeSection(Entry, metrics.horizontalAdvance(QLatin1Char('M')) * 17);
-    m_list->header()->resizeSection(Tab, metrics.horizontalAdvance(QLatin1Char('M')) * 14);
+    m_list->horizontalHeader()->resizeSection(Entry,
+                                              metrics.horizontalAdvance(QLatin1Char('M')) * 17);
+    m_list->horizontalHeader()->resizeSection(Tab,
+                                              metrics.horizontalAdvance(QLatin1Char('M')) * 14);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_status);
@@ -193,7 +204,7 @@ HistoryWindow::HistoryWindow(ProgressHistory *history, QWidget *parent)
     layout->addWidget(m_list, 1);
     resize(760, 540);
 
-    connect(m_list, &QTreeView::activated, this, &HistoryWindow::choose);
+    connect(m_list, &QTableView::activated, this, &HistoryWindow::choose);
     connect(m_history, &ProgressHistory::eventsRecorded, this, &HistoryWindow::append);
     connect(m_history, &ProgressHistory::unavailable, this, &HistoryWindow::showUnavailable);
     connect(m_history, &ProgressHistory::busyChanged, this, &HistoryWindow::showStatus);

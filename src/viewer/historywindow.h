@@ -12,7 +12,7 @@ class DoneChart;
 class ProgressHistory;
 class QLabel;
 class QThread;
-class QTreeView;
+class QTableView;
 
 // Where an entry stands in the window: its tab (region or quest group) and
 // its line there; a tab of -1 for a position outside the catalog.
@@ -85,6 +85,6 @@ private:
     HistoryModel *m_model;
     QLabel *m_status;
     DoneChart *m_chart;
-    QTreeView *m_list;
+    QTableView *m_list;
     QThread *m_timelineReader = nullptr;
 };
