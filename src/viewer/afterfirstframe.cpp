@@ -4,6 +4,13 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace {
+
+// How long a shown window that is never painted holds the work back.
+constexpr int UnexposedWaitMs = 2000;
+
+} // namespace
+
 AfterFirstFrame::AfterFirstFrame(QWidget *window, std::function<void()> work)
     : QObject(window), m_window(window), m_work(std::move(work))
 {
@@ -14,9 +21,12 @@ AfterFirstFrame::AfterFirstFrame(QWidget *window, std::function<void()> work)
 void AfterFirstFrame::firstIdleMoment()
 {
     // A window on its way to the screen waits for its paint; one nobody
-    // shows would wait for ever.
+    // shows would wait for ever, and so would one the desktop never exposes
+    // (started on another workspace), which gets the work a little later.
     if (!m_window->isVisible())
         runSoon();
+    else
+        QTimer::singleShot(UnexposedWaitMs, this, &AfterFirstFrame::runSoon);
 }
 
 bool AfterFirstFrame::eventFilter(QObject *watched, QEvent *event)
@@ -28,7 +38,7 @@ bool AfterFirstFrame::eventFilter(QObject *watched, QEvent *event)
 
 void AfterFirstFrame::runSoon()
 {
-    if (m_scheduled)
+    if (m_scheduled || !m_window)
         return;
     m_scheduled = true;
     m_window->removeEventFilter(this);

@@ -9,7 +9,8 @@ class QWidget;
 
 // Runs work once a window's first frame has been painted, so what the first
 // frame does not need (a database, the desktop bus) never delays it. A
-// window that is not shown by the first idle moment gets the work then.
+// window that is not shown by the first idle moment gets the work then, and
+// one that is shown but never painted two seconds later.
 // Deletes itself once the work has run.
 class AfterFirstFrame : public QObject
 {
