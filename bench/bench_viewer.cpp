@@ -3,6 +3,9 @@
 // machine are noisy, ratios much less so.
 #include "ftpserver.h"
 
+#include "allocator.h"
+#include "donechart.h"
+
 #include "firstfield.h"
 #include "form1.h"
 #include "hiddenscripts.h"
@@ -15,17 +18,24 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
+#include <poll.h>
 #include <sys/resource.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -226,45 +236,157 @@ void benchReadAfterDownload(const BenchFolder &folder, int repetitions)
     report("  ... and its repaint", median(painted), floorMedian, "read both flag files");
 }
 
-// A store of `count` events, as a long-followed player leaves it: reads a
-// minute apart that each turn every unique done or back.
-void fillHistory(const QString &folder, int count)
+bool waitUntil(const std::function<bool()> &done, int timeoutMs);
+
+QByteArray fileBytes(const QString &path)
 {
-    history::HistoryStore store(folder + QStringLiteral("/") + history::FileName);
-    QDateTime at = QDateTime::currentDateTime().addSecs(-60LL * count);
-    QByteArray flags(catalog::UniqueMonsterCount, '0');
-    const QByteArray noneNew(catalog::UniqueMonsterCount, '0');
-    store.recordRead(history::Kind::Uniques, flags, noneNew, at);
-    for (int recorded = 0; recorded < count; recorded += catalog::UniqueMonsterCount) {
-        flags.fill(flags[0] == '1' ? '0' : '1');
-        at = at.addSecs(60);
-        store.recordRead(history::Kind::Uniques, flags, noneNew, at);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A store of `count` events, as a long-followed player leaves it: reads a
+// minute apart that each turn every unique done or back. The store is made
+// by the viewer's own code, the events by one SQL statement.
+QDateTime fillHistory(const QString &folder, int count)
+{
+    const QString path = folder + QStringLiteral("/") + history::FileName;
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-60LL * (count / 157 + 2));
+    const QByteArray none(catalog::UniqueMonsterCount, '0');
+    QByteArray flags = none;
+    for (int position = 0; position < catalog::UniqueMonsterCount && position < count; ++position) {
+        const int last =
+                (count - 1 - position) / catalog::UniqueMonsterCount * catalog::UniqueMonsterCount
+                + position;
+        flags[position] = (last / catalog::UniqueMonsterCount) % 2 == 0 ? '1' : '0';
     }
+    {
+        history::HistoryStore store(path);
+        store.recordRead(history::Kind::Uniques, none, none, start);
+    }
+    {
+        QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                                  "WHERE i < %1) INSERT INTO events(at, kind, position, done) "
+                                  "SELECT %2 + (i / 157 + 1) * 60000, 0, i % 157, "
+                                  "(i / 157) % 2 = 0 FROM n")
+                           .arg(count - 1)
+                           .arg(start.toMSecsSinceEpoch()));
+        query.prepare(QStringLiteral("UPDATE state SET flags = ? WHERE kind = 0"));
+        query.addBindValue(flags);
+        query.exec();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
     QFile file(folder + QStringLiteral("/UniquesDefeated.txt"));
     if (file.open(QIODevice::WriteOnly))
         file.write(flags + "\r\n");
+    return start;
 }
 
-// From File > History to its window drawn, with 20,000 events in the store.
-void benchHistoryWindow(int repetitions)
+// The window started as the user starts it, with what comes after its first
+// frame.
+void startWindow(Form1 &window)
+{
+    window.Form_Load();
+    window.show();
+    waitUntil([&] { return window.startUpFinished(); }, 30000);
+}
+
+struct HistoryFigures
+{
+    double open = 0; // ms, File > History to the window drawn
+    double counted = 0; // ms, to the chart's counts read on their thread
+    double repaint = 0; // ms, one repaint of the chart
+    double read = 0; // ms, a read adding one event, window open
+    double readClosed = 0; // ms, the same read before the window was opened
+    double memory = 0; // MiB, resident with the window open, more than without
+};
+
+// The history window over a store of `events` events: opening it, its chart's
+// repaint, and a read that adds an event while it is open, beside the same
+// read before it was opened (the store's own write).
+HistoryFigures benchHistoryWindow(int events, int repetitions)
 {
     QTemporaryDir folder;
-    constexpr int Events = 20000;
-    fillHistory(folder.path(), Events);
-    std::vector<double> samples;
+    fillHistory(folder.path(), events);
+    const QString uniquesFile = folder.filePath(progress::UniquesFileName);
+    QByteArray flags = fileBytes(uniquesFile).left(catalog::UniqueMonsterCount);
+    auto flipOne = [&](int n) {
+        const int position = n % catalog::UniqueMonsterCount;
+        flags[position] = flags[position] == '1' ? '0' : '1';
+        QFile file(uniquesFile);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(flags + "\r\n");
+    };
+    HistoryFigures figures;
+    std::vector<double> opens;
     for (int n = 0; n < repetitions; ++n) {
         Form1 window(folder.path());
-        window.Form_Load();
-        window.show();
+        startWindow(window);
         QCoreApplication::processEvents();
+        std::vector<double> closedReads;
+        for (int read = 0; n == 0 && read < 20; ++read) {
+            flipOne(read);
+            closedReads.push_back(medianMicroseconds(1,
+                                                     [&](int) {
+                                                         window.ReadUniquesDefeated();
+                                                         QCoreApplication::processEvents();
+                                                     })
+                                  / 1000.0);
+        }
+        const qint64 before = residentKiB();
         QElapsedTimer timer;
         timer.start();
         window.findChild<QAction *>(QStringLiteral("OpenHistory"))->trigger();
-        window.findChild<QWidget *>(QStringLiteral("History"))->grab();
-        samples.push_back(double(timer.nsecsElapsed()) / 1000.0);
+        auto *historyWindow = window.findChild<QWidget *>(QStringLiteral("History"));
+        historyWindow->grab();
+        opens.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (n > 0)
+            continue;
+        figures.readClosed = median(closedReads);
+        auto *chart = historyWindow->findChild<DoneChart *>(QStringLiteral("HistoryChart"));
+        waitUntil([&] { return chart->eventCount() >= 0; }, 120000);
+        figures.counted = double(timer.nsecsElapsed()) / 1e6;
+        QCoreApplication::processEvents();
+        figures.memory = double(residentKiB() - before) / 1024.0;
+        figures.repaint = medianMicroseconds(30, [&](int) { chart->repaint(); }) / 1000.0;
+        std::vector<double> openReads;
+        for (int read = 0; read < 20; ++read) {
+            flipOne(read);
+            openReads.push_back(medianMicroseconds(1,
+                                                   [&](int) {
+                                                       window.ReadUniquesDefeated();
+                                                       QCoreApplication::processEvents();
+                                                   })
+                                / 1000.0);
+        }
+        figures.read = median(openReads);
     }
-    std::printf("%-22s %10.1f us   limit 150000 us, %d events in the store\n", "open the history",
-                median(samples), Events);
+    figures.open = median(opens);
+    return figures;
+}
+
+void benchHistory()
+{
+    const HistoryFigures small = benchHistoryWindow(20000, 5);
+    const HistoryFigures large = benchHistoryWindow(1000000, 3);
+    auto line = [](const char *figure, double at20k, double at1m, const char *target) {
+        std::printf("%-22s %8.1f ms at 20,000 events %8.1f ms at 1,000,000   ratio %5.2f   %s\n",
+                    figure, at20k, at1m, at1m / at20k, target);
+    };
+    line("open the history", small.open, large.open, "limits 150 ms and 300 ms, ratio <= 2");
+    line("  chart counts read", small.counted, large.counted, "on a thread of their own");
+    line("chart repaint", small.repaint, large.repaint, "limit 16 ms, ratio <= 2");
+    line("read, history open", small.read, large.read, "ratio <= 2");
+    line("  same, never opened", small.readClosed, large.readClosed,
+         "the store's own write: open adds < 10 ms");
+    std::printf("%-22s %8.1f MiB at 20,000 events %6.1f MiB at 1,000,000   limit 60 MiB more "
+                "with the window open\n",
+                "history window memory", small.memory, large.memory);
     std::fflush(stdout);
 }
 
@@ -422,8 +544,7 @@ void benchIdle(const BenchFolder &folder, int seconds)
 void benchMemory(const BenchFolder &folder)
 {
     Form1 window(folder.path());
-    window.Form_Load();
-    window.show();
+    startWindow(window);
     QCoreApplication::processEvents();
     auto selectEveryMonster = [&] {
         for (int r = 0; r < catalog::RegionCount; ++r) {
@@ -438,13 +559,187 @@ void benchMemory(const BenchFolder &folder)
     const qint64 afterStartUp = residentKiB();
     selectEveryMonster(); // the first round fills caches that stay
     const qint64 afterFirstRound = residentKiB();
-    for (int round = 1; round < 10; ++round)
+    constexpr int Rounds = 25;
+    for (int round = 0; round < Rounds; ++round)
         selectEveryMonster();
-    const qint64 afterTenRounds = residentKiB();
+    const qint64 afterRounds = residentKiB();
     std::printf("%-22s %10lld KiB after start-up, %lld KiB after one round of 157 selections, "
-                "%lld KiB after ten: growth over the last nine %lld KiB\n",
-                "memory", afterStartUp, afterFirstRound, afterTenRounds,
-                afterTenRounds - afterFirstRound);
+                "%lld KiB after %d more: growth over them %lld KiB (limit 1024 KiB)\n",
+                "memory", afterStartUp, afterFirstRound, afterRounds, Rounds,
+                afterRounds - afterFirstRound);
+    std::fflush(stdout);
+}
+
+// An X server of the benchmark's own (Xvfb on a free display) and a
+// connection to it that sees every top-level window mapped.
+class VirtualScreen
+{
+public:
+    VirtualScreen()
+    {
+        m_server.setProgram(QStringLiteral("Xvfb"));
+        m_server.setArguments({ QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                QStringLiteral("-screen"), QStringLiteral("0"),
+                                QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                QStringLiteral("tcp") });
+        m_server.setStandardErrorFile(QProcess::nullDevice());
+        m_server.start();
+        if (!m_server.waitForStarted() || !m_server.waitForReadyRead(10000))
+            return;
+        m_display = QStringLiteral(":") + QString::fromLatin1(m_server.readLine().trimmed());
+        m_connection = xcb_connect(qPrintable(m_display), nullptr);
+        if (xcb_connection_has_error(m_connection))
+            return;
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_connection, screen->root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(m_connection);
+        m_ready = true;
+    }
+    ~VirtualScreen()
+    {
+        if (m_connection)
+            xcb_disconnect(m_connection);
+        m_server.terminate();
+        m_server.waitForFinished(5000);
+    }
+    bool isReady() const { return m_ready; }
+    QString display() const { return m_display; }
+
+    // Waits for the next top-level window to be mapped; false after the
+    // time limit.
+    bool waitForMap(int timeoutMs)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeoutMs) {
+            while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+                const bool mapped = (event->response_type & ~0x80) == XCB_MAP_NOTIFY;
+                std::free(event);
+                if (mapped)
+                    return true;
+            }
+            pollfd watch { xcb_get_file_descriptor(m_connection), POLLIN, 0 };
+            ::poll(&watch, 1, 50);
+        }
+        return false;
+    }
+
+private:
+    QProcess m_server;
+    QString m_display;
+    xcb_connection_t *m_connection = nullptr;
+    bool m_ready = false;
+};
+
+// A program folder with a copy of a built viewer in it: the viewer keeps its
+// files beside its executable, so every viewer timed gets a folder of its own.
+class ViewerCopy
+{
+public:
+    ViewerCopy(const QString &viewer, const QString &builtProgramFolder)
+    {
+        const QString builtFolder = QFileInfo(viewer).absolutePath();
+        m_program = m_dir.filePath(QStringLiteral("huntmark-viewer"));
+        QFile::copy(viewer, m_program);
+        QFile::copy(builtFolder + QStringLiteral("/huntmark-batch"),
+                    m_dir.filePath(QStringLiteral("huntmark-batch")));
+        for (const char *pictures : { "Monsters", "Locations" })
+            QFile::link(builtProgramFolder + QLatin1Char('/') + QLatin1String(pictures),
+                        m_dir.filePath(QLatin1String(pictures)));
+        QFile client(m_dir.filePath(QStringLiteral("ncftpget.exe")));
+        if (client.open(QIODevice::WriteOnly))
+            client.write("#!/bin/sh\nexit 0\n");
+        client.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QString program() const { return m_program; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_program;
+};
+
+struct ProcessRun
+{
+    double mappedMs = -1;
+    qint64 residentKiB = -1;
+};
+
+// Starts `program` on `screen` and times it from the start of the process to
+// its window mapped; its resident memory a second later, once what comes
+// after the first frame has been set up. Then ends it, as a desktop would.
+ProcessRun timeProcess(VirtualScreen &screen, const QString &program)
+{
+    ProcessRun run;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), screen.display());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process.setProcessEnvironment(environment);
+    process.setProgram(program);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer clock;
+    clock.start();
+    process.start();
+    if (screen.waitForMap(20000))
+        run.mappedMs = double(clock.nsecsElapsed()) / 1e6;
+    QThread::msleep(1000);
+    QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                run.residentKiB = line.mid(6).trimmed().split(' ').first().toLongLong();
+        }
+    }
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    return run;
+}
+
+// Process start to window mapped under one X server, the viewer and a bare
+// window with one label in turns, nine times each; a previous build named
+// by BENCH_PREVIOUS_VIEWER takes its turn beside them.
+void benchProcessStartUp(const QString &builtProgramFolder)
+{
+    VirtualScreen screen;
+    if (!screen.isReady()) {
+        std::printf("%-22s no Xvfb: install xvfb to time the process start-up\n",
+                    "start-up (process)");
+        return;
+    }
+    std::vector<std::pair<QString, std::unique_ptr<ViewerCopy>>> programs;
+    programs.emplace_back(
+            QStringLiteral("viewer"),
+            std::make_unique<ViewerCopy>(QStringLiteral(HUNTMARK_VIEWER), builtProgramFolder));
+    programs.emplace_back(QStringLiteral("bare window"), nullptr);
+    const QString previous = qEnvironmentVariable("BENCH_PREVIOUS_VIEWER");
+    if (!previous.isEmpty())
+        programs.emplace_back(QStringLiteral("previous viewer"),
+                              std::make_unique<ViewerCopy>(previous, builtProgramFolder));
+    std::vector<std::vector<double>> times(programs.size());
+    std::vector<std::vector<double>> memory(programs.size());
+    for (int round = 0; round < 9; ++round) {
+        for (size_t k = 0; k < programs.size(); ++k) {
+            const QString program = programs[k].second ? programs[k].second->program()
+                                                       : QStringLiteral(HUNTMARK_BARE_WINDOW);
+            const ProcessRun run = timeProcess(screen, program);
+            times[k].push_back(run.mappedMs);
+            memory[k].push_back(double(run.residentKiB) / 1024.0);
+        }
+    }
+    const double bare = *std::min_element(times[1].begin(), times[1].end());
+    for (size_t k = 0; k < programs.size(); ++k) {
+        const double fastest = *std::min_element(times[k].begin(), times[k].end());
+        std::printf("%-22s %8.1f ms fastest of 9 (median %6.1f)  %.2fx the bare window%s   "
+                    "resident %5.1f MiB (median)\n",
+                    qPrintable(QStringLiteral("start-up: ") + programs[k].first), fastest,
+                    median(times[k]), fastest / bare, k == 0 ? " (limit 1.15x)" : "",
+                    median(memory[k]));
+    }
     std::fflush(stdout);
 }
 
@@ -452,6 +747,8 @@ void benchMemory(const BenchFolder &folder)
 
 int main(int argc, char *argv[])
 {
+    // The allocator set up as the viewer's main() sets it.
+    platform::returnLargeBlocksWhenFreed();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
@@ -464,19 +761,37 @@ int main(int argc, char *argv[])
         return 1;
     }
     BenchFolder folder(builtFolder);
+    // BENCH_ONLY=history,startup (names below) runs only those figures.
+    const QStringList only =
+            qEnvironmentVariable("BENCH_ONLY").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    auto wants = [&](const char *name) {
+        return only.isEmpty() || only.contains(QLatin1String(name));
+    };
     std::printf("Huntmark Viewer benchmark (medians; ours against the floor measured in the same "
                 "run)\n");
-    benchSelectingAUnique(folder, 400);
-    benchSelectingAQuest(folder, 2000);
-    benchReadAfterDownload(folder, 400);
-    benchHistoryWindow(15);
-    benchStartUp(folder, 30);
-    benchRefresh(folder, 200);
-    benchMemory(folder);
-    benchIdle(folder, idleSeconds);
+    if (wants("select")) {
+        benchSelectingAUnique(folder, 400);
+        benchSelectingAQuest(folder, 2000);
+    }
+    if (wants("read"))
+        benchReadAfterDownload(folder, 400);
+    if (wants("history"))
+        benchHistory();
+    if (wants("startup")) {
+        benchStartUp(folder, 30);
+        benchProcessStartUp(builtFolder);
+    }
+    if (wants("refresh"))
+        benchRefresh(folder, 200);
+    if (wants("memory"))
+        benchMemory(folder);
+    if (wants("idle"))
+        benchIdle(folder, idleSeconds);
     QTemporaryDir home;
     qputenv("HOME", QFile::encodeName(home.path()));
-    benchSilentServer(folder);
-    benchServerChange(folder);
+    if (wants("fetch")) {
+        benchSilentServer(folder);
+        benchServerChange(folder);
+    }
     return 0;
 }

@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QToolTip>
 
@@ -170,17 +171,20 @@ QAbstractItemView *openHistory(const Form1 *window)
 
 // Every row of the history list as "time|entry|tab|what", top down; each
 // row's first column must hold the time it shows.
+QString historyRow(const QAbstractItemModel *model, int row)
+{
+    const QDateTime time = model->index(row, 0).data(Qt::UserRole).toDateTime();
+    QStringList cells { time.toString(QStringLiteral("d MMM HH:mm")) };
+    for (int column = 1; column < model->columnCount(); ++column)
+        cells.append(model->index(row, column).data().toString());
+    return cells.join(u'|');
+}
+
 QStringList historyRows(const QAbstractItemView *list)
 {
     QStringList rows;
-    const QAbstractItemModel *model = list->model();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const QDateTime time = model->index(row, 0).data(Qt::UserRole).toDateTime();
-        QStringList cells { time.toString(QStringLiteral("d MMM HH:mm")) };
-        for (int column = 1; column < model->columnCount(); ++column)
-            cells.append(model->index(row, column).data().toString());
-        rows.append(cells.join(u'|'));
-    }
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        rows.append(historyRow(list->model(), row));
     return rows;
 }
 
@@ -190,6 +194,15 @@ QString uniqueRow(const char *time, int r, int i, const char *what)
                          QString::fromLatin1(catalog::findUniqueMonster(r, i)->name),
                          QString::fromLatin1(catalog::regions()[r].caption), QLatin1String(what) }
             .join(u'|');
+}
+
+// The row of the unique at progress position `position` (from 1).
+QString uniqueRowAt(const QDateTime &time, int position, const char *what)
+{
+    const std::optional<catalog::ListPlace> place =
+            catalog::entryAt(catalog::Kind::Unique, position);
+    return uniqueRow(qPrintable(time.toString(QStringLiteral("d MMM HH:mm"))), place->tab,
+                     place->row, what);
 }
 
 QString questRow(const char *time, int g, int i, const char *what)
@@ -254,12 +267,15 @@ private slots:
     void notifiesWhatTurnedDoneWhileInactive();
     void withoutAServiceNothingWaitsOrPrints();
     void showActionRaisesTheWindowAndOpensTheHistory();
+    void theStoreAndTheBusComeAfterTheFirstFrame();
     void historyKeepsWhatChangedWhenAndWhatIsNew();
     void regionDotStaysWholeOnTheQuestsPage();
     void detailsSayWhenAnEntryWasDone_data();
     void detailsSayWhenAnEntryWasDone();
     void anUnusableStoreLeavesTheWindowWorking_data();
     void anUnusableStoreLeavesTheWindowWorking();
+    void aBusyStoreDelaysTheWritesAndLosesNothing();
+    void aLongHistoryOpensAtItsNewestAndScrollsToItsFirst();
 
 private:
     // Waits until everything the window sent on the bus has been handled.
@@ -455,6 +471,15 @@ void FollowerViewTest::changesShowAsNewUntilSelectedOrTurnedBack()
         selectLine(window.get(), "Quests", second.first, second.second);
         expectQuests(window.get(), quests[2], {});
     }
+
+    // What was seen stays seen in the next run, though no read since has
+    // changed a flag.
+    window.reset();
+    window = startedWindow(folder);
+    if (readsUniques)
+        expectUniques(window.get(), uniques[2], {});
+    if (readsQuests)
+        expectQuests(window.get(), quests[2], {});
 }
 
 void FollowerViewTest::notifiesWhatTurnedDoneWhileInactive_data()
@@ -594,6 +619,29 @@ void FollowerViewTest::showActionRaisesTheWindowAndOpensTheHistory()
     QVERIFY(window->isVisible());
 }
 
+void FollowerViewTest::theStoreAndTheBusComeAfterTheFirstFrame()
+{
+    // The first frame needs neither: the store is opened and the bus joined
+    // once it is painted, and what only the store knows is new shows then.
+    ProgramFolder folder;
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
+    startedWindow(folder).reset();
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }));
+    // The store's write-ahead log is there while the store is open.
+    const QString log = QStringLiteral("History.sqlite-wal");
+    QVERIFY(!folder.exists(log));
+    Form1 window(folder.path());
+    window.Form_Load();
+    window.show();
+    QVERIFY(!window.findChild<QObject *>(QStringLiteral("DesktopNotifier")));
+    QVERIFY(!folder.exists(log));
+    expectUniques(&window, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }), {});
+    finishStartUp(&window);
+    QVERIFY(folder.exists(log));
+    QVERIFY(window.findChild<QObject *>(QStringLiteral("DesktopNotifier")));
+    expectUniques(&window, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }), { 2 });
+}
+
 void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
 {
     // Uniques: region 4's second line turns done, the top one of region 0
@@ -662,6 +710,7 @@ void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
     window = std::make_unique<Form1>(folder.path());
     setClock(window.get(), december(4, 9, 30));
     window->Form_Load();
+    finishStartUp(window.get());
     expectUniques(window.get(), uniques[2], { turned, later });
     expectQuests(window.get(), quests[2], { quest, whileClosed });
     list = openHistory(window.get());
@@ -748,8 +797,10 @@ void FollowerViewTest::anUnusableStoreLeavesTheWindowWorking_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("damaged") << "damaged"
                              << "the history file (History.sqlite) is damaged.";
-    QTest::newRow("locked") << "locked"
-                            << "the history file (History.sqlite) is in use by another program.";
+    const QString link = QStringLiteral("the history file (History.sqlite) is a link; the viewer "
+                                        "does not follow links to its history.");
+    QTest::newRow("a link to a missing file") << "link to missing" << link;
+    QTest::newRow("a link to an empty file") << "link to empty" << link;
     QTest::newRow("unwritable folder")
             << "unwritable"
             << "the history file (History.sqlite) cannot be written in the program's folder.";
@@ -765,16 +816,15 @@ void FollowerViewTest::anUnusableStoreLeavesTheWindowWorking()
     ProgramFolder folder;
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
     ModeRestorer restorer;
-    const QString locker = QStringLiteral("locker");
+    // Where a planted link points: never created, never written.
+    ProgramFolder elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("target"));
     if (store == QLatin1String("damaged")) {
         folder.write(storeFile, garbage);
-    } else if (store == QLatin1String("locked")) {
-        // A run before left a store; another program holds its write lock.
-        startedWindow(folder).reset();
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), locker);
-        db.setDatabaseName(folder.filePath(storeFile));
-        QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    } else if (store.startsWith(QLatin1String("link"))) {
+        if (store.endsWith(QLatin1String("empty")))
+            elsewhere.write(QStringLiteral("target"), QByteArray());
+        QVERIFY(QFile::link(target, folder.filePath(storeFile)));
     } else {
         // Root writes into a read-only folder; a folder where the store
         // would go stops everyone.
@@ -799,9 +849,12 @@ void FollowerViewTest::anUnusableStoreLeavesTheWindowWorking()
 
     if (store == QLatin1String("damaged"))
         QCOMPARE(folder.read(storeFile), garbage);
-    if (QSqlDatabase::contains(locker)) {
-        QSqlDatabase::database(locker, false).close();
-        QSqlDatabase::removeDatabase(locker);
+    if (store.startsWith(QLatin1String("link"))) {
+        QVERIFY(QFileInfo(folder.filePath(storeFile)).isSymLink());
+        QCOMPARE(QFile::exists(target), store.endsWith(QLatin1String("empty")));
+        QCOMPARE(elsewhere.read(QStringLiteral("target")), QByteArray());
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 QFile::exists(target) ? 1 : 0);
     }
 }
 
@@ -837,6 +890,105 @@ void FollowerViewTest::regionDotStaysWholeOnTheQuestsPage()
     QVERIFY2(whole >= 20, qPrintable(QString::number(whole)));
     selectTab(window.get(), "QVLocations", catalog::RegionCount);
     QCOMPARE(dotPixels(window.get(), region), whole);
+}
+
+void FollowerViewTest::aBusyStoreDelaysTheWritesAndLosesNothing()
+{
+    const int first = uniquePosition(0, 0);
+    const int second = uniquePosition(0, 1);
+    const int third = uniquePosition(0, 2);
+    ProgramFolder folder;
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { first }));
+    auto window = startedWindow(folder);
+    QAbstractItemView *list = openHistory(window.get());
+    const auto *status = control<QLabel>(window.get(), "HistoryStatus");
+    QVERIFY(!status->text().contains(QLatin1String("busy")));
+
+    // Another program holds the write lock across two reads.
+    const QString locker = QStringLiteral("locker");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), locker);
+        db.setDatabaseName(folder.filePath(QStringLiteral("History.sqlite")));
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE")));
+    }
+    setClock(window.get(), december(5, 10, 0));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { first, second }));
+    window->FetchProgress();
+    QVERIFY2(status->text().contains(QLatin1String("busy")), qPrintable(status->text()));
+    setClock(window.get(), december(5, 10, 1));
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { second, third }));
+    window->FetchProgress();
+    // The window goes on while the reads wait.
+    QCOMPARE(historyRows(list), QStringList());
+    QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 2"));
+    setClock(window.get(), december(5, 10, 2));
+
+    QVERIFY(QSqlQuery(QSqlDatabase::database(locker, false)).exec(QStringLiteral("ROLLBACK")));
+    QSqlDatabase::database(locker, false).close();
+    QSqlDatabase::removeDatabase(locker);
+    // Each event once, with the time of its own read, newest on top.
+    const QStringList expected = { uniqueRowAt(december(5, 10, 1), third, "defeated"),
+                                   uniqueRowAt(december(5, 10, 1), first, "undone"),
+                                   uniqueRowAt(december(5, 10, 0), second, "defeated") };
+    QTRY_COMPARE(historyRows(list), expected);
+    QVERIFY2(!status->text().contains(QLatin1String("busy")), qPrintable(status->text()));
+    window.reset();
+    window = startedWindow(folder);
+    QCOMPARE(historyRows(openHistory(window.get())), expected);
+    expectUniques(window.get(), flagsWithOnesAt(catalog::UniqueMonsterCount, { second, third }),
+                  { second, third });
+}
+
+void FollowerViewTest::aLongHistoryOpensAtItsNewestAndScrollsToItsFirst()
+{
+    // 200,000 events a minute apart, the uniques turning done and back in
+    // turn, written as another program could.
+    constexpr int Events = 200000;
+    const QDateTime start = december(1, 0, 0);
+    ProgramFolder folder;
+    folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
+    startedWindow(folder).reset();
+    const QString filler = QStringLiteral("filler");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), filler);
+        db.setDatabaseName(folder.filePath(QStringLiteral("History.sqlite")));
+        QVERIFY(db.open());
+        QSqlQuery insert(db);
+        QVERIFY2(insert.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + "
+                                            "1 FROM n WHERE "
+                                            "i < %1) INSERT INTO events(at, kind, position, done) "
+                                            "SELECT %2 + i * "
+                                            "60000, 0, i % 157, (i / 157) % 2 = 0 FROM n")
+                                     .arg(Events - 1)
+                                     .arg(start.toMSecsSinceEpoch())),
+                 qPrintable(insert.lastError().text()));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(filler);
+    auto expected = [&](int event) {
+        return uniqueRowAt(start.addSecs(60LL * event), event % 157 + 1,
+                           (event / 157) % 2 == 0 ? "defeated" : "undone");
+    };
+
+    auto window = startedWindow(folder);
+    QAbstractItemView *list = openHistory(window.get());
+    const QAbstractItemModel *model = list->model();
+    QCOMPARE(historyRow(model, 0), expected(Events - 1));
+    // The rows come as they are scrolled to.
+    QVERIFY(model->rowCount() < Events);
+    auto scrollDownTo = [&](int row) {
+        for (int step = 0; model->rowCount() <= row && step < Events; ++step) {
+            list->scrollToBottom();
+            QCoreApplication::processEvents();
+        }
+        list->scrollTo(model->index(row, 0));
+    };
+    scrollDownTo(Events / 2);
+    QCOMPARE(historyRow(model, Events / 2), expected(Events / 2 - 1));
+    scrollDownTo(Events - 1);
+    QCOMPARE(model->rowCount(), Events);
+    QCOMPARE(historyRow(model, Events - 1), expected(0));
 }
 
 // The test never talks to the user's own session bus: it starts again inside

@@ -1,3 +1,4 @@
+#include "allocator.h"
 #include "form1.h"
 #include "quitsignals.h"
 
@@ -6,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    platform::returnLargeBlocksWhenFreed();
     // The viewer shows no errors and logs nothing, the toolkit's own
     // warnings included (a damaged picture makes the decoder complain). A
     // developer's QT_LOGGING_RULES still comes first.

@@ -4,28 +4,96 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QVariant>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
 
 namespace history {
 
 namespace {
 
-// How long a read waits for another program (a second viewer in the same
-// folder) to finish its own write before the store gives up.
-constexpr int BusyTimeoutMs = 250;
+// How long a call waits for another program (a second viewer in the same
+// folder) to finish its own write before it leaves the store as busy: a
+// write takes a few milliseconds, and the window's thread must not wait
+// for much more.
+constexpr int BusyTimeoutMs = 20;
 
 bool isDone(QByteArrayView flags, qsizetype position)
 {
     return position < flags.size() && flags[position] == '1';
 }
 
+int doneCount(QByteArrayView flags)
+{
+    return int(std::count(flags.begin(), flags.end(), '1'));
+}
+
+// One pass over every event, in one read transaction so the events and the
+// state agree: the counts change by one per event, and end where the state
+// the last read left says.
+std::optional<Timeline> timelineOf(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("BEGIN")))
+        return std::nullopt;
+    Timeline timeline;
+    int uniques = 0;
+    int quests = 0;
+    if (!query.exec(QStringLiteral("SELECT rowid, at, kind, done FROM events ORDER BY rowid")))
+        return std::nullopt;
+    while (query.next()) {
+        // A window closed meanwhile no longer needs the answer.
+        if ((timeline.events & 0xfff) == 0 && QThread::currentThread()->isInterruptionRequested())
+            return std::nullopt;
+        const qint64 at = query.value(1).toLongLong();
+        (query.value(2).toInt() == int(Kind::Uniques) ? uniques : quests) +=
+                query.value(3).toBool() ? 1 : -1;
+        timeline.lastId = query.value(0).toLongLong();
+        ++timeline.events;
+        // One step per read: the events of a read share its time.
+        if (timeline.steps.empty() || timeline.steps.back().at != at)
+            timeline.steps.push_back({ at, uniques, quests });
+        else
+            timeline.steps.back() = { at, uniques, quests };
+    }
+    std::array<int, 2> now {};
+    if (!query.exec(QStringLiteral("SELECT kind, flags FROM state")))
+        return std::nullopt;
+    while (query.next()) {
+        const int kind = query.value(0).toInt();
+        if (kind == int(Kind::Uniques) || kind == int(Kind::Quests))
+            now[size_t(kind)] = doneCount(query.value(1).toByteArray());
+    }
+    query.exec(QStringLiteral("COMMIT"));
+    timeline.uniques = now[0];
+    timeline.quests = now[1];
+    if (timeline.steps.empty())
+        return timeline;
+    // Counted back from the end, the counts before the first event.
+    const int uniquesBefore = now[0] - uniques;
+    const int questsBefore = now[1] - quests;
+    for (CountStep &step : timeline.steps) {
+        step.uniques += uniquesBefore;
+        step.quests += questsBefore;
+    }
+    timeline.steps.insert(timeline.steps.begin(),
+                          { timeline.steps.front().at, uniquesBefore, questsBefore });
+    return timeline;
+}
+
 } // namespace
 
-HistoryStore::HistoryStore(const QString &path)
+HistoryStore::HistoryStore(const QString &path) : m_path(path)
 {
     static int serial = 0;
     m_connection = QStringLiteral("huntmark-history-%1").arg(++serial);
-    const QString name = QFileInfo(path).fileName();
+    m_reason = refusal(path);
+    if (!m_reason.isEmpty())
+        return;
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
         m_reason = QStringLiteral("Qt's SQLite driver (libqt6sql6-sqlite) is not installed.");
         return;
@@ -37,17 +105,14 @@ HistoryStore::HistoryStore(const QString &path)
         fail(db.lastError());
         return;
     }
-    // Write-ahead logging with a sync at every commit: a committed read
-    // survives a power cut, and a torn write never reaches earlier history.
-    exec(QStringLiteral("PRAGMA journal_mode=WAL"))
-            && exec(QStringLiteral("PRAGMA synchronous=FULL"))
-            && exec(QStringLiteral(
-                    "CREATE TABLE IF NOT EXISTS events(at INTEGER NOT NULL, kind INTEGER NOT NULL, "
-                    "position INTEGER NOT NULL, done INTEGER NOT NULL)"))
-            && exec(QStringLiteral("CREATE TABLE IF NOT EXISTS state(kind INTEGER PRIMARY KEY, "
-                                   "flags BLOB NOT NULL, fresh BLOB NOT NULL)"))
-            && exec(QStringLiteral(
-                    "CREATE INDEX IF NOT EXISTS events_by_entry ON events(kind, position)"));
+    // A link put in its place while the file was being opened: SQLite
+    // followed it, so nothing is written through it.
+    m_reason = refusal(path);
+    if (!m_reason.isEmpty()) {
+        db.close();
+        return;
+    }
+    prepareTables();
 }
 
 HistoryStore::~HistoryStore()
@@ -56,6 +121,42 @@ HistoryStore::~HistoryStore()
         return;
     QSqlDatabase::database(m_connection, false).close();
     QSqlDatabase::removeDatabase(m_connection);
+}
+
+QString HistoryStore::refusal(const QString &path)
+{
+    // A link would let whoever planted it choose which file the viewer
+    // creates or overwrites; the store's own companions count as much.
+    const QString files[] = { path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm"),
+                              path + QStringLiteral("-journal") };
+    for (const QString &file : files) {
+        if (QFileInfo(file).isSymLink())
+            return QStringLiteral("the history file (%1) is a link; the viewer does not follow "
+                                  "links to its history.")
+                    .arg(QFileInfo(file).fileName());
+    }
+    return {};
+}
+
+bool HistoryStore::isReady()
+{
+    return isAvailable() && (m_tablesReady || prepareTables());
+}
+
+bool HistoryStore::prepareTables()
+{
+    // Write-ahead logging with a sync at every commit: a committed read
+    // survives a power cut, and a torn write never reaches earlier history.
+    m_tablesReady = exec(QStringLiteral("PRAGMA journal_mode=WAL"))
+            && exec(QStringLiteral("PRAGMA synchronous=FULL"))
+            && exec(QStringLiteral(
+                    "CREATE TABLE IF NOT EXISTS events(at INTEGER NOT NULL, kind INTEGER NOT NULL, "
+                    "position INTEGER NOT NULL, done INTEGER NOT NULL)"))
+            && exec(QStringLiteral("CREATE TABLE IF NOT EXISTS state(kind INTEGER PRIMARY KEY, "
+                                   "flags BLOB NOT NULL, fresh BLOB NOT NULL)"))
+            && exec(QStringLiteral(
+                    "CREATE INDEX IF NOT EXISTS events_by_entry ON events(kind, position)"));
+    return m_tablesReady;
 }
 
 bool HistoryStore::exec(const QString &statement)
@@ -68,13 +169,15 @@ bool HistoryStore::exec(const QString &statement)
 
 bool HistoryStore::fail(const QSqlError &error)
 {
-    // SQLite's own result codes tell the cases the user can act on apart.
+    // SQLite's own result codes tell the cases the user can act on apart;
+    // the low byte is the primary code of an extended one.
     const QString file = QStringLiteral("the history file (%1)").arg(FileName);
-    const int code = error.nativeErrorCode().toInt();
+    const int code = error.nativeErrorCode().toInt() & 0xff;
     switch (code) {
     case 5: // busy
     case 6: // locked
-        m_reason = file + QStringLiteral(" is in use by another program.");
+        // Another program's moment: the caller tries again later.
+        m_busy = true;
         break;
     case 11: // corrupt
     case 26: // not a database
@@ -103,7 +206,8 @@ void HistoryStore::rollback()
 
 std::optional<Remembered> HistoryStore::remembered(Kind kind)
 {
-    if (!isAvailable())
+    m_busy = false;
+    if (!isReady())
         return std::nullopt;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral("SELECT flags, fresh FROM state WHERE kind = ?"));
@@ -117,11 +221,12 @@ std::optional<Remembered> HistoryStore::remembered(Kind kind)
     return Remembered { query.value(0).toByteArray(), query.value(1).toByteArray() };
 }
 
-std::vector<Event> HistoryStore::recordRead(Kind kind, QByteArrayView flags, QByteArrayView fresh,
-                                            const QDateTime &at)
+std::optional<std::vector<Event>>
+HistoryStore::recordRead(Kind kind, QByteArrayView flags, QByteArrayView fresh, const QDateTime &at)
 {
-    if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return {};
+    m_busy = false;
+    if (!isReady() || !exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return std::nullopt;
     // Compared with what the store holds, not with what this window saw
     // last: a second viewer in the same folder records no event twice.
     const std::optional<Remembered> before = remembered(kind);
@@ -135,13 +240,13 @@ std::vector<Event> HistoryStore::recordRead(Kind kind, QByteArrayView flags, QBy
         }
     }
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    bool written = isAvailable();
+    bool written = isAvailable() && !m_busy;
     if (written && !recorded.empty()) {
         QSqlQuery insert(db);
         insert.prepare(
                 QStringLiteral("INSERT INTO events(at, kind, position, done) VALUES (?, ?, ?, ?)"));
-        for (const Event &event : recorded) {
-            insert.bindValue(0, at.toMSecsSinceEpoch());
+        for (Event &event : recorded) {
+            insert.bindValue(0, event.at);
             insert.bindValue(1, int(kind));
             insert.bindValue(2, event.position);
             insert.bindValue(3, int(event.done));
@@ -149,6 +254,7 @@ std::vector<Event> HistoryStore::recordRead(Kind kind, QByteArrayView flags, QBy
                 written = fail(insert.lastError());
                 break;
             }
+            event.id = insert.lastInsertId().toLongLong();
         }
     }
     if (written) {
@@ -162,51 +268,102 @@ std::vector<Event> HistoryStore::recordRead(Kind kind, QByteArrayView flags, QBy
     }
     if (!written) {
         rollback();
-        return {};
+        return std::nullopt;
     }
     return recorded;
 }
 
-void HistoryStore::rememberFresh(Kind kind, QByteArrayView fresh)
+bool HistoryStore::rememberFresh(Kind kind, QByteArrayView fresh)
 {
-    if (!isAvailable())
-        return;
+    m_busy = false;
+    if (!isReady())
+        return false;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral("UPDATE state SET fresh = ? WHERE kind = ?"));
     query.addBindValue(fresh.toByteArray());
     query.addBindValue(int(kind));
-    if (!query.exec())
-        fail(query.lastError());
+    return query.exec() || fail(query.lastError());
 }
 
-std::vector<Event> HistoryStore::events()
+std::vector<Event> HistoryStore::eventsBefore(qint64 beforeId, int limit)
 {
-    return select(QStringLiteral("SELECT at, kind, position, done FROM events ORDER BY rowid"));
+    std::vector<Event> found;
+    m_busy = false;
+    if (!isReady())
+        return found;
+    // By rowid, so a page costs the same at the top of a million events as
+    // at their end.
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT rowid, at, kind, position, done FROM events "
+                                 "WHERE rowid < ? ORDER BY rowid DESC LIMIT ?"));
+    query.addBindValue(beforeId);
+    query.addBindValue(limit);
+    if (!query.exec()) {
+        fail(query.lastError());
+        return found;
+    }
+    found.reserve(size_t(limit));
+    while (query.next())
+        found.push_back({ query.value(1).toLongLong(), Kind(query.value(2).toInt()),
+                          query.value(3).toInt(), query.value(4).toBool(),
+                          query.value(0).toLongLong() });
+    return found;
 }
 
 std::vector<Event> HistoryStore::latestPerEntry()
 {
-    // The index by entry answers this without touching the other events.
-    return select(QStringLiteral(
-            "SELECT at, kind, position, done FROM events WHERE rowid IN "
-            "(SELECT MAX(rowid) FROM events GROUP BY kind, position) ORDER BY rowid"));
+    // One look-up per entry the flags have room for, each answered by the
+    // index by entry, instead of a pass over every event.
+    std::vector<Event> found;
+    for (const Kind kind : { Kind::Uniques, Kind::Quests }) {
+        const std::optional<Remembered> last = remembered(kind);
+        for (int position = 0; last && position < int(last->flags.size()); ++position) {
+            if (const std::optional<Event> event = latestOf(kind, position))
+                found.push_back(*event);
+        }
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Event &a, const Event &b) { return a.id < b.id; });
+    return found;
 }
 
-std::vector<Event> HistoryStore::select(const QString &statement)
+std::optional<Event> HistoryStore::latestOf(Kind kind, int position)
 {
-    std::vector<Event> found;
-    if (!isAvailable())
-        return found;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
-    if (!query.exec(statement)) {
+    query.prepare(QStringLiteral("SELECT rowid, at, done FROM events WHERE kind = ? AND "
+                                 "position = ? ORDER BY rowid DESC LIMIT 1"));
+    query.addBindValue(int(kind));
+    query.addBindValue(position);
+    if (!query.exec()) {
         fail(query.lastError());
-        return found;
+        return std::nullopt;
     }
-    while (query.next())
-        found.push_back({ query.value(0).toLongLong(), Kind(query.value(1).toInt()),
-                          query.value(2).toInt(), query.value(3).toBool() });
-    return found;
+    if (!query.next())
+        return std::nullopt;
+    return Event { query.value(1).toLongLong(), kind, position, query.value(2).toBool(),
+                   query.value(0).toLongLong() };
+}
+
+std::optional<Timeline> HistoryStore::readTimeline(const QString &path)
+{
+    if (!refusal(path).isEmpty())
+        return std::nullopt;
+    static std::atomic<int> serial = 0;
+    const QString connection = QStringLiteral("huntmark-timeline-%1").arg(++serial);
+    std::optional<Timeline> timeline;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(
+                QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+        if (db.open())
+            timeline = timelineOf(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return timeline;
 }
 
 } // namespace history

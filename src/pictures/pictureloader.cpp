@@ -71,7 +71,10 @@ QByteArray readSmallFile(const QString &path)
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)
         || file.size() > MaxPictureFileSize)
         return {};
-    return file.read(MaxPictureFileSize + 1);
+    // As much as the file holds and one byte more, to see one that grew
+    // meanwhile: a read of the largest size allowed would reserve that much
+    // memory for every picture.
+    return file.read(file.size() + 1);
 }
 
 // The reader refuses to allocate more than its limit (128 MB unless set);

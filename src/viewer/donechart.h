@@ -2,14 +2,16 @@
 
 #include "historystore.h"
 
+#include <QRectF>
 #include <QWidget>
 
 #include <vector>
 
 // How many uniques and quests were done over time, drawn as two step lines
-// from the first recorded change to now. Painted by hand: two lines and a
-// legend do not need a charting library, and this one draws thousands of
-// steps without creating an object for each.
+// from the first recorded change to the last. Painted by hand from what the
+// pixels can show: each line is reduced to one column of its lowest, highest
+// and last count per pixel, computed when the counts or the width change,
+// so a paint costs the same at a hundred steps as at a million.
 class DoneChart : public QWidget
 {
     Q_OBJECT
@@ -17,27 +19,37 @@ class DoneChart : public QWidget
 public:
     explicit DoneChart(QWidget *parent = nullptr);
 
-    // `events` oldest first; the counts are those of the last read, to which
-    // the last event led.
-    void setHistory(const std::vector<history::Event> &events, int uniquesNow, int questsNow);
+    // The counts over the whole history, as the store gave them.
+    void setTimeline(history::Timeline timeline);
+    // Events recorded since, oldest first: the lines grow by them.
+    void append(const std::vector<history::Event> &events);
+    // How many events the lines stand for; -1 while the counts are read.
+    qint64 eventCount() const { return m_loaded ? m_events : -1; }
 
     QSize sizeHint() const override { return { 560, 110 }; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    struct Step
-    {
-        qint64 at; // milliseconds since the epoch
-        int uniques;
-        int quests;
-    };
+    void addEvent(const history::Event &event);
+    // The area the lines fill.
+    QRectF plotArea() const;
+    // Reduces the steps to the pixel columns of the current width.
+    void layOut();
 
+    bool m_loaded = false;
+    std::vector<history::CountStep> m_steps;
+    qint64 m_lastId = 0;
+    qint64 m_events = 0;
+    // The counts when the store was read.
+    history::CountStep m_countsBefore;
+    // Events recorded while the counts were still being read.
+    std::vector<history::Event> m_early;
     // The range of shares done that the height shows, in percent.
-    std::pair<qreal, qreal> shareRange() const;
-    void paintLine(QPainter &painter, const QRectF &area, std::pair<qreal, qreal> range,
-                   int Step::*count, int total, const QColor &color) const;
-
-    std::vector<Step> m_steps;
+    std::pair<qreal, qreal> m_range { 0, 100 };
+    // The lines' strokes.
+    std::vector<QRectF> m_uniquesLine;
+    std::vector<QRectF> m_questsLine;
 };

@@ -349,14 +349,19 @@ void Form1::createProgressMarks()
     m_questMarks = new ProgressMarks(catalog::Kind::Quest, quests, QuestsTab,
                                      QStringLiteral("completed"), this);
     m_questMarks->showTotalOn(QVLocations, QuestsTabIndex);
+    createHistory();
+}
 
+void Form1::createNotifier()
+{
+    // Made after the first frame: joining the session bus takes a while, and
+    // nothing turns done before the window is on screen.
     auto *notifier = new DesktopNotifier(this);
     notifier->setObjectName(QStringLiteral("DesktopNotifier"));
     for (ProgressMarks *marks : { m_uniqueMarks, m_questMarks })
         connect(marks, &ProgressMarks::linesTurnedDone, notifier,
                 &DesktopNotifier::linesTurnedDone);
     connect(notifier, &DesktopNotifier::showRequested, this, &Form1::showFromNotification);
-    createHistory();
 }
 
 int Form1::currentRegion() const

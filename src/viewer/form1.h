@@ -41,6 +41,9 @@ public:
     explicit Form1(const QString &programFolder, QWidget *parent = nullptr);
 
     QString programFolder() const { return m_programFolder; }
+    // What the first frame does not show (the history store, the desktop
+    // notifications) is set up after it; true once it is.
+    bool startUpFinished() const { return m_startUpFinished; }
 
     // --- procedures --------------------------------------------------------
     // Catalog and details of the unique monsters.
@@ -116,6 +119,10 @@ private:
     void namePicture(int r, QLabel *picture);
     // The history the marks keep, and what shows it.
     void createHistory();
+    void createNotifier();
+    // Opens the history and joins the desktop's bus, once the first frame
+    // is on screen.
+    void finishStartUp();
     // Selects an entry the history names, as the user would: its tabs, then
     // its line, and brings the window forward.
     void showEntry(history::Kind kind, int position);
@@ -164,4 +171,5 @@ private:
     ProgressMarks *m_questMarks = nullptr;
     ProgressHistory *m_history = nullptr;
     HistoryWindow *m_historyWindow = nullptr;
+    bool m_startUpFinished = false;
 };

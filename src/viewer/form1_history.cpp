@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QListWidget>
+#include <QTimer>
 
 void Form1::createHistory()
 {
@@ -40,6 +41,17 @@ void Form1::createHistory()
     connect(m_history, &ProgressHistory::lastChangeChanged, m_freshness,
             &FreshnessLabel::setLastChange);
     connect(OpenHistory, &QAction::triggered, this, &Form1::OpenHistory_Click);
+}
+
+void Form1::finishStartUp()
+{
+    // The store first: the "new" marks only it knows are what the user looks
+    // for; the bus at the next idle moment, after they are painted.
+    m_history->open();
+    QTimer::singleShot(0, this, [this] {
+        createNotifier();
+        m_startUpFinished = true;
+    });
 }
 
 void Form1::OpenHistory_Click()

@@ -1,6 +1,7 @@
 // Start-up, the tab handlers, the countdown and the way out.
 #include "form1.h"
 
+#include "afterfirstframe.h"
 #include "downloadscript.h"
 #include "tabcontrol.h"
 #include "textvalue.h"
@@ -24,6 +25,9 @@ void Form1::Form_Load()
     else
         m_groups[size_t(currentQuestGroup())].Quests->setCurrentRow(-1);
     LoadTabs();
+    // An addition after the last step: what the first frame does not show
+    // comes once it is on screen.
+    new AfterFirstFrame(this, [this] { finishStartUp(); });
 }
 
 void Form1::ClearUniqueDetails()

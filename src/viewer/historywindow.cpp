@@ -6,12 +6,18 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QTreeView>
+#include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
 enum Column { Time, Entry, Tab, What, ColumnCount };
+
+// Rows read from the store at a time: a few screens full.
+constexpr int PageSize = 500;
 
 QString entryName(history::Kind kind, EntryPlace place)
 {
@@ -50,34 +56,68 @@ EntryPlace placeOf(history::Kind kind, int position)
     return {};
 }
 
-void HistoryModel::setEvents(std::vector<history::Event> events)
+HistoryModel::HistoryModel(ProgressHistory *history, QObject *parent)
+    : QAbstractTableModel(parent), m_history(history)
 {
-    beginResetModel();
-    m_events = std::move(events);
-    // Flags beyond the catalog have no line to name.
-    std::erase_if(m_events,
-                  [](const history::Event &e) { return placeOf(e.kind, e.position).tab < 0; });
-    endResetModel();
 }
 
-void HistoryModel::append(const std::vector<history::Event> &events)
+void HistoryModel::reload()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_oldestId = history::NewestFirst;
+    m_complete = false;
+    endResetModel();
+    fetchMore({});
+}
+
+bool HistoryModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && !m_complete;
+}
+
+void HistoryModel::fetchMore(const QModelIndex &parent)
+{
+    if (parent.isValid() || m_complete)
+        return;
+    const std::vector<history::Event> page = m_history->eventsBefore(m_oldestId, PageSize);
+    m_complete = int(page.size()) < PageSize;
+    if (!page.empty())
+        m_oldestId = page.back().id;
+    std::vector<history::Event> known;
+    known.reserve(page.size());
+    // Flags beyond the catalog have no line to name.
+    std::copy_if(page.begin(), page.end(), std::back_inserter(known),
+                 [](const history::Event &e) { return placeOf(e.kind, e.position).tab >= 0; });
+    if (known.empty())
+        return;
+    const int first = int(m_rows.size());
+    beginInsertRows({}, first, first + int(known.size()) - 1);
+    m_rows.insert(m_rows.end(), known.begin(), known.end());
+    endInsertRows();
+}
+
+void HistoryModel::prepend(const std::vector<history::Event> &events)
 {
     std::vector<history::Event> known;
-    for (const history::Event &event : events) {
-        if (placeOf(event.kind, event.position).tab >= 0)
-            known.push_back(event);
+    for (auto event = events.rbegin(); event != events.rend(); ++event) {
+        if (placeOf(event->kind, event->position).tab >= 0)
+            known.push_back(*event);
     }
+    // Read before the first page was: the pages start below them.
+    if (m_oldestId == history::NewestFirst && !events.empty())
+        m_oldestId = events.front().id;
     if (known.empty())
         return;
     // The newest stand on top.
     beginInsertRows({}, 0, int(known.size()) - 1);
-    m_events.insert(m_events.end(), known.begin(), known.end());
+    m_rows.insert(m_rows.begin(), known.begin(), known.end());
     endInsertRows();
 }
 
 int HistoryModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_events.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 int HistoryModel::columnCount(const QModelIndex &parent) const
@@ -121,10 +161,10 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 HistoryWindow::HistoryWindow(ProgressHistory *history, QWidget *parent)
     : QDialog(parent),
       m_history(history),
-      m_model(new HistoryModel(this)),
+      m_model(new HistoryModel(history, this)),
       m_status(new QLabel(this)),
       m_chart(new DoneChart(this)),
-      m_list(new QTreeView(this))
+      m_list(new QTableView(this))
 {
     setObjectName(QStringLiteral("History"));
     setWindowTitle(QStringLiteral("History - Huntmark (Viewer)"));
@@ -133,19 +173,30 @@ HistoryWindow::HistoryWindow(ProgressHistory *history, QWidget *parent)
     m_status->setWordWrap(true);
     m_chart->setObjectName(QStringLiteral("HistoryChart"));
     m_list->setObjectName(QStringLiteral("HistoryList"));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
+    // A table of rows of one height: rows read or recorded later are added
+    // without laying out those already there, as a tree view would.
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->setShowGrid(false);
+    m_list->setWordWrap(false);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setAlternatingRowColors(true);
     m_list->setModel(m_model);
     // Widths from the texts' measure, not from the rows: with thousands of
     // rows, fitting the columns to their contents would cost more than the
     // whole list.
     const QFontMetrics metrics = m_list->fontMetrics();
-    m_list->header()->resizeSection(
+    m_list->horizontalHeader()->resizeSection(
             Time, metrics.horizontalAdvance(QStringLiteral("30 Sep 2026  00:00")) + 24);
-    m_list->header()->resizeSection(Entry, metrics.horizontalAdvance(QLatin1Char('M')) * 17);
-    m_list->header()->resizeSection(Tab, metrics.horizontalAdvance(QLatin1Char('M')) * 14);
+    m_list->horizontalHeader()->resizeSection(Entry,
+                                              metrics.horizontalAdvance(QLatin1Char('M')) * 17);
+    m_list->horizontalHeader()->resizeSection(Tab,
+                                              metrics.horizontalAdvance(QLatin1Char('M')) * 14);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_status);
@@ -153,37 +204,85 @@ HistoryWindow::HistoryWindow(ProgressHistory *history, QWidget *parent)
     layout->addWidget(m_list, 1);
     resize(760, 540);
 
-    connect(m_list, &QTreeView::activated, this, &HistoryWindow::choose);
+    connect(m_list, &QTableView::activated, this, &HistoryWindow::choose);
     connect(m_history, &ProgressHistory::eventsRecorded, this, &HistoryWindow::append);
     connect(m_history, &ProgressHistory::unavailable, this, &HistoryWindow::showUnavailable);
+    connect(m_history, &ProgressHistory::busyChanged, this, &HistoryWindow::showStatus);
+    connect(m_history, &ProgressHistory::opened, this, &HistoryWindow::load);
+    if (m_history->isOpen())
+        load();
+    else
+        showStatus();
+}
 
+HistoryWindow::~HistoryWindow()
+{
+    if (!m_timelineReader)
+        return;
+    m_timelineReader->requestInterruption();
+    m_timelineReader->wait();
+    delete m_timelineReader;
+}
+
+void HistoryWindow::load()
+{
     if (!m_history->isAvailable()) {
         showUnavailable(m_history->unavailableReason());
         return;
     }
-    m_model->setEvents(m_history->events());
-    m_chart->setHistory(m_model->events(), m_history->doneCount(history::Kind::Uniques),
-                        m_history->doneCount(history::Kind::Quests));
+    m_model->reload();
+    readTimeline();
     showStatus();
+}
+
+void HistoryWindow::readTimeline()
+{
+    auto timeline = std::make_shared<std::optional<history::Timeline>>();
+    m_timelineReader = QThread::create([timeline, path = m_history->storePath()] {
+        *timeline = history::HistoryStore::readTimeline(path);
+    });
+    connect(m_timelineReader, &QThread::finished, this, [this, timeline] {
+        delete m_timelineReader;
+        m_timelineReader = nullptr;
+        if (*timeline)
+            m_chart->setTimeline(std::move(**timeline));
+        showStatus();
+    });
+    m_timelineReader->start(QThread::LowPriority);
 }
 
 void HistoryWindow::append(const std::vector<history::Event> &events)
 {
-    m_model->append(events);
-    m_chart->setHistory(m_model->events(), m_history->doneCount(history::Kind::Uniques),
-                        m_history->doneCount(history::Kind::Quests));
+    m_model->prepend(events);
+    m_chart->append(events);
     showStatus();
 }
 
 void HistoryWindow::showStatus()
 {
-    m_status->setText(
-            m_model->rowCount() == 0
-                    ? QStringLiteral("No change recorded yet: entries the other player does from "
-                                     "now on appear here with the time the viewer saw them.")
-                    : QStringLiteral("%1 changes, newest first. Double-click one, or press Enter, "
-                                     "to show it in the main window.")
-                              .arg(m_model->rowCount()));
+    if (!m_history->isAvailable())
+        return;
+    if (m_history->isBusy()) {
+        m_status->setText(QStringLiteral(
+                "The history file (History.sqlite) is busy: another program holds it. What the "
+                "viewer reads meanwhile is kept, with its time, and written as soon as it is "
+                "free."));
+        return;
+    }
+    const qint64 count = m_chart->eventCount();
+    if (count == 0
+        || (count < 0 && m_history->isOpen() && m_model->rowCount() == 0
+            && !m_model->canFetchMore({}))) {
+        m_status->setText(QStringLiteral("No change recorded yet: entries the other player does "
+                                         "from now on appear here with the time the viewer saw "
+                                         "them."));
+        return;
+    }
+    const QString changes =
+            count < 0 ? QStringLiteral("Changes") : QStringLiteral("%1 changes").arg(count);
+    m_status->setText(changes
+                      + QStringLiteral(", newest first. Double-click one, or press Enter, to show "
+                                       "it in the main window."));
 }
 
 void HistoryWindow::showUnavailable(const QString &reason)
@@ -203,5 +302,5 @@ void HistoryWindow::choose(const QModelIndex &index)
     if (!index.isValid())
         return;
     const history::Event &event = m_model->eventAt(index.row());
-    emit entryChosen(event.kind, event.position);
+    Q_EMIT entryChosen(event.kind, event.position);
 }

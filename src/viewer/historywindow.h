@@ -5,12 +5,14 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 
+#include <deque>
 #include <vector>
 
 class DoneChart;
 class ProgressHistory;
 class QLabel;
-class QTreeView;
+class QThread;
+class QTableView;
 
 // Where an entry stands in the window: its tab (region or quest group) and
 // its line there; a tab of -1 for a position outside the catalog.
@@ -23,28 +25,36 @@ EntryPlace placeOf(history::Kind kind, int position);
 
 // The events, newest first: time, entry, its tab's caption, what happened.
 // The first column's Qt::UserRole holds the event's QDateTime.
+//
+// Rows come from the store a page at a time as the list is scrolled to them,
+// so opening the window costs the same at twenty events as at a million;
+// events recorded while it is open go on top.
 class HistoryModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    HistoryModel(ProgressHistory *history, QObject *parent);
 
-    void setEvents(std::vector<history::Event> events);
-    void append(const std::vector<history::Event> &events);
-    const std::vector<history::Event> &events() const { return m_events; }
-    const history::Event &eventAt(int row) const
-    {
-        return m_events[m_events.size() - 1 - size_t(row)];
-    }
+    // Starts again from the newest event, with the first page.
+    void reload();
+    // Events just recorded, oldest first.
+    void prepend(const std::vector<history::Event> &events);
+    const history::Event &eventAt(int row) const { return m_rows[size_t(row)]; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
 
 private:
-    std::vector<history::Event> m_events; // oldest first
+    ProgressHistory *m_history;
+    std::deque<history::Event> m_rows; // newest first
+    // The oldest event read so far; the next page starts below it.
+    qint64 m_oldestId = history::NewestFirst;
+    bool m_complete = true;
 };
 
 // The follower's timeline: a chart of the done counts over the list of
@@ -56,11 +66,16 @@ class HistoryWindow : public QDialog
 
 public:
     HistoryWindow(ProgressHistory *history, QWidget *parent);
+    ~HistoryWindow() override;
 
-signals:
+Q_SIGNALS:
     void entryChosen(history::Kind kind, int position);
 
 private:
+    void load();
+    // The chart's counts come from a pass over the whole store, on a thread
+    // of their own: the window does not wait for them.
+    void readTimeline();
     void append(const std::vector<history::Event> &events);
     void showUnavailable(const QString &reason);
     void showStatus();
@@ -70,5 +85,6 @@ private:
     HistoryModel *m_model;
     QLabel *m_status;
     DoneChart *m_chart;
-    QTreeView *m_list;
+    QTableView *m_list;
+    QThread *m_timelineReader = nullptr;
 };

@@ -2,61 +2,146 @@
 
 #include "programfolder.h"
 
+#include <QTimer>
+
+namespace {
+
+// How soon a store another program holds is tried again.
+constexpr int RetryMs = 250;
+
+} // namespace
+
 ProgressHistory::ProgressHistory(const QString &programFolder, QObject *parent)
     : QObject(parent),
       m_path(platform::programFilePath(programFolder, history::FileName)),
+      m_retry(new QTimer(this)),
       m_clock([] { return QDateTime::currentDateTime(); })
 {
+    m_retry->setSingleShot(true);
+    m_retry->setInterval(RetryMs);
+    connect(m_retry, &QTimer::timeout, this, [this] { m_opened ? writePending() : open(); });
 }
 
-history::HistoryStore &ProgressHistory::store()
+ProgressHistory::~ProgressHistory()
 {
-    if (m_store)
-        return *m_store;
-    m_store = std::make_unique<history::HistoryStore>(m_path);
-    // In the order they happened, so the last change comes last.
-    for (const history::Event &event : m_store->latestPerEntry())
-        learnFrom(event);
-    for (const history::Kind kind : { history::Kind::Uniques, history::Kind::Quests }) {
-        if (const std::optional<history::Remembered> last = m_store->remembered(kind))
-            m_flags[size_t(kind)] = last->flags;
+    // One last try for reads still waiting; a store still held loses them,
+    // and the next run's first read records those changes at its own time.
+    // Nothing that would hear of it is left.
+    blockSignals(true);
+    writePending();
+}
+
+void ProgressHistory::open()
+{
+    if (m_opened)
+        return;
+    if (!m_store)
+        m_store = std::make_unique<history::HistoryStore>(m_path);
+    std::vector<history::Event> latest;
+    if (m_store->isAvailable()) {
+        for (const history::Kind kind : { history::Kind::Uniques, history::Kind::Quests }) {
+            m_remembered[size_t(kind)] = m_store->remembered(kind);
+            if (m_store->isBusy())
+                break;
+        }
+        if (!m_store->isBusy())
+            latest = m_store->latestPerEntry();
     }
+    if (m_store->isBusy()) {
+        // What the store remembers decides what is new: nothing is shown or
+        // written until it can be read.
+        setBusy(true);
+        m_retry->start();
+        return;
+    }
+    m_opened = true;
+    // In the order they happened, so the last change comes last.
+    for (const history::Event &event : latest)
+        learnFrom(event);
     if (m_lastChange.isValid())
-        emit lastChangeChanged(m_lastChange);
-    return *m_store;
+        Q_EMIT lastChangeChanged(m_lastChange);
+    if (!m_store->isAvailable()) {
+        m_pending.clear();
+        setBusy(false);
+        Q_EMIT unavailable(m_store->unavailableReason());
+    }
+    Q_EMIT opened();
+    writePending();
 }
 
-ProgressHistory::~ProgressHistory() = default;
-
-std::optional<history::Remembered> ProgressHistory::remembered(history::Kind kind)
+std::optional<history::Remembered> ProgressHistory::remembered(history::Kind kind) const
 {
-    return store().remembered(kind);
+    return m_remembered[size_t(kind)];
 }
 
 void ProgressHistory::recordRead(history::Kind kind, QByteArrayView flags, QByteArrayView fresh)
 {
-    if (!store().isAvailable())
+    if (!isAvailable())
         return;
-    const std::vector<history::Event> recorded = m_store->recordRead(kind, flags, fresh, now());
-    if (!m_store->isAvailable()) {
-        emit unavailable(m_store->unavailableReason());
-        return;
-    }
-    m_flags[size_t(kind)] = flags.toByteArray();
-    if (recorded.empty())
-        return;
-    for (const history::Event &event : recorded)
-        learnFrom(event);
-    emit eventsRecorded(recorded);
-    emit lastChangeChanged(m_lastChange);
+    // The read carries the newest new marks of its kind.
+    m_pendingFresh[size_t(kind)].reset();
+    m_pending.push_back({ kind, flags.toByteArray(), fresh.toByteArray(), now() });
+    writePending();
 }
 
 void ProgressHistory::rememberFresh(history::Kind kind, QByteArrayView fresh)
 {
-    const bool wasAvailable = store().isAvailable();
-    m_store->rememberFresh(kind, fresh);
-    if (wasAvailable && !m_store->isAvailable())
-        emit unavailable(m_store->unavailableReason());
+    if (!isAvailable())
+        return;
+    m_pendingFresh[size_t(kind)] = fresh.toByteArray();
+    writePending();
+}
+
+void ProgressHistory::writePending()
+{
+    if (!m_opened || !m_store->isAvailable())
+        return;
+    while (!m_pending.empty()) {
+        const PendingRead &read = m_pending.front();
+        const std::optional<std::vector<history::Event>> recorded =
+                m_store->recordRead(read.kind, read.flags, read.fresh, read.at);
+        if (!recorded)
+            break;
+        m_pending.pop_front();
+        if (recorded->empty())
+            continue;
+        for (const history::Event &event : *recorded)
+            learnFrom(event);
+        Q_EMIT eventsRecorded(*recorded);
+        Q_EMIT lastChangeChanged(m_lastChange);
+    }
+    for (std::optional<QByteArray> &fresh : m_pendingFresh) {
+        const history::Kind kind = history::Kind(&fresh - m_pendingFresh.data());
+        if (m_pending.empty() && fresh && m_store->rememberFresh(kind, *fresh))
+            fresh.reset();
+    }
+    if (!m_store->isAvailable()) {
+        m_pending.clear();
+        m_pendingFresh = {};
+        setBusy(false);
+        Q_EMIT unavailable(m_store->unavailableReason());
+        return;
+    }
+    const bool waiting =
+            !m_pending.empty() || m_pendingFresh[0].has_value() || m_pendingFresh[1].has_value();
+    setBusy(waiting);
+    if (waiting)
+        m_retry->start();
+}
+
+void ProgressHistory::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    Q_EMIT busyChanged(busy);
+}
+
+std::vector<history::Event> ProgressHistory::eventsBefore(qint64 beforeId, int limit)
+{
+    if (!m_opened || !m_store->isAvailable())
+        return {};
+    return m_store->eventsBefore(beforeId, limit);
 }
 
 QDateTime ProgressHistory::doneAt(history::Kind kind, int position) const
@@ -64,11 +149,6 @@ QDateTime ProgressHistory::doneAt(history::Kind kind, int position) const
     const auto &times = m_doneAt[size_t(kind)];
     const auto found = times.find(position);
     return found == times.end() ? QDateTime() : found->second;
-}
-
-int ProgressHistory::doneCount(history::Kind kind) const
-{
-    return int(m_flags[size_t(kind)].count('1'));
 }
 
 void ProgressHistory::learnFrom(const history::Event &event)

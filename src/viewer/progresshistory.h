@@ -6,15 +6,23 @@
 #include <QObject>
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
+class QTimer;
+
 // The window's side of the history: the readers' marks hand every read to it,
 // it writes them to the store in the program's folder and keeps at hand what
 // the window shows often (when each entry was done, the last change), so
 // only the history window itself ever reads the whole store.
+//
+// The store is opened when the window asks for it, after its first frame.
+// Reads handed over before then, or while another program holds the store,
+// wait in memory with the time of their own read and are written, in order,
+// as soon as the store can take them.
 class ProgressHistory : public QObject
 {
     Q_OBJECT
@@ -29,11 +37,18 @@ public:
     void setClock(Clock clock) { m_clock = std::move(clock); }
     QDateTime now() const { return m_clock(); }
 
-    bool isAvailable() { return store().isAvailable(); }
-    QString unavailableReason() { return store().unavailableReason(); }
+    // Opens the store, learns what it holds and writes what waits. Once.
+    void open();
+    bool isOpen() const { return m_opened; }
+    bool isAvailable() const { return !m_store || m_store->isAvailable(); }
+    QString unavailableReason() const { return m_store ? m_store->unavailableReason() : QString(); }
+    // Reads wait because another program holds the store.
+    bool isBusy() const { return m_busy; }
+    QString storePath() const { return m_path; }
 
-    // What the last read of an earlier run left, if there was one.
-    std::optional<history::Remembered> remembered(history::Kind kind);
+    // What the last read of an earlier run left, as the store held it when it
+    // was opened; nothing before that.
+    std::optional<history::Remembered> remembered(history::Kind kind) const;
 
     // A read whose flags differ from the last one's.
     void recordRead(history::Kind kind, QByteArrayView flags, QByteArrayView fresh);
@@ -44,27 +59,42 @@ public:
     QDateTime doneAt(history::Kind kind, int position) const;
     // The time of the last event; invalid before any.
     QDateTime lastChange() const { return m_lastChange; }
-    // How many entries the last read found done.
-    int doneCount(history::Kind kind) const;
 
-    std::vector<history::Event> events() { return store().events(); }
+    // Up to `limit` events older than the event `beforeId`, newest first.
+    std::vector<history::Event> eventsBefore(qint64 beforeId, int limit);
 
-signals:
+Q_SIGNALS:
+    // The store is open (or found unusable): what it remembers can be asked.
+    void opened();
     void eventsRecorded(const std::vector<history::Event> &events);
     void lastChangeChanged(const QDateTime &time);
     // The store has just turned unavailable.
     void unavailable(const QString &reason);
+    void busyChanged(bool busy);
 
 private:
-    // Opened at the first read, so a window that never starts up writes
-    // nothing into the program's folder.
-    history::HistoryStore &store();
+    struct PendingRead
+    {
+        history::Kind kind;
+        QByteArray flags;
+        QByteArray fresh;
+        QDateTime at;
+    };
+
+    // Writes what waits, oldest first, until the store is busy.
+    void writePending();
+    void setBusy(bool busy);
     void learnFrom(const history::Event &event);
 
     QString m_path;
     std::unique_ptr<history::HistoryStore> m_store;
+    bool m_opened = false;
+    bool m_busy = false;
+    QTimer *m_retry;
     Clock m_clock;
+    std::array<std::optional<history::Remembered>, 2> m_remembered;
+    std::deque<PendingRead> m_pending;
+    std::array<std::optional<QByteArray>, 2> m_pendingFresh;
     std::array<std::map<int, QDateTime>, 2> m_doneAt;
-    std::array<QByteArray, 2> m_flags;
     QDateTime m_lastChange;
 };

@@ -108,25 +108,27 @@ void ProgressMarks::keepIn(ProgressHistory *history, history::Kind kind)
 {
     m_history = history;
     m_kind = kind;
+    connect(history, &ProgressHistory::opened, this, &ProgressMarks::recall);
 }
 
 void ProgressMarks::read(QByteArrayView flags)
 {
-    if (!m_recalled)
-        recall();
     // Most reads find the file as the last one did, and the lists already
     // show it.
     if (m_hasRead && !m_linesAdded && flags == QByteArrayView(m_flags))
         return;
     m_linesAdded = false;
+    const bool hadRead = m_hasRead;
     const bool changed = !m_hasRead || flags != QByteArrayView(m_flags);
     QStringList turnedDone;
     learn(flags, turnedDone);
     showMarks();
-    if (changed && m_hasRead && m_history)
+    // The store compares every read with the last one it holds, from this
+    // run or an earlier one; a missing file before any read says nothing.
+    if (changed && m_history && (hadRead || !flags.isEmpty()))
         m_history->recordRead(m_kind, m_flags, freshFlags());
     if (!turnedDone.isEmpty())
-        emit linesTurnedDone(m_doneWord.left(1).toUpper() + m_doneWord.mid(1), turnedDone);
+        Q_EMIT linesTurnedDone(m_doneWord.left(1).toUpper() + m_doneWord.mid(1), turnedDone);
 }
 
 // Where the flag of a line stands in the flag text, counted from 0; -1 for
@@ -162,20 +164,35 @@ void ProgressMarks::learn(QByteArrayView flags, QStringList &turnedDone)
 }
 
 // What the last run saw, so lines that turned done since, or that were new
-// then and never selected, are new now.
+// then and never selected, are new now. The store opens after the window's
+// first frame: lines the reads until then found done are compared with it
+// then, and those the user selected meanwhile stay seen.
 void ProgressMarks::recall()
 {
     m_recalled = true;
-    if (!m_history)
-        return;
     const std::optional<history::Remembered> last = m_history->remembered(m_kind);
     if (!last)
         return;
-    m_flags = last->flags;
-    m_hasRead = true;
-    m_new.assign(size_t(std::max(last->flags.size(), last->fresh.size())), false);
-    for (qsizetype position = 0; position < last->fresh.size(); ++position)
-        m_new[size_t(position)] = last->fresh[position] == '1' && isDone(position);
+    if (!m_hasRead) {
+        m_flags = last->flags;
+        m_hasRead = true;
+    }
+    const QByteArray &before = last->flags;
+    const qsizetype length = std::max({ m_flags.size(), before.size(), last->fresh.size() });
+    if (qsizetype(m_new.size()) < length)
+        m_new.resize(size_t(length));
+    for (qsizetype position = 0; position < length; ++position) {
+        const bool doneBefore = position < before.size() && before[position] == '1';
+        const bool stillNew =
+                doneBefore && position < last->fresh.size() && last->fresh[position] == '1';
+        const bool seen = size_t(position) < m_seenEarly.size() && m_seenEarly[size_t(position)];
+        if (isDone(position) && (stillNew || !doneBefore) && !seen)
+            m_new[size_t(position)] = true;
+    }
+    m_seenEarly.clear();
+    showMarks();
+    // Reads waiting to be written carry the new marks from before.
+    m_history->rememberFresh(m_kind, freshFlags());
 }
 
 QByteArray ProgressMarks::freshFlags() const
@@ -248,6 +265,11 @@ void ProgressMarks::markLine(QListWidget *list, int row, Mark mark) const
 void ProgressMarks::forgetNew(int listIndex, int row)
 {
     const qsizetype position = flagIndex(listIndex, row);
+    if (position >= 0 && m_history && !m_recalled) {
+        if (qsizetype(m_seenEarly.size()) <= position)
+            m_seenEarly.resize(size_t(position) + 1);
+        m_seenEarly[size_t(position)] = true;
+    }
     if (position < 0 || position >= qsizetype(m_new.size()) || !m_new[size_t(position)])
         return;
     m_new[size_t(position)] = false;

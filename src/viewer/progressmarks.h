@@ -44,7 +44,7 @@ public:
 
     void read(QByteArrayView flags);
 
-signals:
+Q_SIGNALS:
     // After a read in which lines turned done: what the entries are called,
     // under a heading such as "Defeated".
     void linesTurnedDone(const QString &heading, const QStringList &names);
@@ -76,4 +76,6 @@ private:
     bool m_recalled = false;
     QByteArray m_flags; // as the last read gave them
     std::vector<bool> m_new; // by position, counted from 0
+    // Lines selected before the history was recalled, by position.
+    std::vector<bool> m_seenEarly;
 };

@@ -3,6 +3,8 @@
 #include "catalog.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,7 +38,18 @@ std::unique_ptr<Form1> startedWindow(const ProgramFolder &folder)
 {
     auto window = std::make_unique<Form1>(folder.path());
     window->Form_Load();
+    finishStartUp(window.get());
     return window;
+}
+
+void finishStartUp(const Form1 *window)
+{
+    QDeadlineTimer deadline(10000);
+    while (!window->startUpFinished()) {
+        if (deadline.hasExpired())
+            qFatal("the window's start-up did not finish within 10 s");
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
 }
 
 int currentTab(const QObject *window, const char *tabControl)

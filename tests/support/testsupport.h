@@ -49,8 +49,11 @@ Widget *control(const QObject *window, const char *name, int index = -1)
     return found;
 }
 
-// The window as the user first sees it: built, started up.
+// The window as the user first sees it: built, started up, and what comes
+// after the first frame (the history, the desktop bus) set up too.
 std::unique_ptr<Form1> startedWindow(const ProgramFolder &folder);
+// Waits for what a started window sets up after its first frame.
+void finishStartUp(const Form1 *window);
 
 // A flag text of `length` characters "0" with a "1" at each 1-based position.
 QByteArray flagsWithOnesAt(int length, std::initializer_list<int> positions);
