@@ -1,0 +1,305 @@
+// Huntmark Tracker's window, offscreen: marking by click, Space and Find,
+// namesakes as one step, undo and redo, totals and tab bars, the progress
+// files after every step, another program on the same folder, and files it
+// must not touch.
+#include "testsupport.h"
+
+#include "checklist.h"
+#include "findpanel.h"
+#include "namesakes.h"
+#include "progressfolder.h"
+#include "tabcontrol.h"
+#include "trackerwindow.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUndoStack>
+
+#include <memory>
+
+namespace {
+
+using progresstool::Entry;
+using progresstool::Kind;
+
+const QString Uniques = QStringLiteral("UniquesDefeated.txt");
+const QString Quests = QStringLiteral("QuestsCleared.txt");
+// Notes after the flags that every change must keep as they are.
+const QByteArray Notes = ",kept by hand\r\nsecond line\r\n";
+
+Entry entryNamed(const QString &name, int nth = 0)
+{
+    for (const Entry &entry : progresstool::catalogEntries()) {
+        if (entry.name == name && nth-- == 0)
+            return entry;
+    }
+    qFatal("no entry %s", qPrintable(name));
+}
+
+QByteArray flagFile(int length, std::initializer_list<int> ones)
+{
+    return flagsWithOnesAt(length, ones) + Notes;
+}
+
+void seed(const ProgramFolder &folder, std::initializer_list<int> uniques = {},
+          std::initializer_list<int> quests = {})
+{
+    folder.write(Uniques, flagFile(catalog::UniqueMonsterCount, uniques));
+    folder.write(Quests, flagFile(catalog::QuestCount, quests));
+}
+
+std::unique_ptr<TrackerWindow> trackerOn(const ProgramFolder &folder)
+{
+    auto window =
+            std::make_unique<TrackerWindow>(folder.path(), QStringLiteral(HUNTMARK_PROGRAM_DIR));
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the tracker window did not become active");
+    return window;
+}
+
+QPoint checkBoxOf(const CheckList *list, int row)
+{
+    const QRect line = list->visualRect(list->model()->index(row, 0));
+    return QPoint(line.left() + line.height() / 2, line.center().y());
+}
+
+// Runs huntmark-progress on the folder, quietly; its exit status.
+int progressTool(const QString &command, const QString &name, const ProgramFolder &folder)
+{
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tool.start(QStringLiteral(HUNTMARK_PROGRAM_DIR "/huntmark-progress"),
+               { command, name, QStringLiteral("--folder"), folder.path() });
+    tool.waitForFinished();
+    return tool.exitCode();
+}
+
+QString statusText(const TrackerWindow &window)
+{
+    return control<QLabel>(&window, "StatusText")->text();
+}
+
+} // namespace
+
+class TrackerTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void firstStartMakesTheRecordInItsDataFolder();
+    void marksReachTheFilesAndKeepTheNotes_data();
+    void marksReachTheFilesAndKeepTheNotes();
+    void namesakesToggleTogetherAsOneStep_data();
+    void namesakesToggleTogetherAsOneStep();
+    void totalsAndTabBarsFollowTheFiles();
+    void findListsEveryTabAndEscapeCloses();
+    void anotherProgramsChangeIsTakenInAndKept();
+    void damagedFileIsShownAndNeverReplaced();
+
+private:
+    QTemporaryDir m_home;
+};
+
+void TrackerTest::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
+}
+
+void TrackerTest::firstStartMakesTheRecordInItsDataFolder()
+{
+    TrackerWindow window(TrackerWindow::defaultFolder(), QString());
+    const QString folder = m_home.filePath(QStringLiteral("data/huntmark-tracker"));
+    QCOMPARE(window.progressFolder()->path(), folder);
+    QCOMPARE(fileBytes(folder + QLatin1Char('/') + Uniques),
+             QByteArray(catalog::UniqueMonsterCount, '0') + "\r\n");
+    QCOMPARE(fileBytes(folder + QLatin1Char('/') + Quests),
+             QByteArray(catalog::QuestCount, '0') + "\r\n");
+    QVERIFY(control<QLabel>(&window, "FileProblem")->isHidden());
+}
+
+// How the player marks: a click on the box, Space on the selected line, or
+// Find and Enter. Each mark is on disk when the event returns.
+void TrackerTest::marksReachTheFilesAndKeepTheNotes_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("click on a region line")
+            << "click" << QString::fromLatin1(catalog::regions()[2].entries[3].name);
+    QTest::newRow("Space on a quest line")
+            << "space" << QString::fromLatin1(catalog::questGroups()[1].quests[2].name);
+    QTest::newRow("find and Enter")
+            << "find" << QString::fromLatin1(catalog::regions()[18].entries[7].name);
+}
+
+void TrackerTest::marksReachTheFilesAndKeepTheNotes()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, name);
+    ProgramFolder folder;
+    seed(folder, { 1 }, { 63 });
+    auto window = trackerOn(folder);
+    const Entry entry = entryNamed(name);
+    CheckList *list = window->list(entry.kind, entry.tab);
+    window->reveal(entry);
+    if (way == QLatin1String("click")) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkBoxOf(list, entry.index));
+    } else if (way == QLatin1String("space")) {
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Space);
+    } else {
+        list->setFocus();
+        QTest::keyClicks(list, name.left(1)); // typing opens Find
+        QVERIFY(window->findPanel()->isVisible());
+        auto *field = control<QLineEdit>(window.get(), "FindText");
+        QTest::keyClicks(field, name.mid(1));
+        QCOMPARE(window->findPanel()->results().first().name, name);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    const bool unique = entry.kind == Kind::Unique;
+    QCOMPARE(folder.read(Uniques),
+             unique ? flagFile(catalog::UniqueMonsterCount, { 1, entry.position })
+                    : flagFile(catalog::UniqueMonsterCount, { 1 }));
+    QCOMPARE(folder.read(Quests),
+             unique ? flagFile(catalog::QuestCount, { 63 })
+                    : flagFile(catalog::QuestCount, { entry.position, 63 }));
+    QVERIFY(list->isChecked(entry.index));
+    // The same way again takes the mark back.
+    window->toggle(entry);
+    QCOMPARE(folder.read(Uniques), flagFile(catalog::UniqueMonsterCount, { 1 }));
+    QCOMPARE(folder.read(Quests), flagFile(catalog::QuestCount, { 63 }));
+}
+
+void TrackerTest::namesakesToggleTogetherAsOneStep_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("nth");
+    QTest::addColumn<int>("marked");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("a milestone in five groups")
+            << "Wyrmgate Pass cleared" << 0 << 5
+            << "Wyrmgate Pass cleared: marked in 5 quest groups";
+    QTest::newRow("one quest in two groups")
+            << "A Lamp for Rimeholt" << 1 << 2 << "A Lamp for Rimeholt: marked in 2 quest groups";
+    QTest::newRow("namesakes that differ stay apart")
+            << "The Frozen Hearth" << 0 << 1
+            << "The Frozen Hearth: marked completed; the The Frozen Hearth in Brother Rime and "
+               "Sister Thaw is another quest and stays as it is";
+}
+
+void TrackerTest::namesakesToggleTogetherAsOneStep()
+{
+    QFETCH(QString, name);
+    QFETCH(int, nth);
+    QFETCH(int, marked);
+    QFETCH(QString, status);
+    ProgramFolder folder;
+    seed(folder);
+    auto window = trackerOn(folder);
+    const Entry entry = entryNamed(name, nth);
+    window->toggle(entry);
+    QCOMPARE(statusText(*window), status);
+    QCOMPARE(window->progressFolder()->doneCount(Kind::Quest), marked);
+    QList<Entry> expected = progresstool::sameEvent(entry);
+    QCOMPARE(expected.size(), marked);
+    for (const Entry &each : std::as_const(expected))
+        QVERIFY(window->list(Kind::Quest, each.tab)->isChecked(each.index));
+    QCOMPARE(window->undoStack()->count(), 1);
+    window->undoStack()->undo();
+    QCOMPARE(folder.read(Quests), flagFile(catalog::QuestCount, {}));
+    QCOMPARE(window->progressFolder()->doneCount(Kind::Quest), 0);
+    window->undoStack()->redo();
+    QCOMPARE(window->progressFolder()->doneCount(Kind::Quest), marked);
+    QCOMPARE(folder.read(Uniques), flagFile(catalog::UniqueMonsterCount, {}));
+}
+
+void TrackerTest::totalsAndTabBarsFollowTheFiles()
+{
+    ProgramFolder folder;
+    seed(folder, { 1, 2, 15 }, { 1, 2 });
+    auto window = trackerOn(folder);
+    auto *totals = control<QLabel>(window.get(), "Totals");
+    QCOMPARE(totals->text(), QStringLiteral("Uniques: 3 of 157 \u00b7 Quests: 2 of 63"));
+    QCOMPARE(window->regionTabs()->tabToolTip(0), QStringLiteral("2 of 14 defeated"));
+    QCOMPARE(window->regionTabs()->tabToolTip(19), QStringLiteral("2 of 63 completed"));
+    QCOMPARE(window->questTabs()->tabToolTip(0), QStringLiteral("2 of 3 completed"));
+    window->toggle(entryNamed(QString::fromLatin1(catalog::regions()[0].entries[0].name)));
+    QCOMPARE(totals->text(), QStringLiteral("Uniques: 2 of 157 \u00b7 Quests: 2 of 63"));
+    QCOMPARE(window->regionTabs()->tabToolTip(0), QStringLiteral("1 of 14 defeated"));
+    // Ctrl+Z from the keyboard takes it back.
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(window->regionTabs()->tabToolTip(0), QStringLiteral("2 of 14 defeated"));
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(window->regionTabs()->tabToolTip(0), QStringLiteral("1 of 14 defeated"));
+}
+
+void TrackerTest::findListsEveryTabAndEscapeCloses()
+{
+    ProgramFolder folder;
+    seed(folder);
+    auto window = trackerOn(folder);
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    FindPanel *find = window->findPanel();
+    QVERIFY(find->isVisible());
+    auto *field = control<QLineEdit>(window.get(), "FindText");
+    QTest::keyClicks(field, QStringLiteral("wyrmgate"));
+    QCOMPARE(find->results().size(), 5);
+    for (const Entry &entry : find->results())
+        QCOMPARE(entry.name, QStringLiteral("Wyrmgate Pass cleared"));
+    QTest::keyClick(field, Qt::Key_Down);
+    QCOMPARE(window->questTabs()->tab(), find->results().at(1).tab); // shown where it stands
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(find->isHidden());
+    QCOMPARE(window->progressFolder()->doneCount(Kind::Quest), 0);
+}
+
+// huntmark-progress marks while the tracker runs: the tracker takes it in,
+// and its own next mark keeps it.
+void TrackerTest::anotherProgramsChangeIsTakenInAndKept()
+{
+    ProgramFolder folder;
+    seed(folder);
+    auto window = trackerOn(folder);
+    const Entry theirs = entryNamed(QString::fromLatin1(catalog::regions()[5].entries[0].name));
+    const Entry ours = entryNamed(QString::fromLatin1(catalog::regions()[5].entries[1].name));
+    QCOMPARE(progressTool(QStringLiteral("mark"), theirs.name, folder), 0);
+    QTRY_VERIFY(window->list(Kind::Unique, 5)->isChecked(0));
+    window->toggle(ours);
+    QCOMPARE(folder.read(Uniques),
+             flagFile(catalog::UniqueMonsterCount, { theirs.position, ours.position }));
+    // A change that lands while the watch has not yet told us is kept too.
+    window->progressFolder()->blockSignals(true);
+    QCOMPARE(progressTool(QStringLiteral("unmark"), theirs.name, folder), 0);
+    window->progressFolder()->blockSignals(false);
+    window->toggle(entryNamed(QString::fromLatin1(catalog::regions()[5].entries[2].name)));
+    QCOMPARE(folder.read(Uniques),
+             flagFile(catalog::UniqueMonsterCount, { ours.position, ours.position + 1 }));
+}
+
+void TrackerTest::damagedFileIsShownAndNeverReplaced()
+{
+    ProgramFolder folder;
+    QByteArray damaged = flagFile(catalog::UniqueMonsterCount, { 3 });
+    damaged[10] = 'x';
+    folder.write(Uniques, damaged);
+    folder.write(Quests, flagFile(catalog::QuestCount, {}));
+    auto window = trackerOn(folder);
+    auto *problem = control<QLabel>(window.get(), "FileProblem");
+    QVERIFY(problem->isVisible());
+    QVERIFY2(problem->text().startsWith(QLatin1String("UniquesDefeated.txt is damaged")),
+             qPrintable(problem->text()));
+    window->toggle(entryNamed(QString::fromLatin1(catalog::questGroups()[0].quests[0].name)));
+    QVERIFY(statusText(*window).startsWith(QLatin1String("Not saved: UniquesDefeated.txt")));
+    QCOMPARE(folder.read(Uniques), damaged);
+    QCOMPARE(folder.read(Quests), flagFile(catalog::QuestCount, {}));
+    QCOMPARE(window->undoStack()->count(), 0);
+}
+
+QTEST_MAIN(TrackerTest)
+#include "test_tracker.moc"
