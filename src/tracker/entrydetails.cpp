@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr QSize MonsterPictureBox(240, 166);
-constexpr QSize PlacePictureBox(166, 166);
+constexpr QSize MonsterPictureBox(360, 248);
+constexpr QSize PlacePictureBox(248, 248);
 
 QLabel *pictureBox(QSize size, const QString &objectName)
 {
