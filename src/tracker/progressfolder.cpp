@@ -159,6 +159,7 @@ bool ProgressFolder::setDone(const QList<Entry> &entries, bool done, QString *er
                          .arg(lock.holder());
         return false;
     case FolderLock::Result::Impossible:
+    case FolderLock::Result::NotAFile:
     case FolderLock::Result::Interrupted:
         *error = QStringLiteral("cannot lock the progress files in %1: %2")
                          .arg(QDir::toNativeSeparators(m_path), lock.problem());
