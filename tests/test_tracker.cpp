@@ -4,8 +4,10 @@
 // must not touch.
 #include "testsupport.h"
 
+#include "autopublisher.h"
 #include "checklist.h"
 #include "findpanel.h"
+#include "ftpserver.h"
 #include "namesakes.h"
 #include "progressfolder.h"
 #include "tabcontrol.h"

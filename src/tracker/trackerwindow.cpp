@@ -1,5 +1,7 @@
 #include "trackerwindow.h"
 
+#include "accountdialog.h"
+#include "autopublisher.h"
 #include "checklist.h"
 #include "entrydetails.h"
 #include "findpanel.h"
@@ -7,14 +9,18 @@
 #include "markcommand.h"
 #include "namesakes.h"
 #include "progressfolder.h"
+#include "publishingaccount.h"
 #include "tabcontrol.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -47,7 +53,11 @@ const progresstool::Entry *entryAt(progresstool::Kind kind, int tab, int row)
 } // namespace
 
 TrackerWindow::TrackerWindow(const QString &folder, const QString &pictureFolder, QWidget *parent)
-    : QMainWindow(parent), m_folder(new ProgressFolder(this)), m_undo(new QUndoStack(this))
+    : QMainWindow(parent),
+      m_folder(new ProgressFolder(this)),
+      m_undo(new QUndoStack(this)),
+      m_account(new PublishingAccount(this)),
+      m_publisher(new AutoPublisher(m_folder, this))
 {
     setObjectName(QStringLiteral("TrackerWindow"));
     setWindowTitle(QStringLiteral("Huntmark Tracker"));
@@ -82,6 +92,14 @@ TrackerWindow::TrackerWindow(const QString &folder, const QString &pictureFolder
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("StatusText"));
     statusBar()->addWidget(m_status, 1);
+    m_publishState = new QLabel(this);
+    m_publishState->setObjectName(QStringLiteral("PublishState"));
+    statusBar()->addPermanentWidget(m_publishState);
+    connect(m_publisher, &AutoPublisher::stateChanged, m_publishState, &QLabel::setText);
+    connect(m_publisher, &AutoPublisher::serverHasMore, this, &TrackerWindow::askAboutServer);
+    connect(m_folder, &ProgressFolder::changed, m_publisher, &AutoPublisher::changed);
+    connect(m_account, &PublishingAccount::ready, m_publisher, &AutoPublisher::setAccount);
+    connect(m_account, &PublishingAccount::passwordNeeded, this, &TrackerWindow::askPassword);
 
     m_find = new FindPanel(client);
     m_find->setDoneTest([this](const Entry &entry) { return m_folder->isDone(entry); });
@@ -91,6 +109,8 @@ TrackerWindow::TrackerWindow(const QString &folder, const QString &pictureFolder
     connect(m_folder, &ProgressFolder::changed, this, &TrackerWindow::showFiles);
     resize(1040, 700);
     openFolder(folder);
+    m_account->load();
+    showStatus(QStringLiteral("Type a name to find it; Space or a click on a box marks it done"));
 }
 
 QString TrackerWindow::defaultFolder()
@@ -106,6 +126,13 @@ void TrackerWindow::buildMenus()
             file->addAction(QStringLiteral("&Open Folder..."), this, &TrackerWindow::chooseFolder);
     open->setObjectName(QStringLiteral("OpenFolder"));
     open->setShortcut(QKeySequence::Open);
+    QAction *publish = file->addAction(QStringLiteral("&Publish Now"), this,
+                                       [this] { m_publisher->publishNow(); });
+    publish->setObjectName(QStringLiteral("PublishNow"));
+    publish->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    QAction *account = file->addAction(QStringLiteral("Publishing &Account..."), this,
+                                       &TrackerWindow::editAccount);
+    account->setObjectName(QStringLiteral("PublishingAccount"));
     file->addSeparator();
     QAction *exit = file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("Exit"));
@@ -191,6 +218,7 @@ void TrackerWindow::openFolder(const QString &folder)
 {
     m_undo->clear();
     m_folder->open(folder);
+    m_publisher->folderOpened();
     QSettings().setValue(FolderKey, folder);
     setWindowTitle(
             QStringLiteral("Huntmark Tracker \u2014 %1").arg(QDir::toNativeSeparators(folder)));
@@ -342,4 +370,83 @@ void TrackerWindow::placeFind()
     const QWidget *client = centralWidget();
     const int width = 380;
     m_find->setGeometry(client->width() - width - 12, 40, width, client->height() / 2);
+}
+
+// The server holds marks the files do not: asked once, without holding up
+// the window.
+void TrackerWindow::askAboutServer(const publishing::PublishOutcome &outcome)
+{
+    auto *question = new QMessageBox(
+            QMessageBox::Question, QStringLiteral("Publishing"),
+            QStringLiteral("The server holds %1 marked done that this "
+                           "folder does not.")
+                    .arg(outcome.serverOnly.size() == 1
+                                 ? QStringLiteral("1 entry")
+                                 : QStringLiteral("%1 entries").arg(outcome.serverOnly.size())),
+            QMessageBox::NoButton, this);
+    question->setObjectName(QStringLiteral("ServerHasMore"));
+    question->setInformativeText(outcome.serverOnly.join(QStringLiteral(", ")));
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton *takeIn =
+            question->addButton(QStringLiteral("&Take them in"), QMessageBox::AcceptRole);
+    takeIn->setObjectName(QStringLiteral("TakeThemIn"));
+    QPushButton *mine =
+            question->addButton(QStringLiteral("&Publish mine"), QMessageBox::DestructiveRole);
+    mine->setObjectName(QStringLiteral("PublishMine"));
+    QPushButton *later = question->addButton(QStringLiteral("&Not now"), QMessageBox::RejectRole);
+    later->setObjectName(QStringLiteral("NotNow"));
+    question->setDefaultButton(takeIn);
+    connect(question, &QMessageBox::buttonClicked, this,
+            [this, outcome, takeIn, mine](QAbstractButton *button) {
+                if (button == takeIn)
+                    takeInServerMarks(outcome);
+                else if (button == mine)
+                    m_publisher->answer(AutoPublisher::Answer::PublishMine);
+                else
+                    m_publisher->answer(AutoPublisher::Answer::NotNow);
+            });
+    question->open();
+}
+
+void TrackerWindow::takeInServerMarks(const publishing::PublishOutcome &outcome)
+{
+    QList<Entry> entries;
+    for (const Entry &entry : progresstool::catalogEntries()) {
+        const QByteArray &server =
+                entry.kind == Kind::Unique ? outcome.serverUniques : outcome.serverQuests;
+        if (entry.position <= server.size() && server[entry.position - 1] == '1'
+            && !m_folder->isDone(entry))
+            entries.append(entry);
+    }
+    m_publisher->answer(AutoPublisher::Answer::TakeThemIn);
+    markAll(entries, QStringLiteral("Take in %1 marks from the server").arg(entries.size()));
+}
+
+void TrackerWindow::editAccount()
+{
+    auto *dialog = new AccountDialog(m_account->account(), m_account->inMemoryOnly(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { m_account->save(dialog->account()); });
+    dialog->open();
+}
+
+// Asked once per run: without a keyring the password is kept in memory.
+void TrackerWindow::askPassword(const QString &why)
+{
+    auto *dialog = new QInputDialog(this);
+    dialog->setObjectName(QStringLiteral("PasswordQuestion"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Publishing Password"));
+    dialog->setLabelText(why
+                         + QStringLiteral("\nPassword for %1 on %2:")
+                                   .arg(m_account->account().user, m_account->account().host));
+    dialog->setTextEchoMode(QLineEdit::Password);
+    connect(dialog, &QInputDialog::textValueSelected, this, [this](const QString &password) {
+        m_account->setPasswordForThisRun(password.toUtf8());
+    });
+    dialog->open();
+    if (m_account->inMemoryOnly())
+        showStatus(QStringLiteral("No keyring answers: the password is kept only while the "
+                                  "tracker runs"));
 }

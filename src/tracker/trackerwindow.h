@@ -1,12 +1,15 @@
 #pragma once
 
 #include "entrynames.h"
+#include "publisher.h"
 
 #include <QMainWindow>
 
 #include <vector>
 
+class AutoPublisher;
 class CheckList;
+class PublishingAccount;
 class EntryDetails;
 class FindPanel;
 class ProgressFolder;
@@ -33,6 +36,7 @@ public:
     ProgressFolder *progressFolder() const { return m_folder; }
     QUndoStack *undoStack() const { return m_undo; }
     FindPanel *findPanel() const { return m_find; }
+    AutoPublisher *autoPublisher() const { return m_publisher; }
     TabControl *regionTabs() const { return m_regionTabs; }
     TabControl *questTabs() const { return m_questTabs; }
     CheckList *list(Kind kind, int tab) const;
@@ -66,6 +70,10 @@ private:
     void placeFind();
     void chooseFolder();
     void toggleLine(Kind kind, int tab, int row);
+    void askAboutServer(const publishing::PublishOutcome &outcome);
+    void takeInServerMarks(const publishing::PublishOutcome &outcome);
+    void editAccount();
+    void askPassword(const QString &why);
 
     ProgressFolder *m_folder;
     QUndoStack *m_undo;
@@ -77,4 +85,7 @@ private:
     std::vector<CheckList *> m_uniqueLists;
     std::vector<CheckList *> m_questLists;
     FindPanel *m_find;
+    PublishingAccount *m_account;
+    AutoPublisher *m_publisher;
+    QLabel *m_publishState;
 };
