@@ -4,6 +4,8 @@
 // must not touch.
 #include "testsupport.h"
 
+#include "accountdialog.h"
+#include "accounttest.h"
 #include "autopublisher.h"
 #include "checklist.h"
 #include "findpanel.h"
@@ -13,9 +15,14 @@
 #include "tabcontrol.h"
 #include "trackerwindow.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QUndoStack>
 
@@ -80,6 +87,53 @@ int progressTool(const QString &command, const QString &name, const ProgramFolde
     return tool.exitCode();
 }
 
+// A publishing test's folders: the player's, and the one a real FTP server
+// on 127.0.0.1 serves to the publishing account.
+const QString PublisherUser = QStringLiteral("publisher@huntmark.example");
+const QByteArray PublisherPassword = "sealing wax 9";
+
+struct Publishing
+{
+    ProgramFolder local;
+    ProgramFolder served;
+    FtpServer server { served.path(), PublisherUser.toUtf8(), PublisherPassword,
+                       FtpServer::Writable };
+
+    publishing::FtpAccount account(const QByteArray &password = PublisherPassword) const
+    {
+        return { QStringLiteral("127.0.0.1"), PublisherUser, password, server.port() };
+    }
+    // The server holds what the player's folder holds, byte for byte.
+    bool serverFollows() const
+    {
+        return served.read(Uniques) == local.read(Uniques)
+                && served.read(Quests) == local.read(Quests);
+    }
+};
+
+std::unique_ptr<TrackerWindow> publishingTracker(const Publishing &rig, int settleMs = 200,
+                                                 int retryMs = 300)
+{
+    auto window = std::make_unique<TrackerWindow>(rig.local.path(), QString());
+    window->autoPublisher()->setDelays(settleMs, retryMs);
+    window->autoPublisher()->setAccount(rig.account());
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the tracker window did not become active");
+    return window;
+}
+
+QString publishState(const TrackerWindow &window)
+{
+    return control<QLabel>(&window, "PublishState")->text();
+}
+
+Entry uniqueEntry(int r, int i)
+{
+    return entryNamed(QString::fromLatin1(catalog::regions()[r].entries[i].name));
+}
+
 QString statusText(const TrackerWindow &window)
 {
     return control<QLabel>(&window, "StatusText")->text();
@@ -102,6 +156,13 @@ private Q_SLOTS:
     void findListsEveryTabAndEscapeCloses();
     void anotherProgramsChangeIsTakenInAndKept();
     void damagedFileIsShownAndNeverReplaced();
+    void aBurstOfClicksIsOneUpload();
+    void pendingChangesGoOutWhenTheServerIsBack();
+    void aTricklingServerNeverHoldsUpTheWindow();
+    void aServerHoldingMoreIsAskedOnce_data();
+    void aServerHoldingMoreIsAskedOnce();
+    void accountIsTestedOnTheSpot_data();
+    void accountIsTestedOnTheSpot();
 
 private:
     QTemporaryDir m_home;
@@ -301,6 +362,158 @@ void TrackerTest::damagedFileIsShownAndNeverReplaced()
     QCOMPARE(folder.read(Uniques), damaged);
     QCOMPARE(folder.read(Quests), flagFile(catalog::QuestCount, {}));
     QCOMPARE(window->undoStack()->count(), 0);
+}
+
+void TrackerTest::aBurstOfClicksIsOneUpload()
+{
+    Publishing rig;
+    seed(rig.local);
+    QVERIFY2(rig.server.start(), rig.server.log().constData());
+    auto window = publishingTracker(rig, AutoPublisher::SettleMs);
+    QSignalSpy states(window->autoPublisher(), &AutoPublisher::stateChanged);
+    for (int i = 0; i < 3; ++i) {
+        window->toggle(uniqueEntry(4, i));
+        QTest::qWait(300);
+    }
+    QCOMPARE(publishState(*window), QStringLiteral("3 changes not yet published"));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.serverFollows() && !window->autoPublisher()->isRunning(), 20000);
+    QVERIFY(publishState(*window).startsWith(QLatin1String("Published at ")));
+    int publishes = 0;
+    for (const QList<QVariant> &state : std::as_const(states))
+        publishes += state.first().toString() == QLatin1String("Publishing...");
+    QCOMPARE(publishes, 1);
+}
+
+// Offline marks go out once the server answers again, also when the tracker
+// was closed meanwhile: the folder's record says what is pending.
+void TrackerTest::pendingChangesGoOutWhenTheServerIsBack()
+{
+    Publishing rig;
+    seed(rig.local);
+    QVERIFY2(rig.server.start(), rig.server.log().constData()); // for its port
+    rig.server.stop();
+    auto window = publishingTracker(rig);
+    window->toggle(uniqueEntry(6, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(
+            publishState(*window).startsWith(
+                    QLatin1String("Not published: the server cannot be reached. Trying again at ")),
+            10000);
+    QVERIFY2(rig.server.start(), rig.server.log().constData());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.serverFollows(), 20000);
+
+    rig.server.stop();
+    window->toggle(uniqueEntry(6, 1));
+    QTRY_VERIFY_WITH_TIMEOUT(publishState(*window).startsWith(QLatin1String("Not published")),
+                             10000);
+    window.reset();
+    QVERIFY(!rig.serverFollows());
+    QVERIFY2(rig.server.start(), rig.server.log().constData());
+    window = publishingTracker(rig);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.serverFollows(), 20000);
+    QTRY_VERIFY(publishState(*window).startsWith(QLatin1String("Published at ")));
+}
+
+void TrackerTest::aTricklingServerNeverHoldsUpTheWindow()
+{
+    Publishing rig;
+    seed(rig.local);
+    rig.server.setSendRate(60);
+    QVERIFY2(rig.server.start(), rig.server.log().constData());
+    auto window = publishingTracker(rig);
+    window->toggle(uniqueEntry(8, 0));
+    QTRY_COMPARE(publishState(*window), QStringLiteral("Publishing..."));
+    QElapsedTimer clock;
+    clock.start();
+    QTest::qWait(500);
+    window->toggle(uniqueEntry(8, 1)); // answered at once, on disk at once
+    QCOMPARE(rig.local.read(Uniques),
+             flagFile(catalog::UniqueMonsterCount,
+                      { uniqueEntry(8, 0).position, uniqueEntry(8, 1).position }));
+    QVERIFY(window->autoPublisher()->isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(publishState(*window) != QLatin1String("Publishing..."), 50000);
+    QVERIFY2(clock.elapsed() < 46000, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TrackerTest::aServerHoldingMoreIsAskedOnce_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("take them in") << "TakeThemIn";
+    QTest::newRow("publish mine") << "PublishMine";
+    QTest::newRow("not now") << "NotNow";
+}
+
+void TrackerTest::aServerHoldingMoreIsAskedOnce()
+{
+    QFETCH(QString, answer);
+    Publishing rig;
+    seed(rig.local);
+    const Entry theirs = uniqueEntry(0, 4);
+    const Entry ours = uniqueEntry(0, 0);
+    seed(rig.served, { theirs.position });
+    QVERIFY2(rig.server.start(), rig.server.log().constData());
+    auto window = publishingTracker(rig);
+    window->toggle(ours);
+    QMessageBox *question = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(
+            (question = window->findChild<QMessageBox *>(QStringLiteral("ServerHasMore"))), 20000);
+    QVERIFY(question->informativeText().contains(theirs.name));
+    question->findChild<QPushButton *>(answer)->click();
+    if (answer == QLatin1String("TakeThemIn")) {
+        QCOMPARE(rig.local.read(Uniques),
+                 flagFile(catalog::UniqueMonsterCount, { ours.position, theirs.position }));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.serverFollows(), 20000);
+        QCOMPARE(window->undoStack()->count(), 2);
+        window->undoStack()->undo(); // taking in is one step
+        QCOMPARE(rig.local.read(Uniques), flagFile(catalog::UniqueMonsterCount, { ours.position }));
+    } else if (answer == QLatin1String("PublishMine")) {
+        QTRY_VERIFY_WITH_TIMEOUT(rig.serverFollows(), 20000);
+        QCOMPARE(rig.served.read(Uniques),
+                 flagFile(catalog::UniqueMonsterCount, { ours.position }));
+    } else {
+        const QString waiting = publishState(*window);
+        QVERIFY(waiting.contains(QLatin1String("Publish Now asks again")));
+        window->toggle(uniqueEntry(0, 1));
+        QTest::qWait(1500); // several settle times: nothing may go out, nothing is asked
+        QCOMPARE(publishState(*window), waiting);
+        QCOMPARE(rig.served.read(Uniques),
+                 flagFile(catalog::UniqueMonsterCount, { theirs.position }));
+        control<QAction>(window.get(), "PublishNow")->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(
+                window->findChildren<QMessageBox *>(QStringLiteral("ServerHasMore")).size(), 1,
+                20000);
+    }
+}
+
+void TrackerTest::accountIsTestedOnTheSpot_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QString>("verdict");
+    QTest::newRow("may write") << true << PublisherPassword
+                               << "Connected: the account may write here";
+    QTest::newRow("wrong password")
+            << true << QByteArray("guess")
+            << "The server refused the login: check the account and the password";
+    QTest::newRow("read only") << false << PublisherPassword
+                               << "Connected, but the account may not write here";
+}
+
+void TrackerTest::accountIsTestedOnTheSpot()
+{
+    QFETCH(bool, writable);
+    QFETCH(QByteArray, password);
+    QFETCH(QString, verdict);
+    ProgramFolder served;
+    FtpServer server(served.path(), PublisherUser.toUtf8(), PublisherPassword,
+                     writable ? FtpServer::Writable : FtpServer::ReadOnly);
+    QVERIFY2(server.start(), server.log().constData());
+    AccountDialog dialog({ QStringLiteral("127.0.0.1"), PublisherUser, password, server.port() },
+                         false);
+    dialog.test();
+    auto *shown = control<QLabel>(&dialog, "AccountVerdict");
+    QTRY_VERIFY_WITH_TIMEOUT(shown->text() != QLatin1String("Testing..."), 30000);
+    QVERIFY2(shown->text().startsWith(verdict), qPrintable(shown->text()));
+    QVERIFY(!served.exists(AccountTest::ProbeName)); // the probe is gone again
 }
 
 QTEST_MAIN(TrackerTest)
