@@ -61,7 +61,7 @@ TrackerWindow::TrackerWindow(const QString &folder, const QString &pictureFolder
 {
     setObjectName(QStringLiteral("TrackerWindow"));
     setWindowTitle(QStringLiteral("Huntmark Tracker"));
-    setWindowIcon(QIcon(QStringLiteral(":/huntmark/huntmark.ico")));
+    setWindowIcon(QIcon(QStringLiteral(":/huntmark/icons/64x64/huntmark-tracker.png")));
     buildMenus();
 
     auto *client = new QWidget(this);
