@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 using progresstool::CommitResult;
 using progresstool::FileChange;
 using progresstool::FlagLoad;
@@ -94,16 +96,22 @@ ProgressFolder::Loaded ProgressFolder::load() const
     return loaded;
 }
 
-// Makes whichever file is missing, all "not done", under the lock.
+// Makes whichever file is missing, all "not done", under the lock. A folder
+// that holds both is left alone without taking the lock.
 bool ProgressFolder::startRecord()
 {
+    const auto missing = [this](Kind kind) {
+        const QFileInfo info(filePath(kind));
+        return !info.exists() && !info.isSymLink();
+    };
+    if (std::none_of(std::begin(BothKinds), std::end(BothKinds), missing))
+        return true;
     FolderLock lock(m_path);
     if (lock.acquire(LockWaitMs) != FolderLock::Result::Locked)
         return true; // read what is there; the problem shows
     QList<FileChange> changes;
     for (Kind kind : BothKinds) {
-        const QFileInfo info(filePath(kind));
-        if (info.exists() || info.isSymLink())
+        if (!missing(kind))
             continue;
         const QByteArray flags(progresstool::flagCount(kind), '0');
         changes.append(

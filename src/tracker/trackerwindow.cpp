@@ -199,11 +199,22 @@ void TrackerWindow::addPage(Kind kind, int tab, QWidget *page, const QString &pi
             kind == Kind::Unique ? catalog::uniqueMonsterCount(tab) : catalog::questCount(tab);
     for (int i = 0; i < count; ++i)
         list->addEntry(entryAt(kind, tab, i)->name);
-    auto *details = new EntryDetails(kind, pictureFolder);
+    // The details are made when the page's first line is selected: until
+    // then they show nothing, and thirty of them would slow the start.
+    auto *holder = new QWidget;
+    auto *holderLayout = new QVBoxLayout(holder);
+    holderLayout->setContentsMargins(0, 0, 0, 0);
     row->addWidget(list);
-    row->addWidget(details, 1);
-    connect(list, &CheckList::currentRowChanged, details,
-            [details, tab](int line) { details->show(tab, line); });
+    row->addWidget(holder, 1);
+    connect(list, &CheckList::currentRowChanged, holder,
+            [holder, holderLayout, kind, tab, pictureFolder](int line) {
+                auto *details = holder->findChild<EntryDetails *>();
+                if (!details) {
+                    details = new EntryDetails(kind, pictureFolder);
+                    holderLayout->addWidget(details);
+                }
+                details->show(tab, line);
+            });
     connect(list, &CheckList::toggleRequested, this,
             [this, kind, tab](int line) { toggleLine(kind, tab, line); });
     (kind == Kind::Unique ? m_uniqueLists : m_questLists).push_back(list);
@@ -219,7 +230,8 @@ void TrackerWindow::openFolder(const QString &folder)
     m_undo->clear();
     m_folder->open(folder);
     m_publisher->folderOpened();
-    QSettings().setValue(FolderKey, folder);
+    if (QSettings settings; settings.value(FolderKey).toString() != folder)
+        settings.setValue(FolderKey, folder);
     setWindowTitle(
             QStringLiteral("Huntmark Tracker \u2014 %1").arg(QDir::toNativeSeparators(folder)));
     showFiles();
