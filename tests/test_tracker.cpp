@@ -15,6 +15,7 @@
 #include "tabcontrol.h"
 #include "trackerwindow.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -154,6 +155,7 @@ private Q_SLOTS:
     void namesakesToggleTogetherAsOneStep();
     void totalsAndTabBarsFollowTheFiles();
     void findListsEveryTabAndEscapeCloses();
+    void screenReadersReadEachBoxAndItsState();
     void anotherProgramsChangeIsTakenInAndKept();
     void damagedFileIsShownAndNeverReplaced();
     void aBurstOfClicksIsOneUpload();
@@ -320,6 +322,24 @@ void TrackerTest::findListsEveryTabAndEscapeCloses()
     QTest::keyClick(field, Qt::Key_Escape);
     QVERIFY(find->isHidden());
     QCOMPARE(window->progressFolder()->doneCount(Kind::Quest), 0);
+}
+
+void TrackerTest::screenReadersReadEachBoxAndItsState()
+{
+    ProgramFolder folder;
+    seed(folder, { 2 });
+    auto window = trackerOn(folder);
+    CheckList *list = window->list(Kind::Unique, 0);
+    QAccessibleInterface *lines = QAccessible::queryAccessibleInterface(list);
+    QVERIFY(lines);
+    QCOMPARE(lines->text(QAccessible::Name), QStringLiteral("Bramblevale monsters"));
+    for (int row : { 0, 1 }) {
+        const QAccessibleInterface *line = lines->child(row);
+        QVERIFY(line);
+        QCOMPARE(line->text(QAccessible::Name), list->item(row)->text());
+        QVERIFY(line->state().checkable);
+        QCOMPARE(bool(line->state().checked), row == 1);
+    }
 }
 
 // huntmark-progress marks while the tracker runs: the tracker takes it in,
