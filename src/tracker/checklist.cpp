@@ -57,6 +57,7 @@ bool isFindText(const QKeyEvent *event)
 CheckList::CheckList(QWidget *parent) : ListBox(parent)
 {
     setItemDelegate(new CheckBoxDelegate(this));
+    setSpacing(1);
 }
 
 void CheckList::addEntry(const QString &name)

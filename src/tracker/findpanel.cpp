@@ -6,6 +6,8 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 FindPanel::FindPanel(QWidget *parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("FindPanel"));
@@ -22,6 +24,8 @@ FindPanel::FindPanel(QWidget *parent) : QFrame(parent)
     m_list->setObjectName(QStringLiteral("FindResults"));
     m_list->setAccessibleName(QStringLiteral("Found entries"));
     m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setTextElideMode(Qt::ElideMiddle);
     column->addWidget(caption);
     column->addWidget(m_field);
     column->addWidget(m_list);
@@ -91,6 +95,11 @@ void FindPanel::search()
         m_list->addItem(line);
     }
     refreshMarks();
+    // As tall as its results, up to a dozen lines.
+    const int rows = std::clamp(int(m_results.size()), 1, 12);
+    m_list->setFixedHeight(rows * qMax(1, m_list->sizeHintForRow(0)) + 2 * m_list->frameWidth()
+                           + 4);
+    resize(width(), sizeHint().height());
     if (!m_results.isEmpty())
         m_list->setCurrentRow(0);
 }

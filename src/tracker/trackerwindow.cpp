@@ -107,7 +107,7 @@ TrackerWindow::TrackerWindow(const QString &folder, const QString &pictureFolder
     connect(m_find, &FindPanel::entryHighlighted, this, &TrackerWindow::reveal);
 
     connect(m_folder, &ProgressFolder::changed, this, &TrackerWindow::showFiles);
-    resize(1040, 700);
+    resize(1040, 640);
     openFolder(folder);
     m_account->load();
     showStatus(QStringLiteral("Type a name to find it; Space or a click on a box marks it done"));
@@ -380,8 +380,8 @@ void TrackerWindow::resizeEvent(QResizeEvent *event)
 void TrackerWindow::placeFind()
 {
     const QWidget *client = centralWidget();
-    const int width = 380;
-    m_find->setGeometry(client->width() - width - 12, 40, width, client->height() / 2);
+    const int width = 470;
+    m_find->setGeometry(client->width() - width - 12, 40, width, m_find->sizeHint().height());
 }
 
 // The server holds marks the files do not: asked once, without holding up
