@@ -156,6 +156,7 @@ private Q_SLOTS:
     void totalsAndTabBarsFollowTheFiles();
     void findListsEveryTabAndEscapeCloses();
     void screenReadersReadEachBoxAndItsState();
+    void keyboardAloneMarksAndMovesBetweenTabs();
     void anotherProgramsChangeIsTakenInAndKept();
     void damagedFileIsShownAndNeverReplaced();
     void aBurstOfClicksIsOneUpload();
@@ -340,6 +341,21 @@ void TrackerTest::screenReadersReadEachBoxAndItsState()
         QVERIFY(line->state().checkable);
         QCOMPARE(bool(line->state().checked), row == 1);
     }
+}
+
+void TrackerTest::keyboardAloneMarksAndMovesBetweenTabs()
+{
+    ProgramFolder folder;
+    seed(folder);
+    auto window = trackerOn(folder);
+    CheckList *list = window->list(Kind::Unique, 0);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(folder.read(Uniques), flagFile(catalog::UniqueMonsterCount, { 2 }));
+    QTest::keyClick(list, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(window->regionTabs()->tab(), 1);
 }
 
 // huntmark-progress marks while the tracker runs: the tracker takes it in,
