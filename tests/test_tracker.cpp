@@ -18,11 +18,14 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QUndoStack>
@@ -164,6 +167,7 @@ private Q_SLOTS:
     void aTricklingServerNeverHoldsUpTheWindow();
     void aServerHoldingMoreIsAskedOnce_data();
     void aServerHoldingMoreIsAskedOnce();
+    void withoutAKeyringThePasswordIsAskedOnceAndKeptInMemory();
     void accountIsTestedOnTheSpot_data();
     void accountIsTestedOnTheSpot();
 
@@ -517,6 +521,38 @@ void TrackerTest::aServerHoldingMoreIsAskedOnce()
         QTRY_COMPARE_WITH_TIMEOUT(
                 window->findChildren<QMessageBox *>(QStringLiteral("ServerHasMore")).size(), 1,
                 20000);
+    }
+}
+
+// No session bus, so no keyring: the password is asked for, used, and found
+// in no file.
+void TrackerTest::withoutAKeyringThePasswordIsAskedOnceAndKeptInMemory()
+{
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    QSettings().setValue(QStringLiteral("publishing/host"), QStringLiteral("127.0.0.1"));
+    QSettings().setValue(QStringLiteral("publishing/account"), PublisherUser);
+    ProgramFolder folder;
+    seed(folder);
+    {
+        TrackerWindow window(folder.path(), QString());
+        QInputDialog *question = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(
+                (question = window.findChild<QInputDialog *>(QStringLiteral("PasswordQuestion"))),
+                30000);
+        QVERIFY(question->labelText().startsWith(QLatin1String("No keyring answers")));
+        QVERIFY(statusText(window).startsWith(QLatin1String("No keyring answers")));
+        question->setTextValue(QString::fromUtf8(PublisherPassword));
+        question->accept();
+        QCOMPARE(window.autoPublisher()->account().password, PublisherPassword);
+        QCOMPARE(window.autoPublisher()->account().user, PublisherUser);
+    }
+    QSettings().remove(QStringLiteral("publishing"));
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    QDirIterator files(m_home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QVERIFY2(!fileBytes(path).contains(PublisherPassword), qPrintable(path));
     }
 }
 
