@@ -10,6 +10,9 @@
 #                                       Monsters/, Locations/
 #   <prefix>/bin/huntmark-viewer        launcher: runs the viewer in its folder
 #   <prefix>/bin/huntmark-progress      marks and publishes progress files
+#   <prefix>/bin/huntmark-tracker       the followed player's window; finds
+#                                       the pictures in the program folder
+#   <prefix>/share/man/man1/            the tracker's manual page
 #   <prefix>/share/applications/        desktop entry
 #   <prefix>/share/icons/hicolor/       icons, 16x16 to 256x256
 #   <prefix>/share/metainfo/            AppStream metainfo
@@ -111,6 +114,12 @@ install(PROGRAMS "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer"
 # needs no program folder and goes straight onto the search path.
 install(TARGETS huntmark-progress
   RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT program)
+# So does the tracker: its files lie in its own data folder, and it takes the
+# pictures from the program folder beside (../share/huntmark-viewer).
+install(TARGETS huntmark-tracker
+  RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT program)
+install(FILES "${PROJECT_SOURCE_DIR}/packaging/huntmark-tracker.1"
+  DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT program)
 
 # --- desktop integration -------------------------------------------------------
 
@@ -120,6 +129,7 @@ install(TARGETS huntmark-progress
 # the entry is written then. A copy for the configured prefix is written now,
 # for the validator tests and for a look.
 set(huntmarkDesktopTemplate "${PROJECT_SOURCE_DIR}/packaging/huntmark-viewer.desktop.in")
+set(huntmarkTrackerDesktopTemplate "${PROJECT_SOURCE_DIR}/packaging/huntmark-tracker.desktop.in")
 set(huntmarkDesktopScript "${CMAKE_BINARY_DIR}/packaging/write-desktop-entry.cmake")
 file(WRITE "${huntmarkDesktopScript}" [=[
 # Writes the desktop entry for a launcher at LAUNCHER into OUTPUT.
@@ -143,16 +153,25 @@ execute_process(COMMAND ${CMAKE_COMMAND}
   "-DOUTPUT=${HUNTMARK_DESKTOP_FILE}"
   -P "${huntmarkDesktopScript}"
   COMMAND_ERROR_IS_FATAL ANY)
+set(HUNTMARK_TRACKER_DESKTOP_FILE "${CMAKE_BINARY_DIR}/packaging/huntmark-tracker.desktop")
+execute_process(COMMAND ${CMAKE_COMMAND}
+  "-DLAUNCHER=${CMAKE_INSTALL_FULL_BINDIR}/huntmark-tracker"
+  "-DTEMPLATE=${huntmarkTrackerDesktopTemplate}"
+  "-DOUTPUT=${HUNTMARK_TRACKER_DESKTOP_FILE}"
+  -P "${huntmarkDesktopScript}"
+  COMMAND_ERROR_IS_FATAL ANY)
 set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  "${huntmarkDesktopTemplate}")
+  "${huntmarkDesktopTemplate}" "${huntmarkTrackerDesktopTemplate}")
 
 # At install time: one scratch file per destination, so that installs to
 # different places at the same time do not overwrite each other's entry.
 install(CODE "
   if(IS_ABSOLUTE \"${CMAKE_INSTALL_BINDIR}\")
     set(huntmarkLauncher \"${CMAKE_INSTALL_BINDIR}/huntmark-viewer\")
+    set(huntmarkTracker \"${CMAKE_INSTALL_BINDIR}/huntmark-tracker\")
   else()
     set(huntmarkLauncher \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/huntmark-viewer\")
+    set(huntmarkTracker \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/huntmark-tracker\")
   endif()
   string(MD5 huntmarkScratch \"\$ENV{DESTDIR}|\${huntmarkLauncher}\")
   set(huntmarkScratch \"${CMAKE_BINARY_DIR}/packaging/installed-\${huntmarkScratch}\")
@@ -162,8 +181,15 @@ install(CODE "
     \"-DOUTPUT=\${huntmarkScratch}/huntmark-viewer.desktop\"
     -P \"${huntmarkDesktopScript}\"
     COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND \"${CMAKE_COMMAND}\"
+    \"-DLAUNCHER=\${huntmarkTracker}\"
+    \"-DTEMPLATE=${huntmarkTrackerDesktopTemplate}\"
+    \"-DOUTPUT=\${huntmarkScratch}/huntmark-tracker.desktop\"
+    -P \"${huntmarkDesktopScript}\"
+    COMMAND_ERROR_IS_FATAL ANY)
   file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
-    TYPE FILE FILES \"\${huntmarkScratch}/huntmark-viewer.desktop\")
+    TYPE FILE FILES \"\${huntmarkScratch}/huntmark-viewer.desktop\"
+    \"\${huntmarkScratch}/huntmark-tracker.desktop\")
   file(REMOVE_RECURSE \"\${huntmarkScratch}\")
 " COMPONENT program)
 
@@ -176,6 +202,7 @@ install(FILES "${HUNTMARK_METAINFO_FILE}"
 # The icons are drawn at build time by tools/makeicon.
 foreach(size IN LISTS HUNTMARK_ICON_SIZES)
   install(FILES "${HUNTMARK_ICON_FOLDER}/${size}x${size}/huntmark-viewer.png"
+    "${HUNTMARK_ICON_FOLDER}/${size}x${size}/huntmark-tracker.png"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
     COMPONENT program)
 endforeach()
@@ -186,6 +213,6 @@ install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE"
 # --- the portable bundle -------------------------------------------------------
 
 huntmark_install_program_folder(. bundle EXCLUDE_FROM_ALL)
-install(TARGETS huntmark-progress RUNTIME DESTINATION . COMPONENT bundle EXCLUDE_FROM_ALL)
+install(TARGETS huntmark-progress huntmark-tracker RUNTIME DESTINATION . COMPONENT bundle EXCLUDE_FROM_ALL)
 install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE"
   DESTINATION . COMPONENT bundle EXCLUDE_FROM_ALL)

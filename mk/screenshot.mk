@@ -9,3 +9,6 @@ screenshot: build
 	$(BUILD_DIR)/docs/screenshots/screenshot $(PROGRAM_DIR) $(SCREENSHOT_DEMO_DIR)/server \
 	    docs/screenshots/screenshot.png docs/screenshots/screenshot-quests.png docs/screenshots/screenshot-dark.png \
 	    docs/screenshots/screenshot-history.png
+	cmake --build $(BUILD_DIR) --target screenshot-tracker
+	$(BUILD_DIR)/docs/screenshots/screenshot-tracker $(PROGRAM_DIR) \
+	    docs/screenshots/screenshot-tracker.png docs/screenshots/screenshot-tracker-find.png

@@ -26,8 +26,9 @@ note "unpacked elsewhere, a complete program folder"
 mkdir "$scratch/elsewhere"
 tar -xzf "$archive" -C "$scratch/elsewhere"
 folder="$scratch/elsewhere/$name"
-check_program_folder "$folder" "$built" README.md LICENSE huntmark-progress
-check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch" "$folder/ncftpget.exe" "$folder/huntmark-progress"
+check_program_folder "$folder" "$built" README.md LICENSE huntmark-progress huntmark-tracker
+check_no_build_paths "$folder/huntmark-viewer" "$folder/huntmark-batch" "$folder/ncftpget.exe" "$folder/huntmark-progress" \
+    "$folder/huntmark-tracker"
 
 note "the progress tool comes with it and runs"
 check_progress_tool "$folder/huntmark-progress"

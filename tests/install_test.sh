@@ -50,6 +50,14 @@ check_layout() {
         [ "$(png_size "$file")" = "${size}x${size}" ] || fail "$file is $(png_size "$file"), not ${size}x${size}"
     done
 
+    tracker="$root/share/applications/huntmark-tracker.desktop"
+    report=$(desktop-file-validate "$tracker" 2>&1) && [ -z "$report" ] || fail "desktop-file-validate: $report"
+    grep -qx "Exec=\"$prefix/bin/huntmark-tracker\"" "$tracker" ||
+        fail "the entry does not start $prefix/bin/huntmark-tracker: $(grep '^Exec=' "$tracker")"
+    check_no_build_paths "$root/bin/huntmark-tracker"
+    [ -f "$root/share/icons/hicolor/256x256/apps/huntmark-tracker.png" ] || fail "no icon for the tracker"
+    [ -s "$root/share/man/man1/huntmark-tracker.1" ] || fail "no manual page for the tracker"
+
     metainfo="$root/share/metainfo/org.huntmark.Viewer.metainfo.xml"
     [ -f "$metainfo" ] || fail "no metainfo at $metainfo"
     appstreamcli validate --no-net --strict "$metainfo" >/dev/null || fail "appstreamcli rejects $metainfo"

@@ -1,5 +1,6 @@
 // Draws the program's emblem, a hunter's crosshair over three claw marks, and
-// writes it as the window icon and as desktop icons of the usual sizes.
+// writes it as the window icon and as desktop icons of the usual sizes; the
+// tracker's desktop icons carry a green check mark in their corner besides.
 //
 //   makeicon <out.ico> [<pngFolder> <size>...]
 //
@@ -45,6 +46,7 @@ const QColor Night(14, 24, 36);
 const QColor Dusk(36, 62, 84);
 const QColor Blood(206, 44, 44);
 const QColor Gold(240, 190, 70);
+const QColor Leaf(43, 138, 62);
 
 void paintBadge(QPainter &painter, Corners corners)
 {
@@ -107,7 +109,24 @@ void paintCrosshair(QPainter &painter)
     painter.drawEllipse(centre, 1.6, 1.6);
 }
 
-QImage paintEmblem(int size, Corners corners)
+// The tracker's mark: a check in a green disc over the lower right corner.
+void paintCheck(QPainter &painter)
+{
+    const QPointF centre(23.5, 23.5);
+    painter.setPen(QPen(Night, 1.4));
+    painter.setBrush(Leaf);
+    painter.drawEllipse(centre, 8, 8);
+    painter.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    QPainterPath tick(QPointF(19.6, 23.8));
+    tick.lineTo(22.4, 26.6);
+    tick.lineTo(27.6, 20.6);
+    painter.drawPath(tick);
+}
+
+enum class Emblem { Viewer, Tracker };
+
+QImage paintEmblem(int size, Corners corners, Emblem emblem = Emblem::Viewer)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(corners == Corners::Square ? Night : QColor(Qt::transparent));
@@ -117,6 +136,8 @@ QImage paintEmblem(int size, Corners corners)
     paintBadge(painter, corners);
     paintClaws(painter);
     paintCrosshair(painter);
+    if (emblem == Emblem::Tracker)
+        paintCheck(painter);
     return image;
 }
 
@@ -212,10 +233,16 @@ std::optional<QList<int>> iconSizes(const QStringList &arguments)
 bool writeDesktopIcons(const QString &folder, const QList<int> &sizes)
 {
     for (int size : sizes) {
-        const QString path = QStringLiteral("%1/%2x%2/huntmark-viewer.png").arg(folder).arg(size);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (!paintEmblem(size, Corners::Rounded).save(path, "PNG"))
-            return false;
+        for (const auto &[name, emblem] : { std::pair { "huntmark-viewer", Emblem::Viewer },
+                                            std::pair { "huntmark-tracker", Emblem::Tracker } }) {
+            const QString path = QStringLiteral("%1/%2x%2/%3.png")
+                                         .arg(folder)
+                                         .arg(size)
+                                         .arg(QLatin1String(name));
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            if (!paintEmblem(size, Corners::Rounded, emblem).save(path, "PNG"))
+                return false;
+        }
     }
     return true;
 }

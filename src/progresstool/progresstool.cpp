@@ -7,13 +7,9 @@
 #include "interruption.h"
 #include "publisher.h"
 
-#include "firstfield.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <map>
 #include <optional>
@@ -239,6 +235,9 @@ std::optional<Outcome> lockFolder(FolderLock &lock, const Folder &folder, const 
         return failure(FileError,
                        QStringLiteral("cannot lock the progress files in %1: %2")
                                .arg(folder.path, lock.problem()));
+    case FolderLock::Result::NotAFile:
+        return failure(FileError,
+                       QStringLiteral("cannot lock the progress files: %1").arg(lock.problem()));
     case FolderLock::Result::Interrupted:
         break;
     }
@@ -481,12 +480,26 @@ Outcome show(const Options &options, const Folder &folder, const Context &contex
 
 std::optional<QByteArray> readPassword(const QString &path, QString *error, int *status)
 {
-    QFile file(path);
+    const QFileInfo info(path);
     *status = FileError;
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read the password file %1: %2")
+    if (!info.exists()) {
+        *error = QStringLiteral("cannot read the password file %1: no such file").arg(path);
+        return std::nullopt;
+    }
+    // A named pipe would block until someone writes to it, a folder has no
+    // first line.
+    if (!info.isFile()) {
+        *error = QStringLiteral("the password file %1 is not a plain file (%2); give a file "
+                                "holding the password on its first line")
                          .arg(path,
-                              file.exists() ? file.errorString() : QStringLiteral("no such file"));
+                              info.isDir() ? QStringLiteral("a folder")
+                                           : QStringLiteral("a pipe or a device"));
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read the password file %1: %2")
+                         .arg(path, file.errorString());
         return std::nullopt;
     }
     // As ssh does with keys: a password others can read is no secret.
@@ -509,35 +522,7 @@ std::optional<QByteArray> readPassword(const QString &path, QString *error, int 
     return password;
 }
 
-QString findClient(const QString &client)
-{
-    if (QDir::isAbsolutePath(client))
-        return QFileInfo(client).isExecutable() ? client : QString();
-    return QStandardPaths::findExecutable(client);
-}
-
 constexpr int ListedUndoneEntries = 10;
-
-// The entries done on the server that the local files say are not done.
-QStringList entriesUndone(const QString &serverFolder, const LoadedFiles &files)
-{
-    QStringList names;
-    for (Kind kind : { Kind::Unique, Kind::Quest }) {
-        // Read as the viewer reads it: only "1" is done.
-        const auto scan = progress::scanFlagFile(QDir(serverFolder).filePath(flagFileName(kind)), 0,
-                                                 flagCount(kind));
-        if (!scan)
-            continue;
-        const QByteArray &local = files.loads.at(kind).flags;
-        for (const Entry &entry : catalogEntries()) {
-            const qsizetype at = entry.position - 1;
-            if (entry.kind == kind && at < scan->head.size() && scan->head[at] == '1'
-                && local[at] != '1')
-                names.append(nameToType(entry));
-        }
-    }
-    return names;
-}
 
 QString undoRefusal(const QStringList &names)
 {
@@ -552,11 +537,64 @@ QString undoRefusal(const QStringList &names)
                  names.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
 }
 
-Outcome interrupted()
+// Nothing to publish unless both files are there and read as the viewer
+// reads them; and a mark in another terminal finishes first.
+std::optional<Outcome> refuseUnpublishable(const Folder &folder, const Context &context)
 {
-    return failure(
-            PublishFailed,
-            QStringLiteral("stopped by a signal; the files on the server are whole, old or new"));
+    FolderLock lock(folder.path);
+    if (const auto refusal = lockFolder(lock, folder, context, false))
+        return *refusal;
+    const LoadedFiles files = loadFiles(folder, { Kind::Unique, Kind::Quest });
+    if (files.refusal)
+        return *files.refusal;
+    for (Kind kind : { Kind::Unique, Kind::Quest }) {
+        if (files.loads.at(kind).status == FlagLoad::Status::Missing)
+            return failure(Refused,
+                           QStringLiteral("there is no %1 to publish; start a record with "
+                                          "\"huntmark-progress init\" and mark entries first")
+                                   .arg(folder.shownPath(kind)));
+    }
+    return std::nullopt;
+}
+
+Outcome publishedOutcome(const publishing::PublishOutcome &published, const Folder &folder,
+                         const publishing::FtpAccount &account)
+{
+    using Result = publishing::PublishOutcome::Result;
+    const QString server = account.port > 0
+            ? QStringLiteral("%1:%2").arg(account.host).arg(account.port)
+            : account.host;
+    switch (published.result) {
+    case Result::Published: {
+        QString output;
+        for (Kind kind : { Kind::Unique, Kind::Quest })
+            output += QStringLiteral("Uploaded %1 to %2 as %3\n")
+                              .arg(folder.shownPath(kind), server, account.user);
+        if (!published.merged.isEmpty())
+            output += QStringLiteral("Took in what another publisher had marked meanwhile: %1\n")
+                              .arg(quotedList(published.merged));
+        return success(output);
+    }
+    case Result::ServerHasMore:
+        return failure(Refused, undoRefusal(published.serverOnly));
+    case Result::LocalFilesBad:
+    case Result::FolderBusy:
+        return failure(FileError, published.reason);
+    case Result::Interrupted:
+        return failure(PublishFailed,
+                       QStringLiteral("stopped by a signal; the files on the server are whole, old "
+                                      "or new"));
+    case Result::Failed:
+        // Only where the account may write but not read does --force help.
+        if (published.serverUnread)
+            return failure(PublishFailed,
+                           published.reason
+                                   + QStringLiteral(" (--force publishes without reading them)"));
+        break;
+    default:
+        break;
+    }
+    return failure(PublishFailed, published.reason);
 }
 
 Outcome publish(const Options &options, const Folder &folder, const Context &context)
@@ -566,12 +604,12 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
                 UsageError,
                 QStringLiteral("publish takes no names: %1").arg(options.operands.join(u' ')));
 
-    FtpTarget target = configuredTarget();
-    target.host = options.host.value_or(target.host);
-    target.user = options.user.value_or(target.user);
-    target.port = options.port;
+    publishing::FtpAccount account = publishing::builtInAccount();
+    account.host = options.host.value_or(account.host);
+    account.user = options.user.value_or(account.user);
+    account.port = options.port;
     // One line each in the login file: a line break would start another entry.
-    for (const QString &value : { target.host, target.user }) {
+    for (const QString &value : { account.host, account.user }) {
         if (value.isEmpty() || value.contains(QLatin1Char('\n'))
             || value.contains(QLatin1Char('\r')))
             return failure(UsageError,
@@ -585,93 +623,27 @@ Outcome publish(const Options &options, const Folder &folder, const Context &con
                              &problem, &status);
         if (!password)
             return failure(status, problem);
-        target.password = *password;
+        account.password = *password;
+    } else if (context.useKeyring) {
+        // The tracker's account, set up once, serves the tool as well.
+        const publishing::KeyringAnswer kept = publishing::readPasswordAndWait(account);
+        if (kept.result == publishing::KeyringAnswer::Result::Found)
+            account.password = kept.password;
     }
-
-    // A mark in another terminal waits until the files are up.
-    FolderLock lock(folder.path);
-    if (const auto refusal = lockFolder(lock, folder, context, false))
+    if (const auto refusal = refuseUnpublishable(folder, context))
         return *refusal;
-    // Only files the viewer reads as they are go out.
-    const LoadedFiles files = loadFiles(folder, { Kind::Unique, Kind::Quest });
-    if (files.refusal)
-        return *files.refusal;
-    for (Kind kind : { Kind::Unique, Kind::Quest }) {
-        if (files.loads.at(kind).status == FlagLoad::Status::Missing)
-            return failure(Refused,
-                           QStringLiteral("there is no %1 to publish; start a record with "
-                                          "\"huntmark-progress init\" and mark entries first")
-                                   .arg(folder.shownPath(kind)));
-    }
 
-    const QString client = findClient(context.ftpClient);
-    const QString downloader = findClient(context.downloadClient);
-    for (const auto &[found, name] :
-         { std::pair { client, context.ftpClient }, { downloader, context.downloadClient } }) {
-        if (found.isEmpty())
-            return failure(
-                    PublishFailed,
-                    QStringLiteral(
-                            "%1 not found: install Debian's ncftp package (apt install ncftp)")
-                            .arg(name));
-    }
-
-    QString problem;
-    const LoginFile login(target, &problem);
-    if (!login.valid())
-        return failure(PublishFailed, problem);
-
-    const QString server = target.port > 0
-            ? QStringLiteral("%1:%2").arg(target.host).arg(target.port)
-            : target.host;
-
-    // What the server holds now: a publish from the wrong folder or an old
-    // copy must not roll the follower's view back.
-    const QTemporaryDir serverCopy;
-    if (!serverCopy.isValid())
-        return failure(
-                PublishFailed,
-                QStringLiteral("cannot make a temporary folder: %1").arg(serverCopy.errorString()));
-    // --force skips the look altogether, also for an account that may only
-    // write.
-    if (!options.force) {
-        const ClientRun download =
-                downloadFiles(downloader, login, target.port, serverCopy.path(),
-                              { flagFileName(Kind::Unique), flagFileName(Kind::Quest) });
-        if (download.interrupted)
-            return interrupted();
-        // Status 3 is a file the server does not have yet.
-        if (!download.succeeded && download.status != 3)
-            return failure(
-                    PublishFailed,
-                    QStringLiteral("reading the files on %1 as %2 failed: %3 (--force publishes "
-                                   "without reading them)")
-                            .arg(server, target.user, download.reason));
-        if (const QStringList undone = entriesUndone(serverCopy.path(), files); !undone.isEmpty())
-            return failure(Refused, undoRefusal(undone));
-    }
-
-    const QString suffix = uploadSuffix();
-    QString output;
-    QStringList uploaded;
-    for (Kind kind : { Kind::Unique, Kind::Quest }) {
-        const ClientRun upload =
-                uploadFile(client, login, target.port, folder.path, flagFileName(kind), suffix);
-        if (upload.interrupted)
-            return interrupted();
-        if (!upload.succeeded) {
-            QString message =
-                    QStringLiteral("uploading %1 to %2 as %3 failed: %4")
-                            .arg(folder.shownPath(kind), server, target.user, upload.reason);
-            if (!uploaded.isEmpty())
-                message += QStringLiteral(" (%1 went up)").arg(uploaded.join(QStringLiteral(", ")));
-            return failure(PublishFailed, message);
-        }
-        uploaded.append(flagFileName(kind));
-        output += QStringLiteral("Uploaded %1 to %2 as %3\n")
-                          .arg(folder.shownPath(kind), server, target.user);
-    }
-    return success(output);
+    publishing::Publisher::Options publishOptions;
+    publishOptions.folder = folder.path;
+    publishOptions.account = account;
+    publishOptions.uploadClient = context.ftpClient;
+    publishOptions.downloadClient = context.downloadClient;
+    publishOptions.listClient = context.listClient;
+    publishOptions.force = options.force;
+    publishOptions.lockWaitMs = context.lockWaitMs;
+    const publishing::PublishOutcome published =
+            publishing::publishAndWait(publishOptions, [] { return interruptingSignal() != 0; });
+    return publishedOutcome(published, folder, account);
 }
 
 } // namespace
@@ -683,7 +655,8 @@ Outcome run(const QStringList &arguments, const Context &context)
         return failure(UsageError, *problem);
     const Options &options = std::get<Options>(parsed);
     if (options.help)
-        return success(HelpText.arg(configuredTarget().host, configuredTarget().user));
+        return success(
+                HelpText.arg(publishing::builtInAccount().host, publishing::builtInAccount().user));
     if (options.version)
         return success(ProgramName + QStringLiteral(" ") + QStringLiteral(HUNTMARK_VERSION)
                        + QLatin1Char('\n'));

@@ -22,6 +22,8 @@ struct Context
     QString downloadClient =
             QStringLiteral("ncftpget"); // reads what the server holds before a publish
     int lockWaitMs = 10000; // how long a run waits for another one on the same folder
+    QString listClient = QStringLiteral("ncftpls"); // finds leftover uploads after a publish
+    bool useKeyring = true; // publish without --password-file asks the desktop keyring
 };
 
 // What the program prints and its exit status. On a failure the output is

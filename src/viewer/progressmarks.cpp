@@ -1,76 +1,17 @@
 #include "progressmarks.h"
 
 #include "markcolors.h"
+#include "markpainting.h"
 #include "progresshistory.h"
 #include "tabcontrol.h"
 
-#include <QApplication>
 #include <QListWidget>
-#include <QPainter>
-#include <QPainterPath>
-#include <QStyledItemDelegate>
 
 namespace {
 
 // The mark a line shows, kept on the line itself: lines are only redrawn when
 // their mark changes, and lines filled anew start without one.
 constexpr int MarkRole = Qt::UserRole + 1;
-
-// Keeps the check mark's place on every line, so the names stand in one
-// column whether they are done or not, and keeps the lines as high as their
-// text alone, so a list shows as many of them as without marks.
-class MarkColumnDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        QStyleOptionViewItem textOnly = option;
-        QStyledItemDelegate::initStyleOption(&textOnly, index);
-        textOnly.features &= ~QStyleOptionViewItem::HasDecoration;
-        textOnly.icon = QIcon();
-        const QWidget *view = option.widget;
-        const QStyle *style = view ? view->style() : QApplication::style();
-        const int height =
-                style->sizeFromContents(QStyle::CT_ItemViewItem, &textOnly, QSize(), view).height();
-        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), height);
-    }
-
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->features |= QStyleOptionViewItem::HasDecoration;
-    }
-};
-
-QPixmap checkMark(const QColor &color, int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(color, size * 0.18, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    QPainterPath tick;
-    tick.moveTo(size * 0.18, size * 0.54);
-    tick.lineTo(size * 0.42, size * 0.78);
-    tick.lineTo(size * 0.84, size * 0.26);
-    painter.drawPath(tick);
-    return pixmap;
-}
-
-// Green on the list, and in the selected line's text color on its
-// highlight, where green would not stand out.
-QIcon checkMarkIcon(const QPalette &palette, int side)
-{
-    QIcon icon;
-    for (const int size : { side, 2 * side }) {
-        icon.addPixmap(checkMark(doneColor(palette), size), QIcon::Normal);
-        icon.addPixmap(checkMark(palette.color(QPalette::HighlightedText), size), QIcon::Selected);
-    }
-    return icon;
-}
 
 } // namespace
 
@@ -83,7 +24,7 @@ ProgressMarks::ProgressMarks(catalog::Kind kind, std::vector<QListWidget *> list
       m_doneWord(doneWord)
 {
     // The mark fits in a line's height.
-    const int side = m_lists.front()->fontMetrics().height() - 4;
+    const int side = checkMarkSide(m_lists.front());
     m_checkMark = checkMarkIcon(m_lists.front()->palette(), side);
     for (QListWidget *list : m_lists) {
         list->setIconSize(QSize(side, side));

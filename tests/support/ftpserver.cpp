@@ -229,8 +229,11 @@ void FtpServer::stop()
     }
 }
 
-QByteArray FtpServer::log() const
+QByteArray FtpServer::log(qsizetype tail) const
 {
     QFile file(m_logFolder.filePath(QStringLiteral("server.log")));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().right(2000) : QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray all = file.readAll();
+    return tail > 0 ? all.right(tail) : all;
 }

@@ -39,8 +39,8 @@ public:
 
     quint16 port() const { return m_port; }
     QString servedFolder() const { return m_servedFolder; }
-    // What the server wrote, for failure messages.
-    QByteArray log() const;
+    // What the server wrote: its end for failure messages, or all of it (0).
+    QByteArray log(qsizetype tail = 2000) const;
 
 private:
     bool launch(quint16 port);

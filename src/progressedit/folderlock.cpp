@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QThread>
 
 namespace progresstool {
@@ -14,7 +15,8 @@ constexpr int RetryMs = 20;
 
 } // namespace
 
-FolderLock::FolderLock(const QString &folder) : m_lock(QDir(folder).filePath(FileName))
+FolderLock::FolderLock(const QString &folder)
+    : m_path(QDir(folder).filePath(FileName)), m_lock(m_path)
 {
     // A publish may hold it for as long as its uploads take: only a holder
     // that is gone makes the lock stale, never its age.
@@ -23,6 +25,12 @@ FolderLock::FolderLock(const QString &folder) : m_lock(QDir(folder).filePath(Fil
 
 FolderLock::Result FolderLock::acquire(int waitMs)
 {
+    // A folder or a link in its place never clears by itself: waiting for
+    // it would only make every run give up later.
+    const QFileInfo info(m_path);
+    m_notAFile = info.isSymLink() || (info.exists() && !info.isFile());
+    if (m_notAFile)
+        return Result::NotAFile;
     const QDeadlineTimer deadline(waitMs);
     for (;;) {
         if (m_lock.tryLock(0))
@@ -49,6 +57,10 @@ QString FolderLock::holder() const
 
 QString FolderLock::problem() const
 {
+    if (m_notAFile)
+        return QStringLiteral("%1 is not a lock file (a folder or a link stands there); remove "
+                              "it and try again")
+                .arg(m_path);
     return m_lock.error() == QLockFile::PermissionError
             ? QStringLiteral("permission denied")
             : QStringLiteral("the lock file cannot be made");

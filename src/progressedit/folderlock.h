@@ -20,6 +20,7 @@ public:
         Locked,
         Busy, // another run held it all the time
         Impossible, // no lock file can be made there; see problem()
+        NotAFile, // something else stands at the lock's path (a folder, a link); see problem()
         Interrupted // a signal came while waiting
     };
     Result acquire(int waitMs);
@@ -29,7 +30,9 @@ public:
     QString problem() const;
 
 private:
+    QString m_path;
     QLockFile m_lock;
+    bool m_notAFile = false;
 };
 
 } // namespace progresstool
