@@ -351,7 +351,8 @@ HelperRun ScriptHelperTest::runHelper(const QStringList &arguments)
     // with the test either way.
     HelperRun run;
     if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit)
-        run = { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
+        run = { process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError() };
     return run;
 }
 

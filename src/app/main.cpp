@@ -38,7 +38,8 @@ int main(int argc, char *argv[])
     // What came with the viewer lies beside the executable; what it writes
     // goes there too, or into the user's data folder where that folder is
     // not the user's to write.
-    const platform::Folders folders = platform::decideFolders(QCoreApplication::applicationDirPath());
+    const platform::Folders folders =
+            platform::decideFolders(QCoreApplication::applicationDirPath());
     if (folders.data.isEmpty())
         return refuseToStart(folders.problem);
     Form1 window(folders);

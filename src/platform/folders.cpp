@@ -17,7 +17,8 @@ constexpr QLatin1StringView LauncherMark(".huntmark-package");
 bool isSharedSystemFolder(const QString &folder)
 {
     const QString path = QFileInfo(folder).canonicalFilePath();
-    for (const QLatin1StringView tree : { QLatin1StringView("/usr/"), QLatin1StringView("/opt/") }) {
+    for (const QLatin1StringView tree :
+         { QLatin1StringView("/usr/"), QLatin1StringView("/opt/") }) {
         if (path.startsWith(tree))
             return true;
     }
