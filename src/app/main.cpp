@@ -32,9 +32,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Huntmark Viewer"));
     QApplication::setDesktopFileName(QStringLiteral("huntmark-viewer"));
-    // Ended from outside, the window still goes in order, with its fetch.
-    platform::quitOnTerminationSignals();
-
     // What came with the viewer lies beside the executable; what it writes
     // goes there too, or into the user's data folder where that folder is
     // not the user's to write.
@@ -42,6 +39,9 @@ int main(int argc, char *argv[])
             platform::decideFolders(QCoreApplication::applicationDirPath());
     if (folders.data.isEmpty())
         return refuseToStart(folders.problem);
+    // Ended from outside, the window still goes in order, with its fetch; a
+    // refusal above has nothing to put in order and simply ends.
+    platform::quitOnTerminationSignals();
     Form1 window(folders);
     window.Form_Load();
     window.show();
