@@ -81,6 +81,7 @@ function(huntmark_install_relative_link link target)
     file(MAKE_DIRECTORY \"\${huntmarkLinkFolder}\")
     file(REMOVE \"\${huntmarkLink}\")
     file(CREATE_LINK \"${relative}\" \"\${huntmarkLink}\" SYMBOLIC)
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${huntmarkLink}\")
   " COMPONENT program)
 endfunction()
 

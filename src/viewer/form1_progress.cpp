@@ -88,8 +88,8 @@ void Form1::SaveTabs()
 {
     // A folder that cannot be written loses the memory, not the tab change.
     const QByteArray line = progress::formatTabsLine(QVLocations->tab(), QuestsTab->tab());
-    platform::replaceFileAtomically(
-            platform::programFilePath(m_dataFolder, progress::TabsFileName), line);
+    platform::replaceFileAtomically(platform::programFilePath(m_dataFolder, progress::TabsFileName),
+                                    line);
 }
 
 void Form1::LoadTabs()
