@@ -1,14 +1,25 @@
 # Installation.
 #
-# The viewer writes into its own folder (Tabs.ini, the download script and the
-# progress files it fetches), so its program folder must be writable by the
-# user who runs it. By default everything therefore goes into the user's own
-# data folders, the layout of ~/.local:
+# The viewer reads what came with it from its program folder, the folder of
+# its executable, and writes its state (Tabs.ini, the download script, the
+# progress files, the history) into its data folder: the program folder when
+# the user can write it, otherwise $XDG_DATA_HOME/huntmark-viewer of each user
+# (src/platform/folders.h). So there are two layouts:
 #
-#   <prefix>/share/huntmark-viewer/     program folder: huntmark-viewer,
-#                                       huntmark-batch, ncftpget.exe,
-#                                       Monsters/, Locations/
+# per user (a prefix in the home folder; by default ~/.local):
+#   <prefix>/share/huntmark-viewer/     program folder, also the data folder:
+#                                       huntmark-viewer, huntmark-batch,
+#                                       ncftpget.exe, Monsters/, Locations/
 #   <prefix>/bin/huntmark-viewer        launcher: runs the viewer in its folder
+#
+# for every user (any other prefix, /usr for the Debian package):
+#   <prefix>/libexec/huntmark-viewer/   program folder: huntmark-viewer,
+#                                       huntmark-batch, ncftpget.exe, and links
+#                                       Monsters, Locations to the pictures
+#   <prefix>/share/huntmark-viewer/     Monsters/, Locations/
+#   <prefix>/bin/huntmark-viewer        a link to the viewer
+#
+# and in both
 #   <prefix>/bin/huntmark-progress      marks and publishes progress files
 #   <prefix>/bin/huntmark-tracker       the followed player's window; finds
 #                                       the pictures in the program folder
@@ -16,10 +27,10 @@
 #   <prefix>/share/applications/        desktop entry
 #   <prefix>/share/icons/hicolor/       icons, 16x16 to 256x256
 #   <prefix>/share/metainfo/            AppStream metainfo
-#   <prefix>/share/doc/huntmark-viewer/ README.md, LICENSE
+#   <prefix>/share/doc/huntmark-viewer/ README.md (and LICENSE per user)
 #
 # with <prefix> = $HOME/.local unless CMAKE_INSTALL_PREFIX says otherwise.
-# The launcher finds the program folder relative to itself, so
+# Launcher and links lead to the program folder relative to themselves, so
 # `cmake --install --prefix` and DESTDIR staging both work.
 #
 # A second, separate set of rules (component "bundle", never part of a plain
@@ -33,25 +44,49 @@ endif()
 
 include(GNUInstallDirs)
 
-set(HUNTMARK_INSTALL_PROGRAMDIR "${CMAKE_INSTALL_DATADIR}/huntmark-viewer" CACHE STRING
-    "Program folder (viewer, script helper, download client, pictures), relative to the install prefix")
-set(HUNTMARK_INSTALL_DOCDIR "${CMAKE_INSTALL_DATADIR}/doc/huntmark-viewer")
-# HUNTMARK_ICON_SIZES and HUNTMARK_ICON_FOLDER come from tools/, which draws the icons.
-
-# A folder under the prefix may not be writable for the users who start the
-# viewer: a system prefix needs root to install, and then nobody else can
-# write the program folder. The launcher refuses to start there and says why.
+# The layout follows the prefix the build is configured for: one in the home
+# folder of whoever configures it is theirs alone.
 get_filename_component(huntmarkHome "$ENV{HOME}" REALPATH)
 get_filename_component(huntmarkPrefix "${CMAKE_INSTALL_PREFIX}" REALPATH)
 string(FIND "${huntmarkPrefix}/" "${huntmarkHome}/" huntmarkPrefixInHome)
-if("$ENV{HOME}" STREQUAL "" OR NOT huntmarkPrefixInHome EQUAL 0)
-  message(WARNING
-    "Installing to ${CMAKE_INSTALL_PREFIX}, outside your home folder. The viewer "
-    "writes its settings and the downloaded progress files into its program folder "
-    "${CMAKE_INSTALL_PREFIX}/${HUNTMARK_INSTALL_PROGRAMDIR}, which other users cannot "
-    "write: for them the launcher refuses to start. Install per user instead "
-    "(the default prefix is ~/.local) or use the portable bundle (make bundle).")
+if(NOT "$ENV{HOME}" STREQUAL "" AND huntmarkPrefixInHome EQUAL 0)
+  set(huntmarkDefaultLayout user)
+else()
+  set(huntmarkDefaultLayout system)
 endif()
+set(HUNTMARK_INSTALL_LAYOUT "${huntmarkDefaultLayout}" CACHE STRING
+    "user: one writable program folder under <prefix>/share; system: for every user of the machine")
+set_property(CACHE HUNTMARK_INSTALL_LAYOUT PROPERTY STRINGS user system)
+if(NOT HUNTMARK_INSTALL_LAYOUT MATCHES "^(user|system)$")
+  message(FATAL_ERROR "HUNTMARK_INSTALL_LAYOUT is user or system, not ${HUNTMARK_INSTALL_LAYOUT}")
+endif()
+
+set(HUNTMARK_INSTALL_PICTUREDIR "${CMAKE_INSTALL_DATADIR}/huntmark-viewer")
+if(HUNTMARK_INSTALL_LAYOUT STREQUAL "user")
+  set(HUNTMARK_INSTALL_PROGRAMDIR "${HUNTMARK_INSTALL_PICTUREDIR}")
+else()
+  # The place for programs that only other programs run, by the file system
+  # hierarchy's rules.
+  set(HUNTMARK_INSTALL_PROGRAMDIR "${CMAKE_INSTALL_LIBEXECDIR}/huntmark-viewer")
+endif()
+set(HUNTMARK_INSTALL_DOCDIR "${CMAKE_INSTALL_DATADIR}/doc/huntmark-viewer")
+# HUNTMARK_ICON_SIZES and HUNTMARK_ICON_FOLDER come from tools/, which draws the icons.
+
+# huntmark_install_relative_link(LINK TARGET): LINK (a path below the prefix) is made a
+# symbolic link to TARGET (also below the prefix), written relative to it.
+function(huntmark_install_relative_link link target)
+  get_filename_component(linkFolder "/prefix/${link}" DIRECTORY)
+  file(RELATIVE_PATH relative "${linkFolder}" "/prefix/${target}")
+  install(CODE "
+    set(huntmarkLink \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${link}\")
+    message(STATUS \"Installing: \${huntmarkLink} -> ${relative}\")
+    get_filename_component(huntmarkLinkFolder \"\${huntmarkLink}\" DIRECTORY)
+    file(MAKE_DIRECTORY \"\${huntmarkLinkFolder}\")
+    file(REMOVE \"\${huntmarkLink}\")
+    file(CREATE_LINK \"${relative}\" \"\${huntmarkLink}\" SYMBOLIC)
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${huntmarkLink}\")
+  " COMPONENT program)
+endfunction()
 
 # --- the program folder ------------------------------------------------------
 
@@ -65,50 +100,40 @@ function(huntmark_install_program_folder destination component)
     install(TARGETS huntmark-ftpclient
       RUNTIME DESTINATION "${destination}" COMPONENT ${component} ${extra})
   endif()
-  # The pictures are drawn at build time into the build's program folder.
+endfunction()
+
+# The pictures are drawn at build time into the build's program folder.
+function(huntmark_install_pictures destination component)
   install(DIRECTORY "${HUNTMARK_PROGRAM_DIR}/Monsters" "${HUNTMARK_PROGRAM_DIR}/Locations"
-    DESTINATION "${destination}" COMPONENT ${component} ${extra}
+    DESTINATION "${destination}" COMPONENT ${component} ${ARGN}
     FILES_MATCHING PATTERN "*.jpg")
 endfunction()
 
-# A program folder that the Debian package's launcher made for this user
-# holds links into the package's read-only folders, and installing through
-# them would write there. The per-user install takes such a folder over: the
-# links and the launcher's mark go; the settings and progress files stay.
-install(CODE "
-  set(huntmarkFolder \"${HUNTMARK_INSTALL_PROGRAMDIR}\")
-  if(NOT IS_ABSOLUTE \"\${huntmarkFolder}\")
-    set(huntmarkFolder \"\${CMAKE_INSTALL_PREFIX}/\${huntmarkFolder}\")
-  endif()
-  set(huntmarkFolder \"\$ENV{DESTDIR}\${huntmarkFolder}\")
-  if(EXISTS \"\${huntmarkFolder}/.huntmark-package\")
-    foreach(piece huntmark-batch ncftpget.exe Monsters Locations)
-      if(IS_SYMLINK \"\${huntmarkFolder}/\${piece}\")
-        file(REMOVE \"\${huntmarkFolder}/\${piece}\")
-      endif()
-    endforeach()
-    file(REMOVE \"\${huntmarkFolder}/.huntmark-package\")
-  endif()
-" COMPONENT program)
 huntmark_install_program_folder("${HUNTMARK_INSTALL_PROGRAMDIR}" program)
+huntmark_install_pictures("${HUNTMARK_INSTALL_PICTUREDIR}" program)
 
-# --- the launcher --------------------------------------------------------------
-
-if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
-  set(huntmarkBinDir "${CMAKE_INSTALL_BINDIR}")
+if(HUNTMARK_INSTALL_LAYOUT STREQUAL "user")
+  # --- the launcher: runs the viewer in its folder, which it must be able to write
+  if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
+    set(huntmarkBinDir "${CMAKE_INSTALL_BINDIR}")
+  else()
+    set(huntmarkBinDir "/prefix/${CMAKE_INSTALL_BINDIR}")
+  endif()
+  file(RELATIVE_PATH HUNTMARK_LAUNCHER_TO_PROGRAM "${huntmarkBinDir}" "/prefix/${HUNTMARK_INSTALL_PROGRAMDIR}")
+  configure_file("${PROJECT_SOURCE_DIR}/packaging/huntmark-viewer-launcher.sh.in"
+    "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer" @ONLY)
+  install(PROGRAMS "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer"
+    DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT program)
 else()
-  set(huntmarkBinDir "/prefix/${CMAKE_INSTALL_BINDIR}")
+  # The viewer finds its program folder from its own executable, through
+  # links as well, and keeps every user's state in that user's data folder.
+  foreach(pictures Monsters Locations)
+    huntmark_install_relative_link("${HUNTMARK_INSTALL_PROGRAMDIR}/${pictures}"
+      "${HUNTMARK_INSTALL_PICTUREDIR}/${pictures}")
+  endforeach()
+  huntmark_install_relative_link("${CMAKE_INSTALL_BINDIR}/huntmark-viewer"
+    "${HUNTMARK_INSTALL_PROGRAMDIR}/huntmark-viewer")
 endif()
-if(IS_ABSOLUTE "${HUNTMARK_INSTALL_PROGRAMDIR}")
-  set(huntmarkProgramDir "${HUNTMARK_INSTALL_PROGRAMDIR}")
-else()
-  set(huntmarkProgramDir "/prefix/${HUNTMARK_INSTALL_PROGRAMDIR}")
-endif()
-file(RELATIVE_PATH HUNTMARK_LAUNCHER_TO_PROGRAM "${huntmarkBinDir}" "${huntmarkProgramDir}")
-configure_file("${PROJECT_SOURCE_DIR}/packaging/huntmark-viewer-launcher.sh.in"
-  "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer" @ONLY)
-install(PROGRAMS "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer"
-  DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT program)
 
 # The progress tool works on the files of whatever folder it is run in, so it
 # needs no program folder and goes straight onto the search path.
@@ -130,21 +155,7 @@ install(FILES "${PROJECT_SOURCE_DIR}/packaging/huntmark-tracker.1"
 # for the validator tests and for a look.
 set(huntmarkDesktopTemplate "${PROJECT_SOURCE_DIR}/packaging/huntmark-viewer.desktop.in")
 set(huntmarkTrackerDesktopTemplate "${PROJECT_SOURCE_DIR}/packaging/huntmark-tracker.desktop.in")
-set(huntmarkDesktopScript "${CMAKE_BINARY_DIR}/packaging/write-desktop-entry.cmake")
-file(WRITE "${huntmarkDesktopScript}" [=[
-# Writes the desktop entry for a launcher at LAUNCHER into OUTPUT.
-# Within a quoted Exec argument ", `, $ and \ are escaped with a backslash, a
-# literal % is doubled, and the whole value then escapes \ once more.
-string(REPLACE "\\" "\\\\" quoted "${LAUNCHER}")
-foreach(special "\"" "`" "$")
-  string(REPLACE "${special}" "\\${special}" quoted "${quoted}")
-endforeach()
-string(REPLACE "%" "%%" quoted "${quoted}")
-set(HUNTMARK_DESKTOP_EXEC "\"${quoted}\"")
-string(REPLACE "\\" "\\\\" HUNTMARK_DESKTOP_EXEC "${HUNTMARK_DESKTOP_EXEC}")
-string(REPLACE "\\" "\\\\" HUNTMARK_DESKTOP_TRYEXEC "${LAUNCHER}")
-configure_file("${TEMPLATE}" "${OUTPUT}" @ONLY)
-]=])
+set(huntmarkDesktopScript "${PROJECT_SOURCE_DIR}/cmake/WriteDesktopEntry.cmake")
 
 set(HUNTMARK_DESKTOP_FILE "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer.desktop")
 execute_process(COMMAND ${CMAKE_COMMAND}
@@ -161,7 +172,7 @@ execute_process(COMMAND ${CMAKE_COMMAND}
   -P "${huntmarkDesktopScript}"
   COMMAND_ERROR_IS_FATAL ANY)
 set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  "${huntmarkDesktopTemplate}" "${huntmarkTrackerDesktopTemplate}")
+  "${huntmarkDesktopTemplate}" "${huntmarkTrackerDesktopTemplate}" "${huntmarkDesktopScript}")
 
 # At install time: one scratch file per destination, so that installs to
 # different places at the same time do not overwrite each other's entry.
@@ -207,12 +218,19 @@ foreach(size IN LISTS HUNTMARK_ICON_SIZES)
     COMPONENT program)
 endforeach()
 
-install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE"
+install(FILES "${PROJECT_SOURCE_DIR}/README.md"
   DESTINATION "${HUNTMARK_INSTALL_DOCDIR}" COMPONENT program)
+# A system's packages say their licences in their own way (Debian:
+# debian/copyright).
+if(HUNTMARK_INSTALL_LAYOUT STREQUAL "user")
+  install(FILES "${PROJECT_SOURCE_DIR}/LICENSE"
+    DESTINATION "${HUNTMARK_INSTALL_DOCDIR}" COMPONENT program)
+endif()
 
 # --- the portable bundle -------------------------------------------------------
 
 huntmark_install_program_folder(. bundle EXCLUDE_FROM_ALL)
+huntmark_install_pictures(. bundle EXCLUDE_FROM_ALL)
 install(TARGETS huntmark-progress huntmark-tracker RUNTIME DESTINATION . COMPONENT bundle EXCLUDE_FROM_ALL)
 install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE"
   DESTINATION . COMPONENT bundle EXCLUDE_FROM_ALL)

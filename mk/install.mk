@@ -11,8 +11,8 @@
 #                    a program folder that runs wherever it is unpacked
 #
 # PREFIX=<folder> installs elsewhere (the prefix configured in the build is
-# the default). The viewer writes into its program folder, so a prefix such as
-# /usr/local only suits a single user who can write there.
+# the default). A build configured for a prefix outside the home folder
+# installs the layout for every user instead (cmake/Install.cmake).
 
 # The prefix actually used, read after the build is configured.
 INSTALL_PREFIX = $(or $(PREFIX),$(shell sed -n 's/^CMAKE_INSTALL_PREFIX:[A-Z]*=//p' $(BUILD_DIR)/CMakeCache.txt))

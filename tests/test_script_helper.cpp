@@ -100,6 +100,7 @@ private slots:
 private:
     QString programFolder() const { return m_root->filePath(u"program"_s); }
     QString programFile(const QString &name) const { return programFolder() + u"/"_s + name; }
+    QString helperPath() const { return m_root->filePath(u"helper/huntmark-batch"_s); }
     HelperRun runHelper(const QStringList &arguments);
     QStringList recordedCalls() const
     {
@@ -328,9 +329,13 @@ void ScriptHelperTest::init()
     m_root = std::make_unique<QTemporaryDir>();
     QVERIFY(m_root->isValid());
     // "program" is the folder the viewer starts the helper in; "bin" is the
-    // whole search path, so that an installed ncftpget never takes part.
+    // whole search path, so that an installed ncftpget never takes part; and
+    // the helper runs from "helper", where the build's client does not lie
+    // beside it.
     QVERIFY(QDir(m_root->path()).mkpath(u"program"_s));
     QVERIFY(QDir(m_root->path()).mkpath(u"bin"_s));
+    QVERIFY(QDir(m_root->path()).mkpath(u"helper"_s));
+    QVERIFY(QFile::copy(QStringLiteral(HUNTMARK_BATCH_HELPER), helperPath()));
 }
 
 HelperRun ScriptHelperTest::runHelper(const QStringList &arguments)
@@ -338,21 +343,24 @@ HelperRun ScriptHelperTest::runHelper(const QStringList &arguments)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"PATH"_s, m_root->filePath(u"bin"_s));
 
-    QProcess helper;
-    helper.setProcessEnvironment(environment);
-    helper.setWorkingDirectory(programFolder());
-    helper.start(QStringLiteral(HUNTMARK_BATCH_HELPER), arguments);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(programFolder());
+    process.start(helperPath(), arguments);
     // A helper that hangs or crashes has no exit code; the process ends
     // with the test either way.
     HelperRun run;
-    if (helper.waitForFinished(30000) && helper.exitStatus() == QProcess::NormalExit)
-        run = { helper.exitCode(), helper.readAllStandardOutput(), helper.readAllStandardError() };
+    if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit)
+        run = { process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError() };
     return run;
 }
 
 void ScriptHelperTest::runsScript_data()
 {
-    QTest::addColumn<QString>("toolFolder"); // empty for no client at all
+    // Where the client lies: the working folder ("program"), the search path
+    // ("bin"), beside a copy of the helper ("helper"), or nowhere (empty).
+    QTest::addColumn<QString>("toolFolder");
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QStringList>("left"); // the program folder afterwards
@@ -374,6 +382,10 @@ void ScriptHelperTest::runsScript_data()
             << QStringList { u"QV_data.bat"_s, u"calls.log"_s, u"ncftpget.exe"_s };
     QTest::newRow("Debian's client on the path, without ending")
             << u"bin"_s << badinput::expectedScript() << viewerScriptCalls
+            << QStringList { u"calls.log"_s };
+    // An installed viewer's script runs in the user's data folder.
+    QTest::newRow("the client beside the helper, run in another folder")
+            << u"helper"_s << badinput::expectedScript() << viewerScriptCalls
             << QStringList { u"calls.log"_s };
     QTest::newRow("no client: the script still deletes itself")
             << QString() << badinput::expectedScript() << QStringList() << QStringList();
@@ -414,10 +426,10 @@ void ScriptHelperTest::runsScript()
     QFETCH(QByteArray, script);
     QFETCH(QStringList, calls);
     QFETCH(QStringList, left);
-    if (!toolFolder.isEmpty())
-        writeExecutable(m_root->filePath(toolFolder == u"bin" ? u"bin/ncftpget"_s
-                                                              : u"program/ncftpget.exe"_s),
-                        recordingTool);
+    if (!toolFolder.isEmpty()) {
+        const QString client = toolFolder == u"bin" ? u"ncftpget"_s : u"ncftpget.exe"_s;
+        writeExecutable(m_root->filePath(toolFolder + u'/' + client), recordingTool);
+    }
     writeExecutable(programFile(u"QV_Data.bat"_s), script);
     // What is to stay beside the tool and its log was there before.
     for (const QString &name : left) {

@@ -1,20 +1,24 @@
 // Remembering the selected tabs in Tabs.ini: what each kind of file restores,
-// what the restore writes back through the tab handlers, and how the file is
-// replaced on every tab change.
+// what the restore writes back through the tab handlers, how the file is
+// replaced on every tab change, and which folder it lives in.
 #include "badinput_support.h"
+#include "folders.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QPixmap>
 
 #include <functional>
+#include <optional>
 
 #include <unistd.h>
 
 using badinput::Place;
 using badinput::TabsFile;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -57,6 +61,70 @@ QStringList strayEntries(const ProgramFolder &folder)
     return entries;
 }
 
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+// Sets environment variables for one test and puts them back afterwards.
+class EnvironmentRestorer
+{
+public:
+    ~EnvironmentRestorer()
+    {
+        for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
+            if (it.value())
+                qputenv(it.key().constData(), *it.value());
+            else
+                qunsetenv(it.key().constData());
+        }
+    }
+    // An empty value unsets the variable.
+    void set(const QByteArray &name, const QByteArray &value)
+    {
+        if (!m_saved.contains(name))
+            m_saved.insert(name,
+                           qEnvironmentVariableIsSet(name.constData())
+                                   ? std::optional<QByteArray>(qgetenv(name.constData()))
+                                   : std::nullopt);
+        if (value.isEmpty())
+            qunsetenv(name.constData());
+        else
+            qputenv(name.constData(), value);
+    }
+
+private:
+    QMap<QByteArray, std::optional<QByteArray>> m_saved;
+};
+
+// A data folder as the launcher of earlier packages left it: its mark, links
+// into the package, a copy of the viewer, and the user's own files.
+const QStringList LauncherPieces { QStringLiteral(".huntmark-package"),
+                                   QStringLiteral("huntmark-viewer"),
+                                   QStringLiteral("huntmark-batch"), QStringLiteral("ncftpget.exe"),
+                                   QStringLiteral("Locations") };
+const QMap<QString, QByteArray> UserFiles {
+    { TabsFile, "7 2\r\n" },
+    { QStringLiteral("UniquesDefeated.txt"), "0110\r\n" },
+    { QStringLiteral("History.sqlite"), "the history, as it was" },
+};
+
+void makeLauncherFolder(const QString &folder, const QString &package)
+{
+    QDir().mkpath(folder);
+    const QDir dir(folder);
+    for (auto it = UserFiles.cbegin(); it != UserFiles.cend(); ++it)
+        writeBytes(dir.filePath(it.key()), it.value());
+    writeBytes(dir.filePath(QStringLiteral(".huntmark-package")), "made by the launcher\n");
+    badinput::writeExecutable(dir.filePath(QStringLiteral("huntmark-viewer")), "a copy");
+    for (const char *piece : { "huntmark-batch", "ncftpget.exe", "Locations" })
+        QFile::link(package + QLatin1Char('/') + QLatin1String(piece),
+                    dir.filePath(QLatin1String(piece)));
+    // Pictures of the user's own in place of the link.
+    dir.mkdir(QStringLiteral("Monsters"));
+}
+
 } // namespace
 
 class TabMemoryTest : public QObject
@@ -70,6 +138,10 @@ private slots:
     void restoreRunsTheTabHandlers();
     void tabChangeSavesBothTabs();
     void saveReplacesTheFileAsAWhole();
+    void decidesTheFolders_data();
+    void decidesTheFolders();
+    void tidiesWhatTheLauncherLeft_data();
+    void tidiesWhatTheLauncherLeft();
 };
 
 void TabMemoryTest::restore_data()
@@ -228,6 +300,126 @@ void TabMemoryTest::saveReplacesTheFileAsAWhole()
     QCOMPARE(folder.read(TabsFile), QByteArray("9 2\r\n"));
     QCOMPARE(fileBytes(link), QByteArray("3 2\r\n"));
     QCOMPARE(strayEntries(folder), QStringList());
+}
+
+void TabMemoryTest::decidesTheFolders_data()
+{
+    // The program folder: a temporary one the test may write ("own"), one of
+    // the shared system tree ("system"), or one that is not there ("gone").
+    QTest::addColumn<QString>("program");
+    // HOME and XDG_DATA_HOME: a folder in the scratch folder, "-" for unset,
+    // "file" for a plain file standing where a folder would be.
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("dataHome");
+    // The data folder expected, relative to the scratch folder; "program" for
+    // the program folder; empty when the viewer cannot start.
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("problem"); // a piece of the reason
+
+    QTest::newRow("a folder of its own: a build, a bundle, a per-user install")
+            << u"own"_s << u"home"_s << u"-"_s << u"program"_s << QString();
+    QTest::newRow("the shared system tree, written by nobody at run time")
+            << u"system"_s << u"home"_s << u"-"_s << u"home/.local/share/huntmark-viewer"_s
+            << QString();
+    QTest::newRow("the data home XDG_DATA_HOME names")
+            << u"system"_s << u"home"_s << u"data"_s << u"data/huntmark-viewer"_s << QString();
+    QTest::newRow("a program folder that is not there")
+            << u"gone"_s << u"home"_s << u"-"_s << u"home/.local/share/huntmark-viewer"_s
+            << QString();
+    QTest::newRow("no HOME") << u"system"_s << u"-"_s << u"-"_s << QString()
+                             << u"HOME is not set"_s;
+    QTest::newRow("a home folder that does not exist")
+            << u"system"_s << u"nohome"_s << u"-"_s << QString() << u"does not exist"_s;
+    QTest::newRow("a data folder that cannot be made")
+            << u"system"_s << u"home"_s << u"file"_s << QString() << u"cannot make or write"_s;
+}
+
+void TabMemoryTest::decidesTheFolders()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, home);
+    QFETCH(QString, dataHome);
+    QFETCH(QString, data);
+    QFETCH(QString, problem);
+
+    ProgramFolder own;
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    QVERIFY(QDir(scratch.path()).mkdir(QStringLiteral("home")));
+    writeBytes(scratch.filePath(QStringLiteral("file")), "not a folder");
+    const QMap<QString, QString> programs {
+        { QStringLiteral("own"), own.path() },
+        { QStringLiteral("system"), QStringLiteral("/usr/lib") },
+        { QStringLiteral("gone"), scratch.filePath(u"gone"_s) }
+    };
+    const auto inScratch = [&scratch](const QString &name) {
+        return name == u"-" ? QByteArray() : QFile::encodeName(scratch.filePath(name));
+    };
+    EnvironmentRestorer environment;
+    environment.set("HOME", inScratch(home));
+    environment.set("XDG_DATA_HOME", inScratch(dataHome));
+
+    const platform::Folders folders = platform::decideFolders(programs.value(program));
+
+    QCOMPARE(folders.program, programs.value(program));
+    const QString expected = data.isEmpty() ? QString()
+            : data == u"program"            ? own.path()
+                                            : scratch.filePath(data);
+    QCOMPARE(folders.data, expected);
+    QVERIFY2(problem.isEmpty() ? folders.problem.isEmpty() : folders.problem.contains(problem),
+             qPrintable(folders.problem));
+    if (!expected.isEmpty())
+        QVERIFY(QFileInfo(expected).isDir());
+    // Only the data folder chosen is made.
+    if (data != u"home/.local/share/huntmark-viewer")
+        QVERIFY(!QFileInfo::exists(scratch.filePath(u"home/.local"_s)));
+}
+
+void TabMemoryTest::tidiesWhatTheLauncherLeft_data()
+{
+    QTest::addColumn<bool>("marked");
+    // Everything goes that the launcher put there, its mark last.
+    QTest::newRow("a folder the launcher made") << true;
+    // A folder without the mark is not the launcher's, whatever it holds.
+    QTest::newRow("a folder without the mark") << false;
+}
+
+void TabMemoryTest::tidiesWhatTheLauncherLeft()
+{
+    QFETCH(bool, marked);
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QString package = scratch.filePath(QStringLiteral("package"));
+    QVERIFY(QDir().mkpath(package + QStringLiteral("/Locations")));
+    const QString data = scratch.filePath(QStringLiteral("data/huntmark-viewer"));
+    makeLauncherFolder(data, package);
+    if (!marked)
+        QVERIFY(QFile::remove(data + QStringLiteral("/.huntmark-package")));
+    const QStringList before = QDir(data).entryList(QDir::AllEntries | QDir::System | QDir::Hidden
+                                                    | QDir::NoDotAndDotDot);
+    EnvironmentRestorer environment;
+    environment.set("HOME", QFile::encodeName(scratch.path()));
+    environment.set("XDG_DATA_HOME", QFile::encodeName(scratch.filePath(u"data"_s)));
+
+    const platform::Folders folders = platform::decideFolders(QStringLiteral("/usr/lib"));
+
+    QCOMPARE(folders.data, data);
+    QStringList left = before;
+    if (marked) {
+        for (const QString &piece : LauncherPieces)
+            left.removeAll(piece);
+    }
+    QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::System | QDir::Hidden
+                                  | QDir::NoDotAndDotDot),
+             left);
+    QVERIFY(QFileInfo(package + QStringLiteral("/Locations")).isDir());
+    for (auto it = UserFiles.cbegin(); it != UserFiles.cend(); ++it)
+        QCOMPARE(fileBytes(data + QLatin1Char('/') + it.key()), it.value());
+    // The user's files are used as they are: the window opens on their tabs.
+    Form1 window(folders);
+    window.Form_Load();
+    QCOMPARE(currentTab(&window, "QVLocations"), 7);
+    QCOMPARE(currentTab(&window, "QuestsTab"), 2);
 }
 
 QTEST_MAIN(TabMemoryTest)

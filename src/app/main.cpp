@@ -1,9 +1,28 @@
 #include "allocator.h"
+#include "folders.h"
 #include "form1.h"
 #include "quitsignals.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace {
+
+// The one failure the viewer reports: it cannot start without a place for its
+// files. Told on the terminal and in a message box, since a start from the
+// desktop menu has no terminal.
+int refuseToStart(const QString &problem)
+{
+    const QString text = QStringLiteral("Huntmark Viewer cannot start: ") + problem;
+    std::fprintf(stderr, "huntmark-viewer: %s\n", qUtf8Printable(text));
+    QMessageBox::critical(nullptr, QStringLiteral("Huntmark (Viewer)"), text);
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -15,11 +34,17 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Huntmark Viewer"));
     QApplication::setDesktopFileName(QStringLiteral("huntmark-viewer"));
-    // Ended from outside, the window still goes in order, with its fetch.
+    // What came with the viewer lies beside the executable; what it writes
+    // goes there too, or into the user's data folder where that folder is
+    // not the user's to write.
+    const platform::Folders folders =
+            platform::decideFolders(QCoreApplication::applicationDirPath());
+    if (folders.data.isEmpty())
+        return refuseToStart(folders.problem);
+    // Ended from outside, the window still goes in order, with its fetch; a
+    // refusal above has nothing to put in order and simply ends.
     platform::quitOnTerminationSignals();
-
-    // Every file the viewer reads or writes lies beside the executable.
-    Form1 window(QCoreApplication::applicationDirPath());
+    Form1 window(folders);
     window.Form_Load();
     window.show();
     return app.exec();

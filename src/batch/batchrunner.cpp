@@ -4,6 +4,7 @@
 #include "clientcommandline.h"
 #include "exitstatus.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -209,7 +210,12 @@ int runBatchScript(const QString &scriptPath, BatchReport report)
         return 1;
 
     const QString workingDir = QDir::currentPath();
-    const QString searchPath = qEnvironmentVariable("PATH");
+    // The command interpreter looks in the working folder and then along its
+    // search path; the helper looks beside itself in between. An installed
+    // viewer runs its script in the user's data folder, while the download
+    // client came with the helper.
+    const QString searchPath = QCoreApplication::applicationDirPath() + QDir::listSeparator()
+            + qEnvironmentVariable("PATH");
     int lastFailure = 0;
     int number = 0;
     for (const QString &line : splitBatchLines(*script)) {

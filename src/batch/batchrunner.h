@@ -20,12 +20,12 @@ enum class BatchReport {
 
 // Runs a download script in the current working directory, line by line, as
 // the Windows command interpreter would run the few commands such a script
-// holds, waiting for each program it starts. The download client (ncftpget,
-// with or without ".exe") gets its account and password in a login file
-// handed over in memory instead of on its command line. The script is read in full
-// before the first line runs, so it may delete itself. Returns as `report`
-// says, or 1 when the script cannot be read or is larger than
-// MaxBatchScriptSize.
+// holds, waiting for each program it starts. Programs are looked for in the
+// working directory, then beside the running executable, then along PATH. The download client
+// (ncftpget, with or without ".exe") gets its account and password in a login file handed over in
+// memory instead of on its command line. The script is read in full before the first line runs, so
+// it may delete itself. Returns as `report` says, or 1 when the script cannot be read or is larger
+// than MaxBatchScriptSize.
 int runBatchScript(const QString &scriptPath, BatchReport report = BatchReport::Quiet);
 
 // Asks a running script to stop: no further line runs once the program

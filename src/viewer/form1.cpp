@@ -123,7 +123,12 @@ void chainFocus(std::initializer_list<QWidget *> widgets, QWidget *&last)
 } // namespace
 
 Form1::Form1(const QString &programFolder, QWidget *parent)
-    : QMainWindow(parent), m_programFolder(programFolder)
+    : Form1(platform::Folders { programFolder, programFolder, {} }, parent)
+{
+}
+
+Form1::Form1(const platform::Folders &folders, QWidget *parent)
+    : QMainWindow(parent), m_programFolder(folders.program), m_dataFolder(folders.data)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Huntmark (Viewer)"));
@@ -144,10 +149,10 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
     platform::failWritesPastFileSizeLimit();
     // Before the first fetch: a run that was killed may have left its
     // script, with the password, and half a download.
-    fetch::clearFetchLeftovers(m_programFolder);
+    fetch::clearFetchLeftovers(m_dataFolder);
     // The files on screen arrived in an earlier run: the note says when
     // from the start, and since when once fetches fail.
-    m_fetches->recallLastArrival(m_programFolder);
+    m_fetches->recallLastArrival(m_dataFolder);
 
     // The layout does not follow the window's size, so the window keeps the
     // size its layout was drawn for and opens in the middle of the screen.

@@ -2,6 +2,7 @@
 
 #include "catalog.h"
 #include "firstfield.h"
+#include "folders.h"
 #include "historystore.h"
 
 #include <QMainWindow>
@@ -38,9 +39,13 @@ class Form1 : public QMainWindow
 public:
     // Builds the window in its fixed layout (region tab 1, quest group 0, empty
     // lists) and runs nothing else; Form_Load() starts it up.
+    // Reads and writes everything in one folder, as a build or a bundle does.
     explicit Form1(const QString &programFolder, QWidget *parent = nullptr);
+    // Reads what came with it from the program folder and writes into the data folder.
+    explicit Form1(const platform::Folders &folders, QWidget *parent = nullptr);
 
     QString programFolder() const { return m_programFolder; }
+    QString dataFolder() const { return m_dataFolder; }
     // What the first frame does not show (the history store, the desktop
     // notifications) is set up after it; true once it is.
     bool startUpFinished() const { return m_startUpFinished; }
@@ -154,6 +159,7 @@ private:
     void readFetchedProgress();
 
     QString m_programFolder;
+    QString m_dataFolder;
 
     QMenu *File = nullptr;
     QAction *RefreshNow = nullptr;

@@ -16,7 +16,7 @@
 
 void Form1::createHistory()
 {
-    m_history = new ProgressHistory(m_programFolder, this);
+    m_history = new ProgressHistory(m_dataFolder, this);
     m_history->setObjectName(QStringLiteral("ProgressHistory"));
     m_uniqueMarks->keepIn(m_history, history::Kind::Uniques);
     m_questMarks->keepIn(m_history, history::Kind::Quests);

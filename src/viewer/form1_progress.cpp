@@ -26,7 +26,7 @@ QString flagText(bool done)
 progress::FlagScan Form1::readFlags(const QString &fileName, qint64 defaultLength,
                                     qint64 position) const
 {
-    const QString path = platform::programFilePath(m_programFolder, fileName);
+    const QString path = platform::programFilePath(m_dataFolder, fileName);
     // The catalog's part of the flag text is kept for the list marks. A file
     // that is not there gives them no flag text at all: nothing is done, and
     // nothing is learned that a first download could turn "new".
@@ -79,7 +79,7 @@ void Form1::FetchProgress()
 {
     // The script is written and run hidden unless a fetch still runs; the
     // files already there are read in every case.
-    m_fetches->startFetch(m_programFolder);
+    m_fetches->startFetch(m_dataFolder);
     ReadUniquesDefeated();
     ReadQuestsCleared();
 }
@@ -88,14 +88,14 @@ void Form1::SaveTabs()
 {
     // A folder that cannot be written loses the memory, not the tab change.
     const QByteArray line = progress::formatTabsLine(QVLocations->tab(), QuestsTab->tab());
-    platform::replaceFileAtomically(
-            platform::programFilePath(m_programFolder, progress::TabsFileName), line);
+    platform::replaceFileAtomically(platform::programFilePath(m_dataFolder, progress::TabsFileName),
+                                    line);
 }
 
 void Form1::LoadTabs()
 {
     const auto field = progress::readFirstField(
-            platform::programFilePath(m_programFolder, progress::TabsFileName));
+            platform::programFilePath(m_dataFolder, progress::TabsFileName));
     if (!field || !selectTabs(*field))
         selectTabs(progress::DefaultTabsField);
 }

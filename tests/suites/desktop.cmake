@@ -35,12 +35,17 @@ set_tests_properties(portable_bundle PROPERTIES TIMEOUT 300 LABELS desktop)
 set_tests_properties(xserver_installed_viewer PROPERTIES TIMEOUT 180 LABELS "desktop;xserver"
   RESOURCE_LOCK xvfb-run)
 
-# The Debian package, built, checked by lintian and unpacked for two users
-# under a real X server; needs dpkg-dev and lintian as well.
-add_test(NAME debian_package
-  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/deb_test.sh
-    ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND})
-set_tests_properties(debian_package PROPERTIES TIMEOUT 300 LABELS "desktop;xserver" RESOURCE_LOCK xvfb-run)
+# The Debian package: built by `make deb`, checked by lintian, installed with
+# apt and started for two users created for the test, each following a real
+# FTP server in a private network. Needs root (CI runs as root) and skips
+# otherwise; the sanitized build skips it, as the package is built the same
+# either way.
+if(NOT HUNTMARK_SANITIZE)
+  add_test(NAME debian_package
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/deb_test.sh
+      ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${HUNTMARK_FTP_HOST} ${HUNTMARK_FTP_ACCOUNT})
+  set_tests_properties(debian_package PROPERTIES TIMEOUT 2400 LABELS desktop SKIP_RETURN_CODE 77)
+endif()
 # What a screen reader reads, over the accessibility bus (at-spi2-core and
 # python3-pyatspi).
 add_test(NAME xserver_accessibility
