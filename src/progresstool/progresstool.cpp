@@ -248,7 +248,7 @@ std::optional<Outcome> lockFolder(FolderLock &lock, const Folder &folder, const 
 
 // mark and unmark change a record, never start one: in the wrong folder
 // they would otherwise make a fresh "nothing done" pair that a publish
-// then puts over the real one.
+// then puts over the real one. show says so too, rather than "nothing done".
 std::optional<Outcome> refuseWithoutRecord(const LoadedFiles &files, const Folder &folder)
 {
     QStringList missing;
@@ -470,6 +470,9 @@ Outcome show(const Options &options, const Folder &folder, const Context &contex
     const LoadedFiles files = loadFiles(folder, { Kind::Unique, Kind::Quest });
     if (files.refusal)
         return *files.refusal;
+    // "Nothing done" from a folder without a record would be a wrong answer.
+    if (const auto refusal = refuseWithoutRecord(files, folder))
+        return *refusal;
     // A caption with spaces may come in as several words.
     if (!options.operands.isEmpty())
         return showTab(options.operands.join(QLatin1Char(' ')), files);
