@@ -30,7 +30,7 @@ deps: $(DEPS_STAMP)
 
 # The desktop and real-X-server tests need a few more of Debian's tools.
 $(DEPS_STAMP): scripts/install-deps.sh Makefile
-	./scripts/install-deps.sh xvfb xauth x11-utils xdotool desktop-file-utils appstream imagemagick faketime lintian dpkg-dev at-spi2-core python3-pyatspi
+	./scripts/install-deps.sh xvfb xauth x11-utils xdotool desktop-file-utils appstream imagemagick faketime lintian dpkg-dev at-spi2-core python3-pyatspi gnome-keyring libsecret-tools dbus-daemon
 	@mkdir -p $(@D) && touch $@
 
 configure: deps
