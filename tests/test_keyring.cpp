@@ -4,8 +4,8 @@
 // Stored, read back by other processes, used by huntmark-progress publish,
 // and never in clear on disk or on a command line; without a keyring, the
 // built-in password as before.
-#include "testsupport.h"
 #include "ftpserver.h"
+#include "testsupport.h"
 
 #include "downloadscript.h"
 #include "publisher.h"
@@ -62,9 +62,9 @@ QByteArray readInANewProcess(const publishing::FtpAccount &account,
 {
     QProcess reader;
     reader.setProcessEnvironment(environment);
-    reader.start(QCoreApplication::applicationFilePath(),
-                 { u"--read-keyring"_s, account.host, account.user,
-                   QString::number(account.port) });
+    reader.start(
+            QCoreApplication::applicationFilePath(),
+            { u"--read-keyring"_s, account.host, account.user, QString::number(account.port) });
     if (!reader.waitForFinished(30000))
         return "no answer";
     return reader.readAllStandardOutput().trimmed();
@@ -118,8 +118,7 @@ void KeyringTest::storedAndReadBackInNewProcesses()
     keyring.writePassword(account());
     QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, 20000);
     const auto stored = written.first().first().value<publishing::KeyringAnswer>();
-    QVERIFY2(stored.result == publishing::KeyringAnswer::Result::Stored,
-             qPrintable(stored.reason));
+    QVERIFY2(stored.result == publishing::KeyringAnswer::Result::Stored, qPrintable(stored.reason));
 
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     QCOMPARE(readInANewProcess(account(), environment), "found " + KeptPassword);
@@ -129,8 +128,9 @@ void KeyringTest::storedAndReadBackInNewProcesses()
 
     // Another program of the desktop finds it too, by the entry's name.
     QProcess lookup;
-    lookup.start(u"secret-tool"_s, { u"lookup"_s, u"server"_s, u"huntmark-publishing"_s,
-                                     u"user"_s, publishing::Keyring::entryKey(account()) });
+    lookup.start(u"secret-tool"_s,
+                 { u"lookup"_s, u"server"_s, u"huntmark-publishing"_s, u"user"_s,
+                   publishing::Keyring::entryKey(account()) });
     QVERIFY(lookup.waitForFinished(20000));
     QCOMPARE(lookup.readAllStandardOutput(), KeptPassword);
 }
@@ -153,10 +153,9 @@ QProcess *KeyringTest::startPublish(const ProgramFolder &folder, const QStringLi
 void KeyringTest::publishTakesThePasswordFromTheKeyring()
 {
     ProgramFolder folder;
-    QProcess *run = startPublish(folder,
-                                 { u"--user"_s, PublisherUser, u"--port"_s,
-                                   QString::number(m_server.port()) },
-                                 QProcessEnvironment::systemEnvironment());
+    QProcess *run = startPublish(
+            folder, { u"--user"_s, PublisherUser, u"--port"_s, QString::number(m_server.port()) },
+            QProcessEnvironment::systemEnvironment());
     bool seen = false;
     int looks = 0;
     while (!run->waitForFinished(5)) {
@@ -216,13 +215,14 @@ int main(int argc, char *argv[])
                 { arguments[2], arguments[3], QByteArray(), arguments[4].toInt() });
         switch (answer.result) {
         case publishing::KeyringAnswer::Result::Found:
-            std::fputs(("found " + answer.password + "\n").constData(), stdout);
+            std::fputs(QByteArray("found " + answer.password + "\n").constData(), stdout);
             break;
         case publishing::KeyringAnswer::Result::NotFound:
             std::fputs("not found\n", stdout);
             break;
         default:
-            std::fputs(("no keyring: " + answer.reason.toUtf8() + "\n").constData(), stdout);
+            std::fputs(QByteArray("no keyring: " + answer.reason.toUtf8() + "\n").constData(),
+                       stdout);
         }
         return 0;
     }

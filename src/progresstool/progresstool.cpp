@@ -45,9 +45,11 @@ Options:
   --host HOST           publish: the FTP server (default: %1)
   --user USER           publish: the FTP account (default: %2)
   --password-file FILE  publish: the account's password is the first line of FILE
-                        (default: the password the viewer is built with)
+                        (default: the desktop keyring's password for this server,
+                        port and account, else the password the viewer is built with)
   --port PORT           publish: the FTP server's port (default: 21)
   --force               publish: even when it undoes entries done on the server
+                        (an entry you unmarked here after publishing it needs none)
   --help                show this help
   --version             show the version
 
