@@ -643,9 +643,12 @@ void ProgressPublishTest::endsInTimeAgainstASlowServer()
     QFETCH(bool, trickling);
 
     ProgramFolder served;
-    served.write(Uniques, firstOnes(157, 3) + "\r\n");
+    // Notes after the flags make the file long enough to trickle for a
+    // minute, a little at a time: never silent long enough for the client's
+    // own time limit.
+    served.write(Uniques, firstOnes(157, 3) + "," + QByteArray(3000, 'n') + "\r\n");
     FtpServer slow(served.path(), PublisherUser.toUtf8(), PublisherPassword, FtpServer::Writable);
-    slow.setSendRate(2);
+    slow.setSendRate(50);
     SilentServer silent;
     if (trickling)
         QVERIFY2(slow.start(), slow.log().constData());

@@ -536,8 +536,11 @@ void PublishRun::afterRandomPause(void (PublishRun::*next)(), int atLeastMs)
 {
     m_pause.disconnect(this);
     connect(&m_pause, &QTimer::timeout, this, next);
-    m_pause.start(atLeastMs
-                  + int(QRandomGenerator::global()->bounded(ShortestPauseMs, LongestPauseMs)));
+    const qint64 wanted =
+            atLeastMs + QRandomGenerator::global()->bounded(ShortestPauseMs, LongestPauseMs);
+    // Never past the deadline: the step after the pause then says so.
+    const qint64 pauseMs = std::min<qint64>(wanted, m_deadline.remainingTime());
+    m_pause.start(int(std::max<qint64>(pauseMs, 0)));
 }
 
 // Runs under the folder's lock: the record of what the server now holds,
