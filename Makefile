@@ -31,7 +31,7 @@ deps: $(DEPS_STAMP)
 # The desktop and real-X-server tests need a few more of Debian's tools, and
 # the package's test debhelper.
 $(DEPS_STAMP): scripts/install-deps.sh Makefile
-	./scripts/install-deps.sh xvfb xauth x11-utils xdotool desktop-file-utils appstream imagemagick faketime lintian dpkg-dev debhelper at-spi2-core python3-pyatspi
+	./scripts/install-deps.sh xvfb xauth x11-utils xdotool desktop-file-utils appstream imagemagick faketime lintian dpkg-dev debhelper at-spi2-core python3-pyatspi gnome-keyring libsecret-tools dbus-daemon
 	@mkdir -p $(@D) && touch $@
 
 configure: deps

@@ -9,7 +9,7 @@
 #
 # The Qt libraries are not bundled: the viewer uses the system's Qt 6
 # (Debian: libqt6widgets6, which brings libqt6gui6 with the X11 and JPEG
-# plugins, and libqt6core6).
+# plugins, and libqt6core6); the progress tool also needs libqt6keychain1.
 
 set(CPACK_PACKAGE_NAME "huntmark-viewer")
 set(CPACK_PACKAGE_VENDOR "The Huntmark Viewer developers")

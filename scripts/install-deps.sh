@@ -16,6 +16,7 @@ ncftp
 python3-pyftpdlib
 dbus-daemon
 libqt6sql6-sqlite
+qtkeychain-qt6-dev
 "
 # The benchmarks, fuzzers and the real-X-server tests bring their own lists.
 for extra in "$@"; do

@@ -130,11 +130,11 @@ check_progress_tool() {
     work=$(mktemp -d "$scratch/progress.XXXXXX")
     version=$(cd "$work" && "$1" --version) || fail "$1 --version failed"
     echo "$version" | grep -q '^huntmark-progress [0-9]' || fail "$1 --version says: $version"
+    (cd "$work" && "$1" init >/dev/null) || fail "$1 init failed"
     # The second unique monster of the first region, as the tool lists it.
     region=$(cd "$work" && "$1" show | sed -n '2s/^  \(.*[^ ]\)  *[0-9]*\/[0-9]*$/\1/p')
     name=$(cd "$work" && "$1" show "$region" | sed -n '3s/^\[ \] //p')
     [ -n "$name" ] || fail "$1 show lists no entries"
-    (cd "$work" && "$1" init >/dev/null) || fail "$1 init failed"
     (cd "$work" && "$1" mark "$name" >/dev/null) || fail "$1 mark \"$name\" failed"
     expected=$(printf '01%0155d\r' 0)
     [ "$(head -n 1 "$work/UniquesDefeated.txt")" = "$expected" ] ||

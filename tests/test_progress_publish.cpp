@@ -8,9 +8,11 @@
 #include "catalog.h"
 #include "downloadscript.h"
 #include "progresstool.h"
+#include "publisher.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -93,9 +96,13 @@ private slots:
     void failureSaysWhyAndUploadsNothing();
     void refusesToUndoDoneEntries_data();
     void refusesToUndoDoneEntries();
-    void concurrentPublishesKeepTheServerFilesWhole();
+    void publishersAtOnceAllLand();
+    void deliberateUndoIsPublished();
     void interruptedPublishLeavesNothing_data();
     void interruptedPublishLeavesNothing();
+    void nextPublishRemovesLeftoverUploads();
+    void endsInTimeAgainstASlowServer_data();
+    void endsInTimeAgainstASlowServer();
     void passwordStaysOffTheCommandLine();
 
 private:
@@ -103,6 +110,9 @@ private:
     // "@PORT@" or "@STOPPED@" in them becomes the port of the publisher's
     // server or of a stopped one, "@PASSWORD@" a file holding its password
     // (readable by its owner alone; "@OPENPASSWORD@" by everyone).
+    // The same through the library, as a window publishes.
+    publishing::PublishOutcome publishHere(const ProgramFolder &folder, bool force = false,
+                                           int deadlineMs = 45000, quint16 port = 0);
     progresstool::Outcome publish(const ProgramFolder &folder, QStringList arguments,
                                   const QString &client = QStringLiteral("ncftpput"),
                                   const QString &downloadClient = QStringLiteral("ncftpget"));
@@ -141,6 +151,12 @@ void ProgressPublishTest::initTestCase()
     // Longer than any test waits: the test acts while the upload hangs.
     m_holdingServer.holdUploads(600);
     QVERIFY2(m_holdingServer.start(), m_holdingServer.log().constData());
+    QVERIFY(::mkfifo(QFile::encodeName(m_scratch.filePath(QStringLiteral("fifo"))).constData(),
+                     0600)
+            == 0);
+    // A download client for an account that may write but not read.
+    badinput::writeExecutable(m_scratch.filePath(QStringLiteral("unreadable-ncftpget")),
+                              "#!/bin/sh\necho 'ncftpget: could not read the files' >&2\nexit 5\n");
     // Where a server was: nothing listens there now.
     m_stoppedPort = freeLoopbackPort();
     QVERIFY(!acceptsConnections(m_stoppedPort));
@@ -157,7 +173,15 @@ QStringList ProgressPublishTest::withPlaceholders(QStringList arguments)
         m_scratch.write(name, PublisherPassword + "\n");
         QFile::setPermissions(m_scratch.filePath(name), permissions);
     }
+    m_scratch.write(QStringLiteral("group-password"), PublisherPassword + "\n");
+    QFile::setPermissions(m_scratch.filePath(QStringLiteral("group-password")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                  | QFileDevice::ReadGroup);
     for (QString &argument : arguments) {
+        argument.replace(QStringLiteral("@GROUPPASSWORD@"),
+                         m_scratch.filePath(QStringLiteral("group-password")));
+        argument.replace(QStringLiteral("@FIFO@"), m_scratch.filePath(QStringLiteral("fifo")));
+        argument.replace(QStringLiteral("@FOLDER@"), m_scratch.path());
         argument.replace(QStringLiteral("@PORT@"), QString::number(m_publisherServer.port()));
         argument.replace(QStringLiteral("@VIEWERPORT@"), QString::number(m_viewerServer.port()));
         argument.replace(QStringLiteral("@HOLDINGPORT@"), QString::number(m_holdingServer.port()));
@@ -177,6 +201,18 @@ progresstool::Outcome ProgressPublishTest::publish(const ProgramFolder &folder,
 {
     progresstool::Context context { folder.path(), client, downloadClient };
     return progresstool::run(withPlaceholders(arguments), context);
+}
+
+publishing::PublishOutcome ProgressPublishTest::publishHere(const ProgramFolder &folder, bool force,
+                                                            int deadlineMs, quint16 port)
+{
+    publishing::Publisher::Options options;
+    options.folder = folder.path();
+    options.account = { QStringLiteral("127.0.0.1"), PublisherUser, PublisherPassword,
+                        port > 0 ? port : m_publisherServer.port() };
+    options.force = force;
+    options.deadlineMs = deadlineMs;
+    return publishing::publishAndWait(options);
 }
 
 QStringList ProgressPublishTest::passwordsOnDisk(const ProgramFolder &folder) const
@@ -269,6 +305,20 @@ void ProgressPublishTest::failureSaysWhyAndUploadsNothing_data()
             << words(u"--host 127.0.0.1 --user "_s + PublisherUser
                      + u" --password-file @OPENPASSWORD@ --port @PORT@"_s)
             << ncftpput << true << int(progresstool::Refused) << QStringLiteral("chmod 600 ");
+    QTest::newRow("a password file others of the group can read (640)")
+            << words(u"--host 127.0.0.1 --user "_s + PublisherUser
+                     + u" --password-file @GROUPPASSWORD@ --port @PORT@"_s)
+            << ncftpput << true << int(progresstool::Refused) << QStringLiteral("chmod 600 ");
+    QTest::newRow("a pipe as password file")
+            << words(publisher + u"@PORT@"_s).replaceInStrings(u"@PASSWORD@"_s, u"@FIFO@"_s)
+            << ncftpput << true << int(progresstool::FileError)
+            << QStringLiteral("not a plain file");
+    QTest::newRow("a folder as password file")
+            << words(publisher + u"@PORT@"_s).replaceInStrings(u"@PASSWORD@"_s, u"@FOLDER@"_s)
+            << ncftpput << true << int(progresstool::FileError) << QStringLiteral("a folder");
+    QTest::newRow("an account that may not read: --force offered")
+            << words(publisher + u"@PORT@"_s) << m_scratch.filePath(u"unreadable-ncftpget"_s)
+            << true << failed << QStringLiteral("(--force publishes without reading them)");
     QTest::newRow("no password file")
             << words(u"--password-file nothing-here --port @PORT@"_s) << ncftpput << true
             << int(progresstool::FileError) << QStringLiteral("nothing-here");
@@ -293,8 +343,16 @@ void ProgressPublishTest::failureSaysWhyAndUploadsNothing()
         folder.write(Quests, flagsWithOnesAt(63, { 3 }) + "\r\n");
     const QStringList before = QDir(m_publisherServerFiles.path()).entryList(QDir::Files);
 
-    const progresstool::Outcome outcome = publish(folder, arguments, client);
+    // A stand-in for the download client is named after it.
+    const bool downloader = client.contains(QStringLiteral("ncftpget"));
+    const progresstool::Outcome outcome =
+            publish(folder, arguments, downloader ? QStringLiteral("ncftpput") : client,
+                    downloader ? client : QStringLiteral("ncftpget"));
     QCOMPARE(outcome.status, status);
+    // --force helps only where the server's files could not be read for
+    // another reason than the login, the connection or the server.
+    if (!saying.contains(QStringLiteral("--force")))
+        QVERIFY2(!outcome.error.contains(QStringLiteral("--force")), qPrintable(outcome.error));
     QCOMPARE(outcome.output, QString());
     QCOMPARE(outcome.error.count(QLatin1Char('\n')), 1);
     QVERIFY2(outcome.error.contains(saying), qPrintable(outcome.error));
@@ -369,44 +427,106 @@ void ProgressPublishTest::refusesToUndoDoneEntries()
     }
 }
 
-// Two players' machines (two folders) publishing at once, again and again:
-// each pair's runs both succeed and leave both files whole on the server.
-// With a temporary name the runs shared, one run's rename failed and its
-// client then deleted the live file.
-void ProgressPublishTest::concurrentPublishesKeepTheServerFilesWhole()
+// Five folders publishing different marks at the same moment, again and
+// again: each run reads the server before any of them uploads (a gate in
+// front of the real download client holds them there), so every check
+// passes and every upload but one is lost to a rival. Each run succeeds only
+// once the server holds its marks, so the server ends with all of them.
+void ProgressPublishTest::publishersAtOnceAllLand()
 {
-    constexpr int Pairs = 15;
+    constexpr int Rounds = 4;
+    constexpr int Folders = 5;
     const ProgramFolder &server = m_publisherServerFiles;
     setFile(server, Uniques, std::nullopt);
     setFile(server, Quests, std::nullopt);
     const QStringList arguments =
             withPlaceholders(words(u"--host 127.0.0.1 --user "_s + PublisherUser
                                    + u" --password-file @PASSWORD@ --port @PORT@"_s));
-    for (int pair = 0; pair < Pairs; ++pair) {
-        // Each pair a step further, so every pair replaces the files.
-        const QByteArray uniques = firstOnes(157, pair + 1) + "\r\n";
-        const QByteArray quests = firstOnes(63, pair + 1) + "\r\n";
-        ProgramFolder folders[2];
+    ProgramFolder gate;
+    QDir(gate.path()).mkdir(QStringLiteral("bin"));
+    badinput::writeExecutable(
+            gate.filePath(QStringLiteral("bin/ncftpget")),
+            "#!/bin/sh\n'" + QFile::encodeName(QStandardPaths::findExecutable(u"ncftpget"_s))
+                    + "' \"$@\"; status=$?\ncase \"$PWD\" in */server)\n  touch '"
+                    + QFile::encodeName(gate.path()) + "/arrived.'$$\n  while [ ! -e '"
+                    + QFile::encodeName(gate.path())
+                    + "/open' ]; do sleep 0.02; done;;\nesac\nexit $status\n");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"PATH"_s, gate.filePath(u"bin"_s) + u":"_s + environment.value(u"PATH"_s));
+
+    QList<int> uniques;
+    QList<int> quests;
+    for (int round = 0; round < Rounds; ++round) {
+        QFile::remove(gate.filePath(u"open"_s));
+        for (const QString &name : QDir(gate.path()).entryList({ u"arrived.*"_s }))
+            QFile::remove(gate.filePath(name));
+        // Each folder holds what the server held, and one mark of its own.
+        std::vector<std::unique_ptr<ProgramFolder>> folders;
         std::vector<std::unique_ptr<QProcess>> runs;
-        for (const ProgramFolder &folder : folders) {
-            folder.write(Uniques, uniques);
-            folder.write(Quests, quests);
+        for (int f = 0; f < Folders; ++f) {
+            const int mark = round * Folders + f + 1;
+            folders.push_back(std::make_unique<ProgramFolder>());
+            folders.back()->write(Uniques, flagsWithOnesAt(157, uniques + QList { mark }) + "\r\n");
+            folders.back()->write(Quests,
+                                  flagsWithOnesAt(63, quests + QList { 64 - mark }) + "\r\n");
+        }
+        for (int f = 0; f < Folders; ++f) {
+            uniques.append(round * Folders + f + 1);
+            quests.append(64 - (round * Folders + f + 1));
             runs.push_back(std::make_unique<QProcess>());
-            runs.back()->setWorkingDirectory(folder.path());
+            runs.back()->setProcessEnvironment(environment);
+            runs.back()->setWorkingDirectory(folders[size_t(f)]->path());
             runs.back()->start(Program, arguments);
         }
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(gate.path()).entryList({ u"arrived.*"_s }).size(), Folders,
+                                  30000);
+        gate.write(u"open"_s, "");
         for (const auto &run : runs) {
             QVERIFY(run->waitForFinished(60000));
             QVERIFY2(run->exitStatus() == QProcess::NormalExit && run->exitCode() == 0,
-                     qPrintable(QStringLiteral("pair %1: %2")
-                                        .arg(pair)
+                     qPrintable(QStringLiteral("round %1: %2")
+                                        .arg(round)
                                         .arg(QString::fromLocal8Bit(run->readAllStandardError()))));
         }
-        QCOMPARE(fileState(server, Uniques), FileState(uniques));
-        QCOMPARE(fileState(server, Quests), FileState(quests));
+        QCOMPARE(server.read(Uniques), flagsWithOnesAt(157, uniques) + "\r\n");
+        QCOMPARE(server.read(Quests), flagsWithOnesAt(63, quests) + "\r\n");
     }
     QCOMPARE(QDir(server.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({ Quests, Uniques }));
+}
+
+// An entry the player unmarked after publishing it goes out as not done:
+// the folder's record of what it published tells a deliberate undo from an
+// old copy. A folder without that record is still refused, names given.
+void ProgressPublishTest::deliberateUndoIsPublished()
+{
+    const ProgramFolder &server = m_publisherServerFiles;
+    setFile(server, Uniques, std::nullopt);
+    setFile(server, Quests, std::nullopt);
+    const QStringList arguments = words(u"--host 127.0.0.1 --user "_s + PublisherUser
+                                        + u" --password-file @PASSWORD@ --port @PORT@"_s);
+    ProgramFolder folder;
+    const progresstool::Context context { folder.path() };
+    QCOMPARE(progresstool::run({ u"init"_s }, context).status, 0);
+    QCOMPARE(progresstool::run({ u"mark"_s, uniqueName(0), uniqueName(1) }, context).status, 0);
+    QCOMPARE(publish(folder, arguments).error, QString());
+    QCOMPARE(progresstool::run({ u"unmark"_s, uniqueName(1) }, context).status, 0);
+
+    ProgramFolder oldCopy;
+    oldCopy.write(Uniques, QByteArray(157, '0') + "\r\n");
+    oldCopy.write(Quests, QByteArray(63, '0') + "\r\n");
+    const publishing::PublishOutcome refused = publishHere(oldCopy);
+    QCOMPARE(int(refused.result), int(publishing::PublishOutcome::Result::ServerHasMore));
+    QCOMPARE(refused.serverOnly, QStringList({ uniqueName(0), uniqueName(1) }));
+    QCOMPARE(refused.serverUniques, flagsWithOnesAt(157, { 1, 2 }));
+
+    const progresstool::Outcome outcome = publish(folder, arguments);
+    QCOMPARE(outcome.error, QString());
+    QCOMPARE(server.read(Uniques), flagsWithOnesAt(157, { 1 }) + "\r\n");
+    // "Publish mine": the server follows the old copy.
+    QCOMPARE(int(publishHere(oldCopy, true).result),
+             int(publishing::PublishOutcome::Result::Published));
+    QCOMPARE(server.read(Uniques), oldCopy.read(Uniques));
 }
 
 void ProgressPublishTest::interruptedPublishLeavesNothing_data()
@@ -461,6 +581,92 @@ void ProgressPublishTest::interruptedPublishLeavesNothing()
     if (signal != SIGKILL)
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList({ Quests, Uniques }));
+}
+
+// A publish killed mid-upload leaves its temporary upload on the server; a
+// later publish removes it once it is minutes old by the server's clock,
+// and leaves a rival's upload in progress and the user's own files alone.
+void ProgressPublishTest::nextPublishRemovesLeftoverUploads()
+{
+    const ProgramFolder &server = m_holdingServerFiles;
+    for (const QString &name : QDir(server.path()).entryList(QDir::Files | QDir::Hidden))
+        QFile::remove(server.filePath(name));
+    ProgramFolder folder;
+    folder.write(Uniques, firstOnes(157, 2) + "\r\n");
+    folder.write(Quests, firstOnes(63, 2) + "\r\n");
+    QProcess run;
+    run.setWorkingDirectory(folder.path());
+    run.start(Program,
+              withPlaceholders(words(u"--host 127.0.0.1 --user "_s + PublisherUser
+                                     + u" --password-file @PASSWORD@ --port @HOLDINGPORT@"_s)));
+    const QStringList partPattern { Uniques + QStringLiteral(".part.*") };
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(server.path()).entryList(partPattern).isEmpty(), 30000);
+    QCOMPARE(::kill(pid_t(run.processId()), SIGTERM), 0);
+    QVERIFY(run.waitForFinished(30000));
+    const QStringList left = QDir(server.path()).entryList(partPattern);
+    QCOMPARE(left.size(), 1);
+
+    // Ten minutes on; a rival's upload has just begun.
+    QFile aged(server.filePath(left.first()));
+    QVERIFY(aged.open(QIODevice::ReadWrite));
+    QVERIFY(aged.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-600),
+                             QFileDevice::FileModificationTime));
+    aged.close();
+    const QString rivals = Quests + QStringLiteral(".part.99.0123abcd");
+    const QString users = Uniques + QStringLiteral(".part.mine");
+    server.write(rivals, "0");
+    server.write(users, "notes");
+    m_holdingServer.holdUploads(0);
+    QVERIFY2(m_holdingServer.start(), m_holdingServer.log().constData());
+
+    QCOMPARE(publish(folder,
+                     words(u"--host 127.0.0.1 --user "_s + PublisherUser
+                           + u" --password-file @PASSWORD@ --port @HOLDINGPORT@"_s))
+                     .error,
+             QString());
+    QCOMPARE(QDir(server.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({ Quests, rivals, Uniques, users }));
+}
+
+void ProgressPublishTest::endsInTimeAgainstASlowServer_data()
+{
+    QTest::addColumn<bool>("trickling"); // or silent
+
+    QTest::newRow("a server that never answers") << false;
+    QTest::newRow("a server that trickles") << true;
+}
+
+// Whatever the server does, the whole publish ends by its deadline, and
+// says why.
+void ProgressPublishTest::endsInTimeAgainstASlowServer()
+{
+    QFETCH(bool, trickling);
+
+    ProgramFolder served;
+    // Notes after the flags make the file long enough to trickle for a
+    // minute, a little at a time: never silent long enough for the client's
+    // own time limit.
+    served.write(Uniques, firstOnes(157, 3) + "," + QByteArray(3000, 'n') + "\r\n");
+    FtpServer slow(served.path(), PublisherUser.toUtf8(), PublisherPassword, FtpServer::Writable);
+    slow.setSendRate(50);
+    SilentServer silent;
+    if (trickling)
+        QVERIFY2(slow.start(), slow.log().constData());
+    ProgramFolder folder;
+    folder.write(Uniques, firstOnes(157, 3) + "\r\n");
+    folder.write(Quests, firstOnes(63, 3) + "\r\n");
+
+    constexpr int DeadlineMs = 6000;
+    QElapsedTimer took;
+    took.start();
+    const publishing::PublishOutcome outcome =
+            publishHere(folder, false, DeadlineMs, trickling ? slow.port() : silent.port());
+    QVERIFY2(took.elapsed() < DeadlineMs + 2000, qPrintable(outcome.reason));
+    QVERIFY2(outcome.result == publishing::PublishOutcome::Result::TimedOut
+                     || (!trickling
+                         && outcome.result == publishing::PublishOutcome::Result::Unreachable),
+             qPrintable(outcome.reason));
+    QVERIFY2(outcome.reason.contains(u"127.0.0.1"_s), qPrintable(outcome.reason));
 }
 
 // Each real client behind a stand-in that notes what it was given: their

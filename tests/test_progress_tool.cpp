@@ -8,6 +8,7 @@
 #include "progresstool.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLockFile>
 #include <QProcess>
 
@@ -87,6 +88,8 @@ FileState fileState(const ProgramFolder &folder, const QString &name)
     return folder.exists(name) ? FileState(folder.read(name)) : std::nullopt;
 }
 
+using namespace Qt::StringLiterals;
+
 } // namespace
 
 Q_DECLARE_METATYPE(FileState)
@@ -104,6 +107,8 @@ private slots:
     void replacesFilesInOneStep();
     void concurrentMarksAllLand();
     void saysWhoHoldsTheFolder();
+    void refusesALockThatIsNoFile_data();
+    void refusesALockThatIsNoFile();
     void show_data();
     void show();
 };
@@ -275,6 +280,9 @@ void ProgressToolTest::refusalLeavesFilesAsTheyWere_data()
     QTest::newRow("mark in a folder without progress files")
             << QStringList { mark, uniqueName(0, 0) } << FileState() << FileState() << Refused
             << startOne + QStringList { QStringLiteral("no progress files") } << QString();
+    QTest::newRow("show in a folder without progress files")
+            << QStringList { QStringLiteral("show") } << FileState() << FileState() << Refused
+            << startOne + QStringList { QStringLiteral("no progress files") } << QString();
     QTest::newRow("unmark beside a lone file")
             << QStringList { QStringLiteral("unmark"), questName(0, 0) } << FileState()
             << someQuests << Refused << startOne + QStringList { Quests, Uniques } << QString();
@@ -424,6 +432,46 @@ void ProgressToolTest::saysWhoHoldsTheFolder()
 
     held.unlock();
     QCOMPARE(progresstool::run(mark, context).status, 0);
+}
+
+void ProgressToolTest::refusesALockThatIsNoFile_data()
+{
+    QTest::addColumn<QString>("planted"); // what stands at the lock's path
+
+    QTest::newRow("a folder") << QStringLiteral("folder");
+    QTest::newRow("a link to a file") << QStringLiteral("link");
+    QTest::newRow("a dangling link") << QStringLiteral("dangling");
+}
+
+// A folder or a link in place of the lock never clears: every command says
+// so at once, naming it, instead of waiting to give up.
+void ProgressToolTest::refusesALockThatIsNoFile()
+{
+    QFETCH(QString, planted);
+
+    ProgramFolder folder;
+    const progresstool::Context context { folder.path() };
+    QCOMPARE(progresstool::run({ QStringLiteral("init") }, context).status, 0);
+    const QString lock = folder.filePath(QStringLiteral(".huntmark-progress.lock"));
+    if (planted == QLatin1String("folder"))
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral(".huntmark-progress.lock")));
+    else
+        QVERIFY(QFile::link(planted == QLatin1String("link") ? folder.filePath(Uniques)
+                                                             : folder.filePath(u"gone"_s),
+                            lock));
+    const QByteArray before = folder.read(Uniques);
+
+    for (const QStringList &command : { QStringList { QStringLiteral("mark"), uniqueName(0, 0) },
+                                        QStringList { QStringLiteral("show") } }) {
+        QElapsedTimer took;
+        took.start();
+        const progresstool::Outcome outcome = progresstool::run(command, context);
+        QVERIFY2(took.elapsed() < context.lockWaitMs / 2, qPrintable(outcome.error));
+        QCOMPARE(outcome.status, FileError);
+        QVERIFY2(outcome.error.contains(lock) && !outcome.error.contains(u"still working"_s),
+                 qPrintable(outcome.error));
+    }
+    QCOMPARE(folder.read(Uniques), before);
 }
 
 void ProgressToolTest::show_data()

@@ -45,9 +45,11 @@ Options:
   --host HOST           publish: the FTP server (default: %1)
   --user USER           publish: the FTP account (default: %2)
   --password-file FILE  publish: the account's password is the first line of FILE
-                        (default: the password the viewer is built with)
+                        (default: the desktop keyring's password for this server,
+                        port and account, else the password the viewer is built with)
   --port PORT           publish: the FTP server's port (default: 21)
   --force               publish: even when it undoes entries done on the server
+                        (an entry you unmarked here after publishing it needs none)
   --help                show this help
   --version             show the version
 
@@ -248,7 +250,7 @@ std::optional<Outcome> lockFolder(FolderLock &lock, const Folder &folder, const 
 
 // mark and unmark change a record, never start one: in the wrong folder
 // they would otherwise make a fresh "nothing done" pair that a publish
-// then puts over the real one.
+// then puts over the real one. show says so too, rather than "nothing done".
 std::optional<Outcome> refuseWithoutRecord(const LoadedFiles &files, const Folder &folder)
 {
     QStringList missing;
@@ -470,6 +472,9 @@ Outcome show(const Options &options, const Folder &folder, const Context &contex
     const LoadedFiles files = loadFiles(folder, { Kind::Unique, Kind::Quest });
     if (files.refusal)
         return *files.refusal;
+    // "Nothing done" from a folder without a record would be a wrong answer.
+    if (const auto refusal = refuseWithoutRecord(files, folder))
+        return *refusal;
     // A caption with spaces may come in as several words.
     if (!options.operands.isEmpty())
         return showTab(options.operands.join(QLatin1Char(' ')), files);

@@ -83,10 +83,10 @@ ClientRun::ClientRun(QObject *parent) : QObject(parent)
         if (error != QProcess::FailedToStart)
             return;
         m_limit.stop();
-        Q_EMIT finished({ ClientResult::Kind::Failed,
-                          QStringLiteral("cannot start %1: %2").arg(m_client,
-                                                                     m_process.errorString()),
-                          {} });
+        Q_EMIT finished(
+                { ClientResult::Kind::Failed,
+                  QStringLiteral("cannot start %1: %2").arg(m_client, m_process.errorString()),
+                  {} });
     });
 }
 
@@ -102,7 +102,7 @@ ClientRun::~ClientRun()
 QStringList ClientRun::commonArguments(const LoginFile &login, int port, int limitMs)
 {
     const int seconds = std::clamp(limitMs / 1000, 1, LongestClientTimeoutSeconds);
-    QStringList arguments { QStringLiteral("-f"), login.path(),       QStringLiteral("-t"),
+    QStringList arguments { QStringLiteral("-f"),     login.path(),         QStringLiteral("-t"),
                             QString::number(seconds), QStringLiteral("-r"), QStringLiteral("0") };
     if (port > 0)
         arguments << QStringLiteral("-P") << QString::number(port);

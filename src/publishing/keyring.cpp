@@ -70,7 +70,7 @@ void Keyring::readPassword(const FtpAccount &account)
         KeyringAnswer answer;
         if (job->error() == QKeychain::NoError) {
             answer.result = KeyringAnswer::Result::Found;
-            answer.password = job->binaryData();
+            answer.password = job->textData().toUtf8();
         } else if (job->error() == QKeychain::EntryNotFound) {
             answer.result = KeyringAnswer::Result::NotFound;
         } else {
@@ -84,7 +84,8 @@ void Keyring::readPassword(const FtpAccount &account)
 void Keyring::writePassword(const FtpAccount &account)
 {
     auto *job = newJob<QKeychain::WritePasswordJob>(account, this);
-    job->setBinaryData(account.password);
+    // As text, so that the desktop's own keyring tools show it as it is.
+    job->setTextData(QString::fromUtf8(account.password));
     connect(job, &QKeychain::Job::finished, this, [this, job] {
         KeyringAnswer answer;
         if (job->error() == QKeychain::NoError)

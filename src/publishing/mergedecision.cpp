@@ -39,8 +39,7 @@ QByteArray merged(const QByteArray &local, const QByteArray &server, const QByte
 bool serverHoldsOurs(const QByteArray &ours, const QByteArray &server, const QByteArray &record)
 {
     for (qsizetype at = 0; at < ours.size(); ++at) {
-        if (done(ours, at) != done(server, at)
-            && (done(ours, at) || undoneHere(ours, record, at)))
+        if (done(ours, at) != done(server, at) && (done(ours, at) || undoneHere(ours, record, at)))
             return false;
     }
     return true;

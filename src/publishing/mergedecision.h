@@ -11,8 +11,7 @@
 namespace publishing {
 
 // Done on the server, not done here, and not undone here on purpose.
-QByteArray serverOnly(const QByteArray &local, const QByteArray &server,
-                      const QByteArray &record);
+QByteArray serverOnly(const QByteArray &local, const QByteArray &server, const QByteArray &record);
 
 // The local flags with what a rival put on the server taken in: done on
 // either side stays done, except what this folder deliberately undid.

@@ -96,8 +96,7 @@ private:
 // For command-line callers: runs start() in a local event loop until
 // finished. `interrupted`, when given, is asked now and then; when it says
 // yes the publish is cancelled.
-PublishOutcome publishAndWait(const Publisher::Options &options,
-                              bool (*interrupted)() = nullptr);
+PublishOutcome publishAndWait(const Publisher::Options &options, bool (*interrupted)() = nullptr);
 
 } // namespace publishing
 

@@ -259,11 +259,11 @@ void PublishRun::takeSnapshot()
         const progresstool::FlagLoad load =
                 progresstool::loadFlags(QDir(m_options.folder).filePath(name), kind);
         if (load.status != progresstool::FlagLoad::Status::Read)
-            return fail(PublishOutcome::Result::LocalFilesBad,
-                        load.status == progresstool::FlagLoad::Status::Missing
-                                ? QStringLiteral("there is no %1 to publish").arg(name)
-                                : QStringLiteral("%1 cannot be published: %2")
-                                          .arg(name, load.problem));
+            return fail(
+                    PublishOutcome::Result::LocalFilesBad,
+                    load.status == progresstool::FlagLoad::Status::Missing
+                            ? QStringLiteral("there is no %1 to publish").arg(name)
+                            : QStringLiteral("%1 cannot be published: %2").arg(name, load.problem));
         m_local[index(kind)] = load.flags;
         m_localBytes[index(kind)] = load.bytes;
     }
@@ -284,13 +284,15 @@ void PublishRun::runClient(Step step, const QString &client, const QStringList &
                             .arg(serverName())
                             .arg(m_options.deadlineMs / 1000));
     m_step = step;
-    m_client.start(client, ClientRun::commonArguments(*m_login, m_options.account.port, remaining)
+    m_client.start(client,
+                   ClientRun::commonArguments(*m_login, m_options.account.port, remaining)
                            + arguments,
                    folder, *m_login, remaining);
 }
 
 void PublishRun::readServer()
 {
+    m_readToRename.start();
     const QString folder = folderPath(QStringLiteral("server"));
     runClient(Step::ReadServer, m_downloadClient,
               { QStringLiteral("-V"), QStringLiteral("-Z"), QStringLiteral("."),
@@ -314,6 +316,8 @@ void PublishRun::upload()
     }
     ++m_uploads;
     m_confirmations = 0;
+    if (!m_readToRename.isValid())
+        m_readToRename.start();
     runClient(Step::Upload, m_uploadClient,
               { QStringLiteral("-V"), QStringLiteral("-S"), m_suffix, QStringLiteral("."),
                 progresstool::flagFileName(Kind::Unique), progresstool::flagFileName(Kind::Quest) },
@@ -345,8 +349,7 @@ void PublishRun::removeLeftovers(const QStringList &names)
     for (const QString &name : names)
         arguments << QStringLiteral("-Y") << QStringLiteral("DELE ") + name;
     arguments << QStringLiteral("ftp://%1/").arg(serverName());
-    runClient(Step::RemoveLeftovers, m_listClient, arguments,
-              folderPath(QStringLiteral("server")));
+    runClient(Step::RemoveLeftovers, m_listClient, arguments, folderPath(QStringLiteral("server")));
 }
 
 PublishRun::FlagPair PublishRun::serverFlags(const QString &folder) const
@@ -413,10 +416,22 @@ void PublishRun::clientFinished(const ClientResult &result)
         outcome.serverUnread = step == Step::ReadServer;
         return finish(outcome);
     }
+    if (fileMissing && step == Step::ReadBack) {
+        // Files it has just uploaded are not there to read: an account that
+        // may write but not read. The upload stands, unchecked.
+        PublishOutcome outcome;
+        outcome.result = PublishOutcome::Result::Published;
+        outcome.reason = QStringLiteral("published to %1 as %2; the account may not read the "
+                                        "files back, so nothing checked that they stayed")
+                                 .arg(serverName(), m_options.account.user);
+        return finish(outcome);
+    }
     switch (step) {
     case Step::ReadServer:
         return serverRead(serverFlags(folderPath(QStringLiteral("server"))));
     case Step::Upload:
+        m_readToRenameMs = m_readToRename.elapsed();
+        m_readToRename.invalidate();
         return readBack();
     case Step::ReadBack:
         return readBackDone(serverFlags(folderPath(QStringLiteral("readback"))));
@@ -430,8 +445,7 @@ void PublishRun::serverRead(const FlagPair &server)
     PublishOutcome refusal;
     for (Kind kind : Kinds) {
         const int at = index(kind);
-        refusal.serverOnly +=
-                entryNames(serverOnly(m_local[at], server[at], m_record[at]), kind);
+        refusal.serverOnly += entryNames(serverOnly(m_local[at], server[at], m_record[at]), kind);
     }
     if (refusal.serverOnly.isEmpty())
         return upload();
@@ -453,6 +467,7 @@ void PublishRun::readBackDone(const FlagPair &server)
         const int at = index(kind);
         holdsOurs = holdsOurs && serverHoldsOurs(m_local[at], server[at], m_record[at]);
     }
+    m_readToRename.start();
     if (!holdsOurs) {
         // A rival's upload replaced ours: take its marks in and go again.
         withFolderLock([this] { takeInRivalMarks(m_lastServer, true); });
@@ -463,8 +478,12 @@ void PublishRun::readBackDone(const FlagPair &server)
         withFolderLock([this] { takeInRivalMarks(m_lastServer, false); });
         return;
     }
-    if (++m_confirmations < ConfirmationsNeeded)
-        return afterRandomPause(&PublishRun::readBack);
+    if (++m_confirmations < ConfirmationsNeeded) {
+        // A rival that read the server before our upload landed may still
+        // put its own over ours: its read-to-rename takes about as long as
+        // ours did, so look again once that has surely passed.
+        return afterRandomPause(&PublishRun::readBack, 2 * int(m_readToRenameMs));
+    }
     withFolderLock([this] { recordPublished(); });
 }
 
@@ -503,8 +522,9 @@ void PublishRun::takeInRivalMarks(const FlagPair &server, bool thenUpload)
     if (!changes.isEmpty()) {
         const progresstool::CommitResult result = progresstool::commitChanges(changes);
         if (!result.committed)
-            return fail(PublishOutcome::Result::LocalFilesBad,
-                        QStringLiteral("cannot write %1: %2").arg(result.failedName, result.problem));
+            return fail(
+                    PublishOutcome::Result::LocalFilesBad,
+                    QStringLiteral("cannot write %1: %2").arg(result.failedName, result.problem));
     }
     if (thenUpload)
         return afterRandomPause(&PublishRun::upload);
@@ -512,11 +532,15 @@ void PublishRun::takeInRivalMarks(const FlagPair &server, bool thenUpload)
     afterRandomPause(&PublishRun::readBack);
 }
 
-void PublishRun::afterRandomPause(void (PublishRun::*next)())
+void PublishRun::afterRandomPause(void (PublishRun::*next)(), int atLeastMs)
 {
     m_pause.disconnect(this);
     connect(&m_pause, &QTimer::timeout, this, next);
-    m_pause.start(int(QRandomGenerator::global()->bounded(ShortestPauseMs, LongestPauseMs)));
+    const qint64 wanted =
+            atLeastMs + QRandomGenerator::global()->bounded(ShortestPauseMs, LongestPauseMs);
+    // Never past the deadline: the step after the pause then says so.
+    const qint64 pauseMs = std::min<qint64>(wanted, m_deadline.remainingTime());
+    m_pause.start(int(std::max<qint64>(pauseMs, 0)));
 }
 
 // Runs under the folder's lock: the record of what the server now holds,
@@ -531,10 +555,9 @@ void PublishRun::recordPublished()
                 : std::nullopt;
         // A record that cannot be written costs only the next publish's
         // knowledge of deliberate undos; the publish itself stands.
-        progresstool::commitChanges({ { path, PublishRecord::FileName,
-                                        PublishRecord::bytes(m_options.account, m_local[0],
-                                                             m_local[1]),
-                                        old } });
+        progresstool::commitChanges(
+                { { path, PublishRecord::FileName,
+                    PublishRecord::bytes(m_options.account, m_local[0], m_local[1]), old } });
     }
     listLeftovers();
 }
@@ -543,7 +566,8 @@ void PublishRun::published()
 {
     PublishOutcome outcome;
     outcome.result = PublishOutcome::Result::Published;
-    outcome.reason = QStringLiteral("published to %1 as %2").arg(serverName(), m_options.account.user);
+    outcome.reason =
+            QStringLiteral("published to %1 as %2").arg(serverName(), m_options.account.user);
     finish(outcome);
 }
 

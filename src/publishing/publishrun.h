@@ -6,6 +6,7 @@
 #include "publishrecord.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -60,7 +61,7 @@ private:
     void takeInRivalMarks(const FlagPair &server, bool thenUpload);
     void recordPublished();
     void published();
-    void afterRandomPause(void (PublishRun::*next)());
+    void afterRandomPause(void (PublishRun::*next)(), int atLeastMs = 0);
 
     void runClient(Step step, const QString &client, const QStringList &arguments,
                    const QString &folder);
@@ -91,6 +92,8 @@ private:
     QStringList m_merged;
     int m_uploads = 0;
     int m_confirmations = 0;
+    QElapsedTimer m_readToRename; // from the read an upload rests on to its rename
+    qint64 m_readToRenameMs = 0;
     bool m_done = false;
 };
 

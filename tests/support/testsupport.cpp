@@ -64,6 +64,11 @@ void selectTab(const QObject *window, const char *tabControl, int index)
 
 QByteArray flagsWithOnesAt(int length, std::initializer_list<int> positions)
 {
+    return flagsWithOnesAt(length, QList<int>(positions));
+}
+
+QByteArray flagsWithOnesAt(int length, const QList<int> &positions)
+{
     QByteArray flags(length, '0');
     for (int position : positions)
         flags[position - 1] = '1';

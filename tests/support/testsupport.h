@@ -57,6 +57,7 @@ void finishStartUp(const Form1 *window);
 
 // A flag text of `length` characters "0" with a "1" at each 1-based position.
 QByteArray flagsWithOnesAt(int length, std::initializer_list<int> positions);
+QByteArray flagsWithOnesAt(int length, const QList<int> &positions);
 
 // The progress position of entry i of region r or group g, as the catalog
 // gives it, so tests follow the catalog rather than its content.
