@@ -1,8 +1,10 @@
 #include "batchrunner.h"
 
 #include "batchscript.h"
+#include "childend.h"
 #include "clientcommandline.h"
 #include "exitstatus.h"
+#include "memoryfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,13 +14,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
-
-#ifdef Q_OS_LINUX
-#  include <sys/mman.h>
-#  include <sys/prctl.h>
-#  include <unistd.h>
-#endif
 
 namespace batch {
 
@@ -48,12 +45,11 @@ std::optional<QByteArray> readScript(const QString &scriptPath)
 void endWithThisHelper([[maybe_unused]] QProcess &process)
 {
 #ifdef Q_OS_LINUX
-    process.setChildProcessModifier([helper = ::getpid()] {
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        // Died between the start and here: nobody would tell. (The helper's
-        // own signal handlers are still in place, so no signal would do.)
-        if (::getppid() != helper)
-            ::_exit(exitstatus::killedBy(SIGTERM));
+    // Died between the start and the child's request: nobody would tell.
+    // (The helper's own signal handlers are still in place, so no signal
+    // would do; the child ends by itself.)
+    process.setChildProcessModifier([helper = int(QCoreApplication::applicationPid())] {
+        processes::endWithParent(helper, SIGTERM, exitstatus::killedBy(SIGTERM));
     });
 #endif
 }
@@ -113,43 +109,26 @@ public:
         m_hidden = true;
         const std::string login = ftpclient::takeLogin(line);
         if (!login.empty()) {
-#ifdef Q_OS_LINUX
-            m_descriptor = ::memfd_create("huntmark-login", 0);
-            if (m_descriptor < 0
-                || ::write(m_descriptor, login.data(), login.size()) != ssize_t(login.size()))
+            m_file = std::make_unique<processes::MemoryFile>(
+                    "huntmark-login", login, processes::MemoryFile::Inherited::ByEveryChild);
+            if (!m_file->valid())
                 return;
-            ftpclient::useLoginFile(line, "/dev/fd/" + std::to_string(m_descriptor));
-#else
-            return;
-#endif
+            ftpclient::useLoginFile(line, m_file->path());
         }
         m_arguments.clear();
         for (const std::string &word : ftpclient::formatCommandLine(line))
             m_arguments.append(QString::fromStdString(word));
         m_ready = true;
     }
-    ~HiddenLogin()
-    {
-#ifdef Q_OS_LINUX
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
-#endif
-    }
     Q_DISABLE_COPY_MOVE(HiddenLogin)
 
     // False when the password could not be hidden: the line is not run.
-    bool ready() const
-    {
-        return !m_hidden || m_ready;
-    }
-    const QStringList &arguments() const
-    {
-        return m_arguments;
-    }
+    bool ready() const { return !m_hidden || m_ready; }
+    const QStringList &arguments() const { return m_arguments; }
 
 private:
     QStringList m_arguments;
-    int m_descriptor = -1;
+    std::unique_ptr<processes::MemoryFile> m_file;
     bool m_hidden = false;
     bool m_ready = false;
 };

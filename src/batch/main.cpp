@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 
 #ifndef Q_OS_WIN
+#  include "quithandlers.h"
+
 #  include <csignal>
 #  include <unistd.h>
 #endif
@@ -29,14 +31,7 @@ void onStopSignal(int signal)
 void stopOnSignals()
 {
     leadsOwnGroup = ::getpgrp() == ::getpid();
-    struct sigaction action
-    {
-    };
-    action.sa_handler = onStopSignal;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    for (int signal : { SIGTERM, SIGINT, SIGHUP })
-        ::sigaction(signal, &action, nullptr);
+    processes::catchQuitSignals(onStopSignal, processes::Interrupted::Restart);
 }
 #endif
 

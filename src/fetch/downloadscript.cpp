@@ -1,10 +1,22 @@
 #include "downloadscript.h"
 
+#include "ftpaccount.h"
+
 namespace fetch {
+
+namespace {
+
+QByteArrayView view(std::string_view text)
+{
+    return QByteArrayView(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
 
 FtpAccount configuredFtpAccount()
 {
-    return { HUNTMARK_FTP_HOST, HUNTMARK_FTP_ACCOUNT, "marrowfen" };
+    const ftpaccount::Account account = ftpaccount::builtIn();
+    return { view(account.host), view(account.user), view(account.password) };
 }
 
 namespace {

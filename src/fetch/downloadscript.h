@@ -17,7 +17,8 @@ struct FtpAccount
     QByteArrayView password;
 };
 
-// The account the build was configured with.
+// The account the build was configured with (ftpaccount::builtIn()), as
+// the script takes it.
 FtpAccount configuredFtpAccount();
 
 // The download script: two downloads, quests first, then the script removes

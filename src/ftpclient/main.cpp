@@ -26,9 +26,12 @@
 // Its progress meter stays off unless asked for: nobody watches it, and the
 // viewer keeps only the last complaints. The exit status is the client's, or
 // this program's own when it refused a download.
+#include "childend.h"
 #include "clientcommandline.h"
 #include "downloadtemporary.h"
 #include "exitstatus.h"
+#include "memoryfile.h"
+#include "quithandlers.h"
 
 #include <cerrno>
 #include <chrono>
@@ -45,8 +48,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -117,21 +118,6 @@ std::string findClient()
     }
 }
 
-// A login file in memory only, open in this process and inherited by the
-// client, which opens it as /dev/fd/N: nothing on disk, and /proc lets only
-// its owner reach it. -1 when it cannot be made.
-int loginDescriptor(const std::string &login)
-{
-    const int fd = ::memfd_create("ncftpget-login", 0);
-    if (fd < 0)
-        return -1;
-    if (::write(fd, login.data(), login.size()) != ssize_t(login.size())) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 volatile sig_atomic_t clientPid = 0;
 volatile sig_atomic_t stopSignal = 0;
 
@@ -143,17 +129,6 @@ void onStopSignal(int signal)
     stopSignal = signal;
     if (clientPid > 0)
         ::kill(pid_t(clientPid), signal);
-}
-
-void catchStopSignals()
-{
-    struct sigaction action
-    {
-    };
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signal : { SIGTERM, SIGINT, SIGHUP })
-        ::sigaction(signal, &action, nullptr);
 }
 
 struct ClientRun
@@ -178,9 +153,7 @@ pid_t startClient(const std::string &client, const std::vector<std::string> &arg
     if (pid == 0) {
         // Should this program die without passing a stop on (SIGKILL), the
         // client ends too rather than download on beside the next fetch.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != self)
-            ::_exit(exitstatus::killedBy(SIGTERM));
+        processes::endWithParent(self, SIGTERM, exitstatus::killedBy(SIGTERM));
         const rlimit limit { rlim_t(MaxDownloadBytes + 1), rlim_t(MaxDownloadBytes + 1) };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::signal(SIGXFSZ, SIG_IGN);
@@ -433,7 +406,7 @@ int main(int argc, char *argv[])
         complain("ncftpget was not found on the search path");
         return exitstatus::NotFound;
     }
-    catchStopSignals();
+    processes::catchQuitSignals(onStopSignal, processes::Interrupted::Fail);
 
     if (!line.has('t'))
         addOption(line, 't', "10");
@@ -441,20 +414,20 @@ int main(int argc, char *argv[])
         addOption(line, 'r', "1");
     if (!line.has('v') && !line.has('V'))
         addOption(line, 'V');
-    if (const std::string login = ftpclient::takeLogin(line); !login.empty()) {
-        const int fd = loginDescriptor(login);
-        if (fd < 0) {
+    // In memory only, inherited by the client, which opens it as /dev/fd/N.
+    std::optional<processes::MemoryFile> login;
+    if (const std::string text = ftpclient::takeLogin(line); !text.empty()) {
+        login.emplace("ncftpget-login", text, processes::MemoryFile::Inherited::ByEveryChild);
+        if (!login->valid()) {
             complain("no login file could be made");
             return CannotWriteStatus;
         }
-        ftpclient::useLoginFile(line, "/dev/fd/" + std::to_string(fd));
+        ftpclient::useLoginFile(line, login->path());
     }
 
     const int status = line.has('C') && line.operands.size() == 3 ? downloadWhole(client, line)
                                                                   : runPlain(client, line);
-    if (stopSignal != 0) {
-        std::signal(int(stopSignal), SIG_DFL);
-        ::raise(int(stopSignal));
-    }
+    if (stopSignal != 0)
+        processes::endBySignal(int(stopSignal));
     return status;
 }

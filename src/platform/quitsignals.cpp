@@ -3,9 +3,10 @@
 #include <QCoreApplication>
 
 #ifndef Q_OS_WIN
+#  include "quithandlers.h"
+
 #  include <QSocketNotifier>
 
-#  include <csignal>
 #  include <sys/socket.h>
 #  include <unistd.h>
 #endif
@@ -39,14 +40,7 @@ void quitOnTerminationSignals()
         [[maybe_unused]] const ssize_t read = ::read(signalPipe[0], &byte, 1);
         QCoreApplication::quit();
     });
-    struct sigaction action
-    {
-    };
-    action.sa_handler = onTerminationSignal;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    for (int signal : { SIGTERM, SIGINT, SIGHUP })
-        ::sigaction(signal, &action, nullptr);
+    processes::catchQuitSignals(onTerminationSignal, processes::Interrupted::Restart);
 }
 
 #else

@@ -1,9 +1,9 @@
 #include "interruption.h"
 
-#include <array>
-#include <csignal>
+#ifndef _WIN32
+#  include "quithandlers.h"
 
-#include <signal.h>
+#  include <csignal>
 
 namespace progresstool {
 
@@ -11,8 +11,7 @@ namespace {
 
 volatile std::sig_atomic_t caughtSignal = 0;
 
-constexpr std::array Signals { SIGTERM, SIGINT, SIGHUP };
-std::array<struct sigaction, Signals.size()> previous {};
+processes::QuitActions previous {};
 
 void note(int signal)
 {
@@ -23,29 +22,18 @@ void note(int signal)
 
 InterruptionGuard::InterruptionGuard()
 {
-    struct sigaction action = {};
-    action.sa_handler = note;
-    sigemptyset(&action.sa_mask);
-    for (size_t k = 0; k < Signals.size(); ++k)
-        sigaction(Signals[k], &action, &previous[k]);
+    processes::catchQuitSignals(note, processes::Interrupted::Fail, &previous);
 }
 
 InterruptionGuard::~InterruptionGuard()
 {
-    for (size_t k = 0; k < Signals.size(); ++k)
-        sigaction(Signals[k], &previous[k], nullptr);
+    processes::restoreQuitSignals(previous);
 }
 
 void InterruptionGuard::endBySignalCaught()
 {
-    const int signal = caughtSignal;
-    if (signal == 0)
-        return;
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-    std::raise(signal);
+    if (caughtSignal != 0)
+        processes::endBySignal(caughtSignal);
 }
 
 int interruptingSignal()
@@ -54,3 +42,20 @@ int interruptingSignal()
 }
 
 } // namespace progresstool
+
+#else
+
+// Windows has none of these signals: nothing interrupts a step.
+namespace progresstool {
+
+InterruptionGuard::InterruptionGuard() = default;
+InterruptionGuard::~InterruptionGuard() = default;
+void InterruptionGuard::endBySignalCaught() { }
+int interruptingSignal()
+{
+    return 0;
+}
+
+} // namespace progresstool
+
+#endif

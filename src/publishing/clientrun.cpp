@@ -1,14 +1,13 @@
 #include "clientrun.h"
 
+#include "childend.h"
 #include "exitstatus.h"
 #include "loginfile.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <csignal>
-
-#include <fcntl.h>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 namespace publishing {
 
@@ -116,14 +115,14 @@ void ClientRun::start(const QString &client, const QStringList &arguments, const
     m_stoppedBecause = ClientResult::Kind::Succeeded;
     m_process.setWorkingDirectory(folder);
     m_process.setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_UNIX
     const int fd = login.descriptor();
-    const pid_t parent = ::getpid();
+    const int parent = int(QCoreApplication::applicationPid());
     m_process.setChildProcessModifier([fd, parent] {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent)
-            ::_exit(exitstatus::NotRun);
-        ::fcntl(fd, F_SETFD, 0);
+        processes::endWithParent(parent, SIGKILL, exitstatus::NotRun);
+        processes::inheritDescriptor(fd);
     });
+#endif
     m_limit.start(std::max(limitMs, 1));
     m_process.start(client, arguments);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "memoryfile.h"
+
 #include <QString>
 
 // The login handed to the FTP clients: a file in memory that has no name,
@@ -14,16 +16,13 @@ class LoginFile
 {
 public:
     LoginFile(const FtpAccount &account, QString *error);
-    ~LoginFile();
-    LoginFile(const LoginFile &) = delete;
-    LoginFile &operator=(const LoginFile &) = delete;
 
-    bool valid() const { return m_fd >= 0; }
-    int descriptor() const { return m_fd; }
-    QString path() const; // what the clients open: /dev/fd/N
+    bool valid() const { return m_file.valid(); }
+    int descriptor() const { return m_file.descriptor(); }
+    QString path() const { return QString::fromStdString(m_file.path()); }
 
 private:
-    int m_fd = -1;
+    processes::MemoryFile m_file;
 };
 
 } // namespace publishing

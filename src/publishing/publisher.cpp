@@ -1,6 +1,6 @@
 #include "publisher.h"
 
-#include "downloadscript.h"
+#include "ftpaccount.h"
 #include "publishrun.h"
 
 #include <QEventLoop>
@@ -17,9 +17,10 @@ constexpr int InterruptionCheckMs = 50;
 
 FtpAccount builtInAccount()
 {
-    const fetch::FtpAccount account = fetch::configuredFtpAccount();
-    return { QString::fromUtf8(account.host), QString::fromUtf8(account.user),
-             account.password.toByteArray(), 0 };
+    const ftpaccount::Account account = ftpaccount::builtIn();
+    return { QString::fromUtf8(account.host.data(), qsizetype(account.host.size())),
+             QString::fromUtf8(account.user.data(), qsizetype(account.user.size())),
+             QByteArray(account.password.data(), qsizetype(account.password.size())), 0 };
 }
 
 Publisher::Publisher(QObject *parent) : QObject(parent)
