@@ -3,7 +3,9 @@
 // fetching through the demo's client, the build's stand-in and Debian's
 // ncftpget. The player takes one- to two-second turns here instead of the
 // demo's twenty to forty.
-#include "badinput_support.h"
+#include "windowdriver.h"
+#include "testfiles.h"
+#include "processes.h"
 #include "ftpserver.h"
 
 #include "hiddenscripts.h"
@@ -14,7 +16,6 @@
 
 #include <csignal>
 
-using namespace badinput;
 
 namespace {
 
@@ -186,7 +187,7 @@ void DemoTest::closingTheViewerEndsTheDemoAndTheNextRunGoesOn()
     const auto viewers = [&] {
         QList<pid_t> found = processesWorkingIn(m_folder.path());
         found.removeIf([&](pid_t pid) {
-            return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) != viewer;
+            return executableOf(pid) != viewer;
         });
         return found;
     };

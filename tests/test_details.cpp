@@ -1,6 +1,6 @@
 // Selecting an entry: a unique monster's texts and two pictures, a quest's
 // location and steps, and check boxes the user cannot change.
-#include "badinput_support.h"
+#include "windowdriver.h"
 #include "picturepaths.h"
 
 #include <QCheckBox>
@@ -10,8 +10,6 @@
 
 #include <tuple>
 
-using badinput::selectQuestAndRead;
-using badinput::selectUniqueAndRead;
 
 namespace {
 

@@ -4,7 +4,9 @@
 // killed run left is cleared at start, and a small label tells how fresh
 // the progress is and why a fetch failed. That closing the window ends a
 // fetch in flight, and that a fetch ends in time, is the end-to-end suite's.
-#include "badinput_support.h"
+#include "windowdriver.h"
+#include "testfiles.h"
+#include "processes.h"
 #include "ftpserver.h"
 
 #include "downloadscript.h"
@@ -29,7 +31,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-using namespace badinput;
 
 namespace {
 
@@ -751,9 +752,10 @@ void FetchTest::killedHelperTakesItsDownloadWithIt()
     writeExecutable(folder.filePath(ClientName), clientFor(silent.port()));
     const auto running = [&](const QString &name) {
         QList<pid_t> found;
-        for (const pid_t pid : processesWorkingIn(folder.path())) {
-            if (fileBytes(QStringLiteral("/proc/%1/comm").arg(pid)).trimmed() == name.toUtf8())
-                found.append(pid);
+        const QList<pid_t> inFolder = processesWorkingIn(folder.path());
+        for (const ProcessEntry &process : runningProcesses()) {
+            if (process.name == name.toUtf8() && inFolder.contains(process.pid))
+                found.append(process.pid);
         }
         return found;
     };

@@ -2,7 +2,8 @@
 // tool tip per tab, the emphasis on lines that turned done since the last
 // read, the desktop notification of them, and the history of when each
 // entry was done. Runs on a private session bus of its own, never the user's.
-#include "badinput_support.h"
+#include "windowdriver.h"
+#include "testfiles.h"
 
 #include "hiddenscripts.h"
 #include "markcolors.h"
@@ -22,11 +23,11 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QToolTip>
 
 #include <unistd.h>
 
-using namespace badinput;
 
 namespace {
 
@@ -165,8 +166,8 @@ QAbstractItemView *openHistory(const Form1 *window)
     control<QAction>(window, "OpenHistory")->trigger();
     const auto *history = control<QWidget>(window, "History");
     if (!history->isVisible() || history->isModal())
-        qFatal("the history window is not open, or modal");
-    return control<QAbstractItemView>(history, "HistoryList");
+        QTest::qFail("the history window is not open, or modal", __FILE__, __LINE__);
+    return control<QTableView>(history, "HistoryList");
 }
 
 // Every row of the history list as "time|entry|tab|what", top down; each

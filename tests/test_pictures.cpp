@@ -4,7 +4,8 @@
 // picture, and what the window shows: a large picture, and when one is
 // missing or broken what the control showed before, which after a tab change
 // is nothing.
-#include "badinput_support.h"
+#include "windowdriver.h"
+#include "testfiles.h"
 
 #include "pictureloader.h"
 #include "picturepaths.h"
@@ -18,7 +19,6 @@
 #include <QProcess>
 #include <QSet>
 
-using namespace badinput;
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "ftpserver.h"
 
+#include "processes.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -7,8 +9,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -149,7 +149,7 @@ FtpServer::FtpServer(const QString &servedFolder, const QByteArray &user,
 {
     const QString logPath = m_logFolder.filePath(QStringLiteral("server.log"));
     // The server ends with the test process even when that is killed.
-    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    endWithThisProcess(m_process);
     // Its log goes to a file: a pipe nobody drains would stall it.
     m_process.setStandardOutputFile(logPath, QIODevice::Append);
     m_process.setStandardErrorFile(logPath, QIODevice::Append);
