@@ -89,38 +89,6 @@ QStringList leftovers(const ProgramFolder &folder)
             .filter(QRegularExpression(QStringLiteral("^(QV_Data\\.bat|\\..*)$")));
 }
 
-// A server of the test's own for what a real one does not do on request: it
-// speaks enough FTP for the download client and hangs up part way through
-// each file. It tells its port on its first line.
-const char CuttingServer[] = R"py(
-import os, socket, socketserver, sys
-serve_dir, cut = sys.argv[1], int(sys.argv[2])
-replies = {"USER": "331 password please", "PASS": "230 logged in", "PWD": '257 "/"', "TYPE": "200 type set"}
-class Session(socketserver.StreamRequestHandler):
-    def handle(self):
-        say = lambda text: self.wfile.write((text + "\r\n").encode())
-        say("220 ready")
-        for raw in self.rfile:
-            command, _, argument = raw.decode(errors="replace").strip().partition(" ")
-            command, path = command.upper(), os.path.join(serve_dir, os.path.basename(argument))
-            if command == "SIZE" and os.path.isfile(path): say("213 %d" % os.path.getsize(path))
-            elif command == "PASV":
-                data = socket.create_server(("127.0.0.1", 0))
-                port = data.getsockname()[1]
-                say("227 Entering Passive Mode (127,0,0,1,%d,%d)" % (port >> 8, port & 255))
-            elif command == "RETR" and os.path.isfile(path):
-                say("150 sending")
-                transfer = data.accept()[0]
-                transfer.sendall(open(path, "rb").read()[:cut])
-                transfer.close()
-                return
-            else: say(replies.get(command, "502 not here"))
-socketserver.ThreadingTCPServer.daemon_threads = True
-server = socketserver.ThreadingTCPServer(("127.0.0.1", 0), Session)
-print(server.server_address[1], flush=True)
-server.serve_forever()
-)py";
-
 enum class ScriptBlocker { None, Folder, FullDisk, SizeLimit };
 
 // A tmpfs of a few blocks mounted over a folder, for as long as the object
@@ -191,7 +159,6 @@ class FetchTest : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -220,8 +187,7 @@ private:
     int m_testNumber = 0;
     ProgramFolder m_served;
     std::unique_ptr<FtpServer> m_server;
-    QProcess m_cutting;
-    quint16 m_cuttingPort = 0;
+    std::unique_ptr<FtpServer> m_cutting;
     std::unique_ptr<EnvironmentGuard> m_home;
     std::unique_ptr<EnvironmentGuard> m_path;
 };
@@ -237,21 +203,11 @@ void FetchTest::initTestCase()
     m_server = std::make_unique<FtpServer>(
             m_served.path(), fetch::configuredFtpAccount().user.toByteArray(), "marrowfen");
     QVERIFY2(m_server->start(), m_server->log().constData());
-    endWithThisProcess(m_cutting);
-    m_cutting.start(QStringLiteral("/usr/bin/python3"),
-                    { QStringLiteral("-c"), QString::fromUtf8(CuttingServer), m_served.path(),
-                      QStringLiteral("40") });
-    QVERIFY(m_cutting.waitForStarted());
-    QTRY_VERIFY(m_cutting.canReadLine());
-    m_cuttingPort = quint16(m_cutting.readLine().trimmed().toUInt());
-    QVERIFY(m_cuttingPort != 0);
+    m_cutting = std::make_unique<FtpServer>(
+            m_served.path(), fetch::configuredFtpAccount().user.toByteArray(), "marrowfen");
+    m_cutting->cutDownloadsAfter(40);
+    QVERIFY2(m_cutting->start(), m_cutting->log().constData());
     m_served.write(QStringLiteral("Huge.txt"), QByteArray(5 * 1000 * 1000, '1'));
-}
-
-void FetchTest::cleanupTestCase()
-{
-    m_cutting.kill();
-    m_cutting.waitForFinished();
 }
 
 void FetchTest::init()
@@ -579,7 +535,7 @@ void FetchTest::freshnessLabel_data()
             << ScriptBlocker::None;
     // A download is whole or nothing: a transfer cut short leaves the local
     // copy as it was.
-    QTest::newRow("transfer cut short") << true << clientFor(m_cuttingPort, "-r 0 -t 2")
+    QTest::newRow("transfer cut short") << true << clientFor(m_cutting->port(), "-r 0 -t 2")
                                         << "downloads failed" << none << ScriptBlocker::None;
     QTest::newRow("file on the server too large")
             << true
