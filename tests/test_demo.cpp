@@ -3,10 +3,10 @@
 // fetching through the demo's client, the build's stand-in and Debian's
 // ncftpget. The player takes one- to two-second turns here instead of the
 // demo's twenty to forty.
-#include "windowdriver.h"
-#include "testfiles.h"
-#include "processes.h"
 #include "ftpserver.h"
+#include "processes.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "hiddenscripts.h"
 
@@ -15,7 +15,6 @@
 #include <QRegularExpression>
 
 #include <csignal>
-
 
 namespace {
 
@@ -186,9 +185,7 @@ void DemoTest::closingTheViewerEndsTheDemoAndTheNextRunGoesOn()
     const QString viewer = m_folder.filePath(QStringLiteral("huntmark-viewer"));
     const auto viewers = [&] {
         QList<pid_t> found = processesWorkingIn(m_folder.path());
-        found.removeIf([&](pid_t pid) {
-            return executableOf(pid) != viewer;
-        });
+        found.removeIf([&](pid_t pid) { return executableOf(pid) != viewer; });
         return found;
     };
     QTRY_VERIFY_WITH_TIMEOUT(!viewers().isEmpty(), StartTimeoutMs);

@@ -7,10 +7,10 @@
 // line of the viewer's processes ever holds the password. The viewer's clock
 // runs fast, so its minute passes in seconds; `make bench` times the same
 // wait at the ordinary speed.
-#include "windowdriver.h"
-#include "testfiles.h"
-#include "processes.h"
 #include "ftpserver.h"
+#include "processes.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "downloadscript.h"
 
@@ -22,7 +22,6 @@
 #include <QProcess>
 
 #include <memory>
-
 
 namespace {
 

@@ -4,10 +4,10 @@
 // killed run left is cleared at start, and a small label tells how fresh
 // the progress is and why a fetch failed. That closing the window ends a
 // fetch in flight, and that a fetch ends in time, is the end-to-end suite's.
-#include "windowdriver.h"
-#include "testfiles.h"
-#include "processes.h"
 #include "ftpserver.h"
+#include "processes.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "downloadscript.h"
 #include "hiddenscripts.h"
@@ -30,7 +30,6 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
-
 
 namespace {
 

@@ -2,8 +2,8 @@
 // tool tip per tab, the emphasis on lines that turned done since the last
 // read, the desktop notification of them, and the history of when each
 // entry was done. Runs on a private session bus of its own, never the user's.
-#include "windowdriver.h"
 #include "testfiles.h"
+#include "windowdriver.h"
 
 #include "hiddenscripts.h"
 #include "markcolors.h"
@@ -27,7 +27,6 @@
 #include <QToolTip>
 
 #include <unistd.h>
-
 
 namespace {
 

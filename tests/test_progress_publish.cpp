@@ -2,9 +2,9 @@
 // the real clients: what arrives, what a failure says, that it never rolls
 // the server's record back by accident, two runs at once, a run stopped
 // midway, and that the password never stands on a command line or on disk.
+#include "ftpserver.h"
 #include "processes.h"
 #include "testfiles.h"
-#include "ftpserver.h"
 
 #include "catalog.h"
 #include "downloadscript.h"
@@ -61,7 +61,6 @@ QList<int> runningClients(qint64 parent)
 }
 
 } // namespace
-
 
 class ProgressPublishTest : public QObject
 {
@@ -459,11 +458,10 @@ void ProgressPublishTest::passwordStaysOffTheCommandLine()
     for (QString *client : { &context.ftpClient, &context.downloadClient, &context.listClient }) {
         const QString real = QStandardPaths::findExecutable(*client);
         *client = m_scratch.filePath(QStringLiteral("recording-") + *client);
-        writeExecutable(
-                *client,
-                "#!/bin/sh\n{ printf '%s\\n' \"$@\"; readlink \"$2\"; cat \"$2\"; } >>'"
-                        + QFile::encodeName(m_scratch.filePath(QStringLiteral("notes")))
-                        + "'\nexec '" + QFile::encodeName(real) + "' \"$@\"\n");
+        writeExecutable(*client,
+                        "#!/bin/sh\n{ printf '%s\\n' \"$@\"; readlink \"$2\"; cat \"$2\"; } >>'"
+                                + QFile::encodeName(m_scratch.filePath(QStringLiteral("notes")))
+                                + "'\nexec '" + QFile::encodeName(real) + "' \"$@\"\n");
     }
 
     const auto outcome = progresstool::run(

@@ -76,7 +76,6 @@ QByteArray line(const QByteArray &flags)
 
 } // namespace
 
-
 class ProgressToolTest : public QObject
 {
     Q_OBJECT

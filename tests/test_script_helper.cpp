@@ -1,9 +1,9 @@
 // The script helper that stands in for the command interpreter: how it
 // reads a script line, finds a program and deletes a file, and, run as a
 // process on real scripts, what it starts and what it leaves alone.
-#include "windowdriver.h"
-#include "testfiles.h"
 #include "batchscript.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -20,14 +20,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-
 // The arguments of a download line of the viewer's script.
 QStringList viewerScriptArguments(int line)
 {
-    QStringList arguments =
-            QString::fromLatin1(expectedScript().split('\n').at(line).chopped(1))
-                    .remove(u'"')
-                    .split(u' ');
+    QStringList arguments = QString::fromLatin1(expectedScript().split('\n').at(line).chopped(1))
+                                    .remove(u'"')
+                                    .split(u' ');
     arguments.removeFirst();
     return arguments;
 }
@@ -381,8 +379,7 @@ void ScriptHelperTest::runsScript_data()
             << u"program"_s << expectedScript() << viewerScriptCalls
             << QStringList { u"QV_data.bat"_s, u"calls.log"_s, u"ncftpget.exe"_s };
     QTest::newRow("Debian's client on the path, without ending")
-            << u"bin"_s << expectedScript() << viewerScriptCalls
-            << QStringList { u"calls.log"_s };
+            << u"bin"_s << expectedScript() << viewerScriptCalls << QStringList { u"calls.log"_s };
     // An installed viewer's script runs in the user's data folder.
     QTest::newRow("the client beside the helper, run in another folder")
             << u"helper"_s << expectedScript() << viewerScriptCalls

@@ -9,9 +9,9 @@
 // (make soak-long) sets thousands, enough to show a leak of a few hundred
 // bytes a cycle; by default the run takes some seconds and catches what
 // piles up faster.
-#include "windowdriver.h"
-#include "testfiles.h"
 #include "processes.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "hiddenscripts.h"
 
@@ -26,7 +26,6 @@
 #include <algorithm>
 
 #include <sys/wait.h>
-
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Remembering the selected tabs in Tabs.ini: what each kind of file restores,
 // what the restore writes back through the tab handlers, how the file is
 // replaced on every tab change, and which folder it lives in.
-#include "windowdriver.h"
-#include "testfiles.h"
 #include "folders.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include <QDir>
 #include <QLabel>
