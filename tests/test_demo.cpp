@@ -48,7 +48,7 @@ bool leftBehind(const QString &entry)
                            "Tabs.ini History.sqlite UniquesDefeated.txt QuestsCleared.txt server "
                            "server/UniquesDefeated.txt "
                            "server/QuestsCleared.txt player player/UniquesDefeated.txt "
-                           "player/QuestsCleared.txt "
+                           "player/QuestsCleared.txt player/.huntmark-published "
                            "player/turns-played")
                     .split(QLatin1Char(' '));
     QString path = entry.section(QLatin1Char(' '), 0, 0);
