@@ -159,6 +159,16 @@ void setClock(const Form1 *window, const QDateTime &time)
     control<ProgressHistory>(window, "ProgressHistory")->setClock([time] { return time; });
 }
 
+// Shows the window with another one active in front of it, as while the
+// user works elsewhere.
+void showBehind(QWidget *window, QWidget &elsewhere)
+{
+    window->show();
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QTRY_VERIFY(elsewhere.isActiveWindow());
+}
+
 // The history window's list, opened as File > History opens it.
 QAbstractItemView *openHistory(const Form1 *window)
 {
@@ -555,10 +565,7 @@ void FollowerViewTest::withoutAServiceNothingWaitsOrPrints()
     folder.write(UniquesFile, QByteArray(catalog::UniqueMonsterCount, '0'));
     auto window = startedWindow(folder);
     QWidget elsewhere;
-    window->show();
-    elsewhere.show();
-    elsewhere.activateWindow();
-    QTRY_VERIFY(elsewhere.isActiveWindow());
+    showBehind(window.get(), elsewhere);
     QSignalSpy notified(control<QObject>(window.get(), "DesktopNotifier"),
                         SIGNAL(notified(QString)));
 
@@ -581,10 +588,7 @@ void FollowerViewTest::showActionRaisesTheWindowAndOpensTheHistory()
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
     auto window = startedWindow(folder);
     QWidget elsewhere;
-    window->show();
-    elsewhere.show();
-    elsewhere.activateWindow();
-    QTRY_VERIFY(elsewhere.isActiveWindow());
+    showBehind(window.get(), elsewhere);
     m_recorder.calls.clear();
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }));
     window->FetchProgress();
