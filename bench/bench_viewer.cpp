@@ -2,6 +2,7 @@
 // that cannot be avoided, taken in the same run: absolute times on a shared
 // machine are noisy, ratios much less so.
 #include "ftpserver.h"
+#include "processes.h"
 
 #include "allocator.h"
 #include "donechart.h"
@@ -81,18 +82,6 @@ void report(const char *figure, double ours, double floor, const char *floorName
     std::printf("%-22s %10.1f us   floor %10.1f us (%s)   ratio %5.2f\n", figure, ours, floor,
                 floorName, ours / floor);
     std::fflush(stdout);
-}
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
 }
 
 double cpuSeconds()
@@ -685,13 +674,7 @@ ProcessRun timeProcess(VirtualScreen &screen, const QString &program)
     if (screen.waitForMap(20000))
         run.mappedMs = double(clock.nsecsElapsed()) / 1e6;
     QThread::msleep(1000);
-    QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                run.residentKiB = line.mid(6).trimmed().split(' ').first().toLongLong();
-        }
-    }
+    run.residentKiB = residentKiB(pid_t(process.processId()));
     process.terminate();
     if (!process.waitForFinished(5000)) {
         process.kill();

@@ -4,6 +4,7 @@
 // would act on is left in them; a deletion names only plain files; and
 // what was understood reads the same when written out again.
 #include "fuzzcheck.h"
+#include "fuzztargets.h"
 
 #include "batchscript.h"
 
@@ -98,7 +99,7 @@ int checkLine(const QString &line)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int fuzz_batchline(const uint8_t *data, size_t size)
 {
     const QByteArray script(reinterpret_cast<const char *>(data), qsizetype(size));
     const QStringList lines = batch::splitBatchLines(script);

@@ -5,6 +5,7 @@
 // Input: one byte choosing the chunk size, one the flag position, then the
 // file's bytes.
 #include "fuzzcheck.h"
+#include "fuzztargets.h"
 #include "reference.h"
 
 #include "firstfield.h"
@@ -15,7 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int fuzz_firstfield(const uint8_t *data, size_t size)
 {
     if (size < 2)
         return 0;

@@ -6,6 +6,7 @@
 // Input: the file's bytes; its first two bytes also choose a pair of tabs
 // for the round trip.
 #include "fuzzcheck.h"
+#include "fuzztargets.h"
 #include "reference.h"
 
 #include "firstfield.h"
@@ -103,7 +104,7 @@ std::optional<QByteArray> fieldOf(const QByteArray &file)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int fuzz_tabsline(const uint8_t *data, size_t size)
 {
     const QByteArray file(reinterpret_cast<const char *>(data), qsizetype(size));
 

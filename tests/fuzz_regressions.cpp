@@ -1,17 +1,12 @@
 // The fuzz targets' checks, run over their seed inputs and over every input
 // the fuzzers found, on each ordinary build: what was once wrong stays
 // tested without clang and without a fuzzing run.
+#include "fuzztargets.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QTest>
-
-#include <cstddef>
-#include <cstdint>
-
-extern "C" int fuzz_firstfield(const uint8_t *data, size_t size);
-extern "C" int fuzz_tabsline(const uint8_t *data, size_t size);
-extern "C" int fuzz_batchline(const uint8_t *data, size_t size);
 
 namespace {
 

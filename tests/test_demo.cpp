@@ -3,8 +3,10 @@
 // fetching through the demo's client, the build's stand-in and Debian's
 // ncftpget. The player takes one- to two-second turns here instead of the
 // demo's twenty to forty.
-#include "badinput_support.h"
 #include "ftpserver.h"
+#include "processes.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "hiddenscripts.h"
 
@@ -13,8 +15,6 @@
 #include <QRegularExpression>
 
 #include <csignal>
-
-using namespace badinput;
 
 namespace {
 
@@ -185,9 +185,7 @@ void DemoTest::closingTheViewerEndsTheDemoAndTheNextRunGoesOn()
     const QString viewer = m_folder.filePath(QStringLiteral("huntmark-viewer"));
     const auto viewers = [&] {
         QList<pid_t> found = processesWorkingIn(m_folder.path());
-        found.removeIf([&](pid_t pid) {
-            return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) != viewer;
-        });
+        found.removeIf([&](pid_t pid) { return executableOf(pid) != viewer; });
         return found;
     };
     QTRY_VERIFY_WITH_TIMEOUT(!viewers().isEmpty(), StartTimeoutMs);

@@ -1,7 +1,7 @@
 // Selecting an entry: a unique monster's texts and two pictures, a quest's
 // location and steps, and check boxes the user cannot change.
-#include "badinput_support.h"
 #include "picturepaths.h"
+#include "windowdriver.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -9,9 +9,6 @@
 #include <QListWidget>
 
 #include <tuple>
-
-using badinput::selectQuestAndRead;
-using badinput::selectUniqueAndRead;
 
 namespace {
 

@@ -7,8 +7,10 @@
 // line of the viewer's processes ever holds the password. The viewer's clock
 // runs fast, so its minute passes in seconds; `make bench` times the same
 // wait at the ordinary speed.
-#include "badinput_support.h"
 #include "ftpserver.h"
+#include "processes.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "downloadscript.h"
 
@@ -20,8 +22,6 @@
 #include <QProcess>
 
 #include <memory>
-
-using namespace badinput;
 
 namespace {
 
@@ -56,38 +56,6 @@ QStringList temporaryDownloads(const QString &folder)
 {
     return QDir(folder).entryList({ QStringLiteral(".*") },
                                   QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
-// What every local user reads as a process's command line, its words
-// joined by spaces; empty once the process is gone.
-QByteArray commandLineOf(const QString &pid)
-{
-    return fileBytes(QStringLiteral("/proc/%1/cmdline").arg(pid)).replace('\0', ' ');
-}
-
-// The processes below `root`, each with its parent, found through their
-// parents.
-QList<std::pair<QString, QString>> descendantsOf(qint64 root)
-{
-    QMultiHash<QString, QString> children;
-    for (const QString &pid :
-         QDir(QStringLiteral("/proc")).entryList({ QStringLiteral("[0-9]*") }, QDir::Dirs)) {
-        // "pid (name) state parent ...", the name possibly holding anything.
-        const QByteArray stat = fileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
-        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1)
-            children.insert(QString::fromLatin1(fields[1]), pid);
-    }
-    QList<std::pair<QString, QString>> found;
-    QStringList parents { QString::number(root) };
-    while (!parents.isEmpty()) {
-        const QString parent = parents.takeFirst();
-        const QStringList below = children.values(parent);
-        for (const QString &pid : below)
-            found.append({ pid, parent });
-        parents += below;
-    }
-    return found;
 }
 
 } // namespace
@@ -270,7 +238,7 @@ void EndToEndFtpTest::tricklingServerFetchesEndInTime()
     // the latest, and the next starts a minute after the one before.
     constexpr int Fetches = 4;
     constexpr int FetchLimitMs = 45000;
-    QHash<QString, std::pair<qint64, qint64>> seen; // helper: first and last sight
+    QHash<pid_t, std::pair<qint64, qint64>> seen; // helper: first and last sight
     qint64 samples = 0;
     int mostHelpers = 0;
     int mostProcesses = 0;
@@ -280,18 +248,18 @@ void EndToEndFtpTest::tricklingServerFetchesEndInTime()
     const qint64 giveUpMs = (Fetches * 60000 + 20000) / FastClockFactor + 15000;
     bool switched = false;
     while (clock.elapsed() < giveUpMs && password.isEmpty()) {
-        const QList<std::pair<QString, QString>> processes = descendantsOf(viewer.processId());
+        const QList<ProcessEntry> processes = descendantsOf(pid_t(viewer.processId()));
         int helpers = 0;
-        for (const auto &[pid, parent] : processes) {
-            const QByteArray line = commandLineOf(pid);
+        for (const ProcessEntry &process : processes) {
+            const QByteArray line = commandLineOf(process.pid);
             ++samples;
             if (line.contains(Password))
                 password = line;
             // A helper's child shows the helper's command line until it has
             // started its own program.
-            if (line.contains("huntmark-batch") && parent == QString::number(viewer.processId())) {
+            if (line.contains("huntmark-batch") && process.parent == viewer.processId()) {
                 ++helpers;
-                auto &sight = seen[pid];
+                auto &sight = seen[process.pid];
                 if (sight.first == 0)
                     sight.first = clock.elapsed();
                 sight.second = clock.elapsed();

@@ -4,8 +4,10 @@
 // killed run left is cleared at start, and a small label tells how fresh
 // the progress is and why a fetch failed. That closing the window ends a
 // fetch in flight, and that a fetch ends in time, is the end-to-end suite's.
-#include "badinput_support.h"
 #include "ftpserver.h"
+#include "processes.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "downloadscript.h"
 #include "hiddenscripts.h"
@@ -28,8 +30,6 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
-
-using namespace badinput;
 
 namespace {
 
@@ -87,38 +87,6 @@ QStringList leftovers(const ProgramFolder &folder)
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
             .filter(QRegularExpression(QStringLiteral("^(QV_Data\\.bat|\\..*)$")));
 }
-
-// A server of the test's own for what a real one does not do on request: it
-// speaks enough FTP for the download client and hangs up part way through
-// each file. It tells its port on its first line.
-const char CuttingServer[] = R"py(
-import os, socket, socketserver, sys
-serve_dir, cut = sys.argv[1], int(sys.argv[2])
-replies = {"USER": "331 password please", "PASS": "230 logged in", "PWD": '257 "/"', "TYPE": "200 type set"}
-class Session(socketserver.StreamRequestHandler):
-    def handle(self):
-        say = lambda text: self.wfile.write((text + "\r\n").encode())
-        say("220 ready")
-        for raw in self.rfile:
-            command, _, argument = raw.decode(errors="replace").strip().partition(" ")
-            command, path = command.upper(), os.path.join(serve_dir, os.path.basename(argument))
-            if command == "SIZE" and os.path.isfile(path): say("213 %d" % os.path.getsize(path))
-            elif command == "PASV":
-                data = socket.create_server(("127.0.0.1", 0))
-                port = data.getsockname()[1]
-                say("227 Entering Passive Mode (127,0,0,1,%d,%d)" % (port >> 8, port & 255))
-            elif command == "RETR" and os.path.isfile(path):
-                say("150 sending")
-                transfer = data.accept()[0]
-                transfer.sendall(open(path, "rb").read()[:cut])
-                transfer.close()
-                return
-            else: say(replies.get(command, "502 not here"))
-socketserver.ThreadingTCPServer.daemon_threads = True
-server = socketserver.ThreadingTCPServer(("127.0.0.1", 0), Session)
-print(server.server_address[1], flush=True)
-server.serve_forever()
-)py";
 
 enum class ScriptBlocker { None, Folder, FullDisk, SizeLimit };
 
@@ -190,7 +158,6 @@ class FetchTest : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -219,8 +186,7 @@ private:
     int m_testNumber = 0;
     ProgramFolder m_served;
     std::unique_ptr<FtpServer> m_server;
-    QProcess m_cutting;
-    quint16 m_cuttingPort = 0;
+    std::unique_ptr<FtpServer> m_cutting;
     std::unique_ptr<EnvironmentGuard> m_home;
     std::unique_ptr<EnvironmentGuard> m_path;
 };
@@ -236,21 +202,11 @@ void FetchTest::initTestCase()
     m_server = std::make_unique<FtpServer>(
             m_served.path(), fetch::configuredFtpAccount().user.toByteArray(), "marrowfen");
     QVERIFY2(m_server->start(), m_server->log().constData());
-    endWithThisProcess(m_cutting);
-    m_cutting.start(QStringLiteral("/usr/bin/python3"),
-                    { QStringLiteral("-c"), QString::fromUtf8(CuttingServer), m_served.path(),
-                      QStringLiteral("40") });
-    QVERIFY(m_cutting.waitForStarted());
-    QTRY_VERIFY(m_cutting.canReadLine());
-    m_cuttingPort = quint16(m_cutting.readLine().trimmed().toUInt());
-    QVERIFY(m_cuttingPort != 0);
+    m_cutting = std::make_unique<FtpServer>(
+            m_served.path(), fetch::configuredFtpAccount().user.toByteArray(), "marrowfen");
+    m_cutting->cutDownloadsAfter(40);
+    QVERIFY2(m_cutting->start(), m_cutting->log().constData());
     m_served.write(QStringLiteral("Huge.txt"), QByteArray(5 * 1000 * 1000, '1'));
-}
-
-void FetchTest::cleanupTestCase()
-{
-    m_cutting.kill();
-    m_cutting.waitForFinished();
 }
 
 void FetchTest::init()
@@ -578,7 +534,7 @@ void FetchTest::freshnessLabel_data()
             << ScriptBlocker::None;
     // A download is whole or nothing: a transfer cut short leaves the local
     // copy as it was.
-    QTest::newRow("transfer cut short") << true << clientFor(m_cuttingPort, "-r 0 -t 2")
+    QTest::newRow("transfer cut short") << true << clientFor(m_cutting->port(), "-r 0 -t 2")
                                         << "downloads failed" << none << ScriptBlocker::None;
     QTest::newRow("file on the server too large")
             << true
@@ -751,9 +707,10 @@ void FetchTest::killedHelperTakesItsDownloadWithIt()
     writeExecutable(folder.filePath(ClientName), clientFor(silent.port()));
     const auto running = [&](const QString &name) {
         QList<pid_t> found;
-        for (const pid_t pid : processesWorkingIn(folder.path())) {
-            if (fileBytes(QStringLiteral("/proc/%1/comm").arg(pid)).trimmed() == name.toUtf8())
-                found.append(pid);
+        const QList<pid_t> inFolder = processesWorkingIn(folder.path());
+        for (const ProcessEntry &process : runningProcesses()) {
+            if (process.name == name.toUtf8() && inFolder.contains(process.pid))
+                found.append(process.pid);
         }
         return found;
     };

@@ -2,7 +2,8 @@
 // tool tip per tab, the emphasis on lines that turned done since the last
 // read, the desktop notification of them, and the history of when each
 // entry was done. Runs on a private session bus of its own, never the user's.
-#include "badinput_support.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "hiddenscripts.h"
 #include "markcolors.h"
@@ -22,11 +23,10 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QToolTip>
 
 #include <unistd.h>
-
-using namespace badinput;
 
 namespace {
 
@@ -159,14 +159,24 @@ void setClock(const Form1 *window, const QDateTime &time)
     control<ProgressHistory>(window, "ProgressHistory")->setClock([time] { return time; });
 }
 
+// Shows the window with another one active in front of it, as while the
+// user works elsewhere.
+void showBehind(QWidget *window, QWidget &elsewhere)
+{
+    window->show();
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QTRY_VERIFY(elsewhere.isActiveWindow());
+}
+
 // The history window's list, opened as File > History opens it.
 QAbstractItemView *openHistory(const Form1 *window)
 {
     control<QAction>(window, "OpenHistory")->trigger();
     const auto *history = control<QWidget>(window, "History");
     if (!history->isVisible() || history->isModal())
-        qFatal("the history window is not open, or modal");
-    return control<QAbstractItemView>(history, "HistoryList");
+        QTest::qFail("the history window is not open, or modal", __FILE__, __LINE__);
+    return control<QTableView>(history, "HistoryList");
 }
 
 // Every row of the history list as "time|entry|tab|what", top down; each
@@ -555,10 +565,7 @@ void FollowerViewTest::withoutAServiceNothingWaitsOrPrints()
     folder.write(UniquesFile, QByteArray(catalog::UniqueMonsterCount, '0'));
     auto window = startedWindow(folder);
     QWidget elsewhere;
-    window->show();
-    elsewhere.show();
-    elsewhere.activateWindow();
-    QTRY_VERIFY(elsewhere.isActiveWindow());
+    showBehind(window.get(), elsewhere);
     QSignalSpy notified(control<QObject>(window.get(), "DesktopNotifier"),
                         SIGNAL(notified(QString)));
 
@@ -581,10 +588,7 @@ void FollowerViewTest::showActionRaisesTheWindowAndOpensTheHistory()
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
     auto window = startedWindow(folder);
     QWidget elsewhere;
-    window->show();
-    elsewhere.show();
-    elsewhere.activateWindow();
-    QTRY_VERIFY(elsewhere.isActiveWindow());
+    showBehind(window.get(), elsewhere);
     m_recorder.calls.clear();
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1, 2 }));
     window->FetchProgress();

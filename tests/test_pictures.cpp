@@ -4,7 +4,8 @@
 // picture, and what the window shows: a large picture, and when one is
 // missing or broken what the control showed before, which after a tab change
 // is nothing.
-#include "badinput_support.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "pictureloader.h"
 #include "picturepaths.h"
@@ -17,8 +18,6 @@
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QSet>
-
-using namespace badinput;
 
 namespace {
 

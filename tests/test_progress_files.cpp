@@ -2,7 +2,9 @@
 // box, the count of uniques beaten, the fall-back to "nothing done" when a
 // file cannot be read, and reads while another process rewrites the file.
 // What counts as the first field is the formats suite's concern.
-#include "badinput_support.h"
+#include "processes.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -10,8 +12,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
-
-using namespace badinput;
 
 namespace {
 

@@ -2,8 +2,9 @@
 // the real clients: what arrives, what a failure says, that it never rolls
 // the server's record back by accident, two runs at once, a run stopped
 // midway, and that the password never stands on a command line or on disk.
-#include "badinput_support.h"
 #include "ftpserver.h"
+#include "processes.h"
+#include "testfiles.h"
 
 #include "catalog.h"
 #include "downloadscript.h"
@@ -42,21 +43,7 @@ QString uniqueName(int i)
     return QString::fromLatin1(catalog::regions()[0].entries[i].name);
 }
 
-// A file on the server before a publish, or nothing.
-using FileState = std::optional<QByteArray>;
 using namespace Qt::StringLiterals;
-
-void setFile(const ProgramFolder &folder, const QString &name, const FileState &state)
-{
-    QFile::remove(folder.filePath(name));
-    if (state)
-        folder.write(name, *state);
-}
-
-FileState fileState(const ProgramFolder &folder, const QString &name)
-{
-    return folder.exists(name) ? FileState(folder.read(name)) : std::nullopt;
-}
 
 QByteArray firstOnes(int length, int count)
 {
@@ -68,21 +55,15 @@ QByteArray firstOnes(int length, int count)
 QList<int> runningClients(qint64 parent)
 {
     QList<int> clients;
-    QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
-    while (processes.hasNext()) {
-        const QByteArray stat = fileBytes(processes.next() + QStringLiteral("/stat"));
-        // pid (comm) state ppid ...
-        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (stat.contains("(ncftpput)") && fields.size() > 1 && fields[0] != "Z"
-            && (parent == 0 || fields[1].toLongLong() == parent))
-            clients.append(stat.left(stat.indexOf(' ')).toInt());
+    for (const ProcessEntry &process : runningProcesses()) {
+        if (process.name == "ncftpput" && process.state != 'Z'
+            && (parent == 0 || process.parent == parent))
+            clients.append(process.pid);
     }
     return clients;
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(FileState)
 
 class ProgressPublishTest : public QObject
 {
@@ -683,11 +664,10 @@ void ProgressPublishTest::passwordStaysOffTheCommandLine()
     for (QString *client : { &context.ftpClient, &context.downloadClient, &context.listClient }) {
         const QString real = QStandardPaths::findExecutable(*client);
         *client = m_scratch.filePath(QStringLiteral("recording-") + *client);
-        badinput::writeExecutable(
-                *client,
-                "#!/bin/sh\n{ printf '%s\\n' \"$@\"; readlink \"$2\"; cat \"$2\"; } >>'"
-                        + QFile::encodeName(m_scratch.filePath(QStringLiteral("notes")))
-                        + "'\nexec '" + QFile::encodeName(real) + "' \"$@\"\n");
+        writeExecutable(*client,
+                        "#!/bin/sh\n{ printf '%s\\n' \"$@\"; readlink \"$2\"; cat \"$2\"; } >>'"
+                                + QFile::encodeName(m_scratch.filePath(QStringLiteral("notes")))
+                                + "'\nexec '" + QFile::encodeName(real) + "' \"$@\"\n");
     }
 
     const auto outcome = progresstool::run(

@@ -2,6 +2,7 @@
 // leaving the files as they were, the shape of what it writes, runs at once,
 // and show. The window's suites read the same bytes, so the viewer follows
 // what it writes.
+#include "testfiles.h"
 #include "testsupport.h"
 
 #include "catalog.h"
@@ -74,25 +75,9 @@ QByteArray line(const QByteArray &flags)
     return flags + "\r\n";
 }
 
-// The files before a call: bytes, or nothing for a missing file.
-using FileState = std::optional<QByteArray>;
-
-void setFile(const ProgramFolder &folder, const QString &name, const FileState &state)
-{
-    if (state)
-        folder.write(name, *state);
-}
-
-FileState fileState(const ProgramFolder &folder, const QString &name)
-{
-    return folder.exists(name) ? FileState(folder.read(name)) : std::nullopt;
-}
-
 using namespace Qt::StringLiterals;
 
 } // namespace
-
-Q_DECLARE_METATYPE(FileState)
 
 class ProgressToolTest : public QObject
 {

@@ -1,8 +1,9 @@
 // The script helper that stands in for the command interpreter: how it
 // reads a script line, finds a program and deletes a file, and, run as a
 // process on real scripts, what it starts and what it leaves alone.
-#include "badinput_support.h"
 #include "batchscript.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -19,15 +20,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using badinput::writeExecutable;
-
 // The arguments of a download line of the viewer's script.
 QStringList viewerScriptArguments(int line)
 {
-    QStringList arguments =
-            QString::fromLatin1(badinput::expectedScript().split('\n').at(line).chopped(1))
-                    .remove(u'"')
-                    .split(u' ');
+    QStringList arguments = QString::fromLatin1(expectedScript().split('\n').at(line).chopped(1))
+                                    .remove(u'"')
+                                    .split(u' ');
     arguments.removeFirst();
     return arguments;
 }
@@ -159,7 +157,7 @@ void ScriptHelperTest::parsesLine_data()
     };
 
     // The lines the viewer writes.
-    row(QString::fromLatin1(badinput::expectedScript().split('\n').first().chopped(1)), external,
+    row(QString::fromLatin1(expectedScript().split('\n').first().chopped(1)), external,
         u"ncftpget.exe"_s, viewerScriptArguments(0));
     row(u"@echo off"_s, echo);
     row(u"del \"QV_data.bat\""_s, del, u""_s, { u"QV_data.bat"_s });
@@ -259,7 +257,7 @@ void ScriptHelperTest::findsProgram()
         file.remove(u'*');
         QVERIFY(rootDir.mkpath(QFileInfo(file).path()));
         writeExecutable(rootDir.filePath(file), "#!/bin/sh\n");
-        QVERIFY(executable || badinput::setMode(rootDir.filePath(file), 0600));
+        QVERIFY(executable || setMode(rootDir.filePath(file), 0600));
     }
 
     const QString pathVariable =
@@ -373,22 +371,21 @@ void ScriptHelperTest::runsScript_data()
     };
     const QStringList viewerScriptCalls { recorded(0), recorded(1) };
     QTest::newRow("the viewer's script, in order, deleting itself")
-            << u"program"_s << badinput::expectedScript() << viewerScriptCalls
+            << u"program"_s << expectedScript() << viewerScriptCalls
             << QStringList { u"calls.log"_s, u"ncftpget.exe"_s };
     // Its "del" names it "QV_data.bat": on a file system that tells case,
     // a user's file of that name stays, and the script goes all the same.
     QTest::newRow("a user's QV_data.bat stays, the script goes")
-            << u"program"_s << badinput::expectedScript() << viewerScriptCalls
+            << u"program"_s << expectedScript() << viewerScriptCalls
             << QStringList { u"QV_data.bat"_s, u"calls.log"_s, u"ncftpget.exe"_s };
     QTest::newRow("Debian's client on the path, without ending")
-            << u"bin"_s << badinput::expectedScript() << viewerScriptCalls
-            << QStringList { u"calls.log"_s };
+            << u"bin"_s << expectedScript() << viewerScriptCalls << QStringList { u"calls.log"_s };
     // An installed viewer's script runs in the user's data folder.
     QTest::newRow("the client beside the helper, run in another folder")
-            << u"helper"_s << badinput::expectedScript() << viewerScriptCalls
+            << u"helper"_s << expectedScript() << viewerScriptCalls
             << QStringList { u"calls.log"_s };
     QTest::newRow("no client: the script still deletes itself")
-            << QString() << badinput::expectedScript() << QStringList() << QStringList();
+            << QString() << expectedScript() << QStringList() << QStringList();
     // A shell would run the removal and the substitutions.
     QTest::newRow("shell text is one argument")
             << u"program"_s

@@ -2,7 +2,8 @@
 // that holds the password, write it through a link someone planted, run or
 // copy anything of the files it reads, or hand a line of the script to a
 // shell.
-#include "badinput_support.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "hiddenscripts.h"
 
@@ -14,8 +15,6 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-using namespace badinput;
 
 namespace {
 

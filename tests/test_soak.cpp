@@ -9,7 +9,9 @@
 // (make soak-long) sets thousands, enough to show a leak of a few hundred
 // bytes a cycle; by default the run takes some seconds and catches what
 // piles up faster.
-#include "badinput_support.h"
+#include "processes.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include "hiddenscripts.h"
 
@@ -24,8 +26,6 @@
 #include <algorithm>
 
 #include <sys/wait.h>
-
-using namespace badinput;
 
 namespace {
 
@@ -74,20 +74,7 @@ struct Usage
 
 Usage currentUsage()
 {
-    Usage usage;
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                usage.rssKb = line.mid(6).trimmed().split(' ').value(0).toLongLong();
-            else if (line.startsWith("Threads:"))
-                usage.threads = line.mid(8).trimmed().toInt();
-        }
-    }
-    usage.openFiles = int(QDir(QStringLiteral("/proc/self/fd"))
-                                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)
-                                  .size());
-    return usage;
+    return { residentKiB(), openFileCount(), int(statusFigure("Threads")) };
 }
 
 // The id of a child of this process that ended and was never waited for,

@@ -1,8 +1,9 @@
 // Remembering the selected tabs in Tabs.ini: what each kind of file restores,
 // what the restore writes back through the tab handlers, how the file is
 // replaced on every tab change, and which folder it lives in.
-#include "badinput_support.h"
 #include "folders.h"
+#include "testfiles.h"
+#include "windowdriver.h"
 
 #include <QDir>
 #include <QLabel>
@@ -16,8 +17,6 @@
 
 #include <unistd.h>
 
-using badinput::Place;
-using badinput::TabsFile;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -117,7 +116,7 @@ void makeLauncherFolder(const QString &folder, const QString &package)
     for (auto it = UserFiles.cbegin(); it != UserFiles.cend(); ++it)
         writeBytes(dir.filePath(it.key()), it.value());
     writeBytes(dir.filePath(QStringLiteral(".huntmark-package")), "made by the launcher\n");
-    badinput::writeExecutable(dir.filePath(QStringLiteral("huntmark-viewer")), "a copy");
+    writeExecutable(dir.filePath(QStringLiteral("huntmark-viewer")), "a copy");
     for (const char *piece : { "huntmark-batch", "ncftpget.exe", "Locations" })
         QFile::link(package + QLatin1Char('/') + QLatin1String(piece),
                     dir.filePath(QLatin1String(piece)));
@@ -146,7 +145,7 @@ private slots:
 
 void TabMemoryTest::restore_data()
 {
-    QTest::addColumn<badinput::Place>("place");
+    QTest::addColumn<Place>("place");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("outer");
     QTest::addColumn<int>("inner");
@@ -193,15 +192,15 @@ void TabMemoryTest::restore_data()
 
 void TabMemoryTest::restore()
 {
-    QFETCH(badinput::Place, place);
+    QFETCH(Place, place);
     QFETCH(QByteArray, content);
     QFETCH(int, outer);
     QFETCH(int, inner);
     QFETCH(QList<QByteArray>, saved);
 
     ProgramFolder folder;
-    badinput::ModeRestorer restorer;
-    badinput::putInPlace(folder, TabsFile, place, content, restorer);
+    ModeRestorer restorer;
+    putInPlace(folder, TabsFile, place, content, restorer);
 
     PreparedForm window(folder.path());
     window.Form_Load();

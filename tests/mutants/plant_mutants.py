@@ -44,8 +44,8 @@ countdown-boundary"` plants only the named ones.
 Add a fault whenever a test is written for a fault no listed one stands for,
 and plant the faults a test guards before merging or deleting it.
 
-| Fault | Planted in | What goes wrong | Caught by |
-|---|---|---|---|
+| Fault | Planted in | Caught by |
+|---|---|---|
 """
 
 
@@ -72,7 +72,7 @@ def document(mutants):
     rows = []
     for m in mutants:
         caught_by = ", ".join("`%s`" % g for g in guards(m)) or "the whole run"
-        rows.append("| `%s` | `%s` | %s | %s |" % (m["name"], m["file"], m.get("what", ""), caught_by))
+        rows.append("| `%s` | `%s` | %s |" % (m["name"], m["file"], caught_by))
     return DOC_HEAD + "\n".join(rows) + "\n"
 
 
@@ -88,7 +88,7 @@ def check_doc(build_dir):
         problems.append("%s is not what --doc prints: run `%s --doc > %s`" % (DOC, sys.argv[0], DOC))
     tests = known_tests(build_dir)
     for m in mutants:
-        for key in ("file", "from", "to", "guard", "what"):
+        for key in ("file", "from", "to", "guard"):
             if key not in m:
                 problems.append("%s has no `%s`" % (m["name"], key))
         for g in guards(m):

@@ -3,7 +3,7 @@
 # in the program folder, Debian's python3-pyftpdlib and ncftp.
 huntmark_test(test_demo
   SOURCES test_demo.cpp
-  LIBS huntmark_testsupport huntmark_testftpserver huntmark_fetch
+  LIBS huntmark_testsupport huntmark_fetch
   TIMEOUT 120)
 target_compile_definitions(test_demo PRIVATE
   HUNTMARK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

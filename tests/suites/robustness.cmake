@@ -17,19 +17,7 @@ target_compile_definitions(test_soak PRIVATE HUNTMARK_SOAK_CLIENT="$<TARGET_FILE
 add_dependencies(test_soak huntmark-soak-client)
 
 # The fuzz targets' checks over their seeds and findings, built with the
-# ordinary compiler: each target's entry point gets a name of its own.
-set(HUNTMARK_FUZZ_DIR ${PROJECT_SOURCE_DIR}/fuzz)
-foreach(target firstfield tabsline batchline)
-  set_source_files_properties(${HUNTMARK_FUZZ_DIR}/fuzz_${target}.cpp
-    PROPERTIES COMPILE_DEFINITIONS "LLVMFuzzerTestOneInput=fuzz_${target}")
-endforeach()
-huntmark_test(fuzz_regressions
-  SOURCES fuzz_regressions.cpp
-    ${HUNTMARK_FUZZ_DIR}/fuzz_firstfield.cpp
-    ${HUNTMARK_FUZZ_DIR}/fuzz_tabsline.cpp
-    ${HUNTMARK_FUZZ_DIR}/fuzz_batchline.cpp
-    ${HUNTMARK_FUZZ_DIR}/fuzzcheck.h
-    ${HUNTMARK_FUZZ_DIR}/reference.h
-  LIBS huntmark_progress huntmark_batch)
-target_include_directories(fuzz_regressions PRIVATE ${HUNTMARK_FUZZ_DIR})
-target_compile_definitions(fuzz_regressions PRIVATE HUNTMARK_FUZZ_DIR="${HUNTMARK_FUZZ_DIR}")
+# ordinary compiler.
+include(${PROJECT_SOURCE_DIR}/fuzz/targets.cmake)
+huntmark_test(fuzz_regressions SOURCES fuzz_regressions.cpp LIBS huntmark_fuzztargets)
+target_compile_definitions(fuzz_regressions PRIVATE HUNTMARK_FUZZ_DIR="${PROJECT_SOURCE_DIR}/fuzz")

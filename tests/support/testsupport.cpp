@@ -23,6 +23,11 @@ void ProgramFolder::write(const QString &name, const QByteArray &bytes) const
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+void failMissingControl(const QString &objectName)
+{
+    QTest::qFail(qPrintable(QStringLiteral("no control named ") + objectName), __FILE__, __LINE__);
+}
+
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);

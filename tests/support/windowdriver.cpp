@@ -1,23 +1,12 @@
-#include "badinput_support.h"
+#include "windowdriver.h"
 
 #include "downloadscript.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
-
-#include <csignal>
-#include <sys/prctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace badinput {
 
 QByteArray expectedScript()
 {
@@ -225,129 +214,3 @@ void driveAndCheckFlags(Form1 *window, const QByteArray &uniques, const QByteArr
              lastQuestFlag);
     QCOMPARE(labelText(window), label);
 }
-
-bool runningAsRoot()
-{
-    return ::geteuid() == 0;
-}
-
-bool setMode(const QString &path, int mode)
-{
-    return ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
-}
-
-void putInPlace(const ProgramFolder &folder, const QString &name, Place place,
-                const QByteArray &bytes, ModeRestorer &restorer)
-{
-    const QString path = folder.filePath(name);
-    QFile::remove(path);
-    switch (place) {
-    case Place::Missing:
-        break;
-    case Place::File:
-        folder.write(name, bytes);
-        break;
-    case Place::Folder:
-        QVERIFY(QDir().mkpath(path));
-        folder.write(name + QStringLiteral("/flags"), bytes);
-        break;
-    case Place::Unreadable:
-        folder.write(name, bytes);
-        restorer.add(path, 0600);
-        QVERIFY(setMode(path, 0));
-        break;
-    case Place::SymlinkLoop:
-        QVERIFY(QFile::link(QFileInfo(path).fileName(), path));
-        break;
-    case Place::NamedPipe:
-        // Nobody ever writes to it: opening it to read would wait forever.
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        break;
-    case Place::Sparse:
-        // No comma, no line end: only a bounded head may be looked at.
-        folder.write(name, {});
-        QVERIFY(QFile::resize(path, qint64(3) << 30));
-        break;
-    }
-}
-
-ModeRestorer::~ModeRestorer()
-{
-    for (const auto &[path, mode] : std::as_const(m_paths))
-        setMode(path, mode);
-}
-
-QList<pid_t> processesWorkingIn(const QString &folder)
-{
-    const QString wanted = QFileInfo(folder).canonicalFilePath();
-    QList<pid_t> found;
-    if (wanted.isEmpty())
-        return found;
-    const QDir proc(QStringLiteral("/proc"));
-    for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool isPid = false;
-        const pid_t pid = pid_t(entry.toInt(&isPid));
-        if (!isPid || pid == ::getpid())
-            continue;
-        const QByteArray link = QFile::encodeName(proc.filePath(entry) + QStringLiteral("/cwd"));
-        char target[4096];
-        const ssize_t size = ::readlink(link.constData(), target, sizeof(target) - 1);
-        if (size <= 0)
-            continue; // gone meanwhile, or not ours to look at
-        if (QFile::decodeName(QByteArray(target, size)) == wanted)
-            found.append(pid);
-    }
-    return found;
-}
-
-void killProcesses(const QList<pid_t> &pids)
-{
-    for (pid_t pid : pids)
-        ::kill(pid, SIGKILL);
-}
-
-QStringList folderListing(const QString &folder)
-{
-    QStringList listing;
-    const QDir base(folder);
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        listing.append(
-                base.relativeFilePath(info.filePath())
-                + (info.isDir() ? QStringLiteral("/") : QStringLiteral(" %1").arg(info.size())));
-    }
-    listing.sort();
-    return listing;
-}
-
-void endWithThisProcess(QProcess &process)
-{
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-}
-
-void writeExecutable(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(text), text.size());
-    file.close();
-    QVERIFY(setMode(path, 0700));
-}
-
-EnvironmentGuard::EnvironmentGuard(const char *name)
-    : m_name(name), m_value(qgetenv(name)), m_wasSet(qEnvironmentVariableIsSet(name))
-{
-}
-
-EnvironmentGuard::~EnvironmentGuard()
-{
-    if (m_wasSet)
-        qputenv(m_name, m_value);
-    else
-        qunsetenv(m_name);
-}
-
-} // namespace badinput

@@ -1,5 +1,7 @@
 #include "ftpserver.h"
 
+#include "processes.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -7,8 +9,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,16 +21,17 @@ constexpr int StartTimeoutMs = 10000;
 
 // pyftpdlib that misbehaves on purpose. Arguments: port, folder,
 // permissions, bytes a second it sends (0 for full speed; the file is read as
-// it is sent, so a change during a transfer shows in what arrives) and the
-// seconds an upload stalls after its first bytes (0 for none). The account
-// comes on its input.
+// it is sent, so a change during a transfer shows in what arrives), the
+// seconds an upload stalls after its first bytes (0 for none) and the bytes
+// after which a download is cut off, the connection closed without a reply
+// (0 for none). The account comes on its input.
 const char MisbehavingServer[] = R"py(
 import os, sys
 from pyftpdlib import handlers
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.servers import FTPServer
 port, folder, permissions = int(sys.argv[1]), sys.argv[2], sys.argv[3]
-rate, hold = int(sys.argv[4]), float(sys.argv[5])
+rate, hold, cut = int(sys.argv[4]), float(sys.argv[5]), int(sys.argv[6])
 user, password = sys.stdin.readline().rstrip("\n"), sys.stdin.readline().rstrip("\n")
 authorizer = DummyAuthorizer()
 authorizer.add_user(user, password, folder, perm=permissions)
@@ -55,6 +56,15 @@ class Holding(sending):
                     self.add_channel(events=self.ioloop.READ)
             self.ioloop.call_later(hold, go_on, _errback=self.handle_error)
         return data
+    def send(self, data):
+        if cut <= 0 or self.receive:
+            return super().send(data)
+        sent = super().send(data[:max(0, cut - self.tot_bytes_sent)])
+        if self.tot_bytes_sent >= cut:
+            self.cmd_channel.close()
+        return sent
+# sendfile() would go around send().
+handlers.FTPHandler.use_sendfile = cut <= 0
 handlers.FTPHandler.dtp_handler = Holding
 handlers.FTPHandler.authorizer = authorizer
 FTPServer(("127.0.0.1", port), handlers.FTPHandler).serve_forever()
@@ -149,7 +159,7 @@ FtpServer::FtpServer(const QString &servedFolder, const QByteArray &user,
 {
     const QString logPath = m_logFolder.filePath(QStringLiteral("server.log"));
     // The server ends with the test process even when that is killed.
-    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    endWithThisProcess(m_process);
     // Its log goes to a file: a pipe nobody drains would stall it.
     m_process.setStandardOutputFile(logPath, QIODevice::Append);
     m_process.setStandardErrorFile(logPath, QIODevice::Append);
@@ -184,13 +194,14 @@ bool FtpServer::launch(quint16 port)
     if (port == 0)
         return false;
     // The account and the folder may hold spaces: they stay words of their own.
-    const bool misbehaves = m_sendRate > 0 || m_uploadHoldSeconds > 0;
+    const bool misbehaves = m_sendRate > 0 || m_uploadHoldSeconds > 0 || m_downloadCut > 0;
     QStringList arguments;
     if (misbehaves) {
         arguments << QStringLiteral("-c") << QString::fromUtf8(MisbehavingServer)
                   << QString::number(port) << m_servedFolder
                   << QString::fromLatin1(m_access == Writable ? "elradfmwMT" : "elr")
-                  << QString::number(m_sendRate) << QString::number(m_uploadHoldSeconds);
+                  << QString::number(m_sendRate) << QString::number(m_uploadHoldSeconds)
+                  << QString::number(m_downloadCut);
     } else {
         arguments = QStringLiteral("-m pyftpdlib -i 127.0.0.1 -p %1").arg(port).split(u' ');
         arguments << QStringLiteral("-u") << QString::fromLatin1(m_user) << QStringLiteral("-P")

@@ -30,6 +30,9 @@ public:
     // `seconds` of the server's clock: an upload that is still going when
     // the test acts.
     void holdUploads(int seconds) { m_uploadHoldSeconds = seconds; }
+    // From the next start on, every download ends after its first `bytes`
+    // with the connection closed and no reply: a transfer cut short.
+    void cutDownloadsAfter(int bytes) { m_downloadCut = bytes; }
 
     // Starts the server and waits until it accepts connections; false when
     // it never did (its log tells why). A restart keeps the port when it can.
@@ -54,6 +57,7 @@ private:
     quint16 m_port = 0;
     int m_sendRate = 0;
     int m_uploadHoldSeconds = 0;
+    int m_downloadCut = 0;
 };
 
 // A server on 127.0.0.1 that takes every connection and never says a word,
