@@ -136,7 +136,7 @@ void ProgressPublishTest::initTestCase()
                      0600)
             == 0);
     // A download client for an account that may write but not read.
-    badinput::writeExecutable(m_scratch.filePath(QStringLiteral("unreadable-ncftpget")),
+    writeExecutable(m_scratch.filePath(QStringLiteral("unreadable-ncftpget")),
                               "#!/bin/sh\necho 'ncftpget: could not read the files' >&2\nexit 5\n");
     // Where a server was: nothing listens there now.
     m_stoppedPort = freeLoopbackPort();
@@ -425,7 +425,7 @@ void ProgressPublishTest::publishersAtOnceAllLand()
                                    + u" --password-file @PASSWORD@ --port @PORT@"_s));
     ProgramFolder gate;
     QDir(gate.path()).mkdir(QStringLiteral("bin"));
-    badinput::writeExecutable(
+    writeExecutable(
             gate.filePath(QStringLiteral("bin/ncftpget")),
             "#!/bin/sh\n'" + QFile::encodeName(QStandardPaths::findExecutable(u"ncftpget"_s))
                     + "' \"$@\"; status=$?\ncase \"$PWD\" in */server)\n  touch '"
