@@ -137,7 +137,7 @@ void ProgressPublishTest::initTestCase()
             == 0);
     // A download client for an account that may write but not read.
     writeExecutable(m_scratch.filePath(QStringLiteral("unreadable-ncftpget")),
-                              "#!/bin/sh\necho 'ncftpget: could not read the files' >&2\nexit 5\n");
+                    "#!/bin/sh\necho 'ncftpget: could not read the files' >&2\nexit 5\n");
     // Where a server was: nothing listens there now.
     m_stoppedPort = freeLoopbackPort();
     QVERIFY(!acceptsConnections(m_stoppedPort));
@@ -425,13 +425,13 @@ void ProgressPublishTest::publishersAtOnceAllLand()
                                    + u" --password-file @PASSWORD@ --port @PORT@"_s));
     ProgramFolder gate;
     QDir(gate.path()).mkdir(QStringLiteral("bin"));
-    writeExecutable(
-            gate.filePath(QStringLiteral("bin/ncftpget")),
-            "#!/bin/sh\n'" + QFile::encodeName(QStandardPaths::findExecutable(u"ncftpget"_s))
-                    + "' \"$@\"; status=$?\ncase \"$PWD\" in */server)\n  touch '"
-                    + QFile::encodeName(gate.path()) + "/arrived.'$$\n  while [ ! -e '"
-                    + QFile::encodeName(gate.path())
-                    + "/open' ]; do sleep 0.02; done;;\nesac\nexit $status\n");
+    writeExecutable(gate.filePath(QStringLiteral("bin/ncftpget")),
+                    "#!/bin/sh\n'"
+                            + QFile::encodeName(QStandardPaths::findExecutable(u"ncftpget"_s))
+                            + "' \"$@\"; status=$?\ncase \"$PWD\" in */server)\n  touch '"
+                            + QFile::encodeName(gate.path()) + "/arrived.'$$\n  while [ ! -e '"
+                            + QFile::encodeName(gate.path())
+                            + "/open' ]; do sleep 0.02; done;;\nesac\nexit $status\n");
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"PATH"_s, gate.filePath(u"bin"_s) + u":"_s + environment.value(u"PATH"_s));
 
