@@ -537,7 +537,12 @@ void ProgressPublishTest::interruptedPublishLeavesNothing()
     folder.write(Uniques, firstOnes(157, 2) + "\r\n");
     folder.write(Quests, firstOnes(63, 2) + "\r\n");
 
+    // Where the run keeps its copies of both sides' files while it works.
+    ProgramFolder temporaries;
     QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), temporaries.path());
+    run.setProcessEnvironment(environment);
     run.setWorkingDirectory(folder.path());
     run.start(Program,
               withPlaceholders(words(u"--host 127.0.0.1 --user "_s + PublisherUser
@@ -557,11 +562,16 @@ void ProgressPublishTest::interruptedPublishLeavesNothing()
     QCOMPARE(passwordsOnDisk(folder), QStringList());
     QCOMPARE(server.read(Uniques), old);
     QVERIFY(!server.exists(Quests));
-    // A signal it can catch lets the run end in order and give the folder
-    // back; after SIGKILL its lock stays until the next run takes it over.
-    if (signal != SIGKILL)
+    // A signal it can catch lets the run end in order: it gives the folder
+    // back and removes its working copies; after SIGKILL its lock stays until
+    // the next run takes it over.
+    if (signal != SIGKILL) {
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList({ Quests, Uniques }));
+        QCOMPARE(QDir(temporaries.path())
+                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
 }
 
 // A publish killed mid-upload leaves its temporary upload on the server; a
