@@ -30,6 +30,6 @@ huntmark_test(fuzz_regressions
     ${HUNTMARK_FUZZ_DIR}/fuzz_batchline.cpp
     ${HUNTMARK_FUZZ_DIR}/fuzzcheck.h
     ${HUNTMARK_FUZZ_DIR}/reference.h
-  LIBS huntmark_progress huntmark_batch)
+  LIBS huntmark_progress huntmark_tabmemory huntmark_batch)
 target_include_directories(fuzz_regressions PRIVATE ${HUNTMARK_FUZZ_DIR})
 target_compile_definitions(fuzz_regressions PRIVATE HUNTMARK_FUZZ_DIR="${HUNTMARK_FUZZ_DIR}")

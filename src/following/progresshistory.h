@@ -57,8 +57,6 @@ public:
     // When an entry that is done now was seen turning done; invalid for one
     // done before the history began, or not done.
     QDateTime doneAt(history::Kind kind, int position) const;
-    // The time of the last event; invalid before any.
-    QDateTime lastChange() const { return m_lastChange; }
 
     // Up to `limit` events older than the event `beforeId`, newest first.
     std::vector<history::Event> eventsBefore(qint64 beforeId, int limit);
