@@ -136,7 +136,7 @@ private:
     void finishStartUp();
     // Selects an entry the history names, as the user would: its tabs, then
     // its line, and brings the window forward.
-    void showEntry(history::Kind kind, int position);
+    void showEntry(catalog::Kind kind, int position);
     void showFromNotification();
 
     // The tab that is current, read afresh each time.
