@@ -250,7 +250,7 @@ QDateTime fillHistory(const QString &folder, int count)
     }
     {
         history::HistoryStore store(path);
-        store.recordRead(history::Kind::Uniques, none, none, start);
+        store.recordRead(catalog::Kind::Unique, none, none, start);
     }
     {
         QSqlDatabase db =

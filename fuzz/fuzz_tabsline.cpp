@@ -71,9 +71,9 @@ std::pair<int, int> restoredTabs(QByteArrayView field)
 
 std::pair<int, int> restoredByProgram(QByteArrayView field)
 {
-    const progress::TabsLine line = progress::splitTabsField(field);
-    const std::optional<int> outer = progress::toTabIndex(line.outer);
-    const std::optional<int> inner = progress::toTabIndex(line.inner);
+    const tabmemory::TabsLine line = tabmemory::splitTabsField(field);
+    const std::optional<int> outer = tabmemory::toTabIndex(line.outer);
+    const std::optional<int> inner = tabmemory::toTabIndex(line.inner);
     if (outer && inner && *outer >= 0 && *outer < 20 && *inner >= 0 && *inner < 11)
         return { *outer, *inner };
     return { 0, 0 };
@@ -109,10 +109,10 @@ extern "C" int fuzz_tabsline(const uint8_t *data, size_t size)
     const QByteArray file(reinterpret_cast<const char *>(data), qsizetype(size));
 
     // Each part converts on its own as the format says.
-    const progress::TabsLine whole = progress::splitTabsField(file);
-    FUZZ_CHECK(progress::toTabIndex(file) == tabIndex(file));
-    FUZZ_CHECK(progress::toTabIndex(whole.outer) == tabIndex(whole.outer));
-    FUZZ_CHECK(progress::toTabIndex(whole.inner) == tabIndex(whole.inner));
+    const tabmemory::TabsLine whole = tabmemory::splitTabsField(file);
+    FUZZ_CHECK(tabmemory::toTabIndex(file) == tabIndex(file));
+    FUZZ_CHECK(tabmemory::toTabIndex(whole.outer) == tabIndex(whole.outer));
+    FUZZ_CHECK(tabmemory::toTabIndex(whole.inner) == tabIndex(whole.inner));
 
     // The parts are where the format puts them.
     const qsizetype outerDigits = file.size() >= 2 && file[1] == ' ' ? 1 : 2;
@@ -123,14 +123,14 @@ extern "C" int fuzz_tabsline(const uint8_t *data, size_t size)
     // The whole way from the file to the tabs.
     const std::optional<QByteArray> field = fieldOf(file);
     FUZZ_CHECK(field == reference::firstField(file));
-    const QByteArrayView used = field ? QByteArrayView(*field) : progress::DefaultTabsField;
+    const QByteArrayView used = field ? QByteArrayView(*field) : tabmemory::DefaultTabsField;
     FUZZ_CHECK(restoredByProgram(used) == restoredTabs(used));
 
     // Every pair of tabs the viewer can save reads back unchanged.
     if (size >= 2) {
         const int outer = data[0] % 20;
         const int inner = data[1] % 11;
-        const QByteArray line = progress::formatTabsLine(outer, inner);
+        const QByteArray line = tabmemory::formatTabsLine(outer, inner);
         FUZZ_CHECK(line.endsWith("\r\n"));
         const std::optional<QByteArray> saved = fieldOf(line);
         FUZZ_CHECK(saved.has_value());

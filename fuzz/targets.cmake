@@ -1,6 +1,6 @@
 # The fuzz targets as a library that the libFuzzer programs (CMakeLists.txt
 # here) and the ordinary build's fuzz_regressions both link. The including
-# project provides huntmark_progress and huntmark_batch, and each program
+# project provides huntmark_progress, huntmark_tabmemory and huntmark_batch, and each program
 # its own fuzzCheckFailed().
 add_library(huntmark_fuzztargets STATIC
   ${CMAKE_CURRENT_LIST_DIR}/fuzztargets.h
@@ -10,4 +10,4 @@ add_library(huntmark_fuzztargets STATIC
   ${CMAKE_CURRENT_LIST_DIR}/fuzz_tabsline.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fuzz_batchline.cpp)
 target_include_directories(huntmark_fuzztargets PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(huntmark_fuzztargets PUBLIC huntmark_progress huntmark_batch)
+target_link_libraries(huntmark_fuzztargets PUBLIC huntmark_progress huntmark_tabmemory huntmark_batch)

@@ -198,6 +198,31 @@ QStringList historyRows(const QAbstractItemView *list)
     return rows;
 }
 
+// The events as the history file keeps them, oldest first: "kind|flag
+// index|done", kind 0 for uniques and 1 for quests, the index counted from 0,
+// as every earlier version wrote them.
+QStringList storedEvents(const ProgramFolder &folder)
+{
+    const QString reader = QStringLiteral("stored-events");
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), reader);
+        db.setDatabaseName(folder.filePath(QStringLiteral("History.sqlite")));
+        QSqlQuery query(db);
+        if (db.open()
+            && query.exec(
+                    QStringLiteral("SELECT kind, position, done FROM events ORDER BY rowid"))) {
+            while (query.next()) {
+                rows.append(QStringList { query.value(0).toString(), query.value(1).toString(),
+                                          query.value(2).toString() }
+                                    .join(u'|'));
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(reader);
+    return rows;
+}
+
 QString uniqueRow(const char *time, int r, int i, const char *what)
 {
     return QStringList { QLatin1String(time),
@@ -698,6 +723,9 @@ void FollowerViewTest::historyKeepsWhatChangedWhenAndWhatIsNew()
                                 uniqueRow("3 Dec 13:58", 4, 1, "defeated"),
                                 uniqueRow("3 Dec 13:58", 0, 0, "undone") };
     QCOMPARE(historyRows(list), first);
+    QCOMPARE(storedEvents(folder),
+             (QStringList { QStringLiteral("0|0|0"), QStringLiteral("0|%1|1").arg(turned - 1),
+                            QStringLiteral("1|%1|1").arg(quest - 1) }));
 
     // The open window follows every read, newest on top.
     setClock(window.get(), december(3, 14, 5));

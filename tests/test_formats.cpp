@@ -184,7 +184,7 @@ void FormatsTest::splitsTheTabsLine()
     QFETCH(QByteArray, field);
     QFETCH(QByteArray, outer);
     QFETCH(QByteArray, inner);
-    const progress::TabsLine line = progress::splitTabsField(field);
+    const tabmemory::TabsLine line = tabmemory::splitTabsField(field);
     QCOMPARE(line.outer, outer);
     QCOMPARE(line.inner, inner);
 }
@@ -214,7 +214,7 @@ void FormatsTest::convertsATabIndex()
 {
     QFETCH(QByteArray, text);
     QFETCH(int, index);
-    QCOMPARE(progress::toTabIndex(text).value_or(-99), index);
+    QCOMPARE(tabmemory::toTabIndex(text).value_or(-99), index);
 }
 
 QTEST_APPLESS_MAIN(FormatsTest)

@@ -26,8 +26,4 @@ FtpAccount configuredFtpAccount();
 // interpreter matches names without regard to case, so it is the same file.
 QByteArray downloadScript(const FtpAccount &account);
 
-// The refresh countdown kept in the timer's tag starts here again after
-// every fetch.
-inline constexpr int TicksPerFetch = 60;
-
 } // namespace fetch

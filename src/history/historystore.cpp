@@ -21,6 +21,38 @@ namespace {
 // for much more.
 constexpr int BusyTimeoutMs = 20;
 
+// The number the store's file keeps for each kind of entry. Files of every
+// version hold these, so they never change: the one place they are mapped.
+int storedKind(catalog::Kind kind)
+{
+    return kind == catalog::Kind::Unique ? 0 : 1;
+}
+
+std::optional<catalog::Kind> kindFromStored(int value)
+{
+    switch (value) {
+    case 0:
+        return catalog::Kind::Unique;
+    case 1:
+        return catalog::Kind::Quest;
+    default:
+        return std::nullopt;
+    }
+}
+
+// An entry's position is the catalog's, counted from 1; the file keeps the
+// index of its flag, counted from 0, as every version wrote it. The one place
+// the two meet.
+int storedPosition(int position)
+{
+    return position - 1;
+}
+
+int positionFromStored(int stored)
+{
+    return stored + 1;
+}
+
 bool isDone(QByteArrayView flags, qsizetype position)
 {
     return position < flags.size() && flags[position] == '1';
@@ -50,7 +82,7 @@ std::optional<Timeline> timelineOf(const QSqlDatabase &db)
         if ((timeline.events & 0xfff) == 0 && QThread::currentThread()->isInterruptionRequested())
             return std::nullopt;
         const qint64 at = query.value(1).toLongLong();
-        (query.value(2).toInt() == int(Kind::Uniques) ? uniques : quests) +=
+        (kindFromStored(query.value(2).toInt()) == catalog::Kind::Unique ? uniques : quests) +=
                 query.value(3).toBool() ? 1 : -1;
         timeline.lastId = query.value(0).toLongLong();
         ++timeline.events;
@@ -65,7 +97,7 @@ std::optional<Timeline> timelineOf(const QSqlDatabase &db)
         return std::nullopt;
     while (query.next()) {
         const int kind = query.value(0).toInt();
-        if (kind == int(Kind::Uniques) || kind == int(Kind::Quests))
+        if (kindFromStored(kind))
             now[size_t(kind)] = doneCount(query.value(1).toByteArray());
     }
     query.exec(QStringLiteral("COMMIT"));
@@ -204,14 +236,14 @@ void HistoryStore::rollback()
     QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("ROLLBACK"));
 }
 
-std::optional<Remembered> HistoryStore::remembered(Kind kind)
+std::optional<Remembered> HistoryStore::remembered(catalog::Kind kind)
 {
     m_busy = false;
     if (!isReady())
         return std::nullopt;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral("SELECT flags, fresh FROM state WHERE kind = ?"));
-    query.addBindValue(int(kind));
+    query.addBindValue(storedKind(kind));
     if (!query.exec()) {
         fail(query.lastError());
         return std::nullopt;
@@ -221,8 +253,9 @@ std::optional<Remembered> HistoryStore::remembered(Kind kind)
     return Remembered { query.value(0).toByteArray(), query.value(1).toByteArray() };
 }
 
-std::optional<std::vector<Event>>
-HistoryStore::recordRead(Kind kind, QByteArrayView flags, QByteArrayView fresh, const QDateTime &at)
+std::optional<std::vector<Event>> HistoryStore::recordRead(catalog::Kind kind, QByteArrayView flags,
+                                                           QByteArrayView fresh,
+                                                           const QDateTime &at)
 {
     m_busy = false;
     if (!isReady() || !exec(QStringLiteral("BEGIN IMMEDIATE")))
@@ -233,10 +266,11 @@ HistoryStore::recordRead(Kind kind, QByteArrayView flags, QByteArrayView fresh, 
     std::vector<Event> recorded;
     if (before) {
         const qsizetype length = std::max(before->flags.size(), flags.size());
-        for (qsizetype position = 0; position < length; ++position) {
-            const bool done = isDone(flags, position);
-            if (done != isDone(before->flags, position))
-                recorded.push_back({ at.toMSecsSinceEpoch(), kind, int(position), done });
+        for (qsizetype index = 0; index < length; ++index) {
+            const bool done = isDone(flags, index);
+            if (done != isDone(before->flags, index))
+                recorded.push_back(
+                        { at.toMSecsSinceEpoch(), kind, positionFromStored(int(index)), done });
         }
     }
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
@@ -247,8 +281,8 @@ HistoryStore::recordRead(Kind kind, QByteArrayView flags, QByteArrayView fresh, 
                 QStringLiteral("INSERT INTO events(at, kind, position, done) VALUES (?, ?, ?, ?)"));
         for (Event &event : recorded) {
             insert.bindValue(0, event.at);
-            insert.bindValue(1, int(kind));
-            insert.bindValue(2, event.position);
+            insert.bindValue(1, storedKind(kind));
+            insert.bindValue(2, storedPosition(event.position));
             insert.bindValue(3, int(event.done));
             if (!insert.exec()) {
                 written = fail(insert.lastError());
@@ -261,7 +295,7 @@ HistoryStore::recordRead(Kind kind, QByteArrayView flags, QByteArrayView fresh, 
         QSqlQuery save(db);
         save.prepare(QStringLiteral(
                 "INSERT OR REPLACE INTO state(kind, flags, fresh) VALUES (?, ?, ?)"));
-        save.addBindValue(int(kind));
+        save.addBindValue(storedKind(kind));
         save.addBindValue(flags.toByteArray());
         save.addBindValue(fresh.toByteArray());
         written = (save.exec() || fail(save.lastError())) && exec(QStringLiteral("COMMIT"));
@@ -273,7 +307,7 @@ HistoryStore::recordRead(Kind kind, QByteArrayView flags, QByteArrayView fresh, 
     return recorded;
 }
 
-bool HistoryStore::rememberFresh(Kind kind, QByteArrayView fresh)
+bool HistoryStore::rememberFresh(catalog::Kind kind, QByteArrayView fresh)
 {
     m_busy = false;
     if (!isReady())
@@ -281,7 +315,7 @@ bool HistoryStore::rememberFresh(Kind kind, QByteArrayView fresh)
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral("UPDATE state SET fresh = ? WHERE kind = ?"));
     query.addBindValue(fresh.toByteArray());
-    query.addBindValue(int(kind));
+    query.addBindValue(storedKind(kind));
     return query.exec() || fail(query.lastError());
 }
 
@@ -305,8 +339,9 @@ std::vector<Event> HistoryStore::eventsBefore(qint64 beforeId, int limit)
     }
     found.reserve(size_t(limit));
     while (query.next())
-        found.push_back({ query.value(1).toLongLong(), Kind(query.value(2).toInt()),
-                          query.value(3).toInt(), query.value(4).toBool(),
+        found.push_back({ query.value(1).toLongLong(),
+                          kindFromStored(query.value(2).toInt()).value_or(catalog::Kind::Quest),
+                          positionFromStored(query.value(3).toInt()), query.value(4).toBool(),
                           query.value(0).toLongLong() });
     return found;
 }
@@ -316,9 +351,9 @@ std::vector<Event> HistoryStore::latestPerEntry()
     // One look-up per entry the flags have room for, each answered by the
     // index by entry, instead of a pass over every event.
     std::vector<Event> found;
-    for (const Kind kind : { Kind::Uniques, Kind::Quests }) {
+    for (const catalog::Kind kind : { catalog::Kind::Unique, catalog::Kind::Quest }) {
         const std::optional<Remembered> last = remembered(kind);
-        for (int position = 0; last && position < int(last->flags.size()); ++position) {
+        for (int position = 1; last && position <= int(last->flags.size()); ++position) {
             if (const std::optional<Event> event = latestOf(kind, position))
                 found.push_back(*event);
         }
@@ -328,14 +363,14 @@ std::vector<Event> HistoryStore::latestPerEntry()
     return found;
 }
 
-std::optional<Event> HistoryStore::latestOf(Kind kind, int position)
+std::optional<Event> HistoryStore::latestOf(catalog::Kind kind, int position)
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT rowid, at, done FROM events WHERE kind = ? AND "
                                  "position = ? ORDER BY rowid DESC LIMIT 1"));
-    query.addBindValue(int(kind));
-    query.addBindValue(position);
+    query.addBindValue(storedKind(kind));
+    query.addBindValue(storedPosition(position));
     if (!query.exec()) {
         fail(query.lastError());
         return std::nullopt;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalog.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
@@ -16,9 +18,6 @@ namespace history {
 // The store's file in the program's folder.
 inline const QString FileName = QStringLiteral("History.sqlite");
 
-// Which progress file an entry's flag stands in.
-enum class Kind { Uniques = 0, Quests = 1 };
-
 // An entry turned done, or back to not done, as a read saw it.
 struct Event
 {
@@ -26,8 +25,8 @@ struct Event
     // and a local QDateTime costs a time zone look-up each.
     qint64 at = 0;
     QDateTime time() const { return QDateTime::fromMSecsSinceEpoch(at); }
-    Kind kind = Kind::Uniques;
-    int position = 0; // progress position, counted from 0
+    catalog::Kind kind = catalog::Kind::Unique;
+    int position = 0; // the catalog's flag position, counted from 1
     bool done = false;
     // The event's place in the store, growing with every event; 0 for one
     // not written yet.
@@ -89,18 +88,18 @@ public:
     // Whether the store's tables could be read and made: false while busy.
     bool isReady();
 
-    std::optional<Remembered> remembered(Kind kind);
+    std::optional<Remembered> remembered(catalog::Kind kind);
 
     // Records what a read found: an event for every entry whose flag differs
     // from the state the last read left, then the new state. The first read
     // ever of a file records no events. Returns the events recorded, nothing
     // when the read could not be written (busy or unavailable).
-    std::optional<std::vector<Event>> recordRead(Kind kind, QByteArrayView flags,
+    std::optional<std::vector<Event>> recordRead(catalog::Kind kind, QByteArrayView flags,
                                                  QByteArrayView fresh, const QDateTime &at);
 
     // The user has seen lines: only the new marks change. False when it could
     // not be written.
-    bool rememberFresh(Kind kind, QByteArrayView fresh);
+    bool rememberFresh(catalog::Kind kind, QByteArrayView fresh);
 
     // Up to `limit` events older than the event `beforeId`, newest first.
     std::vector<Event> eventsBefore(qint64 beforeId, int limit);
@@ -121,7 +120,7 @@ private:
     bool prepareTables();
     bool exec(const QString &statement);
     bool fail(const QSqlError &error);
-    std::optional<Event> latestOf(Kind kind, int position);
+    std::optional<Event> latestOf(catalog::Kind kind, int position);
     void rollback();
 
     QString m_connection;

@@ -202,7 +202,7 @@ void Form1::createWindowControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
     Timer1->setTimerType(Qt::CoarseTimer);
-    Timer1->setProperty("Tag", QString::number(fetch::TicksPerFetch));
+    Timer1->setProperty("Tag", QString::number(TicksPerFetch));
     Timer1->start();
 
     QVLocations = new TabControl(catalog::RegionCount + 1, 7, TabRowHeight, client);

@@ -50,21 +50,27 @@ public:
     // notifications) is set up after it; true once it is.
     bool startUpFinished() const { return m_startUpFinished; }
 
+    // The refresh countdown kept in the timer's tag starts here again after
+    // every fetch.
+    static constexpr int TicksPerFetch = 60;
+
     // --- procedures --------------------------------------------------------
     // Catalog and details of the unique monsters.
-    virtual void FillUniqueLists();
-    virtual void ShowUniqueDetails();
+    void FillUniqueLists();
+    void ShowUniqueDetails();
     // Clearing of the region details.
-    virtual void ClearUniqueDetails();
+    void ClearUniqueDetails();
     // Progress files, fetch and tab memory.
-    virtual void ReadUniquesDefeated();
-    virtual void ReadQuestsCleared();
-    virtual void FetchProgress();
+    void ReadUniquesDefeated();
+    void ReadQuestsCleared();
+    void FetchProgress();
+    // The tab-memory suite hooks these two: the last step of start-up and
+    // each save.
     virtual void SaveTabs();
     virtual void LoadTabs();
     // Catalog and details of the quests.
-    virtual void FillQuestLists();
-    virtual void ShowQuestDetails();
+    void FillQuestLists();
+    void ShowQuestDetails();
 
 public slots:
     void Form_Load();
@@ -130,7 +136,7 @@ private:
     void finishStartUp();
     // Selects an entry the history names, as the user would: its tabs, then
     // its line, and brings the window forward.
-    void showEntry(history::Kind kind, int position);
+    void showEntry(catalog::Kind kind, int position);
     void showFromNotification();
 
     // The tab that is current, read afresh each time.

@@ -18,8 +18,8 @@ void Form1::createHistory()
 {
     m_history = new ProgressHistory(m_dataFolder, this);
     m_history->setObjectName(QStringLiteral("ProgressHistory"));
-    m_uniqueMarks->keepIn(m_history, history::Kind::Uniques);
-    m_questMarks->keepIn(m_history, history::Kind::Quests);
+    m_uniqueMarks->keepIn(m_history, catalog::Kind::Unique);
+    m_questMarks->keepIn(m_history, catalog::Kind::Quest);
 
     std::vector<QListWidget *> uniques;
     std::vector<QCheckBox *> defeated;
@@ -27,7 +27,7 @@ void Form1::createHistory()
         uniques.push_back(c.ListOfUniques);
         defeated.push_back(c.CheckDefeated);
     }
-    new DoneTimeTips(m_history, history::Kind::Uniques, QStringLiteral("Defeated"), uniques,
+    new DoneTimeTips(m_history, catalog::Kind::Unique, QStringLiteral("Defeated"), uniques,
                      defeated, this);
     std::vector<QListWidget *> quests;
     std::vector<QCheckBox *> completed;
@@ -35,7 +35,7 @@ void Form1::createHistory()
         quests.push_back(c.Quests);
         completed.push_back(c.QuestCompleted);
     }
-    new DoneTimeTips(m_history, history::Kind::Quests, QStringLiteral("Completed"), quests,
+    new DoneTimeTips(m_history, catalog::Kind::Quest, QStringLiteral("Completed"), quests,
                      completed, this);
 
     connect(m_history, &ProgressHistory::lastChangeChanged, m_freshness,
@@ -66,21 +66,21 @@ void Form1::OpenHistory_Click()
     m_historyWindow->activateWindow();
 }
 
-void Form1::showEntry(history::Kind kind, int position)
+void Form1::showEntry(catalog::Kind kind, int position)
 {
-    const EntryPlace place = placeOf(kind, position);
-    if (place.tab < 0)
+    const std::optional<catalog::ListPlace> place = catalog::entryAt(kind, position);
+    if (!place)
         return;
     QListWidget *list = nullptr;
-    if (kind == history::Kind::Uniques) {
-        QVLocations->setTab(place.tab);
-        list = m_regions[size_t(place.tab)].ListOfUniques;
+    if (kind == catalog::Kind::Unique) {
+        QVLocations->setTab(place->tab);
+        list = m_regions[size_t(place->tab)].ListOfUniques;
     } else {
         QVLocations->setTab(catalog::RegionCount);
-        QuestsTab->setTab(place.tab);
-        list = m_groups[size_t(place.tab)].Quests;
+        QuestsTab->setTab(place->tab);
+        list = m_groups[size_t(place->tab)].Quests;
     }
-    list->setCurrentRow(place.row);
+    list->setCurrentRow(place->row);
     list->scrollToItem(list->currentItem());
     show();
     raise();

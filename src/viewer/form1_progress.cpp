@@ -87,27 +87,27 @@ void Form1::FetchProgress()
 void Form1::SaveTabs()
 {
     // A folder that cannot be written loses the memory, not the tab change.
-    const QByteArray line = progress::formatTabsLine(QVLocations->tab(), QuestsTab->tab());
-    platform::replaceFileAtomically(platform::programFilePath(m_dataFolder, progress::TabsFileName),
-                                    line);
+    const QByteArray line = tabmemory::formatTabsLine(QVLocations->tab(), QuestsTab->tab());
+    platform::replaceFileAtomically(
+            platform::programFilePath(m_dataFolder, tabmemory::TabsFileName), line);
 }
 
 void Form1::LoadTabs()
 {
     const auto field = progress::readFirstField(
-            platform::programFilePath(m_dataFolder, progress::TabsFileName));
+            platform::programFilePath(m_dataFolder, tabmemory::TabsFileName));
     if (!field || !selectTabs(*field))
-        selectTabs(progress::DefaultTabsField);
+        selectTabs(tabmemory::DefaultTabsField);
 }
 
 bool Form1::selectTabs(QByteArrayView field)
 {
-    const progress::TabsLine line = progress::splitTabsField(field);
-    const std::optional<int> outer = progress::toTabIndex(line.outer);
+    const tabmemory::TabsLine line = tabmemory::splitTabsField(field);
+    const std::optional<int> outer = tabmemory::toTabIndex(line.outer);
     if (!outer || *outer < 0 || *outer >= QVLocations->count())
         return false;
     QVLocations->setTab(*outer);
-    const std::optional<int> inner = progress::toTabIndex(line.inner);
+    const std::optional<int> inner = tabmemory::toTabIndex(line.inner);
     if (!inner || *inner < 0 || *inner >= QuestsTab->count())
         return false;
     QuestsTab->setTab(*inner);

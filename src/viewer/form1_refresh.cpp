@@ -13,7 +13,7 @@ void Form1::RefreshNow_Click()
     if (m_fetches->isRunning())
         return;
     FetchProgress();
-    Timer1->setProperty("Tag", QString::number(fetch::TicksPerFetch));
+    Timer1->setProperty("Tag", QString::number(TicksPerFetch));
 }
 
 void Form1::readFetchedProgress()

@@ -83,7 +83,7 @@ void Form1::Timer1_Timer()
     // instead of never fetching.
     if (left <= 0) {
         FetchProgress();
-        Timer1->setProperty("Tag", QString::number(fetch::TicksPerFetch));
+        Timer1->setProperty("Tag", QString::number(TicksPerFetch));
     }
 }
 

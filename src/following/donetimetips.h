@@ -21,7 +21,7 @@ class DoneTimeTips : public QObject
 public:
     // List k and check box k stand on the same tab; `verb` is "Defeated" or
     // "Completed".
-    DoneTimeTips(ProgressHistory *history, history::Kind kind, const QString &verb,
+    DoneTimeTips(ProgressHistory *history, catalog::Kind kind, const QString &verb,
                  std::vector<QListWidget *> lists, std::vector<QCheckBox *> boxes, QObject *parent);
 
     // "Defeated at 14:05 today", "... at 21:40 yesterday", "... on 3 Dec at
@@ -35,7 +35,7 @@ private:
     QString tipFor(size_t listIndex, int row) const;
 
     ProgressHistory *m_history;
-    history::Kind m_kind;
+    catalog::Kind m_kind;
     QString m_verb;
     std::vector<QListWidget *> m_lists;
     std::vector<QCheckBox *> m_boxes;

@@ -104,7 +104,7 @@ void DoneChart::addEvent(const history::Event &event)
         step = { event.at, m_countsBefore.uniques, m_countsBefore.quests };
         m_steps.push_back(step);
     }
-    (event.kind == history::Kind::Uniques ? step.uniques : step.quests) += event.done ? 1 : -1;
+    (event.kind == catalog::Kind::Unique ? step.uniques : step.quests) += event.done ? 1 : -1;
     step.at = event.at;
     if (m_steps.back().at == event.at && m_steps.size() > 1)
         m_steps.back() = step;

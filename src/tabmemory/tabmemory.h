@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace progress {
+namespace tabmemory {
 
 // The file in the program folder that remembers the tabs last shown.
 inline const QString TabsFileName = QStringLiteral("Tabs.ini");
@@ -27,11 +27,11 @@ inline constexpr QByteArrayView DefaultTabsField = "0 0";
 // is everything after the character that follows them.
 TabsLine splitTabsField(QByteArrayView field);
 
-// Converts an index text: surrounding spaces allowed, an optional sign, then
-// decimal digits, within 16 bits. Anything else is no index at all.
+// Converts an index text: a whole 16-bit number (wholeNumber()). Anything
+// else is no index at all.
 std::optional<int> toTabIndex(QByteArrayView text);
 
 // The line written back: "5 3" followed by carriage return and line feed.
 QByteArray formatTabsLine(int outer, int inner);
 
-} // namespace progress
+} // namespace tabmemory

@@ -40,7 +40,7 @@ public:
 
     // Every read that changes a flag, and every new line seen, is kept in
     // `history` as flags of `kind`.
-    void keepIn(ProgressHistory *history, history::Kind kind);
+    void keepIn(ProgressHistory *history, catalog::Kind kind);
 
     void read(QByteArrayView flags);
 
@@ -72,10 +72,10 @@ private:
     bool m_hasRead = false;
     bool m_linesAdded = false;
     ProgressHistory *m_history = nullptr;
-    history::Kind m_kind = history::Kind::Uniques;
+    catalog::Kind m_kind = catalog::Kind::Unique;
     bool m_recalled = false;
     QByteArray m_flags; // as the last read gave them
-    std::vector<bool> m_new; // by position, counted from 0
+    std::vector<bool> m_new; // by flag index, counted from 0
     // Lines selected before the history was recalled, by position.
     std::vector<bool> m_seenEarly;
 };

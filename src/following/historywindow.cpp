@@ -19,16 +19,16 @@ enum Column { Time, Entry, Tab, What, ColumnCount };
 // Rows read from the store at a time: a few screens full.
 constexpr int PageSize = 500;
 
-QString entryName(history::Kind kind, EntryPlace place)
+QString entryName(catalog::Kind kind, catalog::ListPlace place)
 {
-    if (kind == history::Kind::Uniques)
+    if (kind == catalog::Kind::Unique)
         return QString::fromLatin1(catalog::findUniqueMonster(place.tab, place.row)->name);
     return QString::fromLatin1(catalog::findQuest(place.tab, place.row)->name);
 }
 
-QString tabCaption(history::Kind kind, int tab)
+QString tabCaption(catalog::Kind kind, int tab)
 {
-    if (kind == history::Kind::Uniques)
+    if (kind == catalog::Kind::Unique)
         return QString::fromLatin1(catalog::regions()[size_t(tab)].caption);
     return QString::fromLatin1(catalog::questGroups()[size_t(tab)].caption);
 }
@@ -37,24 +37,11 @@ QString what(const history::Event &event)
 {
     if (!event.done)
         return QStringLiteral("undone");
-    return event.kind == history::Kind::Uniques ? QStringLiteral("defeated")
-                                                : QStringLiteral("completed");
+    return event.kind == catalog::Kind::Unique ? QStringLiteral("defeated")
+                                               : QStringLiteral("completed");
 }
 
 } // namespace
-
-EntryPlace placeOf(history::Kind kind, int position)
-{
-    const bool uniques = kind == history::Kind::Uniques;
-    const int tabs = uniques ? catalog::RegionCount : catalog::QuestGroupCount;
-    for (int tab = 0; tab < tabs && position >= 0; ++tab) {
-        const int count = uniques ? catalog::uniqueMonsterCount(tab) : catalog::questCount(tab);
-        if (position < count)
-            return { tab, position };
-        position -= count;
-    }
-    return {};
-}
 
 HistoryModel::HistoryModel(ProgressHistory *history, QObject *parent)
     : QAbstractTableModel(parent), m_history(history)
@@ -87,8 +74,9 @@ void HistoryModel::fetchMore(const QModelIndex &parent)
     std::vector<history::Event> known;
     known.reserve(page.size());
     // Flags beyond the catalog have no line to name.
-    std::copy_if(page.begin(), page.end(), std::back_inserter(known),
-                 [](const history::Event &e) { return placeOf(e.kind, e.position).tab >= 0; });
+    std::copy_if(page.begin(), page.end(), std::back_inserter(known), [](const history::Event &e) {
+        return catalog::entryAt(e.kind, e.position).has_value();
+    });
     if (known.empty())
         return;
     const int first = int(m_rows.size());
@@ -101,7 +89,7 @@ void HistoryModel::prepend(const std::vector<history::Event> &events)
 {
     std::vector<history::Event> known;
     for (auto event = events.rbegin(); event != events.rend(); ++event) {
-        if (placeOf(event->kind, event->position).tab >= 0)
+        if (catalog::entryAt(event->kind, event->position))
             known.push_back(*event);
     }
     // Read before the first page was: the pages start below them.
@@ -134,14 +122,16 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
         return event.time();
     if (role != Qt::DisplayRole)
         return {};
-    const EntryPlace place = placeOf(event.kind, event.position);
+    const std::optional<catalog::ListPlace> place = catalog::entryAt(event.kind, event.position);
+    if (!place)
+        return {};
     switch (index.column()) {
     case Time:
         return event.time().toString(QStringLiteral("d MMM yyyy  HH:mm"));
     case Entry:
-        return entryName(event.kind, place);
+        return entryName(event.kind, *place);
     case Tab:
-        return tabCaption(event.kind, place.tab);
+        return tabCaption(event.kind, place->tab);
     case What:
         return what(event);
     default:

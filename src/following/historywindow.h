@@ -14,15 +14,6 @@ class QLabel;
 class QThread;
 class QTableView;
 
-// Where an entry stands in the window: its tab (region or quest group) and
-// its line there; a tab of -1 for a position outside the catalog.
-struct EntryPlace
-{
-    int tab = -1;
-    int row = -1;
-};
-EntryPlace placeOf(history::Kind kind, int position);
-
 // The events, newest first: time, entry, its tab's caption, what happened.
 // The first column's Qt::UserRole holds the event's QDateTime.
 //
@@ -69,7 +60,7 @@ public:
     ~HistoryWindow() override;
 
 Q_SIGNALS:
-    void entryChosen(history::Kind kind, int position);
+    void entryChosen(catalog::Kind kind, int position);
 
 private:
     void load();

@@ -1,5 +1,6 @@
 #include "donetimetips.h"
 
+#include "catalog.h"
 #include "progresshistory.h"
 
 #include <QCheckBox>
@@ -7,7 +8,7 @@
 #include <QListWidget>
 #include <QToolTip>
 
-DoneTimeTips::DoneTimeTips(ProgressHistory *history, history::Kind kind, const QString &verb,
+DoneTimeTips::DoneTimeTips(ProgressHistory *history, catalog::Kind kind, const QString &verb,
                            std::vector<QListWidget *> lists, std::vector<QCheckBox *> boxes,
                            QObject *parent)
     : QObject(parent),
@@ -39,12 +40,10 @@ QString DoneTimeTips::text(const QString &verb, const QDateTime &done, const QDa
 
 QString DoneTimeTips::tipFor(size_t listIndex, int row) const
 {
-    if (row < 0)
+    const std::optional<int> position = catalog::flagPosition(m_kind, int(listIndex), row);
+    if (!position)
         return {};
-    int position = row;
-    for (size_t k = 0; k < listIndex; ++k)
-        position += m_lists[k]->count();
-    const QDateTime done = m_history->doneAt(m_kind, position);
+    const QDateTime done = m_history->doneAt(m_kind, *position);
     return done.isValid() ? text(m_verb, done, m_history->now()) : QString();
 }
 

@@ -45,7 +45,7 @@ void ProgressMarks::showTotalOn(TabControl *tabs, int index)
     m_totalIndex = index;
 }
 
-void ProgressMarks::keepIn(ProgressHistory *history, history::Kind kind)
+void ProgressMarks::keepIn(ProgressHistory *history, catalog::Kind kind)
 {
     m_history = history;
     m_kind = kind;

@@ -48,17 +48,15 @@ public:
 
     // What the last read of an earlier run left, as the store held it when it
     // was opened; nothing before that.
-    std::optional<history::Remembered> remembered(history::Kind kind) const;
+    std::optional<history::Remembered> remembered(catalog::Kind kind) const;
 
     // A read whose flags differ from the last one's.
-    void recordRead(history::Kind kind, QByteArrayView flags, QByteArrayView fresh);
-    void rememberFresh(history::Kind kind, QByteArrayView fresh);
+    void recordRead(catalog::Kind kind, QByteArrayView flags, QByteArrayView fresh);
+    void rememberFresh(catalog::Kind kind, QByteArrayView fresh);
 
     // When an entry that is done now was seen turning done; invalid for one
     // done before the history began, or not done.
-    QDateTime doneAt(history::Kind kind, int position) const;
-    // The time of the last event; invalid before any.
-    QDateTime lastChange() const { return m_lastChange; }
+    QDateTime doneAt(catalog::Kind kind, int position) const;
 
     // Up to `limit` events older than the event `beforeId`, newest first.
     std::vector<history::Event> eventsBefore(qint64 beforeId, int limit);
@@ -75,7 +73,7 @@ Q_SIGNALS:
 private:
     struct PendingRead
     {
-        history::Kind kind;
+        catalog::Kind kind;
         QByteArray flags;
         QByteArray fresh;
         QDateTime at;

@@ -39,7 +39,7 @@ void ProgressHistory::open()
         m_store = std::make_unique<history::HistoryStore>(m_path);
     std::vector<history::Event> latest;
     if (m_store->isAvailable()) {
-        for (const history::Kind kind : { history::Kind::Uniques, history::Kind::Quests }) {
+        for (const catalog::Kind kind : { catalog::Kind::Unique, catalog::Kind::Quest }) {
             m_remembered[size_t(kind)] = m_store->remembered(kind);
             if (m_store->isBusy())
                 break;
@@ -69,12 +69,12 @@ void ProgressHistory::open()
     writePending();
 }
 
-std::optional<history::Remembered> ProgressHistory::remembered(history::Kind kind) const
+std::optional<history::Remembered> ProgressHistory::remembered(catalog::Kind kind) const
 {
     return m_remembered[size_t(kind)];
 }
 
-void ProgressHistory::recordRead(history::Kind kind, QByteArrayView flags, QByteArrayView fresh)
+void ProgressHistory::recordRead(catalog::Kind kind, QByteArrayView flags, QByteArrayView fresh)
 {
     if (!isAvailable())
         return;
@@ -84,7 +84,7 @@ void ProgressHistory::recordRead(history::Kind kind, QByteArrayView flags, QByte
     writePending();
 }
 
-void ProgressHistory::rememberFresh(history::Kind kind, QByteArrayView fresh)
+void ProgressHistory::rememberFresh(catalog::Kind kind, QByteArrayView fresh)
 {
     if (!isAvailable())
         return;
@@ -111,7 +111,7 @@ void ProgressHistory::writePending()
         Q_EMIT lastChangeChanged(m_lastChange);
     }
     for (std::optional<QByteArray> &fresh : m_pendingFresh) {
-        const history::Kind kind = history::Kind(&fresh - m_pendingFresh.data());
+        const catalog::Kind kind = catalog::Kind(&fresh - m_pendingFresh.data());
         if (m_pending.empty() && fresh && m_store->rememberFresh(kind, *fresh))
             fresh.reset();
     }
@@ -144,7 +144,7 @@ std::vector<history::Event> ProgressHistory::eventsBefore(qint64 beforeId, int l
     return m_store->eventsBefore(beforeId, limit);
 }
 
-QDateTime ProgressHistory::doneAt(history::Kind kind, int position) const
+QDateTime ProgressHistory::doneAt(catalog::Kind kind, int position) const
 {
     const auto &times = m_doneAt[size_t(kind)];
     const auto found = times.find(position);
