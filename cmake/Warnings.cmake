@@ -8,16 +8,21 @@
 option(HUNTMARK_WERROR "Treat compiler warnings as errors" OFF)
 
 add_library(huntmark_warnings INTERFACE)
-target_compile_options(huntmark_warnings INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_options(huntmark_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow
+  -Wnon-virtual-dtor -Woverloaded-virtual)
 if(HUNTMARK_WERROR)
   target_compile_options(huntmark_warnings INTERFACE -Werror)
 endif()
 
 # huntmark_qt_strict: no silent conversion between 8-bit strings and QString
-# (each one names its encoding), and no connect() that narrows an argument.
+# (each one names its encoding), no connect() that narrows an argument, none
+# of Qt's lower-case keywords (signals, slots, emit: they clash with other
+# libraries' names), no foreach, string concatenation through QStringBuilder,
+# and nothing Qt deprecated up to the version Debian ships.
 add_library(huntmark_qt_strict INTERFACE)
 target_compile_definitions(huntmark_qt_strict INTERFACE
-  QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+  QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+  QT_NO_KEYWORDS QT_NO_FOREACH QT_USE_QSTRINGBUILDER QT_DISABLE_DEPRECATED_UP_TO=0x060400)
 
 # Links the rules into every compiled target defined in `dir` and below.
 function(huntmark_apply_build_rules dir)

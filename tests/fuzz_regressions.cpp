@@ -27,7 +27,7 @@ class FuzzRegressions : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void replaysSeedsAndFindings_data();
     void replaysSeedsAndFindings();
 };

@@ -33,7 +33,7 @@ class CatalogTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void tablesHaveTheFileFormatsShape();
     void monsterTextsFitAndNamePictures();
     void questTextsFitAndListEveryStep();

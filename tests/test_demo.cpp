@@ -63,7 +63,7 @@ class DemoTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void cleanup();
 

@@ -70,7 +70,7 @@ class DetailsTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void showsTextsAndBothPicturesThenTheNextEntrys();
     void noSelectionOrQuestsTabShowsNothingNew();
     void questShowsItsLocationStepsAndFlag_data();

@@ -64,7 +64,7 @@ class EndToEndFtpTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void serverChangeShowsAndQuitLeavesNothing();

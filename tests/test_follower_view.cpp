@@ -274,7 +274,7 @@ class NotificationRecorder : public QObject
 public:
     QStringList calls;
 
-public slots:
+public Q_SLOTS:
     uint Notify(const QString &, uint, const QString &appIcon, const QString &summary,
                 const QString &body, const QStringList &actions, const QVariantMap &hints, int)
     {
@@ -291,7 +291,7 @@ class FollowerViewTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void cleanup();

@@ -50,7 +50,7 @@ class FormatsTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void takesTheFirstField_data();
     void takesTheFirstField();
     void fileWithoutAFieldHasNone_data();

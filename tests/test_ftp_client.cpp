@@ -81,7 +81,7 @@ class FtpClientTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void downloadIsWholeOrNothing_data();
     void downloadIsWholeOrNothing();

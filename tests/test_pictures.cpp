@@ -134,7 +134,7 @@ class PicturesTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     // The decoder's complaints about the garbage are expected.
     void initTestCase()
     {

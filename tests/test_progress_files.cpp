@@ -59,7 +59,7 @@ class ProgressFilesTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void countsAndFlagsOfAFlagText_data();
     void countsAndFlagsOfAFlagText();
     void unreadableFileReadsAsNothingDone_data();
@@ -149,7 +149,7 @@ void ProgressFilesTest::readersShowOnlyWhatIsTheirs()
     folder.write(QuestsFile, flagsWithOnesAt(63, { 3 }));
     auto window = startedWindow(folder);
     stopClock(window.get());
-    const auto flagShown = [&](const char *text, const char *box, int tab) {
+    const auto flagShown = [&](const char *text, const char *box, int tab) -> QString {
         return control<QLineEdit>(window.get(), text, tab)->text() + u'/'
                 + (control<QCheckBox>(window.get(), box, tab)->isChecked()
                            ? QStringLiteral("checked")

@@ -69,7 +69,7 @@ class ProgressPublishTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void uploadsBothFilesByteForByte_data();
     void uploadsBothFilesByteForByte();

@@ -83,7 +83,7 @@ class ProgressToolTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void marksTheNamedEntries_data();
     void marksTheNamedEntries();
     void refusalLeavesFilesAsTheyWere_data();

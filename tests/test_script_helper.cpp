@@ -77,7 +77,7 @@ class ScriptHelperTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void splitsLines_data();
     void splitsLines();
     void parsesLine_data();
@@ -198,7 +198,7 @@ void ScriptHelperTest::parsesLine_data()
     for (const QString &line : refused.split(u'\n'))
         row(line, BatchCommand::Refused);
     for (const QString &line :
-         { QString(1001, u'"'), u"tool a"_s + QChar(0) + u"b"_s, QString(100, QChar(0)) })
+         { QString(1001, u'"'), QString(u"tool a"_s + QChar(0) + u"b"_s), QString(100, QChar(0)) })
         row(line, BatchCommand::Refused);
 }
 
@@ -366,7 +366,7 @@ void ScriptHelperTest::runsScript_data()
     const QStringList scriptAndTool { u"QV_Data.bat"_s, u"calls.log"_s, u"ncftpget.exe"_s };
     const QByteArray call = "ncftpget.exe run\r\n";
     // Both downloads as the recording client writes them down.
-    const auto recorded = [](int line) {
+    const auto recorded = [](int line) -> QString {
         return u'[' + clientArguments(line).join(u"]["_s) + u']';
     };
     const QStringList viewerScriptCalls { recorded(0), recorded(1) };

@@ -78,7 +78,7 @@ class SecurityTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void cleanup();
 
     void scriptIsOwnerOnlyAndFixed_data();
@@ -242,7 +242,8 @@ void SecurityTest::helperRunsOnlyWhatTheScriptNames()
     QCOMPARE(QString::fromUtf8(root.read(QStringLiteral("calls.log")))
                      .split(u'\n', Qt::SkipEmptyParts),
              calls);
-    QVERIFY2(!QFile::exists(shellLog), "a decoy ran: " + root.read(QStringLiteral("shell.log")));
+    QVERIFY2(!QFile::exists(shellLog),
+             QByteArray("a decoy ran: " + root.read(QStringLiteral("shell.log"))).constData());
     QCOMPARE(markersUnder(root.path()), QStringList());
     QCOMPARE(markersUnder(QDir::currentPath()), QStringList());
     for (const QString &victim : victims)

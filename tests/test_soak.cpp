@@ -100,7 +100,7 @@ class SoakTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void refreshCyclesLeaveNothingBehind();
 };
 

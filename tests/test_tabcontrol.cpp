@@ -9,7 +9,7 @@ class TabControlTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void tabsStandInRowsAlongTheBottom();
     void pagesSitAboveTheTabsAndOnlyTheCurrentShows();
     void mousePicksTheTabUnderIt();

@@ -130,7 +130,7 @@ class TabMemoryTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void restore_data();
     void restore();
     void restoreRunsTheTabHandlers_data();

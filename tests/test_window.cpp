@@ -56,7 +56,7 @@ class WindowTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void designTimeState();
     void captionsOfEveryKindOfControl();
     void hiddenFlagBoxesNeverShowOrTakeFocus();

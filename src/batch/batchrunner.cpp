@@ -82,7 +82,7 @@ int runAndWait(const QString &program, const QStringList &arguments, const QStri
 void complain(BatchReport report, const QByteArray &text)
 {
     if (report == BatchReport::Outcome)
-        std::fputs(("huntmark-batch: " + text + "\n").constData(), stderr);
+        std::fputs(QByteArray("huntmark-batch: " + text + "\n").constData(), stderr);
 }
 
 bool isDownloadClient(const QString &program)

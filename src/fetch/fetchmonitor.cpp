@@ -101,7 +101,7 @@ void FetchMonitor::recallLastArrival(const QString &programFolder)
         return;
     m_freshness.lastArrival = lastArrivalOf(programFolder);
     if (m_freshness.lastArrival.isValid())
-        emit freshnessChanged(m_freshness);
+        Q_EMIT freshnessChanged(m_freshness);
 }
 
 bool FetchMonitor::start(const QString &scriptPath, const QString &workingFolder)
@@ -114,7 +114,7 @@ bool FetchMonitor::start(const QString &scriptPath, const QString &workingFolder
         return false;
     }
     if (!wasBusy)
-        emit busyChanged(true);
+        Q_EMIT busyChanged(true);
     return true;
 }
 
@@ -125,25 +125,25 @@ bool FetchMonitor::isRunning() const
 
 void FetchMonitor::onScriptsEnded(const ScriptOutcome &outcome)
 {
-    emit scriptsEnded();
+    Q_EMIT scriptsEnded();
     // Where the platform cannot tell how the downloads went, a script that
     // ran to its end counts as having brought the files.
     if (!outcome.known || outcome.status == 0) {
         m_freshness.failuresInRow = 0;
         m_freshness.reason.clear();
         m_freshness.lastArrival = QDateTime::currentDateTime();
-        emit freshnessChanged(m_freshness);
+        Q_EMIT freshnessChanged(m_freshness);
     } else {
         countFailure(reasonFor(outcome));
     }
-    emit busyChanged(false);
+    Q_EMIT busyChanged(false);
 }
 
 void FetchMonitor::countFailure(const QString &reason)
 {
     ++m_freshness.failuresInRow;
     m_freshness.reason = reason;
-    emit freshnessChanged(m_freshness);
+    Q_EMIT freshnessChanged(m_freshness);
 }
 
 } // namespace fetch

@@ -48,7 +48,7 @@ public:
     void recallLastArrival(const QString &programFolder);
     const Freshness &freshness() const { return m_freshness; }
 
-signals:
+Q_SIGNALS:
     // Every script has ended; what they downloaded is on disk.
     void scriptsEnded();
     // After every fetch that ended or could not start, once the files that

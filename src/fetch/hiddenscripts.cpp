@@ -106,7 +106,7 @@ void HiddenScripts::watchScriptFiles()
     m_runs.removeIf([](const Run &run) { return !QFile::exists(run.scriptPath); });
     if (m_runs.isEmpty()) {
         m_poll->stop();
-        emit allEnded(ScriptOutcome {});
+        Q_EMIT allEnded(ScriptOutcome {});
     }
 }
 
@@ -174,7 +174,8 @@ void HiddenScripts::onMessages(QProcess *process)
 {
     for (Run &run : m_runs) {
         if (run.process == process)
-            run.messages = (run.messages + process->readAllStandardError()).right(MessageLimit);
+            run.messages =
+                    QByteArray(run.messages + process->readAllStandardError()).right(MessageLimit);
     }
 }
 
@@ -199,7 +200,7 @@ void HiddenScripts::onFinished(QProcess *process)
     m_runs.removeIf([process](const Run &run) { return run.process == process; });
     process->deleteLater();
     if (m_runs.isEmpty())
-        emit allEnded(outcome);
+        Q_EMIT allEnded(outcome);
 }
 
 void HiddenScripts::stopAll()

@@ -51,7 +51,7 @@ public:
     // password). Emits nothing.
     void stopAll();
 
-signals:
+Q_SIGNALS:
     // The last script running has ended, on its own.
     void allEnded(const fetch::ScriptOutcome &lastOutcome);
 

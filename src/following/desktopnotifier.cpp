@@ -66,7 +66,7 @@ void DesktopNotifier::onActionInvoked(uint id, const QString &action)
     // Every program's notifications send this signal: only ours count.
     if ((action == ShowAction || action == DefaultAction)
         && std::count(m_sent.begin(), m_sent.end(), id))
-        emit showRequested();
+        Q_EMIT showRequested();
 }
 
 void DesktopNotifier::rememberId(QDBusPendingCallWatcher *answer)
@@ -141,5 +141,5 @@ void DesktopNotifier::send()
         auto *answer = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
         connect(answer, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::rememberId);
     }
-    emit notified(body);
+    Q_EMIT notified(body);
 }

@@ -28,12 +28,12 @@ public:
     // naming at most five entries and counting the rest.
     static QString bodyText(const std::vector<std::pair<QString, QStringList>> &turnedDone);
 
-public slots:
+public Q_SLOTS:
     void linesTurnedDone(const QString &heading, const QStringList &names);
     // The service's signal that the user chose an action of a notification.
     void onActionInvoked(uint id, const QString &action);
 
-signals:
+Q_SIGNALS:
     // A notification was handed to the session bus, or would have been had
     // there been one.
     void notified(const QString &body);

@@ -72,7 +72,7 @@ public:
     void FillQuestLists();
     void ShowQuestDetails();
 
-public slots:
+public Q_SLOTS:
     void Form_Load();
     void Exit_Click();
     void QVLocations_Click(int previousTab);

@@ -49,7 +49,7 @@ void TabControl::setTab(int index)
     m_pages[size_t(previous)]->setVisible(false);
     update(tabRect(previous));
     update(tabRect(index));
-    emit Click(previous);
+    Q_EMIT Click(previous);
 }
 
 void TabControl::setTabCaption(int index, const QString &caption)

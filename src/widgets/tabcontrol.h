@@ -57,7 +57,7 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
+Q_SIGNALS:
     // After every change of the current tab, made by the user or in code;
     // carries the tab that was current before.
     void Click(int previousTab);
