@@ -3,6 +3,7 @@
 #include "ftpaccount.h"
 #include "publishrun.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -77,6 +78,10 @@ PublishOutcome publishAndWait(const Publisher::Options &options, bool (*interrup
     }
     publisher.start(options);
     loop.exec();
+    // The finished run is deleted later, from the event loop, and a caller
+    // without one never gets there: its working copies would stay in the
+    // temporary folder.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return outcome;
 }
 
