@@ -248,6 +248,16 @@ std::optional<Outcome> lockFolder(FolderLock &lock, const Folder &folder, const 
                            .arg(folder.path));
 }
 
+// Both files as a reading command sees them: read once another run on the
+// folder has finished its write, or why they cannot be read.
+LoadedFiles loadBothForReading(const Folder &folder, const Context &context)
+{
+    FolderLock lock(folder.path);
+    if (auto refusal = lockFolder(lock, folder, context, false))
+        return { {}, std::move(refusal) };
+    return loadFiles(folder, { Kind::Unique, Kind::Quest });
+}
+
 // mark and unmark change a record, never start one: in the wrong folder
 // they would otherwise make a fresh "nothing done" pair that a publish
 // then puts over the real one. show says so too, rather than "nothing done".
@@ -466,10 +476,7 @@ Outcome showTab(const QString &typed, const LoadedFiles &files)
 
 Outcome show(const Options &options, const Folder &folder, const Context &context)
 {
-    FolderLock lock(folder.path);
-    if (const auto refusal = lockFolder(lock, folder, context, false))
-        return *refusal;
-    const LoadedFiles files = loadFiles(folder, { Kind::Unique, Kind::Quest });
+    const LoadedFiles files = loadBothForReading(folder, context);
     if (files.refusal)
         return *files.refusal;
     // "Nothing done" from a folder without a record would be a wrong answer.
@@ -546,10 +553,7 @@ QString undoRefusal(const QStringList &names)
 // reads them; and a mark in another terminal finishes first.
 std::optional<Outcome> refuseUnpublishable(const Folder &folder, const Context &context)
 {
-    FolderLock lock(folder.path);
-    if (const auto refusal = lockFolder(lock, folder, context, false))
-        return *refusal;
-    const LoadedFiles files = loadFiles(folder, { Kind::Unique, Kind::Quest });
+    const LoadedFiles files = loadBothForReading(folder, context);
     if (files.refusal)
         return *files.refusal;
     for (Kind kind : { Kind::Unique, Kind::Quest }) {
