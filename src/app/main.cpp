@@ -31,6 +31,11 @@ int main(int argc, char *argv[])
     // warnings included (a damaged picture makes the decoder complain). A
     // developer's QT_LOGGING_RULES still comes first.
     QLoggingCategory::setFilterRules(QStringLiteral("*=false"));
+    // The File menu stays inside the window, where its fixed layout has room
+    // for it. Offering it to a desktop's global menu would also ask the
+    // session bus for one before the first frame, the slowest step of
+    // creating the window.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Huntmark Viewer"));
     QApplication::setDesktopFileName(QStringLiteral("huntmark-viewer"));
