@@ -49,7 +49,7 @@ void endWithThisHelper([[maybe_unused]] QProcess &process)
     // (The helper's own signal handlers are still in place, so no signal
     // would do; the child ends by itself.)
     process.setChildProcessModifier([helper = int(QCoreApplication::applicationPid())] {
-        processes::endWithParent(helper, SIGTERM, exitstatus::killedBy(SIGTERM));
+        processes::endWithParent(helper, SIGTERM, fetchprotocol::exitStatusKilledBy(SIGTERM));
     });
 #endif
 }
@@ -74,9 +74,10 @@ int runAndWait(const QString &program, const QStringList &arguments, const QStri
         process.setStandardErrorFile(QProcess::nullDevice());
     process.start();
     if (!process.waitForStarted(-1))
-        return exitstatus::NotFound;
+        return fetchprotocol::ExitNotFound;
     process.waitForFinished(-1);
-    return exitstatus::fromExit(process.exitStatus() == QProcess::CrashExit, process.exitCode());
+    return fetchprotocol::exitStatusFromExit(process.exitStatus() == QProcess::CrashExit,
+                                             process.exitCode());
 }
 
 void complain(BatchReport report, const QByteArray &text)
@@ -103,20 +104,20 @@ public:
         std::vector<std::string> words;
         for (const QString &argument : arguments)
             words.push_back(argument.toStdString());
-        ftpclient::CommandLine line = ftpclient::parseCommandLine(words);
-        if (!ftpclient::holdsPassword(line))
+        fetchprotocol::CommandLine line = fetchprotocol::parseCommandLine(words);
+        if (!fetchprotocol::holdsPassword(line))
             return;
         m_hidden = true;
-        const std::string login = ftpclient::takeLogin(line);
+        const std::string login = fetchprotocol::takeLogin(line);
         if (!login.empty()) {
             m_file = std::make_unique<processes::MemoryFile>(
                     "huntmark-login", login, processes::MemoryFile::Inherited::ByEveryChild);
             if (!m_file->valid())
                 return;
-            ftpclient::useLoginFile(line, m_file->path());
+            fetchprotocol::useLoginFile(line, m_file->path());
         }
         m_arguments.clear();
-        for (const std::string &word : ftpclient::formatCommandLine(line))
+        for (const std::string &word : fetchprotocol::formatCommandLine(line))
             m_arguments.append(QString::fromStdString(word));
         m_ready = true;
     }
@@ -160,18 +161,18 @@ int runCommand(const BatchCommand &command, const QString &scriptPath, const QSt
         // on after "is not recognized"; so is a program that failed.
         const QString program = findBatchProgram(command.program, workingDir, searchPath);
         if (program.isEmpty())
-            return exitstatus::NotFound;
+            return fetchprotocol::ExitNotFound;
         if (!isDownloadClient(command.program))
             return runAndWait(program, command.arguments, workingDir, report);
         const HiddenLogin login(command.arguments);
         if (!login.ready()) {
             complain(report, "no login file could be made for " + command.program.toUtf8());
-            return exitstatus::NotRun;
+            return fetchprotocol::ExitNotRun;
         }
         return runAndWait(program, login.arguments(), workingDir, report);
     }
     case BatchCommand::Refused:
-        return exitstatus::NotRun;
+        return fetchprotocol::ExitNotRun;
     case BatchCommand::Nothing:
     case BatchCommand::EchoSetting:
     case BatchCommand::Exit:

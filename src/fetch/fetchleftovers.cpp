@@ -18,7 +18,8 @@ QString downloadTemporaryOf(const QString &entry)
 {
     const std::string name = QFile::encodeName(entry).toStdString();
     for (const QString &progressFile : { progress::QuestsFileName, progress::UniquesFileName }) {
-        if (isDownloadTemporaryOf(name, QFile::encodeName(progressFile).toStdString()))
+        if (fetchprotocol::isDownloadTemporaryOf(name,
+                                                 QFile::encodeName(progressFile).toStdString()))
             return progressFile;
     }
     return {};
@@ -29,12 +30,13 @@ QString downloadTemporaryOf(const QString &entry)
 // goes only when nothing else is in it.
 void removeClientFolder(const QDir &folder, const QString &progressFile)
 {
-    const QString marker = QFile::decodeName(DownloadTemporaryMarker.data());
+    const QString marker = QFile::decodeName(fetchprotocol::DownloadTemporaryMarker.data());
     const QFileInfo mark(folder.filePath(marker));
     if (!mark.isFile() || mark.isSymLink())
         return;
     for (const QString &name :
-         { progressFile, QFile::decodeName(DownloadConversationName.data()), marker })
+         { progressFile, QFile::decodeName(fetchprotocol::DownloadConversationName.data()),
+           marker })
         QFile::remove(folder.filePath(name));
     folder.rmdir(folder.path());
 }

@@ -23,7 +23,7 @@ constexpr int FetchDeadlineMs = 44000;
 // the words of Debian's ncftpget.
 QString reasonFor(const ScriptOutcome &outcome)
 {
-    if (outcome.status == exitstatus::NotFound)
+    if (outcome.status == fetchprotocol::ExitNotFound)
         return QStringLiteral("no FTP client (ncftpget.exe) was found.");
     const QByteArray &text = outcome.messages;
     if (text.contains("on the server is larger than"))

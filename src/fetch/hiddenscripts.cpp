@@ -184,8 +184,8 @@ void HiddenScripts::onFinished(QProcess *process)
     onMessages(process);
     ScriptOutcome outcome;
     outcome.known = true;
-    outcome.status = exitstatus::fromExit(process->exitStatus() != QProcess::NormalExit,
-                                          process->exitCode());
+    outcome.status = fetchprotocol::exitStatusFromExit(
+            process->exitStatus() != QProcess::NormalExit, process->exitCode());
     for (const Run &run : std::as_const(m_runs)) {
         if (run.process == process)
             outcome.messages = run.messages;

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ftpclient {
+namespace fetchprotocol {
 
 // ncftpget's options that take a value, attached ("-P2121") or as the next
 // argument.
@@ -147,4 +147,4 @@ inline void useLoginFile(CommandLine &line, const std::string &path)
     line.options.push_back(option);
 }
 
-} // namespace ftpclient
+} // namespace fetchprotocol

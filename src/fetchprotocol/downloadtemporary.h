@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace fetch {
+namespace fetchprotocol {
 
 // What mkdtemp() fills in at the end of the name.
 inline constexpr std::string_view DownloadTemporaryUniquePart = "XXXXXX";
@@ -43,4 +43,4 @@ inline bool isDownloadTemporaryOf(std::string_view entry, std::string_view local
     return true;
 }
 
-} // namespace fetch
+} // namespace fetchprotocol

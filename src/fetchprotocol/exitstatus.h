@@ -9,34 +9,34 @@
 #  include <sys/wait.h>
 #endif
 
-namespace exitstatus {
+namespace fetchprotocol {
 
 // The program could not be found or started.
-inline constexpr int NotFound = 127;
+inline constexpr int ExitNotFound = 127;
 // The program was found, but the line that names it was not run.
-inline constexpr int NotRun = 126;
+inline constexpr int ExitNotRun = 126;
 
 // A program ended by a signal.
-constexpr int killedBy(int signal)
+constexpr int exitStatusKilledBy(int signal)
 {
     return 128 + signal;
 }
 
 #ifdef WIFEXITED
 // The status of a program whose end waitpid() reported.
-inline int fromWaitStatus(int waitStatus)
+inline int exitStatusFromWait(int waitStatus)
 {
     if (WIFEXITED(waitStatus))
         return WEXITSTATUS(waitStatus);
-    return killedBy(WTERMSIG(waitStatus));
+    return exitStatusKilledBy(WTERMSIG(waitStatus));
 }
 #endif
 
 // The status of a program whose end a process class reported as its exit
 // code, or for one that crashed, the signal that ended it (as QProcess does).
-constexpr int fromExit(bool crashed, int exitCode)
+constexpr int exitStatusFromExit(bool crashed, int exitCode)
 {
-    return crashed ? killedBy(exitCode) : exitCode;
+    return crashed ? exitStatusKilledBy(exitCode) : exitCode;
 }
 
-} // namespace exitstatus
+} // namespace fetchprotocol

@@ -79,9 +79,9 @@ void complain(const std::string &text)
 
 // Overwrites the password in the arguments the process list shows; the
 // parsed copy keeps it.
-void wipePasswords(char *argv[], const ftpclient::CommandLine &line)
+void wipePasswords(char *argv[], const fetchprotocol::CommandLine &line)
 {
-    for (const ftpclient::Option &option : line.options) {
+    for (const fetchprotocol::Option &option : line.options) {
         if (option.letter == 'p' && option.value) {
             char *text = argv[option.valueArgument + 1] + option.valueOffset;
             std::memset(text, 0, std::strlen(text));
@@ -153,12 +153,12 @@ pid_t startClient(const std::string &client, const std::vector<std::string> &arg
     if (pid == 0) {
         // Should this program die without passing a stop on (SIGKILL), the
         // client ends too rather than download on beside the next fetch.
-        processes::endWithParent(self, SIGTERM, exitstatus::killedBy(SIGTERM));
+        processes::endWithParent(self, SIGTERM, fetchprotocol::exitStatusKilledBy(SIGTERM));
         const rlimit limit { rlim_t(MaxDownloadBytes + 1), rlim_t(MaxDownloadBytes + 1) };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::signal(SIGXFSZ, SIG_IGN);
         ::execv(client.c_str(), argv.data());
-        ::_exit(exitstatus::NotFound);
+        ::_exit(fetchprotocol::ExitNotFound);
     }
     return pid;
 }
@@ -166,10 +166,10 @@ pid_t startClient(const std::string &client, const std::vector<std::string> &arg
 ClientRun runClient(const std::string &client, const std::vector<std::string> &arguments)
 {
     if (stopSignal != 0)
-        return { exitstatus::killedBy(stopSignal), false };
+        return { fetchprotocol::exitStatusKilledBy(stopSignal), false };
     const pid_t pid = startClient(client, arguments);
     if (pid < 0)
-        return { exitstatus::NotFound, false };
+        return { fetchprotocol::ExitNotFound, false };
     clientPid = pid;
     if (stopSignal != 0)
         ::kill(pid, int(stopSignal));
@@ -193,7 +193,7 @@ ClientRun runClient(const std::string &client, const std::vector<std::string> &a
         std::this_thread::sleep_for(PollInterval);
     }
     clientPid = 0;
-    run.status = exitstatus::fromWaitStatus(waitStatus);
+    run.status = fetchprotocol::exitStatusFromWait(waitStatus);
     return run;
 }
 
@@ -348,24 +348,26 @@ bool markAsOurs(const std::string &marker)
 
 // Downloads into a new folder beside the local copy, where the client finds
 // no file to resume or keep, then moves the result over the copy.
-int downloadWhole(const std::string &client, ftpclient::CommandLine line)
+int downloadWhole(const std::string &client, fetchprotocol::CommandLine line)
 {
     const std::string local = line.operands.back();
     const std::string remote = line.operands[1];
-    std::string folder = folderOf(local) + "/" + fetch::downloadTemporaryTemplate(nameOf(local));
+    std::string folder =
+            folderOf(local) + "/" + fetchprotocol::downloadTemporaryTemplate(nameOf(local));
     if (::mkdtemp(folder.data()) == nullptr)
         return CannotWriteStatus;
-    const std::string marker = folder + "/" + std::string(fetch::DownloadTemporaryMarker);
+    const std::string marker = folder + "/" + std::string(fetchprotocol::DownloadTemporaryMarker);
     if (!markAsOurs(marker)) {
         ::rmdir(folder.c_str());
         return CannotWriteStatus;
     }
     const std::string download = folder + "/" + nameOf(local);
-    const std::string conversation = folder + "/" + std::string(fetch::DownloadConversationName);
+    const std::string conversation =
+            folder + "/" + std::string(fetchprotocol::DownloadConversationName);
     line.operands.back() = download;
     line.options.push_back({ 'd', conversation });
 
-    const ClientRun run = runClient(client, ftpclient::formatCommandLine(line));
+    const ClientRun run = runClient(client, fetchprotocol::formatCommandLine(line));
     int status = stopSignal != 0 ? run.status : judgeDownload(run, remote, conversation, download);
     if (status == 0 && stopSignal == 0 && ::rename(download.c_str(), local.c_str()) != 0)
         status = CannotWriteStatus;
@@ -376,9 +378,9 @@ int downloadWhole(const std::string &client, ftpclient::CommandLine line)
     return status;
 }
 
-int runPlain(const std::string &client, const ftpclient::CommandLine &line)
+int runPlain(const std::string &client, const fetchprotocol::CommandLine &line)
 {
-    const ClientRun run = runClient(client, ftpclient::formatCommandLine(line));
+    const ClientRun run = runClient(client, fetchprotocol::formatCommandLine(line));
     if (run.timedOut) {
         complain("the client did not finish within " + std::to_string(DownloadDeadline.count())
                  + " s");
@@ -387,7 +389,7 @@ int runPlain(const std::string &client, const ftpclient::CommandLine &line)
     return run.status;
 }
 
-void addOption(ftpclient::CommandLine &line, char letter,
+void addOption(fetchprotocol::CommandLine &line, char letter,
                std::optional<std::string> value = std::nullopt)
 {
     line.options.push_back({ letter, std::move(value) });
@@ -397,14 +399,14 @@ void addOption(ftpclient::CommandLine &line, char letter,
 
 int main(int argc, char *argv[])
 {
-    ftpclient::CommandLine line =
-            ftpclient::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    fetchprotocol::CommandLine line =
+            fetchprotocol::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     wipePasswords(argv, line);
 
     const std::string client = findClient();
     if (client.empty()) {
         complain("ncftpget was not found on the search path");
-        return exitstatus::NotFound;
+        return fetchprotocol::ExitNotFound;
     }
     processes::catchQuitSignals(onStopSignal, processes::Interrupted::Fail);
 
@@ -416,13 +418,13 @@ int main(int argc, char *argv[])
         addOption(line, 'V');
     // In memory only, inherited by the client, which opens it as /dev/fd/N.
     std::optional<processes::MemoryFile> login;
-    if (const std::string text = ftpclient::takeLogin(line); !text.empty()) {
+    if (const std::string text = fetchprotocol::takeLogin(line); !text.empty()) {
         login.emplace("ncftpget-login", text, processes::MemoryFile::Inherited::ByEveryChild);
         if (!login->valid()) {
             complain("no login file could be made");
             return CannotWriteStatus;
         }
-        ftpclient::useLoginFile(line, login->path());
+        fetchprotocol::useLoginFile(line, login->path());
     }
 
     const int status = line.has('C') && line.operands.size() == 3 ? downloadWhole(client, line)

@@ -119,7 +119,7 @@ void ClientRun::start(const QString &client, const QStringList &arguments, const
     const int fd = login.descriptor();
     const int parent = int(QCoreApplication::applicationPid());
     m_process.setChildProcessModifier([fd, parent] {
-        processes::endWithParent(parent, SIGKILL, exitstatus::NotRun);
+        processes::endWithParent(parent, SIGKILL, fetchprotocol::ExitNotRun);
         processes::inheritDescriptor(fd);
     });
 #endif
@@ -143,6 +143,8 @@ void ClientRun::stopBecause(ClientResult::Kind kind)
 void ClientRun::ended(int exitCode, QProcess::ExitStatus exitStatus)
 {
     m_limit.stop();
+    const bool crashed = exitStatus != QProcess::NormalExit;
+    const int status = fetchprotocol::exitStatusFromExit(crashed, exitCode);
     ClientResult result;
     result.output = m_process.readAllStandardOutput();
     const QString words = withoutClientName(lastLine(m_process.readAllStandardError()));
@@ -152,13 +154,13 @@ void ClientRun::ended(int exitCode, QProcess::ExitStatus exitStatus)
     } else if (m_stoppedBecause == ClientResult::Kind::Cancelled) {
         result.kind = ClientResult::Kind::Cancelled;
         result.reason = QStringLiteral("stopped");
-    } else if (exitStatus != QProcess::NormalExit) {
+    } else if (crashed) {
         result.reason = QStringLiteral("%1 crashed").arg(m_client);
-    } else if (exitCode == 0) {
+    } else if (status == 0) {
         result.kind = ClientResult::Kind::Succeeded;
     } else {
-        result.kind = kindOf(exitCode, words);
-        result.reason = words.isEmpty() ? statusMeaning(exitCode) : words;
+        result.kind = kindOf(status, words);
+        result.reason = words.isEmpty() ? statusMeaning(status) : words;
     }
     Q_EMIT finished(result);
 }
