@@ -12,7 +12,11 @@
 #include <memory>
 #include <vector>
 
-#include <unistd.h>
+#ifdef Q_OS_WIN
+#  include <io.h>
+#else
+#  include <unistd.h>
+#endif
 
 namespace progresstool {
 
@@ -20,6 +24,17 @@ namespace {
 
 constexpr auto NewFilePermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner
         | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+
+// The new bytes reach the disk before the rename that makes them the file,
+// so a power cut leaves the old file or the new one.
+bool syncToDisk(const QFileDevice &file)
+{
+#ifdef Q_OS_WIN
+    return ::_commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
 
 // A file without its owner's write permission was made read-only on
 // purpose; that holds for an administrator too, whom the system would let
@@ -40,7 +55,7 @@ std::unique_ptr<QTemporaryFile> writeBeside(const FileChange &change, QString *p
     auto file = std::make_unique<QTemporaryFile>(
             info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".XXXXXX")));
     const bool written = file->open() && file->write(change.bytes) == change.bytes.size()
-            && file->flush() && ::fsync(file->handle()) == 0
+            && file->flush() && syncToDisk(*file)
             && file->setPermissions(change.before ? info.permissions() : NewFilePermissions);
     if (!written) {
         *problem = file->errorString();
