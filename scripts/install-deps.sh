@@ -11,6 +11,7 @@ ninja-build
 g++
 qt6-base-dev
 libgl-dev
+libfontconfig-dev
 fonts-liberation2
 ncftp
 python3-pyftpdlib

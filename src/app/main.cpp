@@ -1,5 +1,6 @@
 #include "allocator.h"
 #include "folders.h"
+#include "fontwarmup.h"
 #include "form1.h"
 #include "quitsignals.h"
 
@@ -26,6 +27,7 @@ int refuseToStart(const QString &problem)
 
 int main(int argc, char *argv[])
 {
+    const std::jthread fontConfiguration = platform::readFontConfigurationAhead();
     platform::returnLargeBlocksWhenFreed();
     // The viewer shows no errors and logs nothing, the toolkit's own
     // warnings included (a damaged picture makes the decoder complain). A
