@@ -27,8 +27,8 @@ int refuseToStart(const QString &problem)
 
 int main(int argc, char *argv[])
 {
-    const std::jthread fontConfiguration = platform::readFontConfigurationAhead();
     platform::returnLargeBlocksWhenFreed();
+    const std::jthread fontConfiguration = platform::readFontConfigurationAhead();
     // The viewer shows no errors and logs nothing, the toolkit's own
     // warnings included (a damaged picture makes the decoder complain). A
     // developer's QT_LOGGING_RULES still comes first.
