@@ -2,6 +2,7 @@
 // what the restore writes back through the tab handlers, how the file is
 // replaced on every tab change, and which folder it lives in.
 #include "folders.h"
+#include "tabmemory.h"
 #include "testfiles.h"
 #include "windowdriver.h"
 
@@ -15,14 +16,23 @@
 #include <functional>
 #include <optional>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// What stands at a path: a regular file's bytes, or that it is none (a
+// pipe is not opened, which would wait for a writer).
+QByteArray fileState(const QString &path)
+{
+    return QFileInfo(path).isFile() ? fileBytes(path) : QByteArray("(no file)");
+}
+
 // Lets a test set the window up just before the remembered tabs are
-// restored, the last step of start-up, and records each line saved.
+// restored, the last step of start-up, and records each line saved and the
+// file as each save left it.
 class PreparedForm : public Form1
 {
 public:
@@ -30,6 +40,7 @@ public:
 
     std::function<void(Form1 *)> beforeLoadTabs;
     QList<QByteArray> savedLines;
+    QList<QByteArray> fileAfterSaves;
 
     void LoadTabs() override
     {
@@ -40,11 +51,20 @@ public:
     void SaveTabs() override
     {
         Form1::SaveTabs();
-        QFile file(programFolder() + QStringLiteral("/Tabs.ini"));
-        savedLines.append(file.open(QIODevice::ReadOnly) ? file.readAll()
-                                                         : QByteArray("(unreadable)"));
+        savedLines.append(tabmemory::formatTabsLine(currentTab(this, "QVLocations"),
+                                                    currentTab(this, "QuestsTab")));
+        fileAfterSaves.append(fileState(programFolder() + QLatin1Char('/') + TabsFile));
     }
 };
+
+// The file's identity: a file replaced by a new one gets a new inode.
+ino_t inodeOf(const QString &path)
+{
+    struct stat status
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+}
 
 // Everything in the program folder but the files a started window is
 // expected to leave there.
@@ -149,19 +169,19 @@ void TabMemoryTest::restore_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("outer");
     QTest::addColumn<int>("inner");
-    // Every line SaveTabs wrote during the restore, in order. The window is
+    // Every line SaveTabs saved during the restore, in order. The window is
     // created on region 1 and quest group 0; only an actual change of a tab
     // runs its handler, and only a handler saves. How the line is split and
     // converted is the formats suite's concern; these rows are what the
-    // window makes of the result.
+    // window makes of the result. The file is written once, after the last
+    // save, and only when it does not hold that line already.
     QTest::addColumn<QList<QByteArray>>("saved");
 
     using Lines = QList<QByteArray>;
     const Lines fallBack { "0 0\r\n" };
 
     QTest::newRow("missing") << Place::Missing << QByteArray() << 0 << 0 << fallBack;
-    QTest::newRow("folder in its place")
-            << Place::Folder << QByteArray() << 0 << 0 << Lines { "(unreadable)" };
+    QTest::newRow("folder in its place") << Place::Folder << QByteArray() << 0 << 0 << fallBack;
     // Replaced by the first save like any file; from then on the memory works.
     QTest::newRow("a named pipe without a writer")
             << Place::NamedPipe << QByteArray() << 0 << 0 << fallBack;
@@ -169,6 +189,9 @@ void TabMemoryTest::restore_data()
                                           << Lines { "19 0\r\n", "19 10\r\n" };
     QTest::newRow("7 2, without line end")
             << Place::File << QByteArray("7 2") << 7 << 2 << Lines { "7 0\r\n", "7 2\r\n" };
+    // The usual start: the file holds the line the restore ends on.
+    QTest::newRow("3 2, as written last time")
+            << Place::File << QByteArray("3 2\r\n") << 3 << 2 << Lines { "3 0\r\n", "3 2\r\n" };
     // The window already shows region 1 and group 0: nothing changes, no
     // handler runs and the file is left as it was.
     QTest::newRow("the tabs the window starts on")
@@ -201,6 +224,7 @@ void TabMemoryTest::restore()
     ProgramFolder folder;
     ModeRestorer restorer;
     putInPlace(folder, TabsFile, place, content, restorer);
+    const ino_t inodeBefore = inodeOf(folder.filePath(TabsFile));
 
     PreparedForm window(folder.path());
     window.Form_Load();
@@ -208,13 +232,19 @@ void TabMemoryTest::restore()
     QCOMPARE(currentTab(&window, "QVLocations"), outer);
     QCOMPARE(currentTab(&window, "QuestsTab"), inner);
     QCOMPARE(window.savedLines, saved);
+    // No save in the middle of the restore reaches the file: a restore cut
+    // short leaves the file as it found it.
+    for (const QByteArray &during : std::as_const(window.fileAfterSaves))
+        QCOMPARE(during, place == Place::File ? content : QByteArray("(no file)"));
     // The file ends with what the last save wrote, or as it was when nothing
-    // changed.
+    // changed; it is replaced only when its bytes change.
     if (place == Place::Folder) {
         QVERIFY(QFileInfo(folder.filePath(TabsFile)).isDir());
     } else {
         const QByteArray expected = saved.isEmpty() ? content : saved.last();
         QCOMPARE(folder.read(TabsFile), expected);
+        if (place == Place::File)
+            QCOMPARE(inodeOf(folder.filePath(TabsFile)) == inodeBefore, expected == content);
     }
     QCOMPARE(strayEntries(folder), QStringList());
 }

@@ -4,6 +4,7 @@
 #include "firstfield.h"
 #include "folders.h"
 #include "historystore.h"
+#include "tabswriter.h"
 
 #include <QMainWindow>
 
@@ -184,4 +185,5 @@ private:
     ProgressHistory *m_history = nullptr;
     HistoryWindow *m_historyWindow = nullptr;
     bool m_startUpFinished = false;
+    tabmemory::TabsWriter m_tabsWriter;
 };

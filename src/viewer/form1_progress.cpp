@@ -2,7 +2,6 @@
 #include "form1.h"
 
 #include "fetchmonitor.h"
-#include "files.h"
 #include "programfolder.h"
 #include "progressfiles.h"
 #include "progressmarks.h"
@@ -88,14 +87,15 @@ void Form1::SaveTabs()
 {
     // A folder that cannot be written loses the memory, not the tab change.
     const QByteArray line = tabmemory::formatTabsLine(QVLocations->tab(), QuestsTab->tab());
-    platform::replaceFileAtomically(
-            platform::programFilePath(m_dataFolder, tabmemory::TabsFileName), line);
+    m_tabsWriter.save(platform::programFilePath(m_dataFolder, tabmemory::TabsFileName), line);
 }
 
 void Form1::LoadTabs()
 {
     const auto field = progress::readFirstField(
             platform::programFilePath(m_dataFolder, tabmemory::TabsFileName));
+    // The tab handlers the restore runs save once, when it is done.
+    const tabmemory::TabsWriter::Restore restore(m_tabsWriter);
     if (!field || !selectTabs(*field))
         selectTabs(tabmemory::DefaultTabsField);
 }
