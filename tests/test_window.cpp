@@ -3,6 +3,7 @@
 // clear and save is the tab memory suite's concern.
 #include "testsupport.h"
 
+#include "lazyoverflowiconstyle.h"
 #include "markcolors.h"
 #include "tabcontrol.h"
 
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -50,6 +52,21 @@ QRect tabInView(const QWidget *tabs, int index)
     return inWindow;
 }
 
+// The desktop's style, counting the overflow arrows it is asked for.
+class CountingStyle : public QProxyStyle
+{
+public:
+    mutable int overflowArrowsMade = 0;
+
+    QIcon standardIcon(StandardPixmap which, const QStyleOption *option = nullptr,
+                       const QWidget *widget = nullptr) const override
+    {
+        if (which == SP_ToolBarHorizontalExtensionButton)
+            ++overflowArrowsMade;
+        return QProxyStyle::standardIcon(which, option, widget);
+    }
+};
+
 } // namespace
 
 class WindowTest : public QObject
@@ -67,6 +84,7 @@ private Q_SLOTS:
     void exitEndsTheProgram_data();
     void exitEndsTheProgram();
     void tabsForScreenReaders();
+    void overflowArrowsAreReadWhenFirstDrawn();
 };
 
 void WindowTest::designTimeState()
@@ -329,3 +347,22 @@ void WindowTest::tabsForScreenReaders()
 
 QTEST_MAIN(WindowTest)
 #include "test_window.moc"
+
+void WindowTest::overflowArrowsAreReadWhenFirstDrawn()
+{
+    auto *desktop = new CountingStyle;
+    const LazyOverflowIconStyle style(desktop);
+    const QIcon arrow = style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+    QCOMPARE(desktop->overflowArrowsMade, 0);
+
+    const QImage drawn = arrow.pixmap(QSize(16, 16)).toImage();
+    QCOMPARE(desktop->overflowArrowsMade, 1);
+    QVERIFY(!drawn.isNull());
+    const QIcon direct = desktop->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+    QCOMPARE(drawn, direct.pixmap(QSize(16, 16)).toImage());
+    // Read once; every other icon comes straight from the desktop's style.
+    (void)arrow.pixmap(QSize(32, 32));
+    QCOMPARE(desktop->overflowArrowsMade, 2);
+    QCOMPARE(style.standardIcon(QStyle::SP_DialogOkButton).pixmap(QSize(16, 16)).toImage(),
+             desktop->standardIcon(QStyle::SP_DialogOkButton).pixmap(QSize(16, 16)).toImage());
+}

@@ -2,6 +2,7 @@
 #include "folders.h"
 #include "fontwarmup.h"
 #include "form1.h"
+#include "lazyoverflowiconstyle.h"
 #include "quitsignals.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ int main(int argc, char *argv[])
     // creating the window.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication app(argc, argv);
+    QApplication::setStyle(new LazyOverflowIconStyle);
     QApplication::setApplicationName(QStringLiteral("Huntmark Viewer"));
     QApplication::setDesktopFileName(QStringLiteral("huntmark-viewer"));
     // What came with the viewer lies beside the executable; what it writes

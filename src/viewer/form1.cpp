@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -112,6 +113,15 @@ QLineEdit *hiddenTextBox(QWidget *page, const char *name, int index, const QRect
     return box;
 }
 
+// The icon is read as the Windows icon it is. An icon made from a file name
+// first asks every image plugin whether it can read the file, which loads
+// them all.
+QIcon formIcon()
+{
+    QImageReader reader(QStringLiteral(":/huntmark/huntmark.ico"), "ico");
+    return QIcon(QPixmap::fromImage(reader.read()));
+}
+
 void chainFocus(std::initializer_list<QWidget *> widgets, QWidget *&last)
 {
     for (QWidget *widget : widgets) {
@@ -132,7 +142,7 @@ Form1::Form1(const platform::Folders &folders, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Huntmark (Viewer)"));
-    setWindowIcon(QIcon(QStringLiteral(":/huntmark/huntmark.ico")));
+    setWindowIcon(formIcon());
     createMenu();
     createWindowControls();
     for (int r = 0; r < catalog::RegionCount; ++r)
