@@ -684,8 +684,9 @@ ProcessRun timeProcess(VirtualScreen &screen, const QString &program)
 }
 
 // Process start to window mapped under one X server, the viewer and a bare
-// window with one label in turns, nine times each; a previous build named
-// by BENCH_PREVIOUS_VIEWER takes its turn beside them.
+// window with one label in turns, nine times each (BENCH_STARTUP_ROUNDS for
+// more); the earlier builds BENCH_PREVIOUS_VIEWER names, separated by colons,
+// take their turns beside them.
 void benchProcessStartUp(const QString &builtProgramFolder)
 {
     VirtualScreen screen;
@@ -699,13 +700,16 @@ void benchProcessStartUp(const QString &builtProgramFolder)
             QStringLiteral("viewer"),
             std::make_unique<ViewerCopy>(QStringLiteral(HUNTMARK_VIEWER), builtProgramFolder));
     programs.emplace_back(QStringLiteral("bare window"), nullptr);
-    const QString previous = qEnvironmentVariable("BENCH_PREVIOUS_VIEWER");
-    if (!previous.isEmpty())
-        programs.emplace_back(QStringLiteral("previous viewer"),
-                              std::make_unique<ViewerCopy>(previous, builtProgramFolder));
+    const QStringList previous = qEnvironmentVariable("BENCH_PREVIOUS_VIEWER")
+                                         .split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &viewer : previous)
+        programs.emplace_back(QStringLiteral("previous viewer ")
+                                      + QString::number(programs.size() - 1),
+                              std::make_unique<ViewerCopy>(viewer, builtProgramFolder));
+    const int rounds = qMax(9, qEnvironmentVariableIntValue("BENCH_STARTUP_ROUNDS"));
     std::vector<std::vector<double>> times(programs.size());
     std::vector<std::vector<double>> memory(programs.size());
-    for (int round = 0; round < 9; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         for (size_t k = 0; k < programs.size(); ++k) {
             const QString program = programs[k].second ? programs[k].second->program()
                                                        : QStringLiteral(HUNTMARK_BARE_WINDOW);
@@ -717,9 +721,9 @@ void benchProcessStartUp(const QString &builtProgramFolder)
     const double bare = *std::min_element(times[1].begin(), times[1].end());
     for (size_t k = 0; k < programs.size(); ++k) {
         const double fastest = *std::min_element(times[k].begin(), times[k].end());
-        std::printf("%-22s %8.1f ms fastest of 9 (median %6.1f)  %.2fx the bare window%s   "
+        std::printf("%-22s %8.1f ms fastest of %d (median %6.1f)  %.2fx the bare window%s   "
                     "resident %5.1f MiB (median)\n",
-                    qPrintable(QStringLiteral("start-up: ") + programs[k].first), fastest,
+                    qPrintable(QStringLiteral("start-up: ") + programs[k].first), fastest, rounds,
                     median(times[k]), fastest / bare, k == 0 ? " (limit 1.15x)" : "",
                     median(memory[k]));
     }
