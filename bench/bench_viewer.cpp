@@ -24,13 +24,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
 #include <poll.h>
+#include <sqlite3.h>
 #include <sys/resource.h>
 #include <xcb/xcb.h>
 
@@ -253,23 +252,21 @@ QDateTime fillHistory(const QString &folder, int count)
         store.recordRead(catalog::Kind::Unique, none, none, start);
     }
     {
-        QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
-                                  "WHERE i < %1) INSERT INTO events(at, kind, position, done) "
-                                  "SELECT %2 + (i / 157 + 1) * 60000, 0, i % 157, "
-                                  "(i / 157) % 2 = 0 FROM n")
-                           .arg(count - 1)
-                           .arg(start.toMSecsSinceEpoch()));
-        query.prepare(QStringLiteral("UPDATE state SET flags = ? WHERE kind = 0"));
-        query.addBindValue(flags);
-        query.exec();
-        db.close();
+        sqlite3 *db = nullptr;
+        sqlite3_open(QFile::encodeName(path).constData(), &db);
+        const QByteArray fill =
+                QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                               "WHERE i < %1) INSERT INTO events(at, kind, position, done) "
+                               "SELECT %2 + (i / 157 + 1) * 60000, 0, i % 157, "
+                               "(i / 157) % 2 = 0 FROM n; UPDATE state SET flags = x'%3' "
+                               "WHERE kind = 0")
+                        .arg(count - 1)
+                        .arg(start.toMSecsSinceEpoch())
+                        .arg(QString::fromLatin1(flags.toHex()))
+                        .toUtf8();
+        sqlite3_exec(db, fill.constData(), nullptr, nullptr, nullptr);
+        sqlite3_close(db);
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
     QFile file(folder + QStringLiteral("/UniquesDefeated.txt"));
     if (file.open(QIODevice::WriteOnly))
         file.write(flags + "\r\n");

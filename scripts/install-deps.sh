@@ -16,7 +16,7 @@ fonts-liberation2
 ncftp
 python3-pyftpdlib
 dbus-daemon
-libqt6sql6-sqlite
+libsqlite3-dev
 qtkeychain-qt6-dev
 "
 # The benchmarks, fuzzers and the real-X-server tests bring their own lists.

@@ -201,7 +201,7 @@ hardening=$(grep -c -- '-D_FORTIFY_SOURCE=2 .*-fstack-protector-strong\|-fstack-
 note "the package's metadata"
 field() { dpkg-deb -f "$package" "$1"; }
 [ "$(field Package)" = huntmark-viewer ] && [ "$(field Version)" = "$version" ] || fail "the package is $(field Package) $(field Version)"
-for library in libc6 libqt6core6 libqt6gui6 libqt6widgets6 ncftp libqt6sql6-sqlite; do
+for library in libc6 libqt6core6 libqt6gui6 libqt6widgets6 ncftp libsqlite3-0; do
     field Depends | tr ',' '\n' | grep -q "^ *$library\( (.*)\)\?$" || fail "Depends lacks $library: $(field Depends)"
 done
 

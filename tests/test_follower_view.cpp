@@ -20,11 +20,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QToolTip>
+
+#include <memory>
 
 #include <unistd.h>
 
@@ -203,24 +202,8 @@ QStringList historyRows(const QAbstractItemView *list)
 // as every earlier version wrote them.
 QStringList storedEvents(const ProgramFolder &folder)
 {
-    const QString reader = QStringLiteral("stored-events");
-    QStringList rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), reader);
-        db.setDatabaseName(folder.filePath(QStringLiteral("History.sqlite")));
-        QSqlQuery query(db);
-        if (db.open()
-            && query.exec(
-                    QStringLiteral("SELECT kind, position, done FROM events ORDER BY rowid"))) {
-            while (query.next()) {
-                rows.append(QStringList { query.value(0).toString(), query.value(1).toString(),
-                                          query.value(2).toString() }
-                                    .join(u'|'));
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(reader);
-    return rows;
+    StoreConnection store(folder.filePath(QStringLiteral("History.sqlite")));
+    return store.rows(QStringLiteral("SELECT kind, position, done FROM events ORDER BY rowid"));
 }
 
 QString uniqueRow(const char *time, int r, int i, const char *what)
@@ -937,13 +920,9 @@ void FollowerViewTest::aBusyStoreDelaysTheWritesAndLosesNothing()
     QVERIFY(!status->text().contains(QLatin1String("busy")));
 
     // Another program holds the write lock across two reads.
-    const QString locker = QStringLiteral("locker");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), locker);
-        db.setDatabaseName(folder.filePath(QStringLiteral("History.sqlite")));
-        QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE")));
-    }
+    auto locker =
+            std::make_unique<StoreConnection>(folder.filePath(QStringLiteral("History.sqlite")));
+    QVERIFY2(locker->exec(QStringLiteral("BEGIN IMMEDIATE")), qPrintable(locker->error()));
     setClock(window.get(), december(5, 10, 0));
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { first, second }));
     window->FetchProgress();
@@ -956,9 +935,8 @@ void FollowerViewTest::aBusyStoreDelaysTheWritesAndLosesNothing()
     QCOMPARE(labelText(window.get()), QStringLiteral("Uniques Beaten: 2"));
     setClock(window.get(), december(5, 10, 2));
 
-    QVERIFY(QSqlQuery(QSqlDatabase::database(locker, false)).exec(QStringLiteral("ROLLBACK")));
-    QSqlDatabase::database(locker, false).close();
-    QSqlDatabase::removeDatabase(locker);
+    QVERIFY(locker->exec(QStringLiteral("ROLLBACK")));
+    locker.reset();
     // Each event once, with the time of its own read, newest on top.
     const QStringList expected = { uniqueRowAt(december(5, 10, 1), third, "defeated"),
                                    uniqueRowAt(december(5, 10, 1), first, "undone"),
@@ -981,23 +959,17 @@ void FollowerViewTest::aLongHistoryOpensAtItsNewestAndScrollsToItsFirst()
     ProgramFolder folder;
     folder.write(UniquesFile, flagsWithOnesAt(catalog::UniqueMonsterCount, { 1 }));
     startedWindow(folder).reset();
-    const QString filler = QStringLiteral("filler");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), filler);
-        db.setDatabaseName(folder.filePath(QStringLiteral("History.sqlite")));
-        QVERIFY(db.open());
-        QSqlQuery insert(db);
-        QVERIFY2(insert.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + "
+        StoreConnection filler(folder.filePath(QStringLiteral("History.sqlite")));
+        QVERIFY2(filler.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + "
                                             "1 FROM n WHERE "
                                             "i < %1) INSERT INTO events(at, kind, position, done) "
                                             "SELECT %2 + i * "
                                             "60000, 0, i % 157, (i / 157) % 2 = 0 FROM n")
                                      .arg(Events - 1)
                                      .arg(start.toMSecsSinceEpoch())),
-                 qPrintable(insert.lastError().text()));
-        db.close();
+                 qPrintable(filler.error()));
     }
-    QSqlDatabase::removeDatabase(filler);
     auto expected = [&](int event) {
         return uniqueRowAt(start.addSecs(60LL * event), event % 157 + 1,
                            (event / 157) % 2 == 0 ? "defeated" : "undone");

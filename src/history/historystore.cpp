@@ -1,17 +1,89 @@
 #include "historystore.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QThread>
-#include <QVariant>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 
 namespace history {
+
+// One prepared statement, finalized when it goes. Its last result code says
+// how the last step went; a statement that could not be prepared fails every
+// step.
+class Statement
+{
+public:
+    Statement(sqlite3 *db, const char *sql)
+    {
+        m_code = sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    Statement &bind(qint64 value)
+    {
+        if (m_code == SQLITE_OK)
+            m_code = sqlite3_bind_int64(m_statement, ++m_bound, value);
+        return *this;
+    }
+    // Bound as the bytes they are, an empty value as an empty one: SQLite
+    // takes a null pointer for NULL, which the tables refuse.
+    Statement &bind(QByteArrayView bytes)
+    {
+        if (m_code == SQLITE_OK)
+            m_code = sqlite3_bind_blob64(m_statement, ++m_bound, bytes.empty() ? "" : bytes.data(),
+                                         sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+
+    // Steps to the next row: false at the end, and on a failure.
+    bool next()
+    {
+        if (m_code == SQLITE_OK || m_code == SQLITE_ROW)
+            m_code = sqlite3_step(m_statement);
+        return m_code == SQLITE_ROW;
+    }
+    // Runs a statement that returns no rows: false on a failure.
+    bool run()
+    {
+        next();
+        return m_code == SQLITE_DONE;
+    }
+    // Ready to run again with new values.
+    void reset()
+    {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        m_bound = 0;
+        if (m_statement)
+            m_code = SQLITE_OK;
+    }
+
+    bool failed() const
+    {
+        return m_code != SQLITE_OK && m_code != SQLITE_ROW && m_code != SQLITE_DONE;
+    }
+    int code() const { return m_code; }
+
+    qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+    QByteArray bytes(int column) const
+    {
+        const void *data = sqlite3_column_blob(m_statement, column);
+        return QByteArray(static_cast<const char *>(data),
+                          sqlite3_column_bytes(m_statement, column));
+    }
+
+private:
+    sqlite3_stmt *m_statement = nullptr;
+    int m_code = SQLITE_OK;
+    int m_bound = 0;
+};
 
 namespace {
 
@@ -66,25 +138,22 @@ int doneCount(QByteArrayView flags)
 // One pass over every event, in one read transaction so the events and the
 // state agree: the counts change by one per event, and end where the state
 // the last read left says.
-std::optional<Timeline> timelineOf(const QSqlDatabase &db)
+std::optional<Timeline> timelineOf(sqlite3 *db)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("BEGIN")))
+    if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
         return std::nullopt;
     Timeline timeline;
     int uniques = 0;
     int quests = 0;
-    if (!query.exec(QStringLiteral("SELECT rowid, at, kind, done FROM events ORDER BY rowid")))
-        return std::nullopt;
-    while (query.next()) {
+    Statement events(db, "SELECT rowid, at, kind, done FROM events ORDER BY rowid");
+    while (events.next()) {
         // A window closed meanwhile no longer needs the answer.
         if ((timeline.events & 0xfff) == 0 && QThread::currentThread()->isInterruptionRequested())
             return std::nullopt;
-        const qint64 at = query.value(1).toLongLong();
-        (kindFromStored(query.value(2).toInt()) == catalog::Kind::Unique ? uniques : quests) +=
-                query.value(3).toBool() ? 1 : -1;
-        timeline.lastId = query.value(0).toLongLong();
+        const qint64 at = events.integer(1);
+        (kindFromStored(int(events.integer(2))) == catalog::Kind::Unique ? uniques : quests) +=
+                events.integer(3) != 0 ? 1 : -1;
+        timeline.lastId = events.integer(0);
         ++timeline.events;
         // One step per read: the events of a read share its time.
         if (timeline.steps.empty() || timeline.steps.back().at != at)
@@ -92,15 +161,18 @@ std::optional<Timeline> timelineOf(const QSqlDatabase &db)
         else
             timeline.steps.back() = { at, uniques, quests };
     }
-    std::array<int, 2> now {};
-    if (!query.exec(QStringLiteral("SELECT kind, flags FROM state")))
+    if (events.failed())
         return std::nullopt;
-    while (query.next()) {
-        const int kind = query.value(0).toInt();
+    std::array<int, 2> now {};
+    Statement state(db, "SELECT kind, flags FROM state");
+    while (state.next()) {
+        const int kind = int(state.integer(0));
         if (kindFromStored(kind))
-            now[size_t(kind)] = doneCount(query.value(1).toByteArray());
+            now[size_t(kind)] = doneCount(state.bytes(1));
     }
-    query.exec(QStringLiteral("COMMIT"));
+    if (state.failed())
+        return std::nullopt;
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     timeline.uniques = now[0];
     timeline.quests = now[1];
     if (timeline.steps.empty())
@@ -117,31 +189,39 @@ std::optional<Timeline> timelineOf(const QSqlDatabase &db)
     return timeline;
 }
 
+// Opens the file at `path` with a short wait for another program's write.
+// The handle comes back even when the open failed, to tell why; closing it is
+// the caller's.
+int openConnection(const QString &path, int flags, sqlite3 **db)
+{
+    const int code = sqlite3_open_v2(QFile::encodeName(path).constData(), db,
+                                     flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (*db) {
+        sqlite3_busy_timeout(*db, BusyTimeoutMs);
+        // SQLite sets a pool of small blocks aside for each connection, to
+        // allocate quickly. A few statements a minute do not need the speed,
+        // and without the pool the viewer stays 0.4 MiB smaller.
+        sqlite3_db_config(*db, SQLITE_DBCONFIG_LOOKASIDE, nullptr, 0, 0);
+    }
+    return code;
+}
+
 } // namespace
 
-HistoryStore::HistoryStore(const QString &path) : m_path(path)
+HistoryStore::HistoryStore(const QString &path)
 {
-    static int serial = 0;
-    m_connection = QStringLiteral("huntmark-history-%1").arg(++serial);
     m_reason = refusal(path);
     if (!m_reason.isEmpty())
         return;
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
-        m_reason = QStringLiteral("Qt's SQLite driver (libqt6sql6-sqlite) is not installed.");
-        return;
-    }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-    if (!db.open()) {
-        fail(db.lastError());
-        return;
-    }
-    // A link put in its place while the file was being opened: SQLite
-    // followed it, so nothing is written through it.
+    const int code = openConnection(
+            path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW, &m_db);
+    // A link put in its place meanwhile: SQLite refused to follow it, and a
+    // link in place of a companion file is found before anything is written.
     m_reason = refusal(path);
-    if (!m_reason.isEmpty()) {
-        db.close();
+    if (!m_reason.isEmpty())
+        return;
+    if (code != SQLITE_OK) {
+        fail(code);
         return;
     }
     prepareTables();
@@ -149,10 +229,7 @@ HistoryStore::HistoryStore(const QString &path) : m_path(path)
 
 HistoryStore::~HistoryStore()
 {
-    if (!QSqlDatabase::contains(m_connection))
-        return;
-    QSqlDatabase::database(m_connection, false).close();
-    QSqlDatabase::removeDatabase(m_connection);
+    sqlite3_close_v2(m_db);
 }
 
 QString HistoryStore::refusal(const QString &path)
@@ -179,61 +256,65 @@ bool HistoryStore::prepareTables()
 {
     // Write-ahead logging with a sync at every commit: a committed read
     // survives a power cut, and a torn write never reaches earlier history.
-    m_tablesReady = exec(QStringLiteral("PRAGMA journal_mode=WAL"))
-            && exec(QStringLiteral("PRAGMA synchronous=FULL"))
-            && exec(QStringLiteral(
-                    "CREATE TABLE IF NOT EXISTS events(at INTEGER NOT NULL, kind INTEGER NOT NULL, "
-                    "position INTEGER NOT NULL, done INTEGER NOT NULL)"))
-            && exec(QStringLiteral("CREATE TABLE IF NOT EXISTS state(kind INTEGER PRIMARY KEY, "
-                                   "flags BLOB NOT NULL, fresh BLOB NOT NULL)"))
-            && exec(QStringLiteral(
-                    "CREATE INDEX IF NOT EXISTS events_by_entry ON events(kind, position)"));
+    m_tablesReady = exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL")
+            && exec("CREATE TABLE IF NOT EXISTS events(at INTEGER NOT NULL, kind INTEGER NOT "
+                    "NULL, position INTEGER NOT NULL, done INTEGER NOT NULL)")
+            && exec("CREATE TABLE IF NOT EXISTS state(kind INTEGER PRIMARY KEY, flags BLOB NOT "
+                    "NULL, fresh BLOB NOT NULL)")
+            && exec("CREATE INDEX IF NOT EXISTS events_by_entry ON events(kind, position)");
     return m_tablesReady;
 }
 
-bool HistoryStore::exec(const QString &statement)
+bool HistoryStore::exec(const char *statement)
 {
     if (!isAvailable())
         return false;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    return query.exec(statement) || fail(query.lastError());
+    const int code = sqlite3_exec(m_db, statement, nullptr, nullptr, nullptr);
+    return code == SQLITE_OK || fail(code);
 }
 
-bool HistoryStore::fail(const QSqlError &error)
+bool HistoryStore::fail(int code)
 {
     // SQLite's own result codes tell the cases the user can act on apart;
     // the low byte is the primary code of an extended one.
     const QString file = QStringLiteral("the history file (%1)").arg(FileName);
-    const int code = error.nativeErrorCode().toInt() & 0xff;
-    switch (code) {
-    case 5: // busy
-    case 6: // locked
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
         // Another program's moment: the caller tries again later.
         m_busy = true;
         break;
-    case 11: // corrupt
-    case 26: // not a database
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
         m_reason = file + QStringLiteral(" is damaged.");
         break;
-    case 13: // full
+    case SQLITE_FULL:
         m_reason = QStringLiteral("the disk that holds %1 is full.").arg(file);
         break;
-    case 8: // read-only
-    case 10: // input or output error
-    case 14: // cannot open
-    case 23: // no permission
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
         m_reason = file + QStringLiteral(" cannot be written in the program's folder.");
         break;
     default:
-        m_reason = file + QStringLiteral(" cannot be used: %1.").arg(error.databaseText());
+        m_reason = file
+                + QStringLiteral(" cannot be used: %1.")
+                          .arg(QString::fromUtf8(m_db ? sqlite3_errmsg(m_db)
+                                                      : sqlite3_errstr(code)));
         break;
     }
     return false;
 }
 
+bool HistoryStore::check(const Statement &statement)
+{
+    return !statement.failed() || fail(statement.code());
+}
+
 void HistoryStore::rollback()
 {
-    QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("ROLLBACK"));
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 std::optional<Remembered> HistoryStore::remembered(catalog::Kind kind)
@@ -241,16 +322,13 @@ std::optional<Remembered> HistoryStore::remembered(catalog::Kind kind)
     m_busy = false;
     if (!isReady())
         return std::nullopt;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("SELECT flags, fresh FROM state WHERE kind = ?"));
-    query.addBindValue(storedKind(kind));
-    if (!query.exec()) {
-        fail(query.lastError());
+    Statement query(m_db, "SELECT flags, fresh FROM state WHERE kind = ?");
+    query.bind(storedKind(kind));
+    if (!query.next()) {
+        check(query);
         return std::nullopt;
     }
-    if (!query.next())
-        return std::nullopt;
-    return Remembered { query.value(0).toByteArray(), query.value(1).toByteArray() };
+    return Remembered { query.bytes(0), query.bytes(1) };
 }
 
 std::optional<std::vector<Event>> HistoryStore::recordRead(catalog::Kind kind, QByteArrayView flags,
@@ -258,7 +336,7 @@ std::optional<std::vector<Event>> HistoryStore::recordRead(catalog::Kind kind, Q
                                                            const QDateTime &at)
 {
     m_busy = false;
-    if (!isReady() || !exec(QStringLiteral("BEGIN IMMEDIATE")))
+    if (!isReady() || !exec("BEGIN IMMEDIATE"))
         return std::nullopt;
     // Compared with what the store holds, not with what this window saw
     // last: a second viewer in the same folder records no event twice.
@@ -273,32 +351,26 @@ std::optional<std::vector<Event>> HistoryStore::recordRead(catalog::Kind kind, Q
                         { at.toMSecsSinceEpoch(), kind, positionFromStored(int(index)), done });
         }
     }
-    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     bool written = isAvailable() && !m_busy;
     if (written && !recorded.empty()) {
-        QSqlQuery insert(db);
-        insert.prepare(
-                QStringLiteral("INSERT INTO events(at, kind, position, done) VALUES (?, ?, ?, ?)"));
+        Statement insert(m_db, "INSERT INTO events(at, kind, position, done) VALUES (?, ?, ?, ?)");
         for (Event &event : recorded) {
-            insert.bindValue(0, event.at);
-            insert.bindValue(1, storedKind(kind));
-            insert.bindValue(2, storedPosition(event.position));
-            insert.bindValue(3, int(event.done));
-            if (!insert.exec()) {
-                written = fail(insert.lastError());
+            insert.reset();
+            insert.bind(event.at)
+                    .bind(storedKind(kind))
+                    .bind(storedPosition(event.position))
+                    .bind(qint64(event.done));
+            if (!insert.run()) {
+                written = check(insert);
                 break;
             }
-            event.id = insert.lastInsertId().toLongLong();
+            event.id = sqlite3_last_insert_rowid(m_db);
         }
     }
     if (written) {
-        QSqlQuery save(db);
-        save.prepare(QStringLiteral(
-                "INSERT OR REPLACE INTO state(kind, flags, fresh) VALUES (?, ?, ?)"));
-        save.addBindValue(storedKind(kind));
-        save.addBindValue(flags.toByteArray());
-        save.addBindValue(fresh.toByteArray());
-        written = (save.exec() || fail(save.lastError())) && exec(QStringLiteral("COMMIT"));
+        Statement save(m_db, "INSERT OR REPLACE INTO state(kind, flags, fresh) VALUES (?, ?, ?)");
+        save.bind(storedKind(kind)).bind(flags).bind(fresh);
+        written = (save.run() || check(save)) && exec("COMMIT");
     }
     if (!written) {
         rollback();
@@ -312,11 +384,9 @@ bool HistoryStore::rememberFresh(catalog::Kind kind, QByteArrayView fresh)
     m_busy = false;
     if (!isReady())
         return false;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("UPDATE state SET fresh = ? WHERE kind = ?"));
-    query.addBindValue(fresh.toByteArray());
-    query.addBindValue(storedKind(kind));
-    return query.exec() || fail(query.lastError());
+    Statement query(m_db, "UPDATE state SET fresh = ? WHERE kind = ?");
+    query.bind(fresh).bind(storedKind(kind));
+    return query.run() || check(query);
 }
 
 std::vector<Event> HistoryStore::eventsBefore(qint64 beforeId, int limit)
@@ -327,22 +397,17 @@ std::vector<Event> HistoryStore::eventsBefore(qint64 beforeId, int limit)
         return found;
     // By rowid, so a page costs the same at the top of a million events as
     // at their end.
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT rowid, at, kind, position, done FROM events "
-                                 "WHERE rowid < ? ORDER BY rowid DESC LIMIT ?"));
-    query.addBindValue(beforeId);
-    query.addBindValue(limit);
-    if (!query.exec()) {
-        fail(query.lastError());
-        return found;
-    }
-    found.reserve(size_t(limit));
+    Statement query(m_db,
+                    "SELECT rowid, at, kind, position, done FROM events WHERE rowid < ? "
+                    "ORDER BY rowid DESC LIMIT ?");
+    query.bind(beforeId).bind(qint64(limit));
+    found.reserve(size_t(std::max(limit, 0)));
     while (query.next())
-        found.push_back({ query.value(1).toLongLong(),
-                          kindFromStored(query.value(2).toInt()).value_or(catalog::Kind::Quest),
-                          positionFromStored(query.value(3).toInt()), query.value(4).toBool(),
-                          query.value(0).toLongLong() });
+        found.push_back({ query.integer(1),
+                          kindFromStored(int(query.integer(2))).value_or(catalog::Kind::Quest),
+                          positionFromStored(int(query.integer(3))), query.integer(4) != 0,
+                          query.integer(0) });
+    check(query);
     return found;
 }
 
@@ -353,9 +418,19 @@ std::vector<Event> HistoryStore::latestPerEntry()
     std::vector<Event> found;
     for (const catalog::Kind kind : { catalog::Kind::Unique, catalog::Kind::Quest }) {
         const std::optional<Remembered> last = remembered(kind);
-        for (int position = 1; last && position <= int(last->flags.size()); ++position) {
-            if (const std::optional<Event> event = latestOf(kind, position))
-                found.push_back(*event);
+        if (!last)
+            continue;
+        Statement latest(m_db,
+                         "SELECT rowid, at, done FROM events WHERE kind = ? AND "
+                         "position = ? ORDER BY rowid DESC LIMIT 1");
+        for (int position = 1; position <= int(last->flags.size()); ++position) {
+            latest.reset();
+            latest.bind(storedKind(kind)).bind(storedPosition(position));
+            if (latest.next())
+                found.push_back({ latest.integer(1), kind, position, latest.integer(2) != 0,
+                                  latest.integer(0) });
+            else if (!check(latest))
+                return {};
         }
     }
     std::sort(found.begin(), found.end(),
@@ -363,41 +438,15 @@ std::vector<Event> HistoryStore::latestPerEntry()
     return found;
 }
 
-std::optional<Event> HistoryStore::latestOf(catalog::Kind kind, int position)
-{
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT rowid, at, done FROM events WHERE kind = ? AND "
-                                 "position = ? ORDER BY rowid DESC LIMIT 1"));
-    query.addBindValue(storedKind(kind));
-    query.addBindValue(storedPosition(position));
-    if (!query.exec()) {
-        fail(query.lastError());
-        return std::nullopt;
-    }
-    if (!query.next())
-        return std::nullopt;
-    return Event { query.value(1).toLongLong(), kind, position, query.value(2).toBool(),
-                   query.value(0).toLongLong() };
-}
-
 std::optional<Timeline> HistoryStore::readTimeline(const QString &path)
 {
     if (!refusal(path).isEmpty())
         return std::nullopt;
-    static std::atomic<int> serial = 0;
-    const QString connection = QStringLiteral("huntmark-timeline-%1").arg(++serial);
+    sqlite3 *db = nullptr;
     std::optional<Timeline> timeline;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        db.setConnectOptions(
-                QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-        if (db.open())
-            timeline = timelineOf(db);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
+    if (openConnection(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, &db) == SQLITE_OK)
+        timeline = timelineOf(db);
+    sqlite3_close_v2(db);
     return timeline;
 }
 

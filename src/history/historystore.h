@@ -11,9 +11,11 @@
 #include <optional>
 #include <vector>
 
-class QSqlError;
+struct sqlite3;
 
 namespace history {
+
+class Statement;
 
 // The store's file in the program's folder.
 inline const QString FileName = QStringLiteral("History.sqlite");
@@ -118,13 +120,15 @@ public:
 
 private:
     bool prepareTables();
-    bool exec(const QString &statement);
-    bool fail(const QSqlError &error);
-    std::optional<Event> latestOf(catalog::Kind kind, int position);
+    bool exec(const char *statement);
+    // Turns the store busy or unavailable as SQLite's result `code` says;
+    // always false, for the caller to return.
+    bool fail(int code);
+    // False, after fail(), when the statement's last step failed.
+    bool check(const Statement &statement);
     void rollback();
 
-    QString m_connection;
-    QString m_path;
+    sqlite3 *m_db = nullptr;
     QString m_reason;
     bool m_busy = false;
     bool m_tablesReady = false;

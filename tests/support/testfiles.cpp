@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,4 +109,47 @@ EnvironmentGuard::~EnvironmentGuard()
         qputenv(m_name, m_value);
     else
         qunsetenv(m_name);
+}
+
+StoreConnection::StoreConnection(const QString &path)
+{
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr)
+        != SQLITE_OK) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+StoreConnection::~StoreConnection()
+{
+    sqlite3_close_v2(m_db);
+}
+
+bool StoreConnection::exec(const QString &sql)
+{
+    char *message = nullptr;
+    const int code = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    m_error = message ? QString::fromUtf8(message) : QString();
+    sqlite3_free(message);
+    return code == SQLITE_OK;
+}
+
+QStringList StoreConnection::rows(const QString &sql)
+{
+    QStringList rows;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return rows;
+    }
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        QStringList columns;
+        for (int column = 0; column < sqlite3_column_count(statement); ++column)
+            columns.append(QString::fromUtf8(
+                    reinterpret_cast<const char *>(sqlite3_column_text(statement, column))));
+        rows.append(columns.join(u'|'));
+    }
+    sqlite3_finalize(statement);
+    return rows;
 }

@@ -12,6 +12,8 @@
 
 #include <optional>
 
+struct sqlite3;
+
 // A file before or after a run: its bytes, or nothing when it is missing.
 using FileState = std::optional<QByteArray>;
 void setFile(const ProgramFolder &folder, const QString &name, const FileState &state);
@@ -62,6 +64,27 @@ private:
     const char *m_name;
     QByteArray m_value;
     bool m_wasSet;
+};
+
+// A connection of another program to a history file, as SQLite itself
+// offers it: to fill the file, to read it back, to hold its lock.
+class StoreConnection
+{
+public:
+    explicit StoreConnection(const QString &path);
+    ~StoreConnection();
+    Q_DISABLE_COPY_MOVE(StoreConnection)
+
+    bool isOpen() const { return m_db != nullptr; }
+    // Runs SQL that returns no rows; false with error() set when it fails.
+    bool exec(const QString &sql);
+    // The rows a query returns, each with its columns joined by '|'.
+    QStringList rows(const QString &sql);
+    QString error() const { return m_error; }
+
+private:
+    sqlite3 *m_db = nullptr;
+    QString m_error;
 };
 
 Q_DECLARE_METATYPE(Place)
