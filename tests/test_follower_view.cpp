@@ -373,10 +373,14 @@ void FollowerViewTest::firstReadMarksWhatIsDoneAndNothingNew()
     QCOMPARE(hoverToolTip(control<TabControl>(window.get(), "QuestsTab"), 1),
              QStringLiteral("1 of %1 completed").arg(catalog::questCount(1)));
 
-    // A file that goes missing reads as nothing done.
+    // A file that goes missing reads as nothing done, and the history keeps
+    // each of the four uniques turning back.
     QVERIFY(QFile::remove(folder.filePath(UniquesFile)));
     window->FetchProgress();
     expectUniques(window.get(), QByteArray(), {});
+    QTRY_COMPARE(storedEvents(folder).size(), 4);
+    for (const QString &event : storedEvents(folder))
+        QVERIFY2(event.startsWith(u"0|") && event.endsWith(u"|0"), qPrintable(event));
 
     // A first run has no copies to start from: what the first download
     // brings is learned, not new.
@@ -788,13 +792,15 @@ void FollowerViewTest::detailsSayWhenAnEntryWasDone()
     setClock(window.get(), done);
     folder.write(file, flagsWithOnesAt(length, { position(0), position(2) }));
     window->FetchProgress();
-    setClock(window.get(), now);
-    window->show();
-    selectTab(window.get(), "QVLocations", quests ? catalog::RegionCount : tab);
-    if (quests)
-        selectTab(window.get(), "QuestsTab", tab);
-
-    QToolTip::hideText();
+    auto showTab = [&](Form1 *shown) {
+        setClock(shown, now);
+        shown->show();
+        selectTab(shown, "QVLocations", quests ? catalog::RegionCount : tab);
+        if (quests)
+            selectTab(shown, "QuestsTab", tab);
+        QToolTip::hideText();
+    };
+    showTab(window.get());
     QTRY_VERIFY(!QToolTip::isVisible());
     QCOMPARE(lineToolTip(window.get(), listName, tab, 0), QString());
     QCOMPARE(lineToolTip(window.get(), listName, tab, 2), tip);
@@ -804,6 +810,13 @@ void FollowerViewTest::detailsSayWhenAnEntryWasDone()
     QToolTip::hideText();
     QTRY_VERIFY(!QToolTip::isVisible());
     QCOMPARE(hoverToolTipAt(box, QPoint(4, box->height() / 2)), tip);
+
+    // A later run has it from the history.
+    window.reset();
+    window = startedWindow(folder);
+    showTab(window.get());
+    QTRY_VERIFY(!QToolTip::isVisible());
+    QCOMPARE(lineToolTip(window.get(), listName, tab, 2), tip);
 }
 
 void FollowerViewTest::anUnusableStoreLeavesTheWindowWorking_data()
