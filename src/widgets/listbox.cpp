@@ -55,8 +55,29 @@ private:
 ListBox::ListBox(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+void ListBox::showEvent(QShowEvent *event)
+{
+    keepOneSelectedLine();
+    QListWidget::showEvent(event);
+}
+
+void ListBox::keepOneSelectedLine()
+{
+    // Made when the list is first shown or used: until then code selects
+    // whole lines, as the stock selection does too. Most lists of a window
+    // sit on pages nobody opens at start, and a selection model is a good
+    // part of what a list costs to make.
+    if (m_oneSelectedLine)
+        return;
+    m_oneSelectedLine = true;
     QItemSelectionModel *stock = selectionModel();
-    setSelectionModel(new SingleLineSelection(model(), this));
+    auto *single = new SingleLineSelection(model(), this);
+    // The line code selected, passed on before anyone listens: nothing
+    // changes for the user.
+    single->setCurrentIndex(stock->currentIndex(), QItemSelectionModel::ClearAndSelect);
+    setSelectionModel(single);
     delete stock;
 }
 
@@ -115,6 +136,7 @@ std::optional<int> ListBox::rowForKey(int key) const
 
 void ListBox::keyPressEvent(QKeyEvent *event)
 {
+    keepOneSelectedLine();
     // Ctrl and Alt combinations belong to the window (Ctrl+Tab switches tabs).
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
         event->ignore();
@@ -137,6 +159,7 @@ void ListBox::keyPressEvent(QKeyEvent *event)
 
 void ListBox::mousePressEvent(QMouseEvent *event)
 {
+    keepOneSelectedLine();
     // Only a plain left click picks a line. Modified clicks and clicks on the
     // blank area below the lines would clear or toggle the selection.
     const bool plainLeft = event->button() == Qt::LeftButton

@@ -28,9 +28,14 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void keepOneSelectedLine();
+
     // The row a navigation key leads to, or nothing when the key is none.
     std::optional<int> rowForKey(int key) const;
     int rowsPerPage() const;
+
+    bool m_oneSelectedLine = false;
 };
