@@ -118,7 +118,11 @@ StoreConnection::StoreConnection(const QString &path)
         m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_close_v2(m_db);
         m_db = nullptr;
+        return;
     }
+    // The viewer's own write of the moment is waited for, as any other
+    // program would.
+    sqlite3_busy_timeout(m_db, 5000);
 }
 
 StoreConnection::~StoreConnection()
