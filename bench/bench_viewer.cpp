@@ -3,6 +3,7 @@
 // machine are noisy, ratios much less so.
 #include "ftpserver.h"
 #include "processes.h"
+#include "testfiles.h"
 
 #include "allocator.h"
 #include "donechart.h"
@@ -29,7 +30,6 @@
 #include <QTimer>
 
 #include <poll.h>
-#include <sqlite3.h>
 #include <sys/resource.h>
 #include <xcb/xcb.h>
 
@@ -226,12 +226,6 @@ void benchReadAfterDownload(const BenchFolder &folder, int repetitions)
 
 bool waitUntil(const std::function<bool()> &done, int timeoutMs);
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A store of `count` events, as a long-followed player leaves it: reads a
 // minute apart that each turn every unique done or back. The store is made
 // by the viewer's own code, the events by one SQL statement.
@@ -252,20 +246,15 @@ QDateTime fillHistory(const QString &folder, int count)
         store.recordRead(catalog::Kind::Unique, none, none, start);
     }
     {
-        sqlite3 *db = nullptr;
-        sqlite3_open(QFile::encodeName(path).constData(), &db);
-        const QByteArray fill =
-                QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
-                               "WHERE i < %1) INSERT INTO events(at, kind, position, done) "
-                               "SELECT %2 + (i / 157 + 1) * 60000, 0, i % 157, "
-                               "(i / 157) % 2 = 0 FROM n; UPDATE state SET flags = x'%3' "
-                               "WHERE kind = 0")
-                        .arg(count - 1)
-                        .arg(start.toMSecsSinceEpoch())
-                        .arg(QString::fromLatin1(flags.toHex()))
-                        .toUtf8();
-        sqlite3_exec(db, fill.constData(), nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        StoreConnection filler(path);
+        filler.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                                   "WHERE i < %1) INSERT INTO events(at, kind, position, done) "
+                                   "SELECT %2 + (i / 157 + 1) * 60000, 0, i % 157, "
+                                   "(i / 157) % 2 = 0 FROM n; UPDATE state SET flags = x'%3' "
+                                   "WHERE kind = 0")
+                            .arg(count - 1)
+                            .arg(start.toMSecsSinceEpoch())
+                            .arg(QString::fromLatin1(flags.toHex())));
     }
     QFile file(folder + QStringLiteral("/UniquesDefeated.txt"));
     if (file.open(QIODevice::WriteOnly))

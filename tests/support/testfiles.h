@@ -75,7 +75,6 @@ public:
     ~StoreConnection();
     Q_DISABLE_COPY_MOVE(StoreConnection)
 
-    bool isOpen() const { return m_db != nullptr; }
     // Runs SQL that returns no rows; false with error() set when it fails.
     bool exec(const QString &sql);
     // The rows a query returns, each with its columns joined by '|'.
