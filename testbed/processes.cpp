@@ -113,6 +113,24 @@ int openFileCount(pid_t pid)
                        .size());
 }
 
+QStringList loadedImagePlugins()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return {};
+    QStringList plugins;
+    for (const QByteArray &line : maps.readAll().split('\n')) {
+        const qsizetype folder = line.indexOf("/imageformats/");
+        if (folder < 0)
+            continue;
+        const QString name = QString::fromLocal8Bit(line.mid(folder + 14));
+        if (!plugins.contains(name))
+            plugins.append(name);
+    }
+    plugins.sort();
+    return plugins;
+}
+
 void endWithThisProcess(QProcess &process)
 {
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });

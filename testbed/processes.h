@@ -6,6 +6,7 @@
 #include <QList>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <sys/types.h>
 
@@ -42,6 +43,9 @@ inline qint64 residentKiB(pid_t pid = 0)
 }
 // The files a process holds open, this one for 0.
 int openFileCount(pid_t pid = 0);
+// The toolkit's image plugins this process has loaded so far, by file name
+// ("libqjpeg.so"), sorted.
+QStringList loadedImagePlugins();
 
 // Makes a server or writer the caller starts end with the caller, even when
 // that is killed (a time limit, a crash) and cannot stop it.

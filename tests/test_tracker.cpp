@@ -10,7 +10,9 @@
 #include "checklist.h"
 #include "findpanel.h"
 #include "ftpserver.h"
+#include "lazyoverflowiconstyle.h"
 #include "namesakes.h"
+#include "processes.h"
 #include "progressfolder.h"
 #include "tabcontrol.h"
 #include "trackerwindow.h"
@@ -180,6 +182,8 @@ void TrackerTest::initTestCase()
     QVERIFY(m_home.isValid());
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
+    // The style the program runs with.
+    QApplication::setStyle(new LazyOverflowIconStyle);
 }
 
 void TrackerTest::firstStartMakesTheRecordInItsDataFolder()
@@ -192,6 +196,10 @@ void TrackerTest::firstStartMakesTheRecordInItsDataFolder()
     QCOMPARE(fileBytes(folder + QLatin1Char('/') + Quests),
              QByteArray(catalog::QuestCount, '0') + "\r\n");
     QVERIFY(control<QLabel>(&window, "FileProblem")->isHidden());
+    // The suite's first window, without pictures: its icon needed no image
+    // plugin.
+    QVERIFY(window.windowIcon().availableSizes().contains(QSize(64, 64)));
+    QCOMPARE(loadedImagePlugins(), QStringList());
 }
 
 // How the player marks: a click on the box, Space on the selected line, or
@@ -318,6 +326,7 @@ void TrackerTest::findListsEveryTabAndEscapeCloses()
     FindPanel *find = window->findPanel();
     QVERIFY(find->isVisible());
     auto *field = control<QLineEdit>(window.get(), "FindText");
+    QVERIFY(field->isClearButtonEnabled());
     QTest::keyClicks(field, QStringLiteral("wyrmgate"));
     QCOMPARE(find->results().size(), 5);
     for (const Entry &entry : find->results())

@@ -5,6 +5,7 @@
 
 #include "lazyoverflowiconstyle.h"
 #include "markcolors.h"
+#include "processes.h"
 #include "tabcontrol.h"
 
 #include <QAccessible>
@@ -74,6 +75,7 @@ class WindowTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void designTimeState();
     void captionsOfEveryKindOfControl();
     void hiddenFlagBoxesNeverShowOrTakeFocus();
@@ -87,12 +89,21 @@ private Q_SLOTS:
     void overflowArrowsAreReadWhenFirstDrawn();
 };
 
+void WindowTest::initTestCase()
+{
+    // The style the program runs with.
+    QApplication::setStyle(new LazyOverflowIconStyle);
+}
+
 void WindowTest::designTimeState()
 {
     ProgramFolder folder;
     Form1 window(folder.path());
     QCOMPARE(window.minimumSize(), window.maximumSize());
     QVERIFY(window.windowIcon().availableSizes().contains(QSize(32, 32)));
+    // The suite's first window, before any picture: the icon brought in its
+    // own decoder and no other.
+    QCOMPARE(loadedImagePlugins(), QStringList { QStringLiteral("libqico.so") });
     QCOMPARE(currentTab(&window, "QVLocations"), 1);
     QCOMPARE(currentTab(&window, "QuestsTab"), 0);
     QCOMPARE(control<QLabel>(&window, "LabelDefeated")->text(),

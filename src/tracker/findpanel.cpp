@@ -18,7 +18,6 @@ FindPanel::FindPanel(QWidget *parent) : QFrame(parent)
     m_field = new QLineEdit;
     m_field->setObjectName(QStringLiteral("FindText"));
     m_field->setPlaceholderText(QStringLiteral("Part of a name; Enter marks, Escape closes"));
-    m_field->setClearButtonEnabled(true);
     caption->setBuddy(m_field);
     m_list = new QListWidget;
     m_list->setObjectName(QStringLiteral("FindResults"));
@@ -40,6 +39,9 @@ FindPanel::FindPanel(QWidget *parent) : QFrame(parent)
 
 void FindPanel::open(const QString &text)
 {
+    // Its icon is read from the desktop's theme: not while the window
+    // starts, with the panel closed.
+    m_field->setClearButtonEnabled(true);
     show();
     raise();
     if (!text.isEmpty())

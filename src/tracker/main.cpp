@@ -1,5 +1,6 @@
 // Huntmark Tracker: the followed player's window onto their own progress.
 #include "entrydetails.h"
+#include "lazyoverflowiconstyle.h"
 #include "trackerwindow.h"
 
 #include <QApplication>
@@ -8,6 +9,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The menu bar's overflow arrow is read when it is first drawn, not on
+    // the way to the first frame.
+    QApplication::setStyle(new LazyOverflowIconStyle);
     QApplication::setApplicationName(QStringLiteral("huntmark-tracker"));
     QApplication::setOrganizationName(QStringLiteral("huntmark"));
     QApplication::setApplicationDisplayName(QStringLiteral("Huntmark Tracker"));

@@ -11,6 +11,7 @@
 #include "progressfolder.h"
 #include "publishingaccount.h"
 #include "tabcontrol.h"
+#include "windowicon.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -61,7 +62,8 @@ TrackerWindow::TrackerWindow(const QString &folder, const QString &pictureFolder
 {
     setObjectName(QStringLiteral("TrackerWindow"));
     setWindowTitle(QStringLiteral("Huntmark Tracker"));
-    setWindowIcon(QIcon(QStringLiteral(":/huntmark/icons/64x64/huntmark-tracker.png")));
+    setWindowIcon(
+            readWindowIcon(QStringLiteral(":/huntmark/icons/64x64/huntmark-tracker.png"), "png"));
     buildMenus();
 
     auto *client = new QWidget(this);

@@ -11,10 +11,10 @@
 #include "progressmarks.h"
 #include "tabcontrol.h"
 #include "texttip.h"
+#include "windowicon.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -113,15 +113,6 @@ QLineEdit *hiddenTextBox(QWidget *page, const char *name, int index, const QRect
     return box;
 }
 
-// The icon is read as the Windows icon it is. An icon made from a file name
-// first asks every image plugin whether it can read the file, which loads
-// them all.
-QIcon formIcon()
-{
-    QImageReader reader(QStringLiteral(":/huntmark/huntmark.ico"), "ico");
-    return QIcon(QPixmap::fromImage(reader.read()));
-}
-
 void chainFocus(std::initializer_list<QWidget *> widgets, QWidget *&last)
 {
     for (QWidget *widget : widgets) {
@@ -142,7 +133,7 @@ Form1::Form1(const platform::Folders &folders, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Huntmark (Viewer)"));
-    setWindowIcon(formIcon());
+    setWindowIcon(readWindowIcon(QStringLiteral(":/huntmark/huntmark.ico"), "ico"));
     createMenu();
     createWindowControls();
     for (int r = 0; r < catalog::RegionCount; ++r)
