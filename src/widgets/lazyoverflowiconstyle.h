@@ -5,8 +5,9 @@
 // The desktop's own style, except that the arrow icons of overflow buttons
 // are read only when one is first drawn. Every menu bar asks for its overflow
 // button's icon as it is made, and reading it asks each image plugin in turn
-// whether it can read the file, loading them all; the viewer's fixed window
-// never overflows, so its first frame need not wait for that.
+// whether it can read the file, loading them all. The viewer's fixed window
+// never overflows, and a tracker window narrow enough to overflow gets its
+// arrow as it draws it, so neither first frame waits for that.
 class LazyOverflowIconStyle : public QProxyStyle
 {
     Q_OBJECT
