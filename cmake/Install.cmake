@@ -153,54 +153,44 @@ install(FILES "${PROJECT_SOURCE_DIR}/packaging/huntmark-tracker.1"
 # only when installing (`cmake --install --prefix` may change the prefix), so
 # the entry is written then. A copy for the configured prefix is written now,
 # for the validator tests and for a look.
-set(huntmarkDesktopTemplate "${PROJECT_SOURCE_DIR}/packaging/huntmark-viewer.desktop.in")
-set(huntmarkTrackerDesktopTemplate "${PROJECT_SOURCE_DIR}/packaging/huntmark-tracker.desktop.in")
+set(huntmarkDesktopPrograms huntmark-viewer huntmark-tracker)
 set(huntmarkDesktopScript "${PROJECT_SOURCE_DIR}/cmake/WriteDesktopEntry.cmake")
-
-set(HUNTMARK_DESKTOP_FILE "${CMAKE_BINARY_DIR}/packaging/huntmark-viewer.desktop")
-execute_process(COMMAND ${CMAKE_COMMAND}
-  "-DLAUNCHER=${CMAKE_INSTALL_FULL_BINDIR}/huntmark-viewer"
-  "-DTEMPLATE=${huntmarkDesktopTemplate}"
-  "-DOUTPUT=${HUNTMARK_DESKTOP_FILE}"
-  -P "${huntmarkDesktopScript}"
-  COMMAND_ERROR_IS_FATAL ANY)
-set(HUNTMARK_TRACKER_DESKTOP_FILE "${CMAKE_BINARY_DIR}/packaging/huntmark-tracker.desktop")
-execute_process(COMMAND ${CMAKE_COMMAND}
-  "-DLAUNCHER=${CMAKE_INSTALL_FULL_BINDIR}/huntmark-tracker"
-  "-DTEMPLATE=${huntmarkTrackerDesktopTemplate}"
-  "-DOUTPUT=${HUNTMARK_TRACKER_DESKTOP_FILE}"
-  -P "${huntmarkDesktopScript}"
-  COMMAND_ERROR_IS_FATAL ANY)
 set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  "${huntmarkDesktopTemplate}" "${huntmarkTrackerDesktopTemplate}" "${huntmarkDesktopScript}")
+  "${huntmarkDesktopScript}")
+foreach(program IN LISTS huntmarkDesktopPrograms)
+  set(huntmarkTemplate "${PROJECT_SOURCE_DIR}/packaging/${program}.desktop.in")
+  execute_process(COMMAND ${CMAKE_COMMAND}
+    "-DLAUNCHER=${CMAKE_INSTALL_FULL_BINDIR}/${program}"
+    "-DTEMPLATE=${huntmarkTemplate}"
+    "-DOUTPUT=${CMAKE_BINARY_DIR}/packaging/${program}.desktop"
+    -P "${huntmarkDesktopScript}"
+    COMMAND_ERROR_IS_FATAL ANY)
+  set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    "${huntmarkTemplate}")
+endforeach()
 
-# At install time: one scratch file per destination, so that installs to
-# different places at the same time do not overwrite each other's entry.
+# At install time: one scratch folder per destination, so that installs to
+# different places at the same time do not overwrite each other's entries.
 install(CODE "
   if(IS_ABSOLUTE \"${CMAKE_INSTALL_BINDIR}\")
-    set(huntmarkLauncher \"${CMAKE_INSTALL_BINDIR}/huntmark-viewer\")
-    set(huntmarkTracker \"${CMAKE_INSTALL_BINDIR}/huntmark-tracker\")
+    set(huntmarkBinDir \"${CMAKE_INSTALL_BINDIR}\")
   else()
-    set(huntmarkLauncher \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/huntmark-viewer\")
-    set(huntmarkTracker \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/huntmark-tracker\")
+    set(huntmarkBinDir \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
   endif()
-  string(MD5 huntmarkScratch \"\$ENV{DESTDIR}|\${huntmarkLauncher}\")
+  string(MD5 huntmarkScratch \"\$ENV{DESTDIR}|\${huntmarkBinDir}/huntmark-viewer\")
   set(huntmarkScratch \"${CMAKE_BINARY_DIR}/packaging/installed-\${huntmarkScratch}\")
-  execute_process(COMMAND \"${CMAKE_COMMAND}\"
-    \"-DLAUNCHER=\${huntmarkLauncher}\"
-    \"-DTEMPLATE=${huntmarkDesktopTemplate}\"
-    \"-DOUTPUT=\${huntmarkScratch}/huntmark-viewer.desktop\"
-    -P \"${huntmarkDesktopScript}\"
-    COMMAND_ERROR_IS_FATAL ANY)
-  execute_process(COMMAND \"${CMAKE_COMMAND}\"
-    \"-DLAUNCHER=\${huntmarkTracker}\"
-    \"-DTEMPLATE=${huntmarkTrackerDesktopTemplate}\"
-    \"-DOUTPUT=\${huntmarkScratch}/huntmark-tracker.desktop\"
-    -P \"${huntmarkDesktopScript}\"
-    COMMAND_ERROR_IS_FATAL ANY)
+  set(huntmarkEntries)
+  foreach(program IN ITEMS ${huntmarkDesktopPrograms})
+    execute_process(COMMAND \"${CMAKE_COMMAND}\"
+      \"-DLAUNCHER=\${huntmarkBinDir}/\${program}\"
+      \"-DTEMPLATE=${PROJECT_SOURCE_DIR}/packaging/\${program}.desktop.in\"
+      \"-DOUTPUT=\${huntmarkScratch}/\${program}.desktop\"
+      -P \"${huntmarkDesktopScript}\"
+      COMMAND_ERROR_IS_FATAL ANY)
+    list(APPEND huntmarkEntries \"\${huntmarkScratch}/\${program}.desktop\")
+  endforeach()
   file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
-    TYPE FILE FILES \"\${huntmarkScratch}/huntmark-viewer.desktop\"
-    \"\${huntmarkScratch}/huntmark-tracker.desktop\")
+    TYPE FILE FILES \${huntmarkEntries})
   file(REMOVE_RECURSE \"\${huntmarkScratch}\")
 " COMPONENT program)
 
