@@ -118,12 +118,13 @@ QStringList loadedImagePlugins()
     QFile maps(QStringLiteral("/proc/self/maps"));
     if (!maps.open(QIODevice::ReadOnly))
         return {};
+    const QByteArrayView folder = "/imageformats/";
     QStringList plugins;
     for (const QByteArray &line : maps.readAll().split('\n')) {
-        const qsizetype folder = line.indexOf("/imageformats/");
-        if (folder < 0)
+        const qsizetype at = line.indexOf(folder);
+        if (at < 0)
             continue;
-        const QString name = QString::fromLocal8Bit(line.mid(folder + 14));
+        const QString name = QString::fromLocal8Bit(line.mid(at + folder.size()));
         if (!plugins.contains(name))
             plugins.append(name);
     }

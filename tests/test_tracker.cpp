@@ -196,8 +196,8 @@ void TrackerTest::firstStartMakesTheRecordInItsDataFolder()
     QCOMPARE(fileBytes(folder + QLatin1Char('/') + Quests),
              QByteArray(catalog::QuestCount, '0') + "\r\n");
     QVERIFY(control<QLabel>(&window, "FileProblem")->isHidden());
-    // The suite's first window, without pictures: its icon needed no image
-    // plugin.
+    // The suite's first window, without pictures: its icon, its menu bar
+    // and the closed Find panel brought in no image plugin.
     QVERIFY(window.windowIcon().availableSizes().contains(QSize(64, 64)));
     QCOMPARE(loadedImagePlugins(), QStringList());
 }

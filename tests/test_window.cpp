@@ -101,8 +101,8 @@ void WindowTest::designTimeState()
     Form1 window(folder.path());
     QCOMPARE(window.minimumSize(), window.maximumSize());
     QVERIFY(window.windowIcon().availableSizes().contains(QSize(32, 32)));
-    // The suite's first window, before any picture: the icon brought in its
-    // own decoder and no other.
+    // The suite's first window, before any picture: its icon brought in its
+    // own decoder, and nothing else in it brought in another.
     QCOMPARE(loadedImagePlugins(), QStringList { QStringLiteral("libqico.so") });
     QCOMPARE(currentTab(&window, "QVLocations"), 1);
     QCOMPARE(currentTab(&window, "QuestsTab"), 0);
